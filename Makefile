@@ -1,0 +1,52 @@
+# Kalvenor: the commands a new machine needs.
+#   make demo   install what is missing, build, run the demo script
+#   make test   install what is missing, build with ASan and UBSan, run every test
+#   make        build the release program into build/
+#   make bench  time the long operations
+
+PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+            libjpeg62-turbo-dev libpng-dev libsdl2-dev
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps build test demo bench clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  SUDO=""; [ "$$(id -u)" -eq 0 ] || SUDO=sudo; \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
+	fi
+
+build/build.ninja:
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+build: build/build.ninja
+	cmake --build build -j $(JOBS)
+
+build-asan/build.ninja:
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKALVENOR_SANITIZE=ON
+
+test: deps build-asan/build.ninja
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+demo: deps build
+	mkdir -p out
+	./build/kalvenor run examples/demo.scr
+
+build-bench/build.ninja:
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVENOR_TESTS=OFF -DKALVENOR_BENCH=ON
+
+bench: deps build-bench/build.ninja
+	cmake --build build-bench -j $(JOBS)
+	./build-bench/kalvenor_bench
+
+clean:
+	rm -rf build build-asan build-bench out

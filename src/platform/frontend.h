@@ -1,0 +1,75 @@
+// The port through which every operation talks to the user.
+//
+// Operations that may ask a question, report progress or be aborted take a
+// Frontend&. The windowed program, the headless runner and the tests each
+// provide their own adapter, so the same operation runs unchanged in all three.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kalvenor {
+
+// A grid position picked on the topographic map.
+struct MapPoint {
+    int column = 0;
+    int row = 0;
+};
+
+// A rectangle outlined on the topographic map, in grid columns and rows.
+struct MapRect {
+    int firstColumn = 0;
+    int firstRow = 0;
+    int lastColumn = 0;
+    int lastRow = 0;
+};
+
+// What a file requester is asked for.
+struct FileRequest {
+    std::string title;       // e.g. "Save Ascii Z File"
+    std::string directory;   // starting directory
+    std::string pattern;     // e.g. "*.TXT"
+    std::string defaultName; // proposed file name, may be empty
+    bool save = false;       // a save requester (the file need not exist)
+};
+
+class Frontend {
+public:
+    virtual ~Frontend() = default;
+
+    // Two-button requester. Returns true for the first button, false for the second.
+    virtual bool ask(const std::string& question, const std::string& first, const std::string& second) = 0;
+
+    // Number prompt with "OK" and "Cancel"; nothing when cancelled.
+    virtual std::optional<long> askNumber(const std::string& prompt, long defaultValue) = 0;
+
+    // Choice among several answers; the index of the answer, or nothing when cancelled.
+    virtual std::optional<int> choose(const std::string& question, const std::vector<std::string>& answers) = 0;
+
+    // File requester; the chosen path, or nothing when cancelled.
+    virtual std::optional<std::string> chooseFile(const FileRequest& request) = 0;
+
+    // One-button message ("OK" unless another label is given).
+    virtual void message(const std::string& text, const std::string& button = "OK") = 0;
+
+    // Status line text.
+    virtual void status(const std::string& text) = 0;
+
+    // Progress of a long operation: shown as "%s: %2d%%".
+    virtual void progress(const std::string& label, int percent) = 0;
+
+    // Polled between rows and cells of long operations. True once per abort request.
+    virtual bool pollAbort() = 0;
+
+    // Lets the user mark a grid position on the topographic map; nothing when cancelled.
+    virtual std::optional<MapPoint> mapPoint(const std::string& prompt) = 0;
+
+    // Outlines a rectangle on the topographic map (export objects, regions).
+    virtual void mapPlot(const MapRect& rect) = 0;
+};
+
+// The status-line text of a progress report, "%s: %2d%%".
+std::string progressText(const std::string& label, int percent);
+
+} // namespace kalvenor

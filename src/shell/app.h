@@ -1,0 +1,46 @@
+// The App record gathers the process-wide state of every subsystem. It has no
+// behaviour of its own: main, command dispatch and the script interpreter hand
+// each operation the pieces it needs.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "landscape/landscape.h"
+#include "landscape/random_streams.h"
+#include "landscape/scene_settings.h"
+#include "shell/default_dirs.h"
+
+namespace kalvenor {
+
+class Frontend;
+
+// Milliseconds since start-up, the program's tick count.
+struct Clock {
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    std::uint32_t millis() const
+    {
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+    }
+};
+
+// What the script runner publishes for the messages of animation output.
+struct ScriptProgress {
+    int totalFrames = 0;
+    int currentFrame = 0;
+};
+
+struct App {
+    Landscape landscape;    // changed by generation, editing, loading and scripts
+    SceneSettings scene;    // changed by panels, scripts and session loading
+    RandomStreams random;   // shared by every operation that draws random numbers
+    DefaultDirs dirs;       // file requester starting directories
+    ScriptProgress scriptProgress;
+    Clock clock;
+    std::string programDir; // the program's own directory, with a trailing separator
+    Frontend* frontend = nullptr; // the adapter in use; set by main before anything runs
+};
+
+} // namespace kalvenor
