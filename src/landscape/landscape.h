@@ -72,6 +72,8 @@ struct Landscape {
 
     // The topographic map must be drawn again.
     bool mapStale = true;
+    // The landscape was changed since it was last loaded or saved.
+    bool modified = false;
 
     // Upper bound on the bytes the four maps may take together. The machine's
     // memory is the real limit; a smaller budget makes the fallback testable and

@@ -11,4 +11,9 @@ std::string progressText(const std::string& label, int percent)
     return label + buffer;
 }
 
+std::string fileMessage(const std::string& message, const std::string& path)
+{
+    return message + " \"" + path + "\"";
+}
+
 } // namespace kalvenor

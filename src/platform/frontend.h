@@ -72,4 +72,10 @@ public:
 // The status-line text of a progress report, "%s: %2d%%".
 std::string progressText(const std::string& label, int percent);
 
+// File messages name the file after the message: "%s \"%s\"".
+inline constexpr const char* kErrorOpeningFile = "Error opening file:";
+inline constexpr const char* kErrorReadingFile = "Error reading file:";
+inline constexpr const char* kErrorWritingFile = "Error writing file:";
+std::string fileMessage(const std::string& message, const std::string& path);
+
 } // namespace kalvenor
