@@ -1,0 +1,65 @@
+// The Frontend of batch runs: nothing waits for a person. Every question gets
+// its documented default unless the command line answered it in advance
+// (--answer 'QUESTION=ANSWER'); messages, questions and progress go to
+// standard error; Ctrl+C aborts the running operation as Esc does.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/frontend.h"
+
+namespace kalvenor {
+
+// One answer given in advance. The question matches when the text asked starts
+// with it, ignoring letter case; the longest matching question wins.
+struct PresetAnswer {
+    std::string question;
+    std::string answer;
+};
+
+// Splits 'QUESTION=ANSWER' at the first "="; false when there is none.
+bool parsePresetAnswer(const std::string& text, PresetAnswer& out);
+
+class HeadlessFrontend : public Frontend {
+public:
+    explicit HeadlessFrontend(std::FILE* out = stderr);
+    ~HeadlessFrontend() override;
+
+    void addAnswer(PresetAnswer answer) { answers_.push_back(std::move(answer)); }
+
+    // Installs the Ctrl+C handler: the first Ctrl+C requests an abort, a second
+    // one before the abort was seen ends the program.
+    static void installInterruptHandler();
+
+    bool ask(const std::string& question, const std::string& first, const std::string& second) override;
+    std::optional<long> askNumber(const std::string& prompt, long defaultValue) override;
+    std::optional<int> choose(const std::string& question, const std::vector<std::string>& answers) override;
+    std::optional<std::string> chooseFile(const FileRequest& request) override;
+    void message(const std::string& text, const std::string& button) override;
+    void status(const std::string& text) override;
+    void progress(const std::string& label, int percent) override;
+    bool pollAbort() override;
+    std::optional<MapPoint> mapPoint(const std::string& prompt) override;
+    void mapPlot(const MapRect& rect) override;
+
+private:
+    const PresetAnswer* presetFor(const std::string& question) const;
+    void endProgressLine();
+
+    std::FILE* out_;
+    bool terminal_;
+    bool progressLineOpen_ = false;
+    std::string lastStatus_;
+    std::string lastProgressLabel_;
+    int lastProgressPercent_ = -1;
+    std::vector<PresetAnswer> answers_;
+};
+
+// The default answer of a two-button question asked in a batch run: the first
+// button unless the question is listed among the exceptions. Returns the index.
+int defaultAnswerIndex(const std::string& question, const std::vector<std::string>& answers);
+
+} // namespace kalvenor

@@ -1,0 +1,22 @@
+// Paths as users write them in scripts and sessions: either separator works,
+// and a name that does not exist as written is looked up without regard to
+// letter case before it counts as missing.
+#pragma once
+
+#include <string>
+
+namespace kalvenor {
+
+// Turns every "\" into "/".
+std::string normaliseSeparators(std::string path);
+
+// The path of an existing file or directory that matches path, each component
+// compared case-insensitively where the exact name is missing. Returns the
+// normalised path unchanged when nothing matches.
+std::string resolveExisting(const std::string& path);
+
+// True when path names an existing regular file (after resolveExisting).
+bool fileExists(const std::string& path);
+bool directoryExists(const std::string& path);
+
+} // namespace kalvenor

@@ -1,0 +1,37 @@
+// The command line: the interactive program, batch script runs, single renders.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kalvenor {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+enum class Mode { Interactive, Run, Render, Help, Version };
+
+struct CommandLine {
+    Mode mode = Mode::Interactive;
+    std::string script;                    // run: the script; render: optional settings script
+    std::optional<std::string> outputBase; // run --out
+    int startFrame = 0;                    // run --start
+    std::string format;                    // run --format
+    std::string image;                     // render -o
+    std::vector<std::string> answers;      // --answer 'QUESTION=ANSWER'
+    bool startup = false;                  // --startup: run STARTUP.SCR first
+    bool info = false;                     // --info: describe the landscape at the end
+    std::string landscapeFile;             // interactive: start-up landscape argument
+};
+
+// Parses argv. On bad usage returns nothing and fills error.
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args, std::string& error);
+
+// Runs what the command line asks for and returns the process exit code.
+int runCommandLine(const std::vector<std::string>& args, const char* argv0);
+
+extern const char* const kUsageText;
+
+} // namespace kalvenor

@@ -1,0 +1,30 @@
+// Start-up: the one-time initialisation of landscape and scene, the default
+// directories, and the start-up script.
+#pragma once
+
+#include <string>
+
+#include "shell/app.h"
+
+namespace kalvenor {
+
+class Frontend;
+
+// Everything the program sets up before the first command: a 258 x 258
+// "Flatland", the scene reset, trees off, vertical factors 1.0, the overview
+// camera and the default thresholds and texture levels.
+void initialiseApp(App& app, Frontend& ui);
+
+// All default directories become programDir; then each known subdirectory of
+// programDir that exists ("DEM", "SCHEME", "CLOUD", "PCX", "TGA", "BMP", "JPG",
+// "Script", "ANIM", "BAT", "IQ") becomes the directory of its family.
+void setDefaultDirectories(DefaultDirs& dirs, const std::string& programDir);
+
+// Runs "STARTUP.SCR" from firstDir, or else from the script directory, when it
+// exists there. Returns the runner's result, or 1 when there is no such script.
+int runStartupScript(App& app, Frontend& ui, const std::string& firstDir);
+
+// The directory of the running program, with a trailing separator.
+std::string programDirectory(const char* argv0);
+
+} // namespace kalvenor
