@@ -39,7 +39,7 @@ test: deps build-asan/build.ninja
 
 demo: deps build
 	mkdir -p out
-	./build/kalvenor run examples/demo.scr
+	./build/kalvenor run examples/demo.scr --info
 
 build-bench/build.ninja:
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVENOR_TESTS=OFF -DKALVENOR_BENCH=ON

@@ -154,6 +154,39 @@ void resetDerivedMaps(Landscape& land)
     land.shadow.clear();
 }
 
+int selectSizePreset(Landscape& land, RandomStreams& random, int presetId)
+{
+    int side = 0;
+    switch (presetId) {
+    case kSizeSmall: side = kSmallGrid; break;
+    case kSizeLarge: side = kLargeGrid; break;
+    case kSizeHuge: side = kHugeGrid; break;
+    case kSizeMega: side = kMegaGrid; break;
+    default: break;
+    }
+    int result = 1;
+    if (side == 0) {
+        land.sizeMode = SizeMode::Automatic;
+    } else {
+        result = resizeLandscape(land, random, side, side);
+        if (result == 1) land.sizeMode = SizeMode::Fixed;
+    }
+    setLandscapeName(land, "Flatland");
+    return result;
+}
+
+int currentSizePreset(const Landscape& land)
+{
+    if (land.sizeMode == SizeMode::Automatic) return kSizeAutomatic;
+    switch (land.gridWidth) {
+    case kSmallGrid: return kSizeSmall;
+    case kLargeGrid: return kSizeLarge;
+    case kHugeGrid: return kSizeHuge;
+    case kMegaGrid: return kSizeMega;
+    default: return kSizeAutomatic;
+    }
+}
+
 bool isPresetSize(int gridWidth, int gridHeight)
 {
     if (gridWidth != gridHeight) return false;

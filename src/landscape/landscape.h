@@ -109,6 +109,24 @@ void computeElevationStatistics(Landscape& land);
 // After new elevations: derived maps invalid, frozen flags off, terrain and shadow cleared.
 void resetDerivedMaps(Landscape& land);
 
+// Command ids of the landscape-size panel.
+enum SizePresetId : int {
+    kSizeSmall = 1070,     // "Small  258x258"
+    kSizeLarge = 1071,     // "Large  514x514"
+    kSizeHuge = 1072,      // "Huge 1026x1026"
+    kSizeMega = 1073,      // "Mega 2050x2050"
+    kSizeAutomatic = 1074, // "  Automatic!  "
+};
+
+// A choice on the landscape-size panel. A preset resizes to its square size
+// and, when that succeeds, fixes the size mode; "Automatic" only switches the
+// mode. Every choice names the landscape "Flatland". Returns the resize result
+// (1, or 0 when memory ran out and the previous size is back); 1 for Automatic.
+int selectSizePreset(Landscape& land, RandomStreams& random, int presetId);
+
+// The preset choice that the panel shows for the current state.
+int currentSizePreset(const Landscape& land);
+
 // True when the size is one of the four square presets.
 bool isPresetSize(int gridWidth, int gridHeight);
 
