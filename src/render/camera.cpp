@@ -52,8 +52,11 @@ void setTarget(CameraSettings& camera, float x, float y, float z)
     reaim(camera);
 }
 
+// A value that is not a number (a script may spell one) cannot be clamped
+// and would turn into an undefined integer focal length; it changes nothing.
 void setFieldOfView(CameraSettings& camera, float degrees)
 {
+    if (std::isnan(degrees)) return;
     const double fov = std::clamp(static_cast<double>(degrees), 1.0, 172.0);
     camera.focalFactor = static_cast<float>(1.0 / std::tan(fov * 0.5 * kDegreesToRadians));
     camera.focalLength = static_cast<std::int32_t>(camera.focalFactor * 16.0f);
@@ -61,6 +64,7 @@ void setFieldOfView(CameraSettings& camera, float degrees)
 
 void setFocalLength(CameraSettings& camera, float value)
 {
+    if (std::isnan(value)) return;
     camera.focalFactor = value * 0.0625f;
     camera.focalLength = static_cast<std::int32_t>(std::clamp(value, -2147483648.0f, 2147483520.0f));
 }
