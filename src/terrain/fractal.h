@@ -12,13 +12,18 @@ namespace kalvenor {
 class Frontend;
 
 // Builds a new landscape from the generation settings. A grid that is not one
-// of the square presets is first recreated at the nearest preset. Sets the
-// landscape name ("Fractal ISLAND #seed") and comment. The caller refreshes
-// the derived data afterwards (refreshAfterGeneration).
+// of the square presets is first recreated at the preset that holds it (sizeMode
+// kept; FatalError when even that cannot be allocated). Reseeds all streams
+// with the seed. Sets the landscape name ("Fractal ISLAND #seed") and comment.
+// Shows "Generate" on the status line at the start and once per step level.
+// The caller refreshes the derived data afterwards (refreshAfterGeneration).
 void generateLandscape(Landscape& land, const GenerationSettings& settings, RandomStreams& random, Frontend& ui);
 
 // Adds detail finer than twice the feature size, scaled by the local relief.
-// The roughness setting is used cell by cell and left as it was.
+// Feature size 1 works cell by cell without reseeding (progress "Generate" per
+// row) and uses the shadow map as scratch, leaving it marked as not computed;
+// larger sizes reseed all streams with the seed and re-interpolate squares of
+// 2F. The settings are only read: the roughness is varied per cell or square.
 void roughenLandscape(Landscape& land, const GenerationSettings& settings, RandomStreams& random, Frontend& ui);
 
 } // namespace kalvenor
