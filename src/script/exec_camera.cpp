@@ -1,0 +1,84 @@
+// Camera, target and lens keywords.
+#include <array>
+
+#include "render/camera.h"
+#include "script/exec_handlers.h"
+#include "shell/app.h"
+
+namespace kalvenor {
+
+namespace {
+
+// Coordinate i (0 x, 1 y, 2 z) of a position replaced by value.
+std::array<float, 3> withAxis(std::array<float, 3> position, int axis, float value)
+{
+    position[static_cast<std::size_t>(axis)] = value;
+    return position;
+}
+
+} // namespace
+
+// A single-axis keyword moves one coordinate and passes the other two as they are,
+// so the locks and the re-aiming work as for a full placement.
+int execCameraAxis(ScriptContext& ctx)
+{
+    CameraSettings& camera = ctx.app.scene.camera;
+    const auto p = withAxis({camera.cameraX, camera.cameraY, camera.cameraZ}, ctx.param, floatArg(ctx));
+    setCamera(camera, p[0], p[1], p[2]);
+    return 1;
+}
+
+int execCameraXYZ(ScriptContext& ctx)
+{
+    setCamera(ctx.app.scene.camera, floatArg(ctx, 0), floatArg(ctx, 1), floatArg(ctx, 2));
+    return 1;
+}
+
+int execTargetAxis(ScriptContext& ctx)
+{
+    CameraSettings& camera = ctx.app.scene.camera;
+    const auto p = withAxis({camera.targetX, camera.targetY, camera.targetZ}, ctx.param, floatArg(ctx));
+    setTarget(camera, p[0], p[1], p[2]);
+    return 1;
+}
+
+int execTargetXYZ(ScriptContext& ctx)
+{
+    setTarget(ctx.app.scene.camera, floatArg(ctx, 0), floatArg(ctx, 1), floatArg(ctx, 2));
+    return 1;
+}
+
+// Bank, heading and pitch are stored as given: no folding, no re-aiming.
+int execCameraAngle(ScriptContext& ctx)
+{
+    CameraSettings& camera = ctx.app.scene.camera;
+    float* const angles[] = {&camera.bank, &camera.heading, &camera.pitch};
+    *angles[ctx.param] = floatArg(ctx);
+    return 1;
+}
+
+int execFieldOfView(ScriptContext& ctx)
+{
+    setFieldOfView(ctx.app.scene.camera, floatArg(ctx));
+    return 1;
+}
+
+int execFocalLength(ScriptContext& ctx)
+{
+    setFocalLength(ctx.app.scene.camera, floatArg(ctx));
+    return 1;
+}
+
+int execLensDirection(ScriptContext& ctx)
+{
+    ctx.app.scene.camera.lensDirection = ctx.param;
+    return 1;
+}
+
+int execStereoLens(ScriptContext& ctx)
+{
+    ctx.app.scene.camera.stereoLens = ctx.param;
+    return 1;
+}
+
+} // namespace kalvenor

@@ -1,0 +1,78 @@
+// Terrain colouring thresholds, palette settings and the colour-scheme entries.
+#include "script/exec_handlers.h"
+#include "shell/app.h"
+
+namespace kalvenor {
+
+namespace {
+
+// The ground under trees shares its colour with the leaves: entries 56 .. 59 and 34 .. 37.
+constexpr int kUnderTreeToLeaves = 56 - 34;
+
+// Entry i of the scheme block holds a zero byte and then red, green and blue.
+void setSchemeColour(SceneSettings& scene, int entry, const ScriptContext& ctx)
+{
+    const std::size_t offset = static_cast<std::size_t>(entry) * 4;
+    for (std::size_t channel = 0; channel < 3; ++channel)
+        scene.colourScheme[offset + 1 + channel] = toByte(ctx.args.number[channel]);
+}
+
+} // namespace
+
+int execTreeLine(ScriptContext& ctx)
+{
+    ctx.app.scene.colouring.treeLine = intArg(ctx);
+    return 1;
+}
+
+int execSnowLine(ScriptContext& ctx)
+{
+    ctx.app.scene.colouring.snowLine = intArg(ctx);
+    return 1;
+}
+
+int execCliffThreshold(ScriptContext& ctx)
+{
+    ctx.app.scene.colouring.cliffThreshold = intArg(ctx);
+    return 1;
+}
+
+int execCliffs(ScriptContext& ctx)
+{
+    ctx.app.scene.colouring.cliffs = ctx.param;
+    return 1;
+}
+
+int execPaletteLock(ScriptContext& ctx)
+{
+    ctx.app.scene.render.paletteLocked = ctx.param;
+    return 1;
+}
+
+int execExposure(ScriptContext& ctx)
+{
+    ctx.app.scene.lighting.exposure = intArg(ctx);
+    return 1;
+}
+
+// The colour tables follow the contrast; the P mark has them rebuilt before the next render.
+int execContrast(ScriptContext& ctx)
+{
+    ctx.app.scene.lighting.contrast = intArg(ctx);
+    return 1;
+}
+
+int execSetColor(ScriptContext& ctx)
+{
+    setSchemeColour(ctx.app.scene, ctx.param, ctx);
+    return 1;
+}
+
+int execSetColorUnderTree(ScriptContext& ctx)
+{
+    setSchemeColour(ctx.app.scene, ctx.param, ctx);
+    setSchemeColour(ctx.app.scene, ctx.param - kUnderTreeToLeaves, ctx);
+    return 1;
+}
+
+} // namespace kalvenor

@@ -1,0 +1,118 @@
+// Comments, frame ends, the error paths, directories, other programs, exports
+// and the script's own switches.
+#include <string>
+
+#include "landscape/ascii_z.h"
+#include "platform/frontend.h"
+#include "platform/paths.h"
+#include "script/exec_handlers.h"
+#include "shell/app.h"
+#include "shell/run_program.h"
+
+namespace kalvenor {
+
+namespace {
+
+// The requester directory a DefaultDir keyword sets (the texture family sets five).
+std::string& familyDirectory(DefaultDirs& dirs, int family)
+{
+    std::string DefaultDirs::* const members[] = {
+        &DefaultDirs::landscape,  &DefaultDirs::scheme,     &DefaultDirs::cloud,     &DefaultDirs::binary,
+        &DefaultDirs::palette,    &DefaultDirs::pcx,        &DefaultDirs::targa,     &DefaultDirs::bmp,
+        &DefaultDirs::jpeg,       &DefaultDirs::script,     &DefaultDirs::animation, &DefaultDirs::foreground,
+        &DefaultDirs::background, &DefaultDirs::stereo,     &DefaultDirs::imageQuality,
+    };
+    if (family == kDirBatch) return dirs.batch;
+    return dirs.*members[family];
+}
+
+// A directory as written in a script: either separator, trailing blanks dropped
+// (names on the systems these scripts come from cannot end in one), and a
+// separator appended. An empty one stays empty: the current directory, not the root.
+std::string scriptDirectory(std::string text)
+{
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    if (text.empty()) return text;
+    return withTrailingSeparator(normaliseSeparators(text));
+}
+
+bool continueOrCancel(ScriptContext& ctx, const std::string& question)
+{
+    return ctx.ui.ask(question, "Continue", "Cancel");
+}
+
+} // namespace
+
+int execComment(ScriptContext&) { return 1; }
+
+int execIgnored(ScriptContext&) { return 1; }
+
+int execUnknown(ScriptContext& ctx)
+{
+    return continueOrCancel(ctx, "Script error: " + std::string(ctx.line)) ? 1 : -1;
+}
+
+// A keyword whose operation is not built yet: says so, changes nothing, and the script goes on.
+int execNotAvailable(ScriptContext& ctx)
+{
+    ctx.ui.message("not available yet: " + std::string(ctx.line));
+    ctx.applyMarks = false;
+    return 1;
+}
+
+int execRender(ScriptContext&) { return kScriptRenderFrame; }
+
+int execRewriteImage(ScriptContext&) { return kScriptRewriteFrame; }
+
+int execDefaultDir(ScriptContext& ctx)
+{
+    DefaultDirs& dirs = ctx.app.dirs;
+    const std::string dir = scriptDirectory(ctx.args.rest);
+    if (ctx.param == kDirTexture)
+        dirs.texture.fill(dir);
+    else
+        familyDirectory(dirs, ctx.param) = dir;
+    return 1;
+}
+
+int execSpawn(ScriptContext& ctx)
+{
+    const int status = runProgram(ctx.args.rest);
+    ctx.app.landscape.mapStale = true;
+    if (status == 0) return 1;
+    const std::string line(ctx.line);
+    const std::string question = status > 0 ? "Error code " + std::to_string(status) + " from \"" + line + "\""
+                                            : "Unable to Spawn: " + line;
+    return continueOrCancel(ctx, question) ? 1 : -1;
+}
+
+int execBeep(ScriptContext& ctx)
+{
+    ctx.app.scene.script.beep = ctx.param;
+    return 1;
+}
+
+int execAutoSave(ScriptContext& ctx)
+{
+    ctx.app.scene.script.saveFrames = ctx.param;
+    return 1;
+}
+
+int execTemporary(ScriptContext& ctx)
+{
+    ctx.app.scene.script.temporary = intArg(ctx);
+    return 1;
+}
+
+// ExportAsciiZ name step. A failure is reported and the script goes on.
+int execExportAsciiZ(ScriptContext& ctx)
+{
+    const std::string& name = ctx.args.word;
+    const ExportResult result = exportAsciiZ(ctx.app.landscape, ctx.app.scene.render.box, normaliseSeparators(name),
+                                             intArg(ctx), ctx.ui);
+    if (result == ExportResult::OpenFailed) ctx.ui.message(fileMessage(kErrorOpeningFile, name));
+    if (result == ExportResult::WriteFailed) ctx.ui.message(fileMessage(kErrorWritingFile, name));
+    return 1;
+}
+
+} // namespace kalvenor

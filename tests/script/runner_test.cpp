@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "script/runner.h"
+#include "script_fixture.h"
+
+namespace kalvenor {
+namespace {
+
+const std::string kHead =
+    "Kalve Script File\n  CameraX,   CameraY,   CameraZ,      Bank,   Heading,     Pitch,  (delta)\n";
+
+class Runner : public ScriptTest {
+protected:
+    std::vector<FrameRequest> frames;
+    int frameResult = 1;
+
+    FrameCallback recorder()
+    {
+        return [this](const FrameRequest& request) {
+            frames.push_back(request);
+            return frameResult;
+        };
+    }
+
+    int runFile(const std::string& path, bool output = false, int start = 0)
+    {
+        return runScript(app, ui, path, output ? std::optional<std::string>("out") : std::nullopt, start, recorder());
+    }
+};
+
+TEST_F(Runner, OnlyTheExactHeaderLineMakesAScript)
+{
+    struct Case {
+        const char* name;
+        std::string content;
+        int result;
+    };
+    const Case cases[] = {
+        {"lf.scr", "Kalve Script File\n\nHaze 7\n", 1},
+        {"crlf.scr", "Kalve Script File\r\ncaption\r\nHaze 7\r\n", 1},
+        {"noend.scr", "Kalve Script File", -3},
+        {"blank.scr", "Kalve Script File \nx\nHaze 7\n", -3},
+        {"case.scr", "kalve script file\nx\nHaze 7\n", -3},
+        {"empty.scr", "", -3},
+    };
+    for (const Case& c : cases) {
+        const std::string path = write(c.name, c.content);
+        ui.messages.clear();
+        app.scene.sky.haze = 0;
+        EXPECT_EQ(runFile(path), c.result) << c.name;
+        if (c.result == -3) {
+            EXPECT_EQ(ui.messages, (std::vector<std::string>{"\"" + path + "\" is not a script file"})) << c.name;
+            EXPECT_EQ(app.scene.sky.haze, 0) << c.name;
+        } else {
+            EXPECT_TRUE(ui.messages.empty()) << c.name;
+            EXPECT_EQ(app.scene.sky.haze, 7) << c.name;
+        }
+    }
+}
+
+TEST_F(Runner, MissingFileIsAnOpenErrorAndNamesAreFoundIgnoringCase)
+{
+    const std::string missing = (dir / "none.scr").string();
+    EXPECT_EQ(runFile(missing), 0);
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{"Error opening file: \"" + missing + "\""}));
+
+    write("Preset.scr", kHead + "Haze 9\n");
+    std::string windowsStyle = (dir / "PRESET.SCR").string();
+    std::replace(windowsStyle.begin(), windowsStyle.end(), '/', '\\');
+    EXPECT_EQ(runFile(windowsStyle), 1);
+    EXPECT_EQ(app.scene.sky.haze, 9);
+}
+
+TEST_F(Runner, ShortFrameLineIsAFormatError)
+{
+    const std::string path = write("short.scr", kHead + "1, 2, 3, 4, 5, 6\n1, 2, 3\nHaze 5\n");
+    EXPECT_EQ(runFile(path), -3);
+    EXPECT_NE(app.scene.sky.haze, 5);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(Runner, CancelAfterAnErrorStopsTheScript)
+{
+    const std::string path = write("cancel.scr", kHead + "Haze 4\nBogus\nHaze 5\n");
+    ui.askAnswers = {false};
+    EXPECT_EQ(runFile(path), -1);
+    EXPECT_EQ(app.scene.sky.haze, 4);
+
+    ui.askAnswers = {true};
+    EXPECT_EQ(runFile(path), 1);
+    EXPECT_EQ(app.scene.sky.haze, 5);
+}
+
+TEST_F(Runner, WithoutOutputFramesOnlySetTheCamera)
+{
+    const std::string path = write("preset.scr", kHead + "10, 20, 30, 1, 2, 3\nRender\n-5,6,7,8,9,10\n");
+    app.scene.script.saveFrames = 0;
+    EXPECT_EQ(runFile(path), 1);
+    EXPECT_TRUE(frames.empty());
+    EXPECT_EQ(app.scriptProgress.totalFrames, 3); // two frame lines and one Render
+    EXPECT_EQ(app.scene.script.saveFrames, 1);    // every run starts with frames saved
+    const CameraSettings& c = app.scene.camera;
+    EXPECT_EQ(c.cameraX, -5.0f);
+    EXPECT_EQ(c.cameraY, 6.0f);
+    EXPECT_EQ(c.cameraZ, 7.0f);
+    EXPECT_EQ(c.bank, 8.0f);
+    EXPECT_EQ(c.heading, 9.0f);
+    EXPECT_EQ(c.pitch, 10.0f);
+}
+
+TEST_F(Runner, WithOutputEveryFrameEndingLineMakesAFrame)
+{
+    const std::string path =
+        write("anim.scr", kHead + "1, 2, 3, 4, 5, 6\nHaze 1\nRewriteImage\nAutoSaveOff\nRender\nRem Render\n");
+    EXPECT_EQ(runFile(path, true), 1);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_TRUE(frames[0].render);
+    EXPECT_FALSE(frames[1].render); // RewriteImage saves the image again without rendering
+    EXPECT_TRUE(frames[2].render);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(frames[static_cast<std::size_t>(i)].frame, i);
+        EXPECT_EQ(frames[static_cast<std::size_t>(i)].total, 3);
+        EXPECT_EQ(frames[static_cast<std::size_t>(i)].framesMade, i);
+    }
+    EXPECT_TRUE(frames[1].save);
+    EXPECT_FALSE(frames[2].save);
+    EXPECT_EQ(app.scriptProgress.currentFrame, 3);
+}
+
+TEST_F(Runner, FrameFailuresEndTheRun)
+{
+    const std::string path = write("fail.scr", kHead + "Render\nRender\nHaze 3\n");
+    frameResult = 0;
+    EXPECT_EQ(runFile(path, true), 0);
+    EXPECT_EQ(frames.size(), 1u);
+    EXPECT_EQ(app.scriptProgress.currentFrame, 0); // the frame that failed
+    frameResult = -1;
+    EXPECT_EQ(runFile(path, true), -1);
+    EXPECT_NE(app.scene.sky.haze, 3);
+}
+
+TEST_F(Runner, StartFrameSkipsTheEarlierLinesUnexecuted)
+{
+    std::string body = "TreeLine 777\n";
+    for (int i = 0; i < 12; ++i) body += i % 2 ? "Render\n" : "100, 200, 300, 0, 0, 0\n";
+    body += "SnowLine 555\n";
+    const std::string path = write("continue.scr", kHead + body);
+    app.scene.colouring.treeLine = 1;
+    EXPECT_EQ(runFile(path, true, 10), 1);
+    EXPECT_EQ(app.scene.colouring.treeLine, 1);
+    EXPECT_EQ(app.scene.colouring.snowLine, 555);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].frame, 10);
+    EXPECT_EQ(frames[1].frame, 11);
+    EXPECT_EQ(frames[1].total, 12);
+    EXPECT_EQ(frames[0].framesMade, 0);
+}
+
+TEST_F(Runner, LongLinesContinueAsTheNextLine)
+{
+    // 255 characters are seen at once; the rest of the line comes back as a line of its own.
+    const std::string rem = "Rem " + std::string(251, 'x');
+    const std::string path = write("long.scr", kHead + rem + "Haze 42\n");
+    EXPECT_EQ(runFile(path), 1);
+    EXPECT_EQ(app.scene.sky.haze, 42);
+}
+
+TEST_F(Runner, StopsAfterTheLastFrameNumber)
+{
+    std::string body;
+    for (int i = 0; i < kLastScriptFrame + 3; ++i) body += "Render\n";
+    const std::string path = write("many.scr", kHead + body);
+    EXPECT_EQ(runFile(path, true, kLastScriptFrame), 1);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].frame, kLastScriptFrame);
+}
+
+TEST_F(Runner, GeneratesALandscapeFromAScript)
+{
+    const std::string path = write("gen.scr", kHead + "FeatureSize2\nGenerateFractal 123456789\nTreeLine 49.9\n");
+    ASSERT_EQ(runFile(path), 1);
+    EXPECT_EQ(app.landscape.name, "Fractal ISLAND #123456789");
+    EXPECT_EQ(app.scene.generation.seed, 123456789u);
+    EXPECT_EQ(app.scene.colouring.treeLine, 49);
+}
+
+} // namespace
+} // namespace kalvenor
