@@ -5,7 +5,7 @@
 #   make bench  time the long operations
 
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            libjpeg62-turbo-dev libpng-dev libsdl2-dev
+            libjpeg62-turbo-dev libpng-dev libsdl2-dev python3-ezdxf clang
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: all deps build test demo bench clean

@@ -1,7 +1,10 @@
-#include <cstdio>
+#include <string>
+#include <vector>
 
-int main()
+#include "shell/command_line.h"
+
+int main(int argc, char** argv)
 {
-    std::puts("kalvenor");
-    return 0;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return kalvenor::runCommandLine(args, argv[0]);
 }

@@ -1,0 +1,83 @@
+#include "shell/startup.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "landscape/scene_reset.h"
+#include "platform/frontend.h"
+#include "platform/paths.h"
+#include "script/runner.h"
+
+namespace kalvenor {
+
+namespace fs = std::filesystem;
+
+void initialiseApp(App& app, Frontend& ui)
+{
+    Landscape& land = app.landscape;
+    SceneSettings& scene = app.scene;
+    ui.status("  Initializing  ");
+
+    resizeLandscape(land, app.random, kSmallGrid, kSmallGrid);
+    setLandscapeName(land, "Flatland");
+
+    // Maps cleared, cloud defaults, scene reset, tree classes.
+    land.elevation.clear();
+    land.terrain.clear();
+    land.shadow.clear();
+    if (scene.clouds.number == 0) scene.clouds.number = 8;
+    seedAll(app.random, 123456);
+    computeElevationStatistics(land);
+    resetScene(land, scene);
+    for (auto& species : scene.trees.species) species[0] = kTreeOak;
+
+    scene.trees.trees = 0;
+    scene.generation.verticalScale = 1.0f;
+    scene.generation.verticalScale2 = 1.0f;
+
+    buildDefaultLandscape(land, app.random);
+    resetDerivedMaps(land);
+    computeElevationStatistics(land);
+    placeOverviewCamera(land, scene.camera);
+    setDefaultTerrainThresholds(land, scene.colouring);
+    scene.texture.shadeLevel = 1;
+    scene.texture.altitudeLevel = 2;
+    land.mapStale = true;
+}
+
+void setDefaultDirectories(DefaultDirs& dirs, const std::string& programDir)
+{
+    const std::string base = withTrailingSeparator(programDir);
+    dirs.setAll(base);
+    const struct {
+        const char* name;
+        std::string* dir;
+    } subdirectories[] = {
+        {"DEM", &dirs.landscape}, {"SCHEME", &dirs.scheme}, {"CLOUD", &dirs.cloud}, {"PCX", &dirs.palette},
+        {"PCX", &dirs.pcx},       {"TGA", &dirs.targa},     {"BMP", &dirs.bmp},     {"JPG", &dirs.jpeg},
+        {"Script", &dirs.script}, {"ANIM", &dirs.animation}, {"BAT", &dirs.batch},  {"IQ", &dirs.imageQuality},
+    };
+    for (const auto& sub : subdirectories) {
+        const std::string path = resolveExisting(base + sub.name);
+        if (directoryExists(path)) *sub.dir = withTrailingSeparator(path);
+    }
+}
+
+int runStartupScript(App& app, Frontend& ui, const std::string& firstDir)
+{
+    for (const std::string& dir : {withTrailingSeparator(firstDir), app.dirs.script}) {
+        const std::string path = resolveExisting(dir + "STARTUP.SCR");
+        if (fileExists(path)) return runScript(app, ui, path, std::nullopt, 0, nullptr);
+    }
+    return 1;
+}
+
+std::string programDirectory(const char* argv0)
+{
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec || self.empty()) self = fs::absolute(argv0 != nullptr ? argv0 : ".", ec);
+    return withTrailingSeparator(self.parent_path().string());
+}
+
+} // namespace kalvenor
