@@ -14,10 +14,9 @@ namespace {
 constexpr int kTreeClasses = 4;
 constexpr int kMaxCloudPercent = 100;
 
-// The first species byte of a class holds the tree kinds that grow in it.
-std::uint8_t& kindMask(TreeSettings& trees, int treeClass)
+std::int32_t& kindMask(TreeSettings& trees, int treeClass)
 {
-    return trees.species[static_cast<std::size_t>(treeClass)][0];
+    return trees.kindMask[static_cast<std::size_t>(treeClass)];
 }
 
 std::int32_t saturate32(std::int64_t v)
@@ -113,19 +112,19 @@ int execTreeClassNone(ScriptContext& ctx)
 
 int execTreeKindAll(ScriptContext& ctx)
 {
-    for (int c = 0; c < kTreeClasses; ++c) kindMask(ctx.app.scene.trees, c) = static_cast<std::uint8_t>(ctx.param);
+    for (int c = 0; c < kTreeClasses; ++c) kindMask(ctx.app.scene.trees, c) = ctx.param;
     return 1;
 }
 
 int execTreeKindOn(ScriptContext& ctx)
 {
-    kindMask(ctx.app.scene.trees, ctx.param / 256) |= static_cast<std::uint8_t>(ctx.param % 256);
+    kindMask(ctx.app.scene.trees, ctx.param / 256) |= ctx.param % 256;
     return 1;
 }
 
 int execTreeKindOff(ScriptContext& ctx)
 {
-    kindMask(ctx.app.scene.trees, ctx.param / 256) &= static_cast<std::uint8_t>(~(ctx.param % 256));
+    kindMask(ctx.app.scene.trees, ctx.param / 256) &= ~(ctx.param % 256);
     return 1;
 }
 

@@ -29,7 +29,7 @@ void initialiseApp(App& app, Frontend& ui)
     seedAll(app.random, 123456);
     computeElevationStatistics(land);
     resetScene(land, scene);
-    for (auto& species : scene.trees.species) species[0] = kTreeOak;
+    scene.trees.kindMask.fill(kTreeOak);
 
     scene.trees.trees = 0;
     scene.generation.verticalScale = 1.0f;

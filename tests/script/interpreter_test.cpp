@@ -315,15 +315,15 @@ TEST_F(Interpreter, TreeKindsSizesAndDensities)
     run("Tree2OakOn");
     run("Tree2PineOn");
     run("Tree2OakOff");
-    EXPECT_EQ(t.species[1][0], kTreePine);
+    EXPECT_EQ(t.kindMask[1], kTreePine);
     run("TreeCactusAll");
-    for (const auto& cls : t.species) EXPECT_EQ(cls[0], kTreeCactus);
+    for (const auto mask : t.kindMask) EXPECT_EQ(mask, kTreeCactus);
     run("Tree3Off");
-    EXPECT_EQ(t.species[2][0], 0);
+    EXPECT_EQ(t.kindMask[2], 0);
     run("Tree4PalmOn");
-    EXPECT_EQ(t.species[3][0], kTreeCactus | kTreePalm);
+    EXPECT_EQ(t.kindMask[3], kTreeCactus | kTreePalm);
     run("TreeNone");
-    for (const auto& cls : t.species) EXPECT_EQ(cls[0], 0);
+    for (const auto mask : t.kindMask) EXPECT_EQ(mask, 0);
 
     // Mean size 70 from 35, 25, 20, 60: m = (140 + 2) / 4 = 35; each (x * 70 + 17) / 35.
     run("MeanTreeSize 70");
