@@ -14,39 +14,19 @@
 #include "landscape/ascii_z.h"
 #include "landscape/landscape.h"
 #include "platform/scripted_frontend.h"
+#include "support/temp_dir.h"
 
 namespace kalvenor {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh directory per test, removed afterwards.
-struct TempDir {
-    fs::path path;
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kalvenor-asciiz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
+using kalvenor::testing::readFile;
+using kalvenor::testing::writeFile;
+
+struct TempDir : kalvenor::testing::TempDir {
+    TempDir() : kalvenor::testing::TempDir("asciiz") {}
 };
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::vector<std::string> entries(const fs::path& dir)
 {
