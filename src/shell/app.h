@@ -10,7 +10,10 @@
 #include "landscape/landscape.h"
 #include "landscape/random_streams.h"
 #include "landscape/scene_settings.h"
+#include "render/texture_slots.h"
+#include "script/path_state.h"
 #include "shell/default_dirs.h"
+#include "terrain/display_palette.h"
 
 namespace kalvenor {
 
@@ -36,6 +39,9 @@ struct App {
     Landscape landscape;    // changed by generation, editing, loading and scripts
     SceneSettings scene;    // changed by panels, scripts and session loading
     RandomStreams random;   // shared by every operation that draws random numbers
+    TextureSlots textures;  // replaced by session loading, changed by the texture panels
+    PathState path;         // the path editor's camera path; carried by sessions
+    DisplayPalette palette; // predicted before renders; supplied by sessions
     DefaultDirs dirs;       // file requester starting directories
     ScriptProgress scriptProgress;
     Clock clock;
