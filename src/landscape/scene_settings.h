@@ -36,7 +36,7 @@ struct CameraSettings {
     std::int32_t lockX = 0, lockY = 0, lockZ = 0;
     float focalFactor = 2.0f;       // 1 / tan(FOV / 2)
     std::int32_t focalLength = 32;  // 16 x focal factor, truncated
-    float fieldOfView = 53.130102f; // degrees, as last set; 2 atan(1 / focal factor) at start
+    std::int32_t fieldOfView = 53;  // whole degrees, as last set; 2 atan(1 / focal factor) at start
     std::int32_t lensDirection = kLensForward;
     std::int32_t stereoLens = kLensCenter;
     float cameraSeparation = 10.0f; // metres from the centre camera to each eye

@@ -58,7 +58,7 @@ void setFieldOfView(CameraSettings& camera, float degrees)
 {
     if (std::isnan(degrees)) return;
     const double fov = std::clamp(static_cast<double>(degrees), 1.0, 172.0);
-    camera.fieldOfView = static_cast<float>(fov);
+    camera.fieldOfView = static_cast<std::int32_t>(std::lround(fov));
     camera.focalFactor = static_cast<float>(1.0 / std::tan(fov * 0.5 * kDegreesToRadians));
     camera.focalLength = static_cast<std::int32_t>(camera.focalFactor * 16.0f);
 }
@@ -69,7 +69,8 @@ void setFocalLength(CameraSettings& camera, float value)
     camera.focalFactor = value * 0.0625f;
     camera.focalLength = static_cast<std::int32_t>(std::clamp(value, -2147483648.0f, 2147483520.0f));
     if (camera.focalFactor > 0.0f)
-        camera.fieldOfView = static_cast<float>(2.0 * std::atan(1.0 / camera.focalFactor) * kRadiansToDegrees);
+        camera.fieldOfView =
+            static_cast<std::int32_t>(std::lround(2.0 * std::atan(1.0 / camera.focalFactor) * kRadiansToDegrees));
 }
 
 } // namespace kalvenor
