@@ -3,12 +3,13 @@
 #   make test   install what is missing, build with ASan and UBSan, run every test
 #   make        build the release program into build/
 #   make bench  time the long operations
+#   make fuzz   run every file reader under libFuzzer for a short time (FUZZ_SECONDS, default 15)
 
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             libjpeg62-turbo-dev libpng-dev libsdl2-dev python3-ezdxf clang
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build test demo bench clean
+.PHONY: all deps build test demo bench fuzz clean
 
 all: build
 
@@ -36,6 +37,11 @@ test: deps build-asan/build.ninja
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+	JOBS=$(JOBS) tests/fuzz/run_fuzzers.sh
+
+# Every file reader under libFuzzer for FUZZ_SECONDS each (clang only).
+fuzz: deps
+	JOBS=$(JOBS) tests/fuzz/run_fuzzers.sh
 
 demo: deps build
 	mkdir -p out
@@ -49,4 +55,4 @@ bench: deps build-bench/build.ninja
 	./build-bench/kalvenor_bench
 
 clean:
-	rm -rf build build-asan build-bench out
+	rm -rf build build-asan build-bench build-fuzz out
