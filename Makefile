@@ -35,9 +35,9 @@ build-asan/build.ninja:
 
 test: deps build-asan/build.ninja
 	cmake --build build-asan -j $(JOBS)
+	JOBS=$(JOBS) tests/fuzz/run_fuzzers.sh
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
-	JOBS=$(JOBS) tests/fuzz/run_fuzzers.sh
 
 # Every file reader under libFuzzer for FUZZ_SECONDS each (clang only).
 fuzz: deps
