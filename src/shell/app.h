@@ -10,6 +10,7 @@
 #include "landscape/landscape.h"
 #include "landscape/random_streams.h"
 #include "landscape/scene_settings.h"
+#include "render/image_buffers.h"
 #include "render/texture_slots.h"
 #include "script/path_state.h"
 #include "shell/default_dirs.h"
@@ -42,6 +43,7 @@ struct App {
     TextureSlots textures;  // replaced by session loading, changed by the texture panels
     PathState path;         // the path editor's camera path; carried by sessions
     DisplayPalette palette; // predicted before renders; supplied by sessions
+    ImageBuffers images;    // vidmem24 and vidmem8: drawn by renders, read by image files
     DefaultDirs dirs;       // file requester starting directories
     ScriptProgress scriptProgress;
     Clock clock;
