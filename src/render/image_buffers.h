@@ -11,7 +11,8 @@
 
 namespace kalvenor {
 
-constexpr int kMaxImageSide = 8192;
+constexpr int kMinImageSide = 16;   // smallest side set by number
+constexpr int kMaxImageSide = 8192; // largest side of an image or an allocation
 
 inline constexpr std::uint32_t packPixel(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t cls = 0)
 {

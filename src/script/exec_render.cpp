@@ -1,6 +1,7 @@
 // Sun, sky, shading, render and image keywords: each stores a setting.
 #include <string>
 
+#include "render/image_buffers.h"
 #include "script/exec_handlers.h"
 #include "shell/app.h"
 
@@ -18,8 +19,6 @@ constexpr ImageSizePreset kImageSizePresets[] = {
 };
 
 // A size by number must lie within this range on each side, as for the image-size operation.
-constexpr std::int32_t kMinImageSide = 16;
-constexpr std::int32_t kMaxImageSide = 8192;
 
 // File names of the background and foreground images hold at most 127 characters.
 constexpr std::size_t kImageFileNameChars = 127;
