@@ -6,7 +6,7 @@
 #   make fuzz   run every file reader under libFuzzer for a short time (FUZZ_SECONDS, default 15)
 
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            libjpeg62-turbo-dev libpng-dev libsdl2-dev python3-ezdxf clang
+            libjpeg62-turbo-dev libpng-dev libsdl2-dev python3-ezdxf clang imagemagick
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: all deps build test demo bench fuzz clean
