@@ -50,6 +50,9 @@ enum DirFamily : int {
     kDirBatch,
 };
 
+// Landscape and scheme files (exec_landscape_files.cpp)
+int execLoadBinaryDem(ScriptContext& ctx);
+
 // Shared paths (exec_files.cpp)
 int execComment(ScriptContext& ctx);
 int execIgnored(ScriptContext& ctx);

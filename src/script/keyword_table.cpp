@@ -94,7 +94,7 @@ constexpr Keyword kKeywords[] = {
     // Landscape
     {"LoadDEM", 1071, ArgPattern::Word, execNotAvailable, 0, kMarkAll},
     {"LoadLandscape", 1071, ArgPattern::Word, execNotAvailable, 0, kMarkAll},
-    {"LoadBinaryDEM", 1072, ArgPattern::WordTwoNumbers, execNotAvailable, 0, kMarkAll},
+    {"LoadBinaryDEM", 1072, ArgPattern::WordTwoNumbers, execLoadBinaryDem, 0, kMarkAll},
     {"LoadCMap", 1073, ArgPattern::Word, execNotAvailable, 0, kMarkP},
     {"LoadScheme", 1073, ArgPattern::Word, execNotAvailable, 0, kMarkP},
     {"NewPalette", 1074, ArgPattern::None, execNewPalette, 0, kMarkP},

@@ -1,0 +1,52 @@
+// Keywords that load landscapes and colour schemes, or save them (the saving
+// ones are our extensions). A failed load or save shows the file's message and
+// the script goes on with the next line.
+#include <string>
+
+#include "landscape/binary_import.h"
+#include "platform/frontend.h"
+#include "platform/paths.h"
+#include "script/exec_handlers.h"
+#include "shell/app.h"
+
+namespace kalvenor {
+
+namespace {
+
+void reportBinaryImport(BinaryImportStatus status, const std::string& path, Frontend& ui)
+{
+    switch (status) {
+    case BinaryImportStatus::Ok: break;
+    case BinaryImportStatus::OpenFailed: ui.message(fileMessage(kErrorOpeningFile, path)); break;
+    case BinaryImportStatus::ReadFailed: ui.message(fileMessage(kErrorReadingFile, path)); break;
+    case BinaryImportStatus::BadSize:
+    case BinaryImportStatus::BadHeader:
+        ui.message("Binary data size must be 1 to " + std::to_string(kMaxBinarySide) + " samples: " + path);
+        break;
+    }
+}
+
+} // namespace
+
+// LoadBinaryDEM name w h: raw 16-bit elevations, no header. The grid keeps its
+// size; vertical scale 1.0 and sea level 0 afterwards.
+int execLoadBinaryDem(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    const std::string path = resolveExisting(ctx.args.word);
+    const BinaryImportStatus status =
+        importBinaryElevations(app.landscape, path, intArg(ctx, 0), intArg(ctx, 1), 0);
+    if (status != BinaryImportStatus::Ok) {
+        reportBinaryImport(status, path, ctx.ui);
+        ctx.applyMarks = false;
+        return 1;
+    }
+    app.scene.generation.verticalScale = 1.0f;
+    app.scene.generation.verticalScale2 = 1.0f;
+    app.scene.colouring.seaLevel = 0;
+    computeElevationStatistics(app.landscape);
+    resetDerivedMaps(app.landscape);
+    return 1;
+}
+
+} // namespace kalvenor

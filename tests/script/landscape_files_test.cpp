@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "script_fixture.h"
+
+namespace kalvenor {
+namespace {
+
+using LandscapeFileKeywords = ScriptTest;
+
+std::string littleEndianSamples(std::initializer_list<int> samples)
+{
+    std::string bytes;
+    for (int s : samples) {
+        bytes += static_cast<char>(s & 0xFF);
+        bytes += static_cast<char>((s >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+TEST_F(LandscapeFileKeywords, LoadBinaryDemFillsTheGridCornerAndResetsScaleAndSea)
+{
+    // Three rows of four samples; the grid keeps its size and the rest is cleared.
+    const std::string path = write("ramp.bin", littleEndianSamples({1, 2, 3, 4, 10, 20, 30, 40, -5, 300, 0, 7}));
+    app.scene.generation.verticalScale = 2.5f;
+    app.scene.colouring.seaLevel = 12;
+
+    EXPECT_EQ(run("LoadBinaryDEM " + path + " 4 3"), 1);
+    const Landscape& land = app.landscape;
+    EXPECT_EQ(land.gridWidth, kSmallGrid);
+    EXPECT_EQ(land.elevation[0][0], 1);
+    EXPECT_EQ(land.elevation[1][3], 40);
+    EXPECT_EQ(land.elevation[2][0], -5);
+    EXPECT_EQ(land.elevation[2][1], 300);
+    EXPECT_EQ(land.elevation[0][4], 0);
+    EXPECT_EQ(land.elevation[129][129], 0); // the pyramid is gone
+    EXPECT_EQ(land.highestElevation, 300);
+    EXPECT_EQ(app.scene.generation.verticalScale, 1.0f);
+    EXPECT_EQ(app.scene.colouring.seaLevel, 0);
+    EXPECT_EQ(land.terrainValidAt, land.sizeX);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(LandscapeFileKeywords, LoadBinaryDemOfAMissingFileSaysSoAndKeepsTheLandscape)
+{
+    const std::int16_t top = app.landscape.elevation[129][129];
+    EXPECT_EQ(run("LoadBinaryDEM " + (dir / "missing.bin").string() + " 4 3"), 1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Error opening file: \"" + (dir / "missing.bin").string() + "\"");
+    EXPECT_EQ(app.landscape.elevation[129][129], top);
+}
+
+} // namespace
+} // namespace kalvenor
