@@ -52,6 +52,7 @@ enum DirFamily : int {
 
 // Landscape and scheme files (exec_landscape_files.cpp)
 int execLoadBinaryDem(ScriptContext& ctx);
+int execExportDxf(ScriptContext& ctx);
 
 // Shared paths (exec_files.cpp)
 int execComment(ScriptContext& ctx);

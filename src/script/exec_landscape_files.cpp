@@ -4,6 +4,7 @@
 #include <string>
 
 #include "landscape/binary_import.h"
+#include "landscape/dxf_export.h"
 #include "platform/frontend.h"
 #include "platform/paths.h"
 #include "script/exec_handlers.h"
@@ -46,6 +47,24 @@ int execLoadBinaryDem(ScriptContext& ctx)
     app.scene.colouring.seaLevel = 0;
     computeElevationStatistics(app.landscape);
     resetDerivedMaps(app.landscape);
+    return 1;
+}
+
+// ExportDXF name step maxPolygons overlap utm: the DXF export without its
+// questions. overlap and utm are 0 (no) or not 0 (yes).
+int execExportDxf(ScriptContext& ctx)
+{
+    DxfOptions options;
+    options.step = intArg(ctx, 0);
+    options.maxPolygons = intArg(ctx, 1);
+    options.overlapSeams = intArg(ctx, 2) != 0;
+    options.utmBased = intArg(ctx, 3) != 0;
+    const std::string& name = ctx.args.word;
+    const ExportResult result =
+        exportDxf(ctx.app.landscape, ctx.app.scene.render.box, normaliseSeparators(name), options, ctx.ui);
+    // The export command reports a file that cannot be created as a write error too.
+    if (result == ExportResult::OpenFailed || result == ExportResult::WriteFailed)
+        ctx.ui.message(fileMessage(kErrorWritingFile, name));
     return 1;
 }
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "script/keyword_table.h"
 
 #include <array>
@@ -332,9 +333,12 @@ constexpr Keyword kKeywords[] = {
     // Extensions
     {"LandscapeSizeMega", 1271, ArgPattern::None, execLandscapeSize, kSizeMega, kMarkAll, true},
     {"ExportAsciiZ", 1272, ArgPattern::WordTwoNumbers, execExportAsciiZ, 0, 0, true},
+    {"ExportDXF", 1273, ArgPattern::WordFourNumbers, execExportDxf, 0, 0, true},
 };
 
-static_assert(std::size(kKeywords) == kClassicKeywordCount + 2);
+// The classic table is kept whole; our extensions follow it.
+static_assert(std::count_if(std::begin(kKeywords), std::end(kKeywords),
+                            [](const Keyword& k) { return !k.extension; }) == kClassicKeywordCount);
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 

@@ -128,6 +128,10 @@ ScriptArgs parseArgs(std::string_view line, ArgPattern pattern)
         args.word = std::string(readWord(line, pos));
         if (!args.word.empty()) readNumbers(line, pos, 2, args);
         break;
+    case ArgPattern::WordFourNumbers:
+        args.word = std::string(readWord(line, pos));
+        if (!args.word.empty()) readNumbers(line, pos, 4, args);
+        break;
     case ArgPattern::RestOfLine:
         while (pos < line.size() && line[pos] == ' ') ++pos;
         args.rest = std::string(line.substr(pos));

@@ -26,6 +26,7 @@ enum class ArgPattern : std::uint8_t {
     Integer,        // "%s %d"
     Word,           // "%s %s": a name without blanks
     WordTwoNumbers, // "%s %s %f %f"
+    WordFourNumbers, // "%s %s %f %f %f %f" (extension keywords with more settings)
     RestOfLine,     // everything after the keyword and the blanks that follow it
 };
 
@@ -33,8 +34,8 @@ struct ScriptArgs {
     std::string keyword;
     std::string word;                 // empty when absent
     std::string rest;                 // RestOfLine only
-    std::array<double, 3> number = {}; // 0 where missing
-    std::array<float, 3> single = {};  // the same numbers read as floats
+    std::array<double, 4> number = {}; // 0 where missing
+    std::array<float, 4> single = {};  // the same numbers read as floats
     int count = 0;                    // numbers actually read
     std::int32_t integer = 0;         // "%d", 0 when missing
 };

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "script_fixture.h"
+#include "support/temp_dir.h"
 
 namespace kalvenor {
 namespace {
@@ -49,6 +50,33 @@ TEST_F(LandscapeFileKeywords, LoadBinaryDemOfAMissingFileSaysSoAndKeepsTheLandsc
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], "Error opening file: \"" + (dir / "missing.bin").string() + "\"");
     EXPECT_EQ(app.landscape.elevation[129][129], top);
+}
+
+} // namespace
+} // namespace kalvenor
+
+namespace kalvenor {
+namespace {
+
+TEST_F(LandscapeFileKeywords, ExportDxfWritesPolyfaceObjectsWithTheGivenSettings)
+{
+    // Step 64 on the 258 x 258 grid: a 5 x 5 vertex lattice, 32 faces, split at 10 faces.
+    const std::string path = (dir / "out" / "land.dxf").string();
+    app.landscape.utmX = 1000;
+    EXPECT_EQ(run("ExportDXF " + path + " 64 10 0 1"), 1);
+    const std::string text = testing::readFile(path);
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.rfind("0\r\nSECTION\r\n2\r\nENTITIES\r\n", 0), 0u);
+    EXPECT_NE(text.find("KN_01"), std::string::npos); // split into more than one object
+    EXPECT_NE(text.find("10\r\n1000\r\n"), std::string::npos); // UTM based: x of column 0 is utmX
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(LandscapeFileKeywords, ExportDxfIntoAnUnwritablePlaceSaysSo)
+{
+    EXPECT_EQ(run("ExportDXF /proc/kalvenor.dxf 64 10 0 0"), 1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Error writing file: \"/proc/kalvenor.dxf\"");
 }
 
 } // namespace
