@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "landscape/binary_import.h"
+#include "landscape/dxf_export.h"
 #include "landscape/landscape.h"
 #include "landscape/random_streams.h"
 #include "landscape/scene_settings.h"
@@ -44,6 +46,8 @@ struct App {
     PathState path;         // the path editor's camera path; carried by sessions
     DisplayPalette palette; // predicted before renders; supplied by sessions
     ImageBuffers images;    // vidmem24 and vidmem8: drawn by renders, read by image files
+    BinaryImportState binaryImport; // the numbers the binary import asked last
+    DxfRemembered dxf;              // the DXF export's object limit, asked last
     DefaultDirs dirs;       // file requester starting directories
     ScriptProgress scriptProgress;
     Clock clock;
