@@ -51,6 +51,10 @@ enum DirFamily : int {
 };
 
 // Landscape and scheme files (exec_landscape_files.cpp)
+enum SaveLandscapeKind : int { kSaveDem, kSaveSession, kSaveScheme };
+int execLoadLandscape(ScriptContext& ctx);
+int execLoadScheme(ScriptContext& ctx);
+int execSaveLandscapeFile(ScriptContext& ctx);
 int execLoadBinaryDem(ScriptContext& ctx);
 int execExportDxf(ScriptContext& ctx);
 

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "landscape/binary_import.h"
+#include "landscape/colour_scheme.h"
 #include "landscape/dxf_export.h"
+#include "landscape/landscape_file.h"
 #include "platform/frontend.h"
 #include "platform/paths.h"
 #include "script/exec_handlers.h"
@@ -47,6 +49,54 @@ int execLoadBinaryDem(ScriptContext& ctx)
     app.scene.colouring.seaLevel = 0;
     computeElevationStatistics(app.landscape);
     resetDerivedMaps(app.landscape);
+    return 1;
+}
+
+// LoadDEM / LoadLandscape name: either landscape format. A file that carried
+// settings keeps them; otherwise the vertical scale comes from the file (1.0
+// when it has none) and the sea level goes back to 0.
+int execLoadLandscape(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    LoadTarget target = loadTargetOf(app);
+    const LoadResult loaded = loadLandscapeFile(resolveExisting(ctx.args.word), target, ctx.ui);
+    if (loaded.result == 0) {
+        ctx.applyMarks = false;
+        return 1;
+    }
+    if (loaded.result == 1) {
+        const float scale = loaded.fileVerticalScale != 0.0f ? loaded.fileVerticalScale : 1.0f;
+        app.scene.generation.verticalScale = scale;
+        app.scene.generation.verticalScale2 = scale;
+        app.scene.colouring.seaLevel = 0;
+    }
+    computeElevationStatistics(app.landscape);
+    return 1;
+}
+
+// LoadCMap / LoadScheme name: the colour scheme of an old-format file (or .SCM
+// in that layout); unset entries get the default colours.
+int execLoadScheme(ScriptContext& ctx)
+{
+    const std::string path = resolveExisting(ctx.args.word);
+    const SchemeLoadStatus status = loadSchemeOldLayout(path, ctx.app.scene.colourScheme);
+    if (status == SchemeLoadStatus::Ok) return 1;
+    ctx.applyMarks = false;
+    if (status == SchemeLoadStatus::OpenFailed) ctx.ui.message(fileMessage(kErrorOpeningFile, path));
+    else ctx.ui.message(fileMessage(kErrorReadingFile, path));
+    return 1;
+}
+
+// SaveDEM, SaveSession, SaveScheme name: the three landscape writers without
+// their questions. A failure has already shown its message.
+int execSaveLandscapeFile(ScriptContext& ctx)
+{
+    const std::string path = normaliseSeparators(ctx.args.word);
+    switch (ctx.param) {
+    case kSaveDem: saveDem(ctx.app, path, ctx.ui); break;
+    case kSaveSession: saveSession(ctx.app, path, ctx.ui); break;
+    default: saveScheme(ctx.app, path, ctx.ui); break;
+    }
     return 1;
 }
 

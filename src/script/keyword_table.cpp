@@ -93,11 +93,11 @@ constexpr Keyword kKeywords[] = {
     {"ForegroundOn", 1069, ArgPattern::None, execForeground, 1, 0},
     {"ForegroundOff", 1070, ArgPattern::None, execForeground, 0, 0},
     // Landscape
-    {"LoadDEM", 1071, ArgPattern::Word, execNotAvailable, 0, kMarkAll},
-    {"LoadLandscape", 1071, ArgPattern::Word, execNotAvailable, 0, kMarkAll},
+    {"LoadDEM", 1071, ArgPattern::Word, execLoadLandscape, 0, kMarkAll},
+    {"LoadLandscape", 1071, ArgPattern::Word, execLoadLandscape, 0, kMarkAll},
     {"LoadBinaryDEM", 1072, ArgPattern::WordTwoNumbers, execLoadBinaryDem, 0, kMarkAll},
-    {"LoadCMap", 1073, ArgPattern::Word, execNotAvailable, 0, kMarkP},
-    {"LoadScheme", 1073, ArgPattern::Word, execNotAvailable, 0, kMarkP},
+    {"LoadCMap", 1073, ArgPattern::Word, execLoadScheme, 0, kMarkP},
+    {"LoadScheme", 1073, ArgPattern::Word, execLoadScheme, 0, kMarkP},
     {"NewPalette", 1074, ArgPattern::None, execNewPalette, 0, kMarkP},
     {"GenerateFractal", 1075, ArgPattern::Number, execGenerateFractal, 0, kMarkS | kMarkC | kMarkL | kMarkM},
     {"Fractalize", 1076, ArgPattern::None, execFractalize, 0, kMarkS | kMarkL | kMarkM},
@@ -334,6 +334,9 @@ constexpr Keyword kKeywords[] = {
     {"LandscapeSizeMega", 1271, ArgPattern::None, execLandscapeSize, kSizeMega, kMarkAll, true},
     {"ExportAsciiZ", 1272, ArgPattern::WordTwoNumbers, execExportAsciiZ, 0, 0, true},
     {"ExportDXF", 1273, ArgPattern::WordFourNumbers, execExportDxf, 0, 0, true},
+    {"SaveDEM", 1274, ArgPattern::Word, execSaveLandscapeFile, kSaveDem, 0, true},
+    {"SaveSession", 1275, ArgPattern::Word, execSaveLandscapeFile, kSaveSession, 0, true},
+    {"SaveScheme", 1276, ArgPattern::Word, execSaveLandscapeFile, kSaveScheme, 0, true},
 };
 
 // The classic table is kept whole; our extensions follow it.

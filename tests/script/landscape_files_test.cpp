@@ -81,3 +81,69 @@ TEST_F(LandscapeFileKeywords, ExportDxfIntoAnUnwritablePlaceSaysSo)
 
 } // namespace
 } // namespace kalvenor
+
+namespace kalvenor {
+namespace {
+
+TEST_F(LandscapeFileKeywords, SessionSavedByScriptLoadsBackWithItsSettings)
+{
+    ASSERT_EQ(run("GenerateFractal 123456789"), 1);
+    ASSERT_EQ(run("Haze 37"), 1);
+    const std::string path = (dir / "sessions" / "island.k4s").string();
+    ASSERT_EQ(run("SaveSession " + path), 1);
+    EXPECT_TRUE(ui.messages.empty());
+
+    // A fresh program loads it back: the landscape and the settings come with it.
+    App other;
+    ASSERT_EQ(resizeLandscape(other.landscape, other.random, kLargeGrid, kLargeGrid), 1);
+    ScriptedFrontend otherUi;
+    ASSERT_EQ(executeLine(other, otherUi, "LoadLandscape " + path), 1);
+    EXPECT_EQ(other.landscape.gridWidth, kSmallGrid);
+    EXPECT_EQ(other.landscape.name, "Fractal ISLAND #123456789");
+    EXPECT_EQ(other.scene.sky.haze, 37);
+    EXPECT_EQ(other.scene.generation.seed, 123456789u);
+    for (int r = 0; r < kSmallGrid; r += 37)
+        for (int c = 0; c < kSmallGrid; c += 41) EXPECT_EQ(other.landscape.elevation[r][c], app.landscape.elevation[r][c]);
+}
+
+TEST_F(LandscapeFileKeywords, ElevationsOnlyFileKeepsSettingsAndResetsScaleAndSea)
+{
+    ASSERT_EQ(run("GenerateFractal 42"), 1);
+    app.scene.generation.verticalScale = 3.0f;
+    const std::string path = (dir / "land.dem").string();
+    ASSERT_EQ(run("SaveDEM " + path), 1);
+    ASSERT_EQ(run("Haze 12"), 1);
+    app.scene.generation.verticalScale = 5.0f;
+    app.scene.colouring.seaLevel = 50;
+    ASSERT_EQ(run("LoadDEM " + path), 1);
+    EXPECT_EQ(app.scene.sky.haze, 12);
+    EXPECT_EQ(app.scene.generation.verticalScale, 3.0f); // the file's own VerticalScale word
+    EXPECT_EQ(app.scene.colouring.seaLevel, 0);
+}
+
+TEST_F(LandscapeFileKeywords, LoadingSomethingElseSaysSoAndKeepsTheLandscape)
+{
+    const std::string path = write("notes.txt", std::string(4000, 'x'));
+    const std::int16_t top = app.landscape.elevation[129][129];
+    EXPECT_EQ(run("LoadLandscape " + path), 1);
+    EXPECT_EQ(run("LoadScheme " + path), 1);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0], "Not a Kalvenor Landscape file.");
+    EXPECT_EQ(ui.messages[1], "Error reading file: \"" + path + "\"");
+    EXPECT_EQ(app.landscape.elevation[129][129], top);
+}
+
+TEST_F(LandscapeFileKeywords, SchemeFromALandscapeFileFillsUnsetEntries)
+{
+    app.scene.colourScheme.fill(0);
+    app.scene.colourScheme[4 * 42 + 1] = 200; // one set entry travels with the file
+    const std::string path = (dir / "colours.dem").string();
+    ASSERT_EQ(run("SaveDEM " + path), 1);
+    app.scene.colourScheme.fill(0);
+    ASSERT_EQ(run("LoadCMap " + path), 1);
+    EXPECT_EQ(app.scene.colourScheme[4 * 42 + 1], 200);
+    EXPECT_EQ(app.scene.colourScheme[308 + 1], 255); // a default colour filled in
+}
+
+} // namespace
+} // namespace kalvenor
