@@ -15,14 +15,15 @@ namespace kalvenor {
 const char* const kUsageText =
     "usage:\n"
     "  kalvenor                         the interactive program\n"
-    "  kalvenor run SCRIPT [--out BASE] [--start N] [--format FORMAT] [--startup] [--info]\n"
+    "  kalvenor run SCRIPT [--out BASE] [--start N] [--format FORMAT] [--startup] [--landscape FILE] [--info]\n"
     "                                   run a script without a window\n"
     "  kalvenor render [SCRIPT] -o IMAGE\n"
     "                                   run SCRIPT for its settings, render one image\n"
     "  kalvenor --help | --version\n"
     "options of run and render:\n"
     "  --answer 'QUESTION=ANSWER'       answer a question in advance (repeatable)\n"
-    "  --startup                        run STARTUP.SCR from the program directory first\n"
+    "  --startup                        run STARTUP.SCR and load STARTUP.DEM from the program directory first\n"
+    "  --landscape FILE                 load this landscape or session before the script\n"
     "  --info                           describe the landscape when the script has run\n";
 
 namespace {
@@ -81,6 +82,10 @@ int runBatch(const CommandLine& cl, const char* argv0)
     initialiseApp(app, ui);
     setDefaultDirectories(app.dirs, app.programDir);
     if (cl.startup) runStartupScript(app, ui, app.programDir);
+    if (cl.startup || !cl.landscapeFile.empty()) {
+        if (loadStartupLandscape(app, ui, cl.landscapeFile, app.programDir) == 0 && !cl.landscapeFile.empty())
+            return kExitFailed;
+    }
 
     if (cl.mode == Mode::Render || cl.outputBase) {
         port.message("not available yet: rendering images (the renderer is not built yet)");
@@ -135,6 +140,10 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             cl.answers.push_back(*v);
         } else if (batch && a == "--startup") {
             cl.startup = true;
+        } else if (batch && a == "--landscape") {
+            const std::string* v = value(a);
+            if (!v) return std::nullopt;
+            cl.landscapeFile = *v;
         } else if (batch && a == "--info") {
             cl.info = true;
         } else if (cl.mode == Mode::Run && a == "--out") {

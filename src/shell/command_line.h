@@ -23,7 +23,7 @@ struct CommandLine {
     std::vector<std::string> answers;      // --answer 'QUESTION=ANSWER'
     bool startup = false;                  // --startup: run STARTUP.SCR first
     bool info = false;                     // --info: describe the landscape at the end
-    std::string landscapeFile;             // interactive: start-up landscape argument
+    std::string landscapeFile;             // the start-up landscape (interactive argument, or --landscape)
 };
 
 // Parses argv. On bad usage returns nothing and fills error.

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "landscape/landscape_file.h"
 #include "landscape/scene_reset.h"
 #include "platform/frontend.h"
 #include "platform/paths.h"
@@ -70,6 +71,29 @@ int runStartupScript(App& app, Frontend& ui, const std::string& firstDir)
         if (fileExists(path)) return runScript(app, ui, path, std::nullopt, 0, nullptr);
     }
     return 1;
+}
+
+int loadStartupLandscape(App& app, Frontend& ui, const std::string& argument, const std::string& firstDir)
+{
+    std::string path;
+    if (!argument.empty()) {
+        path = resolveExisting(argument);
+    } else {
+        for (const std::string& dir : {withTrailingSeparator(firstDir), app.dirs.landscape}) {
+            const std::string candidate = resolveExisting(dir + "STARTUP.DEM");
+            if (fileExists(candidate)) {
+                path = candidate;
+                break;
+            }
+        }
+        if (path.empty()) return -1;
+    }
+    const int result = loadLandscape(app, path, ui);
+    // A failed load leaves the landscape and what the start-up script set as they were.
+    if (result == 1) resetForNewLandscape(app.landscape, app.scene);
+    computeElevationStatistics(app.landscape);
+    app.landscape.mapStale = true;
+    return result;
 }
 
 std::string programDirectory(const char* argv0)

@@ -24,6 +24,12 @@ void setDefaultDirectories(DefaultDirs& dirs, const std::string& programDir);
 // exists there. Returns the runner's result, or 1 when there is no such script.
 int runStartupScript(App& app, Frontend& ui, const std::string& firstDir);
 
+// The start-up landscape: the file named on the command line, or else
+// "STARTUP.DEM" from firstDir or the landscape directory. A file that brought
+// no settings is followed by the new-landscape reset. Returns the loader's
+// result (0, 1 or 2), or -1 when there was nothing to load.
+int loadStartupLandscape(App& app, Frontend& ui, const std::string& argument, const std::string& firstDir);
+
 // The directory of the running program, with a trailing separator.
 std::string programDirectory(const char* argv0);
 

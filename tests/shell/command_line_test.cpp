@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+#include "shell/command_line.h"
+#include "support/temp_dir.h"
+
+namespace kalvenor {
+namespace {
+
+using testing::TempDir;
+using testing::writeFile;
+
+TEST(CommandLine, ParsesRunAndRenderOptions)
+{
+    std::string error;
+    const auto run = parseCommandLine({"run", "job.scr", "--start", "10", "--answer", "Script error=Cancel",
+                                       "--landscape", "a.k4s", "--info", "--startup"},
+                                      error);
+    ASSERT_TRUE(run.has_value()) << error;
+    EXPECT_EQ(run->mode, Mode::Run);
+    EXPECT_EQ(run->script, "job.scr");
+    EXPECT_EQ(run->startFrame, 10);
+    EXPECT_EQ(run->answers, std::vector<std::string>{"Script error=Cancel"});
+    EXPECT_EQ(run->landscapeFile, "a.k4s");
+    EXPECT_TRUE(run->info);
+    EXPECT_TRUE(run->startup);
+
+    const auto render = parseCommandLine({"render", "-o", "x.tga"}, error);
+    ASSERT_TRUE(render.has_value()) << error;
+    EXPECT_EQ(render->mode, Mode::Render);
+    EXPECT_TRUE(render->script.empty());
+    EXPECT_EQ(render->image, "x.tga");
+}
+
+TEST(CommandLine, RefusesBadUsageWithAReason)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* error;
+    } cases[] = {
+        {{"run"}, "run needs a script"},
+        {{"run", "a.scr", "--start", "-1"}, "--start takes a frame number from 0 to 99999"},
+        {{"run", "a.scr", "--start", "x"}, "--start takes a frame number from 0 to 99999"},
+        {{"run", "a.scr", "--format", "gif"}, "unknown format gif"},
+        {{"run", "a.scr", "--answer", "NoEquals"}, "--answer takes 'QUESTION=ANSWER'"},
+        {{"run", "a.scr", "--out"}, "--out needs a value"},
+        {{"run", "a.scr", "b.scr"}, "unexpected argument b.scr"},
+        {{"render", "a.scr"}, "render needs -o IMAGE"},
+        {{"run", "a.scr", "--bogus"}, "unknown option --bogus"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(parseCommandLine(c.args, error).has_value());
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+// Runs the real program and returns its exit code, capturing standard output.
+int runKalvenor(const std::string& arguments, std::string& out)
+{
+    const std::string command = std::string(KALVENOR_BINARY) + " " + arguments + " 2>/dev/null";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return -1;
+    std::array<char, 256> buffer{};
+    out.clear();
+    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) out += buffer.data();
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(CommandLine, BatchRunsReportThroughTheirExitCode)
+{
+    TempDir dir("cli");
+    const std::string header = "Kalve Script File\ncaption\n";
+    writeFile(dir / "good.scr", header + "GenerateFractal 7\nExportAsciiZ " + (dir / "z.txt") + " 64\n");
+    writeFile(dir / "bad.scr", header + "1, 2, 3\n");
+    writeFile(dir / "cancel.scr", header + "Remark\nHaze 5\n");
+    std::string out;
+
+    EXPECT_EQ(runKalvenor("run " + (dir / "good.scr") + " --info", out), 0);
+    EXPECT_NE(out.find("LandScape Name: Fractal ISLAND #7"), std::string::npos) << out;
+    EXPECT_EQ(testing::readFile(dir / "z.txt").substr(0, 2), "0 ");
+
+    EXPECT_EQ(runKalvenor("run " + (dir / "bad.scr"), out), 1);
+    EXPECT_EQ(runKalvenor("run " + (dir / "missing.scr"), out), 1);
+    EXPECT_EQ(runKalvenor("run " + (dir / "cancel.scr") + " --answer 'Script error=Cancel'", out), 1);
+    EXPECT_EQ(runKalvenor("run " + (dir / "cancel.scr"), out), 0); // the default answer is Continue
+    EXPECT_EQ(runKalvenor("run", out), 2);
+    EXPECT_EQ(runKalvenor("--version", out), 0);
+    EXPECT_EQ(out.rfind("kalvenor ", 0), 0u);
+}
+
+} // namespace
+} // namespace kalvenor
