@@ -5,6 +5,13 @@
 #include <fstream>
 #include <string>
 
+#include "imagefile/bmp.h"
+#include "imagefile/jpeg.h"
+#include "imagefile/landscape_pcx.h"
+#include "imagefile/pcx.h"
+#include "imagefile/targa.h"
+#include "landscape/landscape.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -26,6 +33,47 @@ void scriptSeeds(const fs::path& dir)
     for (const char* line : lines) write(dir, "line" + std::to_string(n++), line);
 }
 
+// A small picture with runs and detail, the source of every image seed.
+void fillPicture(kalvenor::ImagePlane<std::uint32_t>& plane, int w, int h)
+{
+    plane.allocate(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            plane[y][x] = y < 3 ? kalvenor::packPixel(10, 20, 30)
+                                : kalvenor::packPixel(static_cast<std::uint8_t>(x * 9), static_cast<std::uint8_t>(y * 5),
+                                                      static_cast<std::uint8_t>(x ^ y));
+}
+
+void pcxSeeds(const fs::path& dir)
+{
+    fs::create_directories(dir);
+    kalvenor::ImagePlane<std::uint8_t> indices;
+    indices.allocate(21, 9);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 21; ++x) indices[y][x] = static_cast<std::uint8_t>(y < 4 ? 200 : x * 13 + y);
+    kalvenor::DisplayPalette palette;
+    (void)kalvenor::savePcx(indices, {21, 9}, palette, (dir / "picture.pcx").string());
+    kalvenor::Landscape land;
+    kalvenor::allocateGrid(land, 12, 9);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 12; ++x) land.elevation[y][x] = static_cast<std::int16_t>(x * 40 + y * 3);
+    (void)kalvenor::saveElevationsPcx(land, (dir / "elevations.pcx").string(), kalvenor::ElevationPcxMode::Grey, 0, 2);
+    (void)kalvenor::saveGroundColoursPcx(land, (dir / "ground.pcx").string());
+}
+
+void trueColourSeeds(const fs::path& root)
+{
+    kalvenor::ImagePlane<std::uint32_t> plane;
+    fillPicture(plane, 13, 7);
+    fs::create_directories(root / "targa_fuzz");
+    (void)kalvenor::saveTarga(plane, {13, 7}, (root / "targa_fuzz" / "raw.tga").string(), false);
+    (void)kalvenor::saveTarga(plane, {13, 7}, (root / "targa_fuzz" / "rle.tga").string(), true);
+    fs::create_directories(root / "bmp_fuzz");
+    (void)kalvenor::saveBmp(plane, {13, 7}, (root / "bmp_fuzz" / "picture.bmp").string());
+    fs::create_directories(root / "jpeg_fuzz");
+    (void)kalvenor::saveJpeg(plane, {13, 7}, 75, (root / "jpeg_fuzz" / "picture.jpg").string());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -36,5 +84,7 @@ int main(int argc, char** argv)
     }
     const fs::path root = argv[1];
     scriptSeeds(root / "script_line_fuzz");
+    pcxSeeds(root / "pcx_fuzz");
+    trueColourSeeds(root);
     return 0;
 }
