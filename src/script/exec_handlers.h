@@ -58,6 +58,12 @@ int execSaveLandscapeFile(ScriptContext& ctx);
 int execLoadBinaryDem(ScriptContext& ctx);
 int execExportDxf(ScriptContext& ctx);
 
+// Image files (exec_image_files.cpp)
+enum ImageFileKind : int { kImagePcx, kImageTarga, kImageBmp, kImageJpeg, kImagePng };
+int execSaveImage(ScriptContext& ctx);
+int execLoadImage(ScriptContext& ctx);
+int execLoadStereoRedBlue(ScriptContext& ctx);
+
 // Shared paths (exec_files.cpp)
 int execComment(ScriptContext& ctx);
 int execIgnored(ScriptContext& ctx);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "imagefile/image_io.h"
 #include "landscape/binary_import.h"
 #include "landscape/dxf_export.h"
 #include "landscape/landscape.h"
@@ -48,6 +49,7 @@ struct App {
     ImageBuffers images;    // vidmem24 and vidmem8: drawn by renders, read by image files
     BinaryImportState binaryImport; // the numbers the binary import asked last
     DxfRemembered dxf;              // the DXF export's object limit, asked last
+    LoadedImageInfo loadedImage;    // what "About Image" tells of the last image read
     DefaultDirs dirs;       // file requester starting directories
     ScriptProgress scriptProgress;
     Clock clock;

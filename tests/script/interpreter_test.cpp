@@ -157,9 +157,9 @@ TEST_F(Interpreter, KeywordsNotAvailableYetSayAndChangeNothing)
     land.modified = false;
     const std::int16_t before = land.elevation[129][129];
     EXPECT_EQ(run("Smooth"), 1);
-    EXPECT_EQ(run("SaveTarga24 out.tga"), 1);
+    EXPECT_EQ(run("CloudLoad sky.cld"), 1);
     EXPECT_EQ(ui.messages,
-              (std::vector<std::string>{"not available yet: Smooth", "not available yet: SaveTarga24 out.tga"}));
+              (std::vector<std::string>{"not available yet: Smooth", "not available yet: CloudLoad sky.cld"}));
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_EQ(land.shadowValidAt, 1);
     EXPECT_FALSE(land.modified);
