@@ -92,6 +92,8 @@ struct TerrainColourSettings {
     std::int32_t strataWarp = 100;
     std::int32_t strataTiltA = 0;
     std::int32_t strataTiltB = 0;
+    // Stacking direction of the strata (x, y, z); the default stacks horizontal layers.
+    std::array<float, 3> strataTilt = {0.0f, 0.0f, 1.0f};
 };
 
 struct GenerationSettings {

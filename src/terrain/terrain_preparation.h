@@ -1,0 +1,21 @@
+// The first steps of the render preparation chain: colour pass (with tree
+// placement), cliff pass and shade pass, each skipped while still valid for the
+// current polygon size.
+#pragma once
+
+#include "landscape/landscape.h"
+#include "landscape/random_streams.h"
+#include "landscape/scene_settings.h"
+#include "terrain/colouring_state.h"
+
+namespace kalvenor {
+
+class Frontend;
+
+// Runs the three passes in order; 1 when all are done or still valid, -1 as soon
+// as one is aborted (the later ones do not run). The landscape seed is the
+// fractal seed of the generation settings.
+int prepareTerrain(Landscape& land, const SceneSettings& scene, ColouringState& state, RandomStreams& random,
+                   Frontend& ui);
+
+} // namespace kalvenor
