@@ -16,6 +16,7 @@
 #include "landscape/session_file.h"
 #include "platform/atomic_file.h"
 #include "platform/byte_order.h"
+#include "terrain/terrain_preparation.h"
 #include "platform/paths.h"
 #include "shell/app.h"
 
@@ -168,7 +169,7 @@ std::vector<std::string> directoryFiles(const std::string& dir)
 
 LoadTarget loadTargetOf(App& app)
 {
-    return {app.landscape, app.scene, app.random, app.textures, app.path, app.palette};
+    return {app.landscape, app.scene, app.random, app.textures, app.path, app.palette, &app.colouring.sun};
 }
 
 // ---- Cursor and fields ----
@@ -430,7 +431,10 @@ LoadResult loadLandscapeFile(const std::string& path, LoadTarget& target, Fronte
         showLoadFailure(ui, result.status, path);
         return result;
     }
-    return parseLandscapeFile(bytes, target, ui, path);
+    result = parseLandscapeFile(bytes, target, ui, path);
+    // Settings from the file bring their sun; the derived light follows them.
+    if (result.result == 2 && target.sun != nullptr) recomputeSun(target.scene.lighting, *target.sun);
+    return result;
 }
 
 int loadLandscape(App& app, const std::string& path, Frontend& ui)
@@ -453,7 +457,9 @@ int loadSchemeNewLayout(App& app, const std::string& path, Frontend& ui)
     LoadTarget target = loadTargetOf(app);
     const LoadResult result = readSession(bytes, target, ui);
     showLoadFailure(ui, result.status, path);
-    return result.status == LoadStatus::Ok ? 1 : 0;
+    if (result.status != LoadStatus::Ok) return 0;
+    if (target.sun != nullptr) recomputeSun(target.scene.lighting, *target.sun);
+    return 1;
 }
 
 // ---- Saves and commands ----
@@ -463,7 +469,11 @@ int saveDem(App& app, const std::string& path, Frontend& ui)
     return writeDem(app, path, wholeLandscape(app.landscape), ui);
 }
 
-int saveSession(App& app, const std::string& path, Frontend& ui) { return writeSession(app, path, fullSession(), ui); }
+int saveSession(App& app, const std::string& path, Frontend& ui)
+{
+    if (ensureTerrainComputed(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return -1;
+    return writeSession(app, path, fullSession(), ui);
+}
 
 int saveScheme(App& app, const std::string& path, Frontend& ui) { return writeSession(app, path, schemeFile(), ui); }
 
@@ -471,6 +481,7 @@ int saveSessionCommand(App& app, Frontend& ui, bool shiftHeld)
 {
     const auto path = chooseSavePath(ui, {"Save Session Landscape", app.dirs.landscape, "*.K4S", "", true}, ".K4S");
     if (!path) return -1;
+    if (ensureTerrainComputed(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return -1;
     SessionSwitches switches = fullSession();
     if (anyTextureInUse(app.textures))
         switches.embedTextures = ui.ask("Embed textures or only their names?", "Embed", "Names only");

@@ -19,6 +19,7 @@
 #include "landscape/landscape.h"
 #include "landscape/random_streams.h"
 #include "landscape/scene_settings.h"
+#include "terrain/sun.h"
 #include "platform/frontend.h"
 #include "render/texture_slots.h"
 #include "script/path_state.h"
@@ -70,6 +71,7 @@ struct LoadTarget {
     TextureSlots& textures;
     PathState& path;
     DisplayPalette& palette;
+    SunLight* sun = nullptr; // rebuilt from the sun settings a file brings, when given
 };
 
 LoadTarget loadTargetOf(App& app);

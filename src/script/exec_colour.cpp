@@ -1,5 +1,6 @@
 // Terrain colouring thresholds, palette settings and the colour-scheme entries.
 #include "script/exec_handlers.h"
+#include "terrain/colouring_inputs.h"
 #include "shell/app.h"
 
 namespace kalvenor {
@@ -19,27 +20,29 @@ void setSchemeColour(SceneSettings& scene, int entry, const ScriptContext& ctx)
 
 } // namespace
 
+// The colouring inputs go through their setters, which invalidate exactly what depends on them.
 int execTreeLine(ScriptContext& ctx)
 {
-    ctx.app.scene.colouring.treeLine = intArg(ctx);
+    setTreeLine(ctx.app.landscape, ctx.app.scene.colouring, intArg(ctx));
     return 1;
 }
 
 int execSnowLine(ScriptContext& ctx)
 {
-    ctx.app.scene.colouring.snowLine = intArg(ctx);
+    setSnowLine(ctx.app.landscape, ctx.app.scene.colouring, intArg(ctx));
     return 1;
 }
 
 int execCliffThreshold(ScriptContext& ctx)
 {
-    ctx.app.scene.colouring.cliffThreshold = intArg(ctx);
+    setCliffThreshold(ctx.app.landscape, ctx.app.scene.colouring, intArg(ctx));
     return 1;
 }
 
 int execCliffs(ScriptContext& ctx)
 {
-    ctx.app.scene.colouring.cliffs = ctx.param;
+    App& app = ctx.app;
+    setCliffs(app.landscape, app.scene.colouring, app.colouring, app.random, ctx.param != 0);
     return 1;
 }
 
@@ -51,14 +54,14 @@ int execPaletteLock(ScriptContext& ctx)
 
 int execExposure(ScriptContext& ctx)
 {
-    ctx.app.scene.lighting.exposure = intArg(ctx);
+    setExposure(ctx.app.landscape, ctx.app.scene.lighting, intArg(ctx));
     return 1;
 }
 
 // The colour tables follow the contrast; the P mark has them rebuilt before the next render.
 int execContrast(ScriptContext& ctx)
 {
-    ctx.app.scene.lighting.contrast = intArg(ctx);
+    setContrast(ctx.app.landscape, ctx.app.scene.lighting, intArg(ctx));
     return 1;
 }
 

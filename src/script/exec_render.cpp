@@ -3,6 +3,7 @@
 
 #include "render/image_buffers.h"
 #include "script/exec_handlers.h"
+#include "terrain/colouring_inputs.h"
 #include "shell/app.h"
 
 namespace kalvenor {
@@ -33,29 +34,32 @@ int execHaze(ScriptContext& ctx)
     return 1;
 }
 
-// The sun direction follows from these angles wherever it is used; storing them is enough.
+// One angle changes, the other is passed as it is; the sun direction follows.
 int execSunAngle(ScriptContext& ctx)
 {
-    LightingSettings& lighting = ctx.app.scene.lighting;
-    (ctx.param == 0 ? lighting.sunAzimuth : lighting.sunDeclination) = floatArg(ctx);
+    App& app = ctx.app;
+    LightingSettings& lighting = app.scene.lighting;
+    const float azimuth = ctx.param == 0 ? floatArg(ctx) : lighting.sunAzimuth;
+    const float declination = ctx.param == 0 ? lighting.sunDeclination : floatArg(ctx);
+    setSun(app.landscape, lighting, app.colouring, azimuth, declination);
     return 1;
 }
 
 int execShadows(ScriptContext& ctx)
 {
-    ctx.app.scene.lighting.shadows = ctx.param;
+    setShadows(ctx.app.landscape, ctx.app.scene.lighting, ctx.param != 0);
     return 1;
 }
 
 int execExaggeration(ScriptContext& ctx)
 {
-    ctx.app.scene.lighting.exaggeration = ctx.param;
+    setExaggeration(ctx.app.landscape, ctx.app.scene.lighting, ctx.param != 0);
     return 1;
 }
 
 int execLightingRoughness(ScriptContext& ctx)
 {
-    ctx.app.scene.lighting.lightingRoughness = intArg(ctx);
+    setLightingRoughness(ctx.app.landscape, ctx.app.scene.lighting, intArg(ctx));
     return 1;
 }
 
@@ -91,13 +95,13 @@ int execBackFaceCulling(ScriptContext& ctx)
 
 int execPolygonSize(ScriptContext& ctx)
 {
-    ctx.app.landscape.polygonSize = ctx.param;
+    setPolygonSize(ctx.app.landscape, ctx.param);
     return 1;
 }
 
 int execDither(ScriptContext& ctx)
 {
-    ctx.app.scene.colouring.dither = intArg(ctx);
+    setBoundaryRoughness(ctx.app.landscape, ctx.app.scene.colouring, intArg(ctx));
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "script/exec_handlers.h"
+#include "terrain/colouring_inputs.h"
 #include "shell/app.h"
 
 namespace kalvenor {
@@ -13,28 +14,6 @@ namespace {
 
 constexpr int kTreeClasses = 4;
 constexpr int kMaxCloudPercent = 100;
-
-std::int32_t& kindMask(TreeSettings& trees, int treeClass)
-{
-    return trees.kindMask[static_cast<std::size_t>(treeClass)];
-}
-
-std::int32_t saturate32(std::int64_t v)
-{
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
-
-// Sets the mean of four values to v keeping their proportions:
-// m = trunc((a + b + c + d + 2) / 4), at least 1; each value x becomes
-// trunc((x * v + trunc(m / 2)) / m). Formed in 64 bits, stored saturated.
-void setMean(const std::array<std::int32_t*, 4>& values, std::int32_t v)
-{
-    std::int64_t sum = 2;
-    for (const std::int32_t* x : values) sum += *x;
-    const std::int64_t mean = std::max<std::int64_t>(sum / 4, 1);
-    for (std::int32_t* x : values) *x = saturate32((std::int64_t{*x} * v + mean / 2) / mean);
-}
 
 } // namespace
 
@@ -72,8 +51,7 @@ int execTreeLeaves(ScriptContext& ctx)
 
 int execMeanTreeSize(ScriptContext& ctx)
 {
-    TreeSettings& t = ctx.app.scene.trees;
-    setMean({&t.palmSize, &t.oakSize, &t.cactusSize, &t.pineSize}, intArg(ctx));
+    applyMeanTreeSize(ctx.app.scene.trees, intArg(ctx));
     return 1;
 }
 
@@ -87,44 +65,49 @@ int execTreeKindSize(ScriptContext& ctx)
 
 int execMeanTreeDensity(ScriptContext& ctx)
 {
-    auto& d = ctx.app.scene.trees.density;
-    setMean({&d[0], &d[1], &d[2], &d[3]}, intArg(ctx));
+    applyMeanTreeDensity(ctx.app.landscape, ctx.app.scene.trees, intArg(ctx));
     return 1;
 }
 
 int execTreeClassDensity(ScriptContext& ctx)
 {
-    ctx.app.scene.trees.density[static_cast<std::size_t>(ctx.param)] = intArg(ctx);
+    setTreeDensity(ctx.app.landscape, ctx.app.scene.trees, ctx.param, intArg(ctx));
     return 1;
 }
 
+// The kind keywords compute a band's new mask; the setter invalidates the placement.
 int execTreeNone(ScriptContext& ctx)
 {
-    for (int c = 0; c < kTreeClasses; ++c) kindMask(ctx.app.scene.trees, c) = 0;
+    for (int band = 0; band < kTreeClasses; ++band) setTreeKinds(ctx.app.landscape, ctx.app.scene.trees, band, 0);
     return 1;
 }
 
 int execTreeClassNone(ScriptContext& ctx)
 {
-    kindMask(ctx.app.scene.trees, ctx.param) = 0;
+    setTreeKinds(ctx.app.landscape, ctx.app.scene.trees, ctx.param, 0);
     return 1;
 }
 
 int execTreeKindAll(ScriptContext& ctx)
 {
-    for (int c = 0; c < kTreeClasses; ++c) kindMask(ctx.app.scene.trees, c) = ctx.param;
+    for (int band = 0; band < kTreeClasses; ++band)
+        setTreeKinds(ctx.app.landscape, ctx.app.scene.trees, band, ctx.param);
     return 1;
 }
 
 int execTreeKindOn(ScriptContext& ctx)
 {
-    kindMask(ctx.app.scene.trees, ctx.param / 256) |= ctx.param % 256;
+    TreeSettings& trees = ctx.app.scene.trees;
+    const int band = ctx.param / 256;
+    setTreeKinds(ctx.app.landscape, trees, band, trees.kindMask[static_cast<std::size_t>(band)] | (ctx.param % 256));
     return 1;
 }
 
 int execTreeKindOff(ScriptContext& ctx)
 {
-    kindMask(ctx.app.scene.trees, ctx.param / 256) &= ~(ctx.param % 256);
+    TreeSettings& trees = ctx.app.scene.trees;
+    const int band = ctx.param / 256;
+    setTreeKinds(ctx.app.landscape, trees, band, trees.kindMask[static_cast<std::size_t>(band)] & ~(ctx.param % 256));
     return 1;
 }
 

@@ -1,11 +1,12 @@
-#include <algorithm>
 #include "script/keyword_table.h"
 
+#include <algorithm>
 #include <array>
 
 #include "landscape/landscape.h"
 #include "landscape/scene_settings.h"
 #include "script/exec_handlers.h"
+#include "terrain/invalidation.h"
 
 namespace kalvenor {
 
@@ -39,15 +40,15 @@ constexpr Keyword kKeywords[] = {
     {"LensRight", 1020, ArgPattern::None, execStereoLens, kLensRight, 0},
     // Sun, sky, shading and render options
     {"Haze", 1021, ArgPattern::Number, execHaze, 0, 0},
-    {"SunAzimuth", 1022, ArgPattern::Number, execSunAngle, 0, kMarkS},
-    {"SunDeclination", 1023, ArgPattern::Number, execSunAngle, 1, kMarkS},
-    {"ShadowsOn", 1024, ArgPattern::None, execShadows, 1, kMarkS},
-    {"ShadowsOff", 1025, ArgPattern::None, execShadows, 0, kMarkS},
-    {"ExagerationOn", 1026, ArgPattern::None, execExaggeration, 1, kMarkS},
-    {"ExaggerationOn", 1026, ArgPattern::None, execExaggeration, 1, kMarkS},
-    {"ExagerationOff", 1027, ArgPattern::None, execExaggeration, 0, kMarkS},
-    {"ExaggerationOff", 1027, ArgPattern::None, execExaggeration, 0, kMarkS},
-    {"LightingRoughness", 1028, ArgPattern::Number, execLightingRoughness, 0, kMarkS},
+    {"SunAzimuth", 1022, ArgPattern::Number, execSunAngle, 0, 0},
+    {"SunDeclination", 1023, ArgPattern::Number, execSunAngle, 1, 0},
+    {"ShadowsOn", 1024, ArgPattern::None, execShadows, 1, 0},
+    {"ShadowsOff", 1025, ArgPattern::None, execShadows, 0, 0},
+    {"ExagerationOn", 1026, ArgPattern::None, execExaggeration, 1, 0},
+    {"ExaggerationOn", 1026, ArgPattern::None, execExaggeration, 1, 0},
+    {"ExagerationOff", 1027, ArgPattern::None, execExaggeration, 0, 0},
+    {"ExaggerationOff", 1027, ArgPattern::None, execExaggeration, 0, 0},
+    {"LightingRoughness", 1028, ArgPattern::Number, execLightingRoughness, 0, 0},
     {"SkyOn", 1029, ArgPattern::None, execSky, 1, 0},
     {"SkyOff", 1030, ArgPattern::None, execSky, 0, 0},
     {"HorizonOn", 1031, ArgPattern::None, execHorizon, 1, 0},
@@ -62,7 +63,7 @@ constexpr Keyword kKeywords[] = {
     {"PolygonSize2", 1040, ArgPattern::None, execPolygonSize, 2, 0},
     {"PolygonSize4", 1041, ArgPattern::None, execPolygonSize, 4, 0},
     {"PolygonSize8", 1042, ArgPattern::None, execPolygonSize, 8, 0},
-    {"Dither", 1043, ArgPattern::Number, execDither, 0, kMarkC},
+    {"Dither", 1043, ArgPattern::Number, execDither, 0, 0},
     {"PixelDitherRandom", 1044, ArgPattern::Number, execPixelDitherKind, kPixelDitherRandom, 0},
     {"PixelDitherOrdered", 1045, ArgPattern::Number, execPixelDitherKind, kPixelDitherOrdered, 0},
     {"PixelDither", 1046, ArgPattern::Number, execPixelDither, 0, 0},
@@ -132,11 +133,11 @@ constexpr Keyword kKeywords[] = {
     {"WaveAmplitude", 1100, ArgPattern::Number, execWave, 3, 0},
     {"WavePhase", 1101, ArgPattern::Number, execWave, 4, 0},
     // Terrain colouring and colours
-    {"TreeLine", 1102, ArgPattern::Number, execTreeLine, 0, kMarkC},
-    {"SnowLine", 1103, ArgPattern::Number, execSnowLine, 0, kMarkC},
-    {"CliffThreshold", 1104, ArgPattern::Number, execCliffThreshold, 0, kMarkC},
-    {"EnableCliffs", 1105, ArgPattern::None, execCliffs, 1, kMarkC},
-    {"DisableCliffs", 1106, ArgPattern::None, execCliffs, 0, kMarkC},
+    {"TreeLine", 1102, ArgPattern::Number, execTreeLine, 0, 0},
+    {"SnowLine", 1103, ArgPattern::Number, execSnowLine, 0, 0},
+    {"CliffThreshold", 1104, ArgPattern::Number, execCliffThreshold, 0, 0},
+    {"EnableCliffs", 1105, ArgPattern::None, execCliffs, 1, 0},
+    {"DisableCliffs", 1106, ArgPattern::None, execCliffs, 0, 0},
     {"LockPalette", 1107, ArgPattern::None, execPaletteLock, 1, 0},
     {"LockUnPalette", 1108, ArgPattern::None, execPaletteLock, 0, 0},
     {"UnLockPalette", 1108, ArgPattern::None, execPaletteLock, 0, 0},
@@ -218,12 +219,12 @@ constexpr Keyword kKeywords[] = {
     {"TreeOakSize", 1172, ArgPattern::Number, execTreeKindSize, 1, 0},
     {"TreeCactusSize", 1173, ArgPattern::Number, execTreeKindSize, 2, 0},
     {"TreePineSize", 1174, ArgPattern::Number, execTreeKindSize, 3, 0},
-    {"TreeDensity", 1175, ArgPattern::Number, execMeanTreeDensity, 0, kMarkC},
-    {"MeanTreeDensity", 1175, ArgPattern::Number, execMeanTreeDensity, 0, kMarkC},
-    {"Tree1Density", 1176, ArgPattern::Number, execTreeClassDensity, 0, kMarkC},
-    {"Tree2Density", 1177, ArgPattern::Number, execTreeClassDensity, 1, kMarkC},
-    {"Tree3Density", 1178, ArgPattern::Number, execTreeClassDensity, 2, kMarkC},
-    {"Tree4Density", 1179, ArgPattern::Number, execTreeClassDensity, 3, kMarkC},
+    {"TreeDensity", 1175, ArgPattern::Number, execMeanTreeDensity, 0, 0},
+    {"MeanTreeDensity", 1175, ArgPattern::Number, execMeanTreeDensity, 0, 0},
+    {"Tree1Density", 1176, ArgPattern::Number, execTreeClassDensity, 0, 0},
+    {"Tree2Density", 1177, ArgPattern::Number, execTreeClassDensity, 1, 0},
+    {"Tree3Density", 1178, ArgPattern::Number, execTreeClassDensity, 2, 0},
+    {"Tree4Density", 1179, ArgPattern::Number, execTreeClassDensity, 3, 0},
     {"TreeNone", 1180, ArgPattern::None, execTreeNone, 0, 0},
     {"Tree1None", 1181, ArgPattern::None, execTreeClassNone, 0, 0},
     {"Tree2None", 1182, ArgPattern::None, execTreeClassNone, 1, 0},
@@ -365,8 +366,8 @@ bool matches(const Keyword& entry, std::string_view word)
 
 void applyScriptMarks(Landscape& land, std::uint8_t marks)
 {
-    if (marks & kMarkS) land.shadowValidAt = land.sizeX;
-    if (marks & kMarkC) land.terrainValidAt = land.cliffValidAt = land.sizeX;
+    // The keywords that still carry S or C change elevations; what that invalidates is in one table.
+    if (marks & (kMarkS | kMarkC)) inputChanged(land, ColouringInput::Elevations);
     if (marks & kMarkP) land.paletteStale = 1;
     if (marks & kMarkL) land.modified = true;
     if (marks & kMarkM) land.mapStale = true;

@@ -17,6 +17,7 @@
 #include "render/texture_slots.h"
 #include "script/path_state.h"
 #include "shell/default_dirs.h"
+#include "terrain/colouring_state.h"
 #include "terrain/display_palette.h"
 
 namespace kalvenor {
@@ -43,6 +44,7 @@ struct App {
     Landscape landscape;    // changed by generation, editing, loading and scripts
     SceneSettings scene;    // changed by panels, scripts and session loading
     RandomStreams random;   // shared by every operation that draws random numbers
+    ColouringState colouring; // sun light and strata table, derived from the settings
     TextureSlots textures;  // replaced by session loading, changed by the texture panels
     PathState path;         // the path editor's camera path; carried by sessions
     DisplayPalette palette; // predicted before renders; supplied by sessions

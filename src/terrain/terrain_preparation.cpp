@@ -1,7 +1,9 @@
 #include "terrain/terrain_preparation.h"
 
+#include "platform/frontend.h"
 #include "terrain/cliffs.h"
 #include "terrain/colouring.h"
+#include "terrain/colouring_common.h"
 #include "terrain/shading.h"
 
 namespace kalvenor {
@@ -14,6 +16,24 @@ int prepareTerrain(Landscape& land, const SceneSettings& scene, ColouringState& 
     if (cliffPass(land, scene.colouring, state.strata, seed, random, ui) < 0) return -1;
     if (shadePass(land, scene.lighting, state.sun, seed, random, ui) < 0) return -1;
     return 1;
+}
+
+bool terrainOutOfDate(const Landscape& land, const SceneSettings& scene)
+{
+    const int g = samplingStep(land);
+    const bool colours = !land.terrainFrozen && passNeeded(land.terrainValidAt, g, land.sizeX);
+    const bool cliffs = !land.terrainFrozen && scene.colouring.cliffs && scene.colouring.cliffThreshold != 0 &&
+                        passNeeded(land.cliffValidAt, g, land.sizeX);
+    const bool shades = !land.shadowFrozen && passNeeded(land.shadowValidAt, g, land.sizeX);
+    return colours || cliffs || shades;
+}
+
+int ensureTerrainComputed(Landscape& land, const SceneSettings& scene, ColouringState& state, RandomStreams& random,
+                          Frontend& ui)
+{
+    if (!terrainOutOfDate(land, scene)) return 1;
+    if (!ui.ask("Need to calculate colors/shades", "OK", "Quit")) return -1;
+    return prepareTerrain(land, scene, state, random, ui);
 }
 
 } // namespace kalvenor

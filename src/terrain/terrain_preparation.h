@@ -18,4 +18,14 @@ class Frontend;
 int prepareTerrain(Landscape& land, const SceneSettings& scene, ColouringState& state, RandomStreams& random,
                    Frontend& ui);
 
+// True when a pass would run: colours, cliffs or shades are not valid at the
+// current polygon size (and not frozen).
+bool terrainOutOfDate(const Landscape& land, const SceneSettings& scene);
+
+// Before a session is saved or ground colours are exported: when the terrain is
+// out of date, asks "Need to calculate colors/shades" ("OK" / "Quit") and runs
+// the passes. 1 when up to date, -1 when the user quit or aborted.
+int ensureTerrainComputed(Landscape& land, const SceneSettings& scene, ColouringState& state, RandomStreams& random,
+                          Frontend& ui);
+
 } // namespace kalvenor

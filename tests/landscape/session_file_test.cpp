@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -320,11 +322,46 @@ TEST(SessionFile, SchemeFileCarriesSettingsAndColoursButNoMaps)
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// Colours, cliffs and shades count as computed at every polygon size.
+void markTerrainComputed(Landscape& land)
+{
+    land.terrainValidAt = land.cliffValidAt = land.shadowValidAt = 1;
+}
+
+TEST(SessionFile, OutOfDateTerrainIsComputedFirstOrTheSaveIsCancelled)
+{
+    TempDir dir("calc");
+    App app;
+    buildSession(app, 258, 258);
+    resetTextureSlots(app.textures);
+    app.landscape.terrainValidAt = app.landscape.shadowValidAt = app.landscape.sizeX;
+
+    ScriptedFrontend quit;
+    quit.fileAnswers = {dir / "quit.k4s"};
+    quit.askAnswers = {false};
+    EXPECT_EQ(saveSessionCommand(app, quit, false), -1);
+    EXPECT_EQ(quit.questions, std::vector<std::string>{"Need to calculate colors/shades [OK|Quit]"});
+    EXPECT_FALSE(std::filesystem::exists(dir / "quit.k4s"));
+
+    ScriptedFrontend ok;
+    ok.fileAnswers = {dir / "ok.k4s"};
+    EXPECT_EQ(saveSessionCommand(app, ok, false), 1);
+    EXPECT_LE(app.landscape.terrainValidAt, app.landscape.polygonSize);
+    EXPECT_LE(app.landscape.shadowValidAt, app.landscape.polygonSize);
+    EXPECT_TRUE(std::filesystem::exists(dir / "ok.k4s"));
+
+    ScriptedFrontend again; // now up to date: no question
+    again.fileAnswers = {dir / "again.k4s"};
+    EXPECT_EQ(saveSessionCommand(app, again, false), 1);
+    EXPECT_TRUE(again.questions.empty());
+}
+
 TEST(SessionFile, ElevationAnsweredNoWritesNoMapRows)
 {
     TempDir dir("noelev");
     App app;
     buildSession(app, 258, 258);
+    markTerrainComputed(app.landscape);
     ScriptedFrontend ui;
     ui.fileAnswers = {dir / "plain"};
     ui.askAnswers = {true, false}; // Embed, then No elevation data
@@ -346,6 +383,7 @@ TEST(SessionFile, ShiftQuestionsChooseTheMaps)
     App app;
     buildSession(app, 258, 258);
     resetTextureSlots(app.textures);
+    markTerrainComputed(app.landscape);
     ScriptedFrontend ui;
     ui.fileAnswers = {dir / "m.k4s"};
     ui.askAnswers = {true, false, true, false}; // elevation yes, terrain no, shadow yes, clouds no

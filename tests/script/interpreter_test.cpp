@@ -131,9 +131,7 @@ TEST_F(Interpreter, MarksFollowTheTable)
     clear();
     run("TreeLine 100");
     EXPECT_EQ(land.terrainValidAt, land.sizeX);
-    EXPECT_EQ(land.cliffValidAt, land.sizeX);
     EXPECT_EQ(land.shadowValidAt, 1);
-    EXPECT_EQ(land.paletteStale, 0);
     clear();
     run("SunAzimuth 10");
     EXPECT_EQ(land.shadowValidAt, land.sizeX);
