@@ -163,5 +163,95 @@ TEST(Camera, NotANumberLeavesTheLensAsItWas)
     EXPECT_EQ(camera.focalLength, 24);
 }
 
+// Lens directions turn the camera for one frame; restoring puts back exactly what was there.
+TEST(Camera, LensDirectionsApplyAndRestore)
+{
+    struct Case {
+        std::int32_t lens;
+        float heading, pitch, bank; // during the frame, from heading 179, pitch 10, bank 4
+    };
+    const Case cases[] = {
+        {kLensForward, 179, 10, 4},
+        {kLensPort, 89, 4, -10},      // heading - 90, pitch = old bank, bank = -old pitch
+        {kLensStarboard, 269, -4, 10}, // heading + 90 is not folded
+        {kLensAstern, 359, -10, -4},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.lens);
+        CameraSettings camera;
+        camera.heading = 179.0f;
+        camera.pitch = 10.0f;
+        camera.bank = 4.0f;
+        camera.lensDirection = t.lens;
+        ViewState view;
+        applyLens(view, camera);
+        EXPECT_FLOAT_EQ(camera.heading, t.heading);
+        EXPECT_FLOAT_EQ(camera.pitch, t.pitch);
+        EXPECT_FLOAT_EQ(camera.bank, t.bank);
+        restoreLens(view, camera);
+        EXPECT_FLOAT_EQ(camera.heading, 179.0f);
+        EXPECT_FLOAT_EQ(camera.pitch, 10.0f);
+        EXPECT_FLOAT_EQ(camera.bank, 4.0f);
+        // A second restore (an aborted frame's clean-up running twice) changes nothing.
+        camera.heading = 5.0f;
+        restoreLens(view, camera);
+        EXPECT_FLOAT_EQ(camera.heading, 5.0f);
+    }
+}
+
+TEST(Camera, StereoEyesMoveAlongTheSidewaysAxis)
+{
+    struct Case {
+        std::int32_t lens;
+        float heading, bank;
+        float dx, dy, dz;
+    };
+    const Case cases[] = {
+        {kLensRight, 0, 0, 10, 0, 0},
+        {kLensRight, 90, 0, 0, 10, 0},
+        {kLensLeft, 0, 0, -10, 0, 0},
+        {kLensLeft, 90, 0, 0, -10, 0},
+        {kLensRight, 0, 30, 8.660254f, 0, -5}, // (s cos B, 0, -s sin B)
+        {kLensCenter, 45, 10, 0, 0, 0},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(::testing::Message() << t.lens << " heading " << t.heading << " bank " << t.bank);
+        CameraSettings camera;
+        camera.cameraX = 100.0f;
+        camera.cameraY = 200.0f;
+        camera.cameraZ = 300.0f;
+        camera.heading = t.heading;
+        camera.bank = t.bank;
+        camera.stereoLens = t.lens;
+        ViewState view;
+        moveToEye(view, camera);
+        EXPECT_NEAR(camera.cameraX, 100.0f + t.dx, 1e-4);
+        EXPECT_NEAR(camera.cameraY, 200.0f + t.dy, 1e-4);
+        EXPECT_NEAR(camera.cameraZ, 300.0f + t.dz, 1e-4);
+        EXPECT_FLOAT_EQ(view.eyeX, camera.cameraX); // the rotation was rebuilt for the eye
+        restoreEye(view, camera);
+        EXPECT_FLOAT_EQ(camera.cameraX, 100.0f);
+        EXPECT_FLOAT_EQ(camera.cameraY, 200.0f);
+        EXPECT_FLOAT_EQ(camera.cameraZ, 300.0f);
+    }
+}
+
+// The right eye of a level camera moves toward growing u.
+TEST(Camera, RightEyeOffsetPointsAlongViewU)
+{
+    for (float heading : {0.0f, 37.0f, 90.0f, -120.0f}) {
+        CameraSettings camera;
+        camera.heading = heading;
+        camera.stereoLens = kLensRight;
+        ViewState view;
+        buildViewRotation(view, camera);
+        const Vec3 offset = stereoEyeOffset(camera);
+        const Vec3 inView = rotateDirection(view, offset);
+        EXPECT_NEAR(inView.x, 10.0f, 1e-4) << heading;
+        EXPECT_NEAR(inView.y, 0.0f, 1e-4) << heading;
+        EXPECT_NEAR(inView.z, 0.0f, 1e-4) << heading;
+    }
+}
+
 } // namespace
 } // namespace kalvenor

@@ -1,0 +1,50 @@
+// Pixel dithering: sub-level noise added to colours before they are cut to
+// 8 bits (in the span compositor) or mapped to palette entries (in the 8-bit
+// conversion). Random dithering adds three consecutive entries of a random
+// table per pixel; ordered dithering adds one entry of a 4 x 4 matrix.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "render/polygon.h"
+
+namespace kalvenor {
+
+enum DitherKind : int { kDitherOrdered = 1, kDitherRandom = 2 };
+
+// The dithering state: the random stream D (same step as the landscape
+// streams, starting at 1 and never reseeded, so that it does not disturb
+// generation, colouring or trees) and the tables for the last amount. Lives
+// for the whole run; only the dithering operations change it.
+struct PixelDither {
+    std::uint32_t seed = 1;
+    bool built = false;
+    int builtAmount = 0;
+    std::array<int, 256> random = {};
+    std::array<int, 16> ordered = {};
+};
+
+// One draw of stream D: ((D >> 16) & 255) - 128.
+int drawDither(PixelDither& dither);
+
+// Rebuilds both tables when the amount differs from the last build: the
+// random table from 256 draws, (draw x A) >> 13 (floor), and the matrix
+// (m x A) / 1024 (toward zero) for m = 2 x Bayer - 15, row by row.
+void prepareDither(PixelDither& dither, int amount);
+
+// Dithers pixels x0..x1 of row y of the span buffer in 8.8 fixed point
+// (offsets << 8, channels clamped to 0..65535). Amount 0 changes nothing and
+// draws nothing; random dithering takes one draw per span.
+void ditherSpan(PixelDither& dither, int amount, int kind, int y, int x0, int x1, SpanPixel* pixels);
+
+// Dithers count packed 24-bit pixels starting at column x0 of row y (as for
+// a palette conversion) into r, g, b clamped to 0..255. With an amount, one
+// draw per call in either kind; amount 0 copies the colours.
+struct Rgb8 {
+    int red = 0, green = 0, blue = 0;
+};
+void ditherRow8(PixelDither& dither, int amount, int kind, int y, int x0, int count, const std::uint32_t* source,
+                Rgb8* out);
+
+} // namespace kalvenor

@@ -1,0 +1,177 @@
+#include "render/rasteriser.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/frontend.h"
+#include "render/line_stepper.h"
+
+namespace kalvenor {
+
+namespace {
+
+constexpr int kLastTableRow = kRasterLimit - 1;
+
+// Float to integer toward zero, held to [lo, hi]; not a number becomes 0.
+std::int64_t truncateHeld(float value, std::int64_t lo, std::int64_t hi)
+{
+    if (std::isnan(value)) return 0;
+    if (value <= static_cast<float>(lo)) return lo;
+    if (value >= static_cast<float>(hi)) return hi;
+    return static_cast<std::int64_t>(value);
+}
+
+bool sameLook(const RasterVertex& a, const RasterVertex& b)
+{
+    return a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha && a.classCode == b.classCode;
+}
+
+// Walks one edge from its upper to its lower end, inclusive, and widens the
+// left and right edge tables with it row by row.
+class EdgeWalk {
+public:
+    EdgeWalk(const RasterVertex& top, const RasterVertex& bottom, bool interpolate, bool textured)
+        : top_(top), steps_(bottom.y - top.y), interpolate_(interpolate), textured_(textured)
+    {
+        x_.start(top.x, bottom.x, steps_);
+        if (!interpolate_) return;
+        attr_[0].start(top.red, bottom.red, steps_);
+        attr_[1].start(top.green, bottom.green, steps_);
+        attr_[2].start(top.blue, bottom.blue, steps_);
+        attr_[3].start(top.alpha, bottom.alpha, steps_);
+        attr_[4].start(top.classCode, bottom.classCode, steps_);
+        if (!textured_) return;
+        attr_[5].start(top.intensity, bottom.intensity, steps_);
+        attr_[6].start(top.s, bottom.s, steps_);
+        attr_[7].start(top.t, bottom.t, steps_);
+        attr_[8].start(top.third, bottom.third, steps_);
+    }
+
+    // Moves k rows down at once (the rows above the table).
+    void skip(std::int64_t k)
+    {
+        x_.advance(k);
+        for (int i = 0; i < attributeCount(); ++i) attr_[i].advance(k);
+    }
+
+    void next()
+    {
+        x_.next();
+        for (int i = 0; i < attributeCount(); ++i) attr_[i].next();
+    }
+
+    EdgeRecord record() const
+    {
+        EdgeRecord e;
+        e.x = static_cast<int>(x_.value);
+        if (!interpolate_) { // flat edge: the attributes are copied
+            e.red = top_.red, e.green = top_.green, e.blue = top_.blue;
+            e.alpha = top_.alpha, e.classCode = top_.classCode;
+            return e;
+        }
+        e.red = static_cast<int>(attr_[0].value), e.green = static_cast<int>(attr_[1].value);
+        e.blue = static_cast<int>(attr_[2].value), e.alpha = static_cast<int>(attr_[3].value);
+        e.classCode = static_cast<int>(attr_[4].value);
+        if (!textured_) return e;
+        e.intensity = static_cast<int>(attr_[5].value);
+        e.s = attr_[6].value, e.t = attr_[7].value, e.third = attr_[8].value;
+        return e;
+    }
+
+    int x() const { return static_cast<int>(x_.value); }
+
+private:
+    int attributeCount() const { return !interpolate_ ? 0 : textured_ ? 9 : 5; }
+
+    RasterVertex top_;
+    int steps_;
+    bool interpolate_;
+    bool textured_;
+    LineStepper x_;
+    std::array<LineStepper, 9> attr_;
+};
+
+// The rows of the edge tables that can become image rows: inside 0..8191
+// and inside the image. Rows outside would only make spans that are dropped.
+struct RowWindow {
+    int first, last;
+};
+
+RowWindow rowWindow(const ImageGeometry& g)
+{
+    const int offset = imageRowOffset(g);
+    return {std::max(offset, 0), std::min(offset + g.height - 1, kLastTableRow)};
+}
+
+void walkEdge(RasterVertex a, RasterVertex b, bool textured, RowWindow rows, RasterState& state)
+{
+    if (a.y > b.y) std::swap(a, b);
+    const int lastRow = std::min(b.y, rows.last);
+    if (lastRow < rows.first) return;
+    EdgeWalk walk(a, b, textured || !sameLook(a, b), textured);
+    int y = a.y;
+    if (y < rows.first) {
+        walk.skip(static_cast<std::int64_t>(rows.first) - y);
+        y = rows.first;
+    }
+    for (; y <= lastRow; ++y, walk.next()) {
+        const int x = walk.x();
+        EdgeRecord& left = state.left[static_cast<std::size_t>(y)];
+        EdgeRecord& right = state.right[static_cast<std::size_t>(y)];
+        if (x < left.x) left = walk.record();
+        if (x > right.x) right = walk.record();
+    }
+}
+
+} // namespace
+
+int toRasterCoordinate(float value) { return static_cast<int>(truncateHeld(value, -32768, 32767)); }
+
+RasterVertex toRasterVertex(const PolygonVertex& v)
+{
+    constexpr std::int64_t lo = INT32_MIN, hi = INT32_MAX;
+    RasterVertex r;
+    r.x = toRasterCoordinate(v.u);
+    r.y = toRasterCoordinate(v.v);
+    r.red = v.red, r.green = v.green, r.blue = v.blue;
+    r.alpha = v.alpha, r.classCode = v.classCode, r.intensity = v.intensity;
+    r.s = truncateHeld(v.s, lo, hi);
+    r.t = truncateHeld(v.t, lo, hi);
+    r.third = truncateHeld(v.third, lo, hi);
+    return r;
+}
+
+void rasterisePolygon(const Polygon& polygon, RasterState& state, const RasterTarget& target)
+{
+    if (++state.runningCount % kAbortPollInterval == 0 && target.ui != nullptr && target.ui->pollAbort())
+        state.abortRequested = true;
+    if (polygon.count > kMaxPolygonVertices) return;
+    const TextureView* texture = polygon.texture != nullptr && polygon.texture->usable() ? polygon.texture : nullptr;
+
+    std::array<RasterVertex, kMaxPolygonVertices> vertices;
+    int ymin = kRasterLimit, ymax = -1;
+    for (int i = 0; i < polygon.count; ++i) {
+        vertices[static_cast<std::size_t>(i)] = toRasterVertex(polygon.vertices[static_cast<std::size_t>(i)]);
+        ymin = std::min(ymin, vertices[static_cast<std::size_t>(i)].y);
+        ymax = std::max(ymax, vertices[static_cast<std::size_t>(i)].y);
+    }
+    const RowWindow rows = rowWindow(*target.geometry);
+    const int firstRow = std::max(ymin, rows.first), lastRow = std::min(ymax, rows.last);
+    for (int y = firstRow; y <= lastRow; ++y) {
+        state.left[static_cast<std::size_t>(y)].x = target.geometry->width;
+        state.right[static_cast<std::size_t>(y)].x = -1;
+    }
+    if (polygon.count < kMinPolygonEntries) return;
+
+    for (int i = 0; i + 1 < polygon.count; ++i)
+        walkEdge(vertices[static_cast<std::size_t>(i)], vertices[static_cast<std::size_t>(i + 1)], texture != nullptr,
+                 rows, state);
+    for (int y = firstRow; y <= lastRow; ++y) {
+        const EdgeRecord& left = state.left[static_cast<std::size_t>(y)];
+        const EdgeRecord& right = state.right[static_cast<std::size_t>(y)];
+        if (right.x >= left.x) fillSpan(target, y, left, right, texture, state.span.data());
+    }
+    ++state.framePolygons;
+}
+
+} // namespace kalvenor

@@ -1,0 +1,53 @@
+// Scan conversion of projected polygons: the edges of a closed vertex list
+// are walked row by row into a left and a right edge table, and each row
+// between them becomes a span (span.h). There is no depth buffer; polygons
+// arrive far to near and later spans cover earlier ones.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "render/polygon.h"
+#include "render/span.h"
+
+namespace kalvenor {
+
+// A polygon entry ready for integer stepping: x and y truncated toward zero
+// (and held to the 16-bit range), texture coordinates truncated.
+struct RasterVertex {
+    int x = 0, y = 0;
+    int red = 0, green = 0, blue = 0, alpha = 0, classCode = 0, intensity = 0;
+    std::int64_t s = 0, t = 0, third = 0;
+};
+
+// Truncation of a projected coordinate to a 16-bit integer: toward zero,
+// held to -32768..32767; a value that is not a number becomes 0.
+int toRasterCoordinate(float value);
+
+RasterVertex toRasterVertex(const PolygonVertex& v);
+
+// The rasteriser's state for the whole run: edge tables and span buffer
+// (allocated once), the running polygon count behind the abort polls, the
+// frame's polygon count and whether a poll asked to stop. The render driver
+// resets framePolygons and abortRequested at the start of a frame and reads
+// them at its end; rasterisePolygon changes the rest.
+struct RasterState {
+    std::vector<EdgeRecord> left = std::vector<EdgeRecord>(kRasterLimit);
+    std::vector<EdgeRecord> right = std::vector<EdgeRecord>(kRasterLimit);
+    std::vector<SpanPixel> span = std::vector<SpanPixel>(kRasterLimit);
+    std::uint32_t runningCount = 0;
+    std::int32_t framePolygons = 0;
+    bool abortRequested = false;
+};
+
+// The rasteriser polls for abort once per this many polygons.
+constexpr std::uint32_t kAbortPollInterval = 1024;
+
+// Scan-converts one projected polygon into the target's buffers. Polygons of
+// fewer than 3 entries (or more than kMaxPolygonVertices) draw nothing; rows
+// outside 0..8191 and outside the image are dropped, so no polygon, however
+// malformed, writes outside the buffers.
+void rasterisePolygon(const Polygon& polygon, RasterState& state, const RasterTarget& target);
+
+} // namespace kalvenor

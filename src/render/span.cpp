@@ -1,0 +1,154 @@
+#include "render/span.h"
+
+#include <algorithm>
+
+#include "render/line_stepper.h"
+
+namespace kalvenor {
+
+namespace {
+
+constexpr int kCloudBlendClass = 192; // a cloud over a cloud takes the class only above this alpha
+constexpr int kClassBlend = 127;      // a translucent pixel takes its class above this alpha
+
+bool sameLook(const EdgeRecord& a, const EdgeRecord& b)
+{
+    return a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha && a.classCode == b.classCode;
+}
+
+SpanPixel spanPixel(std::int64_t r, std::int64_t g, std::int64_t b, std::int64_t a, std::int64_t k)
+{
+    return {static_cast<std::uint16_t>(r), static_cast<std::uint16_t>(g), static_cast<std::uint16_t>(b),
+            static_cast<std::uint8_t>(a & 255), static_cast<std::uint8_t>(k & 255)};
+}
+
+// Remainder in 0..m-1 whatever the sign of v, so negative texture coordinates wrap into the map.
+std::int64_t wrap(std::int64_t v, std::int64_t m)
+{
+    const std::int64_t r = v % m;
+    return r < 0 ? r + m : r;
+}
+
+void fillUntextured(const EdgeRecord& l, const EdgeRecord& r, int steps, int count, SpanPixel* out)
+{
+    if (sameLook(l, r)) {
+        std::fill_n(out, count, spanPixel(l.red, l.green, l.blue, l.alpha, l.classCode));
+        return;
+    }
+    LineStepper red(l.red, r.red, steps), green(l.green, r.green, steps), blue(l.blue, r.blue, steps);
+    LineStepper alpha(l.alpha, r.alpha, steps), cls(l.classCode, r.classCode, steps);
+    for (int i = 0; i < count; ++i) {
+        out[i] = spanPixel(red.value, green.value, blue.value, alpha.value, cls.value);
+        red.next();
+        green.next();
+        blue.next();
+        alpha.next();
+        cls.next();
+    }
+}
+
+// One texel lit and laid over the polygon's own colour by the texel's alpha.
+SpanPixel texturedPixel(const TextureView& tex, const SurfaceLight& light, std::int64_t s, std::int64_t t, int red,
+                        int green, int blue, int alpha, int cls, int intensity)
+{
+    const std::int64_t column = wrap(s, std::int64_t{tex.width} * 256) >> 8;
+    const std::int64_t row = wrap(t, std::int64_t{tex.height} * 256) >> 8;
+    const std::uint32_t texel = tex.texels[column + std::int64_t{tex.width} * row];
+    const int a = static_cast<int>(texel >> 24);
+    const std::uint32_t c = litColour(light, static_cast<int>(texel & 255u), static_cast<int>((texel >> 8) & 255u),
+                                      static_cast<int>((texel >> 16) & 255u), intensity >> 8, tex.hiliteStrength,
+                                      tex.hiliteValue);
+    const int cr = static_cast<int>(c & 255u), cg = static_cast<int>((c >> 8) & 255u), cb = static_cast<int>((c >> 16) & 255u);
+    if (a == 255) return spanPixel(cr << 8, cg << 8, cb << 8, 255, cls);
+    if ((alpha & 255) == 0) return spanPixel(cr << 8, cg << 8, cb << 8, a, cls);
+    const auto mix = [a](int polygon, int lit) { return (polygon * (255 - a) + lit * 256 * a) / 255; };
+    return spanPixel(mix(red, cr), mix(green, cg), mix(blue, cb), 255, cls);
+}
+
+void fillTextured(const EdgeRecord& l, const EdgeRecord& r, int steps, int count, const TextureView& tex,
+                  const SurfaceLight& light, SpanPixel* out)
+{
+    LineStepper red(l.red, r.red, steps), green(l.green, r.green, steps), blue(l.blue, r.blue, steps);
+    LineStepper alpha(l.alpha, r.alpha, steps), cls(l.classCode, r.classCode, steps);
+    LineStepper intensity(l.intensity, r.intensity, steps), s(l.s, r.s, steps), t(l.t, r.t, steps);
+    for (int i = 0; i < count; ++i) {
+        out[i] = texturedPixel(tex, light, s.value, t.value, static_cast<int>(red.value), static_cast<int>(green.value),
+                               static_cast<int>(blue.value), static_cast<int>(alpha.value),
+                               static_cast<int>(cls.value), static_cast<int>(intensity.value));
+        for (LineStepper* stepper : {&red, &green, &blue, &alpha, &cls, &intensity, &s, &t}) stepper->next();
+    }
+}
+
+std::uint8_t blendByte(std::uint32_t old, int added, int a)
+{
+    return static_cast<std::uint8_t>((static_cast<int>(old & 255u) * (255 - a) + added * a) / 255);
+}
+
+} // namespace
+
+void fillSpan(const RasterTarget& target, int y, EdgeRecord left, EdgeRecord right, const TextureView* texture,
+              SpanPixel* spanBuffer)
+{
+    const ImageGeometry& g = *target.geometry;
+    const int row = y - imageRowOffset(g);
+    if (row < 0 || row >= g.height) return;
+    if (right.x < left.x) std::swap(left, right);
+    left.x = std::max(left.x, 0);
+    if (left.x >= g.width || right.x < 0) return;
+
+    // Interpolated over the whole span, filled only as far as the image goes.
+    const int steps = right.x - left.x;
+    const int last = std::min({right.x, g.width - 1, kRasterLimit - 1});
+    const int count = last - left.x + 1;
+    if (count <= 0) return;
+    static const SurfaceLight kDefaultLight;
+    if (texture != nullptr && texture->usable())
+        fillTextured(left, right, steps, count, *texture, target.light ? *target.light : kDefaultLight, spanBuffer);
+    else
+        fillUntextured(left, right, steps, count, spanBuffer);
+    outputHzline(target, row, left.x, last, spanBuffer);
+}
+
+void outputHzline(const RasterTarget& target, int row, int x0, int x1, SpanPixel* span)
+{
+    const ImageGeometry& g = *target.geometry;
+    ImagePlane<std::uint32_t>& plane24 = target.images->vidmem24;
+    ImagePlane<std::uint8_t>& plane8 = target.images->vidmem8;
+    x1 = std::min(x1, g.width - 1);
+    if (plane24.allocated()) x1 = std::min(x1, plane24.width - 1);
+    if (plane8.allocated()) x1 = std::min(x1, plane8.width - 1);
+    if (row < 0 || x0 < 0 || x1 < x0 || x1 - x0 >= kRasterLimit) return;
+    const bool has24 = plane24.allocated() && row < plane24.height;
+    const bool has8 = plane8.allocated() && row < plane8.height;
+    if (!has24 && !has8) return;
+    if (target.dither != nullptr) ditherSpan(*target.dither, target.ditherAmount, target.ditherKind, row, x0, x1, span);
+
+    std::uint32_t* row24 = has24 ? plane24[row] : nullptr;
+    std::uint8_t* row8 = has8 ? plane8[row] : nullptr;
+    for (int x = x0; x <= x1; ++x) {
+        const SpanPixel& s = span[x - x0];
+        const int a = s.alpha;
+        if (a == 0) continue;
+        const std::uint8_t k = s.classCode;
+        if (row24 == nullptr) { // no true-colour image to blend with: the class alone is kept
+            row8[x] = k;
+            continue;
+        }
+        const int r = s.red >> 8, gr = s.green >> 8, b = s.blue >> 8;
+        const std::uint32_t old = row24[x];
+        const std::uint8_t oldClass = static_cast<std::uint8_t>(old >> 24);
+        if (a == 255) {
+            row24[x] = packPixel(static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(gr), static_cast<std::uint8_t>(b), k);
+        } else if (k == kCloudClass && (row8 ? row8[x] : oldClass) == kCloudClass) {
+            // Clouds do not accumulate over clouds: the colour stays, the class only when dense.
+            row24[x] = (old & 0x00FFFFFFu) | (static_cast<std::uint32_t>(a > kCloudBlendClass ? k : oldClass) << 24);
+        } else {
+            row24[x] = packPixel(blendByte(old, r, a), blendByte(old >> 8, gr, a), blendByte(old >> 16, b, a),
+                                 a > kClassBlend ? k : oldClass);
+        }
+        if (row8 != nullptr) row8[x] = k;
+    }
+    if (target.display != nullptr) target.display(target.displayContext, row, x0, x1);
+}
+
+} // namespace kalvenor

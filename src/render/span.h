@@ -1,0 +1,56 @@
+// Filling one span of a polygon (interpolated colour, alpha, class and, for
+// textured polygons, texture coordinates) and compositing it into the image
+// buffers: opaque pixels replace, translucent ones blend, clouds do not pile
+// up on clouds.
+#pragma once
+
+#include <cstdint>
+
+#include "render/dither.h"
+#include "render/image_buffers.h"
+#include "render/lit_colour.h"
+#include "render/polygon.h"
+#include "render/projection.h"
+
+namespace kalvenor {
+
+class Frontend;
+
+// One end of a span: x and the attributes interpolated along the polygon's edge.
+struct EdgeRecord {
+    int x = 0;
+    int red = 0, green = 0, blue = 0, alpha = 0, classCode = 0, intensity = 0;
+    std::int64_t s = 0, t = 0, third = 0;
+};
+
+// Called after a span is written, so a window can show it as it is drawn:
+// image row and the columns written (x1 already within the image).
+using SpanDisplay = void (*)(void* context, int row, int x0, int x1);
+
+// Where spans go and what they are drawn with. Built by the render driver
+// for a frame; the pointers must outlive it. Every member but images,
+// geometry and dither may be left empty.
+struct RasterTarget {
+    ImageBuffers* images = nullptr;
+    const ImageGeometry* geometry = nullptr;
+    PixelDither* dither = nullptr;
+    int ditherAmount = 0;            // the PixelDither setting (0 = none)
+    int ditherKind = kDitherRandom;  // kDitherOrdered or kDitherRandom
+    const SurfaceLight* light = nullptr; // textured spans; without it texels are lit by a default light
+    Frontend* ui = nullptr;          // abort polls of the rasteriser
+    SpanDisplay display = nullptr;
+    void* displayContext = nullptr;
+};
+
+// Fills the span of projected row y between two edge records into the span
+// buffer and composites it. texture is null for an untextured polygon.
+// Rows outside the image and spans wholly left or right of it are dropped.
+void fillSpan(const RasterTarget& target, int y, EdgeRecord left, EdgeRecord right, const TextureView* texture,
+              SpanPixel* spanBuffer);
+
+// Composites pixels x0..x1 of image row `row` (span[0] is column x0) into the
+// 24-bit and 8-bit rows after dithering; x1 is cut to the image width and
+// nothing is written outside the buffers.
+void outputHzline(const RasterTarget& target, int row, int x0, int x1, SpanPixel* span);
+
+} // namespace kalvenor
