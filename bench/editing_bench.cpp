@@ -1,0 +1,150 @@
+// Landscape editing on the 1026 x 1026 preset: erosion, a river across a
+// fractal landscape, smoothing and removing steps.
+#include <benchmark/benchmark.h>
+
+#include "landscape/landscape.h"
+#include "landscape/random_streams.h"
+#include "landscape/scene_settings.h"
+#include "platform/frontend.h"
+#include "terrain/erosion.h"
+#include "terrain/fractal.h"
+#include "terrain/manipulations.h"
+#include "terrain/remove_steps.h"
+#include "terrain/river.h"
+
+namespace kalvenor {
+namespace {
+
+// Shows nothing and never aborts, so only the editing itself is timed.
+class SilentFrontend : public Frontend {
+public:
+    bool ask(const std::string&, const std::string&, const std::string&) override { return true; }
+    std::optional<long> askNumber(const std::string&, long defaultValue) override { return defaultValue; }
+    std::optional<int> choose(const std::string&, const std::vector<std::string>&) override { return 0; }
+    std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
+    void message(const std::string&, const std::string&) override {}
+    void status(const std::string&) override {}
+    void progress(const std::string&, int) override {}
+    bool pollAbort() override { return false; }
+    std::optional<MapPoint> mapPoint(const std::string&) override { return std::nullopt; }
+    void mapPlot(const MapRect&) override {}
+};
+
+// A mountain landscape of 1026 x 1026 from a fixed seed.
+void makeHuge(Landscape& land, RandomStreams& random, Frontend& ui)
+{
+    resizeLandscape(land, random, kHugeGrid, kHugeGrid);
+    GenerationSettings settings;
+    settings.seed = 20240601u;
+    settings.islandMode = 0;
+    settings.featureSize = 4;
+    generateLandscape(land, settings, random, ui);
+    computeElevationStatistics(land);
+}
+
+void Erosion100Rounds(benchmark::State& state)
+{
+    RandomStreams random;
+    SilentFrontend ui;
+    Landscape land;
+    makeHuge(land, random, ui);
+    for (auto _ : state) {
+        state.PauseTiming();
+        makeHuge(land, random, ui);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(erodeRounds(land, 100, random, ui));
+    }
+}
+
+// From the highest point of a mountain landscape down to the border: the
+// ordinary river, with a few pits to raise on the way.
+void RiverAcrossHuge(benchmark::State& state)
+{
+    RandomStreams random;
+    SilentFrontend ui;
+    Landscape land;
+    for (auto _ : state) {
+        state.PauseTiming();
+        makeHuge(land, random, ui);
+        land.terrain.clear();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(walkRiver(land, land.highestColumn, land.highestRow, ui));
+    }
+}
+
+// From the centre of a flat landscape: every neighbour ties at every step and
+// the look-ahead runs out to the landscape's edges each time.
+void RiverAcrossFlatHuge(benchmark::State& state)
+{
+    RandomStreams random;
+    SilentFrontend ui;
+    Landscape land;
+    resizeLandscape(land, random, kHugeGrid, kHugeGrid);
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int y = 0; y < land.gridHeight; ++y)
+            for (int x = 0; x < land.gridWidth; ++x) land.elevation[y][x] = 0;
+        land.terrain.clear();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(walkRiver(land, 513, 513, ui));
+    }
+}
+
+// From the centre of an island whose middle is a closed basin below sea level:
+// the river raises the basin cell by cell until it spills (tens of millions of
+// raises, one per unit of volume), so this measures the cost per raise.
+void RiverFillingBasinHuge(benchmark::State& state)
+{
+    RandomStreams random;
+    SilentFrontend ui;
+    Landscape land;
+    resizeLandscape(land, random, kHugeGrid, kHugeGrid);
+    GenerationSettings settings;
+    settings.seed = 77u;
+    for (auto _ : state) {
+        state.PauseTiming();
+        generateLandscape(land, settings, random, ui);
+        land.terrain.clear();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(walkRiver(land, 513, 513, ui));
+    }
+}
+
+void SmoothHuge(benchmark::State& state)
+{
+    RandomStreams random;
+    SilentFrontend ui;
+    Landscape land;
+    makeHuge(land, random, ui);
+    for (auto _ : state) {
+        smoothLandscape(land, ui);
+        benchmark::DoNotOptimize(land.elevation[500][500]);
+    }
+}
+
+void RemoveStepsHuge(benchmark::State& state)
+{
+    RandomStreams random;
+    SilentFrontend ui;
+    Landscape land;
+    makeHuge(land, random, ui);
+    for (auto _ : state) {
+        state.PauseTiming();
+        // Terraces of 20 m, as a coarse import would bring.
+        for (int y = 0; y < land.gridHeight; ++y)
+            for (int x = 0; x < land.gridWidth; ++x)
+                land.elevation[y][x] = static_cast<std::int16_t>(land.elevation[y][x] / 20 * 20);
+        state.ResumeTiming();
+        removeSteps(land, ui);
+    }
+}
+
+BENCHMARK(Erosion100Rounds)->Unit(benchmark::kMillisecond);
+BENCHMARK(RiverAcrossHuge)->Unit(benchmark::kMillisecond);
+BENCHMARK(RiverAcrossFlatHuge)->Unit(benchmark::kMillisecond);
+BENCHMARK(RiverFillingBasinHuge)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(SmoothHuge)->Unit(benchmark::kMillisecond);
+BENCHMARK(RemoveStepsHuge)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace kalvenor
