@@ -2,6 +2,7 @@
 #include <string>
 
 #include "render/image_buffers.h"
+#include "render/image_size.h"
 #include "script/exec_handlers.h"
 #include "terrain/colouring_inputs.h"
 #include "shell/app.h"
@@ -10,16 +11,8 @@ namespace kalvenor {
 
 namespace {
 
-// Image sizes of the GrMode presets, by mode number 1 .. 6.
-struct ImageSizePreset {
-    std::int32_t width;
-    std::int32_t height;
-};
-constexpr ImageSizePreset kImageSizePresets[] = {
-    {320, 200}, {640, 400}, {640, 480}, {800, 600}, {1024, 768}, {1280, 1024},
-};
-
-// A size by number must lie within this range on each side, as for the image-size operation.
+// The GrMode preset without a fallback to 320 x 200.
+constexpr int kGrMode1280x1024 = 6;
 
 // File names of the background and foreground images hold at most 127 characters.
 constexpr std::size_t kImageFileNameChars = 127;
@@ -130,24 +123,25 @@ int execTexture(ScriptContext& ctx)
 }
 
 // A size outside the accepted range is refused and changes nothing, as the image-size operation does.
+// A size by number (16 .. 8192 each way); the image buffers follow it. A size
+// that is refused or cannot be allocated changes nothing.
 int execImageSize(ScriptContext& ctx)
 {
-    const std::int32_t width = intArg(ctx, 0);
-    const std::int32_t height = intArg(ctx, 1);
-    if (width < kMinImageSide || width > kMaxImageSide || height < kMinImageSide || height > kMaxImageSide) return 1;
-    ctx.app.scene.render.imageWidth = width;
-    ctx.app.scene.render.imageHeight = height;
+    App& app = ctx.app;
+    setImageSize(app.images, app.geometry, app.scene.render, ctx.ui, intArg(ctx, 0), intArg(ctx, 1));
     return 1;
 }
 
-// Every preset size can be had here: there is no display mode that could fail.
+// A preset size in the current display depth where it is offered; when the
+// mode cannot be set, 320 x 200 (mode 1), except for 1280 x 1024, which has no
+// fallback.
 int execGrMode(ScriptContext& ctx)
 {
-    RenderSettings& render = ctx.app.scene.render;
-    const ImageSizePreset& preset = kImageSizePresets[ctx.param - 1];
-    render.imageSizeMode = ctx.param;
-    render.imageWidth = preset.width;
-    render.imageHeight = preset.height;
+    App& app = ctx.app;
+    const int index = displayModeForSize(ctx.param, app.geometry.displayDepth);
+    const int result = setDisplayMode(app.images, app.geometry, app.scene.render, ctx.ui, index);
+    if (result == 0 && ctx.param != kGrMode1280x1024)
+        setDisplayMode(app.images, app.geometry, app.scene.render, ctx.ui, displayModeForSize(1, 8));
     return 1;
 }
 

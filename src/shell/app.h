@@ -13,7 +13,13 @@
 #include "landscape/landscape.h"
 #include "landscape/random_streams.h"
 #include "landscape/scene_settings.h"
+#include "render/dither.h"
 #include "render/image_buffers.h"
+#include "render/lit_colour.h"
+#include "render/palette_map.h"
+#include "render/projection.h"
+#include "render/rasteriser.h"
+#include "render/view_transform.h"
 #include "render/texture_slots.h"
 #include "script/path_state.h"
 #include "shell/default_dirs.h"
@@ -49,6 +55,12 @@ struct App {
     PathState path;         // the path editor's camera path; carried by sessions
     DisplayPalette palette; // predicted before renders; supplied by sessions
     ImageBuffers images;    // vidmem24 and vidmem8: drawn by renders, read by image files
+    ImageGeometry geometry; // image and window size, projection extents; set with the image size
+    ViewState view;         // the view rotation, rebuilt before every frame
+    RasterState raster;     // edge tables, span buffer and polygon counts of the rasteriser
+    PixelDither dither;     // the dither stream and tables, shared by spans and the 8-bit conversion
+    PaletteMap paletteMap;  // nearest-colour cache of the final 8-bit conversion
+    SurfaceLight light;     // light, ambient and haze colours of the frame being drawn
     BinaryImportState binaryImport; // the numbers the binary import asked last
     DxfRemembered dxf;              // the DXF export's object limit, asked last
     LoadedImageInfo loadedImage;    // what "About Image" tells of the last image read
