@@ -11,6 +11,7 @@
 #include "landscape/scene_reset.h"
 #include "platform/byte_order.h"
 #include "platform/frontend.h"
+#include "terrain/remove_steps.h"
 #include "platform/paths.h"
 
 namespace kalvenor {
@@ -111,7 +112,7 @@ int importBinaryCommand(Landscape& land, SceneSettings& scene, BinaryImportState
         return 0;
     }
 
-    if (ui.ask("Remove steps?", "Yes", "No")) ui.message("not available yet: Remove steps");
+    if (ui.ask("Remove steps?", "Yes", "No")) removeSteps(land, ui);
     resetForNewLandscape(land, scene);
     return 1;
 }

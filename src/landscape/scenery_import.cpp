@@ -14,6 +14,7 @@
 #include "platform/byte_order.h"
 #include "platform/frontend.h"
 #include "platform/paths.h"
+#include "terrain/remove_steps.h"
 
 namespace kalvenor {
 
@@ -31,7 +32,6 @@ constexpr std::size_t kCommentOffset = 38;
 
 constexpr std::uint8_t kDeltaEscape = 0x80;
 constexpr std::int16_t kUnsetElevation = -32768;
-constexpr int kUnsetBelow = -30000; // cells below this after decoding were never written
 constexpr int kGridAlign = 8;
 
 // The whole file is held in memory; the largest landscape takes about 12 MB,
@@ -190,13 +190,14 @@ void fillElevation(Landscape& land, std::int16_t value)
     for (int r = 0; r < land.gridHeight; ++r) std::fill_n(land.elevation[r], land.gridWidth, value);
 }
 
-// Cells the file did not cover take the given elevation.
-void adjustUnsetCells(Landscape& land, std::int16_t value)
+// Cells the file did not cover take the fill rule's value, in row order, so a
+// cell filled earlier counts for the cells after it.
+void adjustUnsetCells(Landscape& land)
 {
     for (int r = 0; r < land.gridHeight; ++r) {
         std::int16_t* row = land.elevation[r];
         for (int c = 0; c < land.gridWidth; ++c)
-            if (row[c] < kUnsetBelow) row[c] = value;
+            if (row[c] < kUnsetBelow) row[c] = static_cast<std::int16_t>(fillValue(land.elevation, c, r));
     }
 }
 
@@ -221,10 +222,10 @@ int importSceneryAnimator(Landscape& land, RandomStreams& random, const std::str
     }
 
     fillElevation(land, kUnsetElevation);
-    const int lowest = decodeRows(land, *data, *header);
+    decodeRows(land, *data, *header);
 
     ui.status("Adjust Landscape");
-    adjustUnsetCells(land, static_cast<std::int16_t>(lowest));
+    adjustUnsetCells(land);
     resetDerivedMaps(land);
     setLandscapeName(land, "Scenery Animator Landscape");
     setLandscapeComment(land, header->comment);

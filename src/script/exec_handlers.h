@@ -64,6 +64,27 @@ int execSaveImage(ScriptContext& ctx);
 int execLoadImage(ScriptContext& ctx);
 int execLoadStereoRedBlue(ScriptContext& ctx);
 
+// Landscape editing (exec_editing.cpp)
+enum EditId : int {
+    kEditEnlargeAll,
+    kEditShrink,
+    kEditRotate,
+    kEditFlipVertical,
+    kEditFlipHorizontal,
+    kEditSwapQuads,
+    kEditCloudify,
+    kEditRemoveSteps,
+};
+int execSmooth(ScriptContext& ctx);
+int execStretch(ScriptContext& ctx);
+int execErode(ScriptContext& ctx);
+int execEnlarge(ScriptContext& ctx);
+int execVerticalScale(ScriptContext& ctx);
+int execSeaLevel(ScriptContext& ctx);
+int execMakeRiver(ScriptContext& ctx);
+int execMakeLake(ScriptContext& ctx);
+int execManipulation(ScriptContext& ctx);
+
 // Shared paths (exec_files.cpp)
 int execComment(ScriptContext& ctx);
 int execIgnored(ScriptContext& ctx);

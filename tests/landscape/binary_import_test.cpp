@@ -224,7 +224,8 @@ TEST(BinaryImport, NumbersAreRememberedForTheNextImport)
     BinaryImportState state;
     ScriptedFrontend ui;
 
-    // Nothing asked yet: the grid size and no header are offered.
+    // Nothing asked yet: the grid size and no header are offered. "Remove steps?" is answered No.
+    ui.askAnswers = {false, false, false};
     ui.fileAnswers = {dir / "a.bin"};
     ASSERT_EQ(importBinaryCommand(land, scene, state, "", ui), 1);
     EXPECT_EQ(state.width, kSmallGrid);
@@ -262,8 +263,14 @@ TEST(BinaryImport, RemoveStepsYesAndCancelling)
     ui.askAnswers = {true};
     EXPECT_EQ(importBinaryCommand(land, scene, state, "", ui), 1);
     EXPECT_EQ(ui.questions.back(), "Remove steps? [Yes|No]");
-    EXPECT_EQ(ui.messages, (std::vector<std::string>{"not available yet: Remove steps"}));
-    expectImported(land, 10, 10);
+    EXPECT_TRUE(ui.messages.empty());
+    // Removing steps rebuilt the surface: the imported corner no longer stands alone in a flat grid,
+    // and nothing is left unset.
+    Landscape plain = filledLandscape();
+    ASSERT_EQ(importBinaryElevations(plain, dir / "a.bin", 10, 10, 0), BinaryImportStatus::Ok);
+    EXPECT_NE(cells(land), cells(plain));
+    for (int r = 0; r < land.gridHeight; ++r)
+        for (int c = 0; c < land.gridWidth; ++c) ASSERT_GE(land.elevation[r][c], -30000) << c << "," << r;
 
     // Cancelling the file requester or a number changes nothing.
     Landscape other = filledLandscape();

@@ -154,10 +154,10 @@ TEST_F(Interpreter, KeywordsNotAvailableYetSayAndChangeNothing)
     land.shadowValidAt = 1;
     land.modified = false;
     const std::int16_t before = land.elevation[129][129];
-    EXPECT_EQ(run("Smooth"), 1);
+    EXPECT_EQ(run("CloudRandom"), 1);
     EXPECT_EQ(run("CloudLoad sky.cld"), 1);
     EXPECT_EQ(ui.messages,
-              (std::vector<std::string>{"not available yet: Smooth", "not available yet: CloudLoad sky.cld"}));
+              (std::vector<std::string>{"not available yet: CloudRandom", "not available yet: CloudLoad sky.cld"}));
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_EQ(land.shadowValidAt, 1);
     EXPECT_FALSE(land.modified);

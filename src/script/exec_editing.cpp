@@ -1,0 +1,124 @@
+// Landscape editing keywords: the manipulations, water features and erosion.
+// Each operation invalidates what it changed itself; an edit that was refused,
+// rejected or aborted marks nothing.
+#include "platform/frontend.h"
+#include "script/exec_handlers.h"
+#include "shell/app.h"
+#include "terrain/enlarge_shrink.h"
+#include "terrain/erosion.h"
+#include "terrain/manipulations.h"
+#include "terrain/remove_steps.h"
+#include "terrain/sea.h"
+#include "terrain/water_commands.h"
+
+namespace kalvenor {
+
+namespace {
+
+// A coordinate in metres divided by the cell size, truncated.
+int cellOf(double metres, float spacing) { return toInt32(metres / static_cast<double>(spacing)); }
+
+// 1 when the edit was made; otherwise the keyword's marks are not applied.
+int editResult(ScriptContext& ctx, int result)
+{
+    if (result != 1) ctx.applyMarks = false;
+    return 1;
+}
+
+} // namespace
+
+int execSmooth(ScriptContext& ctx)
+{
+    smoothLandscape(ctx.app.landscape, ctx.ui);
+    return 1;
+}
+
+int execStretch(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    stretchLandscape(app.landscape, app.scene.colouring, app.scene.generation.featureSize, ctx.ui);
+    return 1;
+}
+
+int execErode(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    return editResult(ctx, erodeLandscape(app.landscape, intArg(ctx), app.random, ctx.ui));
+}
+
+// Enlarge x y z: the quarter around the cell fills the landscape; the sea is filled again.
+int execEnlarge(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    Landscape& land = app.landscape;
+    const int column = cellOf(ctx.args.number[0], land.spacingX);
+    const int row = cellOf(ctx.args.number[1], land.spacingY);
+    const int result = enlargeSection(land, column, row, askFillType(ctx.ui), ctx.ui);
+    if (result == 1) seaPass(land, app.scene.colouring.seaLevel, app.random, ctx.ui);
+    return editResult(ctx, result);
+}
+
+// VerticalScale n: the scale is stored as given and the elevations follow it.
+int execVerticalScale(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    app.scene.generation.verticalScale = floatArg(ctx);
+    applyVerticalScale(app.landscape, app.scene.generation, ctx.ui);
+    return 1;
+}
+
+// SeaLevel n m: the sea is filled to n; the second number is not used.
+int execSeaLevel(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    const int level = intArg(ctx);
+    const int result = createSea(app.landscape, level, app.random, ctx.ui);
+    if (result == 1) app.scene.colouring.seaLevel = level;
+    return editResult(ctx, result);
+}
+
+int execMakeRiver(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    Landscape& land = app.landscape;
+    const int column = cellOf(ctx.args.number[0], land.spacingX);
+    const int row = cellOf(ctx.args.number[1], land.spacingY);
+    return editResult(ctx, createRiver(land, column, row, app.random, ctx.ui));
+}
+
+// MakeLake x y [level]: with two numbers the level is the elevation of the cell,
+// and a cell outside the landscape is ignored.
+int execMakeLake(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    Landscape& land = app.landscape;
+    const int column = cellOf(ctx.args.number[0], land.spacingX);
+    const int row = cellOf(ctx.args.number[1], land.spacingY);
+    int level = 0;
+    if (ctx.args.count >= 3) {
+        level = intArg(ctx, 2);
+    } else {
+        if (column < 0 || column > land.sizeX || row < 0 || row > land.sizeY) return editResult(ctx, 0);
+        level = land.elevation[row][column];
+    }
+    return editResult(ctx, createLakeAtLevel(land, column, row, level, app.random, ctx.ui));
+}
+
+// Our extensions: the manipulations that have no classic keyword.
+int execManipulation(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    Landscape& land = app.landscape;
+    switch (ctx.param) {
+    case kEditEnlargeAll: return editResult(ctx, enlargeAll(land, app.random, askFillType(ctx.ui), ctx.ui));
+    case kEditShrink: return editResult(ctx, shrinkLandscape(land, app.random, ctx.ui));
+    case kEditRotate: return editResult(ctx, rotateLandscape(land, ctx.ui));
+    case kEditFlipVertical: flipVertical(land, ctx.ui); return 1;
+    case kEditFlipHorizontal: flipHorizontal(land, ctx.ui); return 1;
+    case kEditSwapQuads: swapQuads(land, ctx.ui); return 1;
+    case kEditCloudify: cloudifyLandscape(land, ctx.ui); return 1;
+    default: removeSteps(land, ctx.ui); return 1;
+    }
+}
+
+} // namespace kalvenor

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "script_fixture.h"
+
+namespace kalvenor {
+namespace {
+
+using EditingKeywords = ScriptTest;
+
+std::vector<std::int16_t> elevations(const Landscape& land)
+{
+    std::vector<std::int16_t> all;
+    for (int r = 0; r < land.gridHeight; ++r) all.insert(all.end(), land.elevation[r], land.elevation[r] + land.gridWidth);
+    return all;
+}
+
+TEST_F(EditingKeywords, ManipulationsChangeTheLandscapeAndMarkIt)
+{
+    ASSERT_EQ(run("GenerateFractal 5"), 1);
+    const auto generated = elevations(app.landscape);
+    app.landscape.modified = false;
+    app.landscape.terrainValidAt = 1;
+    ASSERT_EQ(run("Smooth"), 1);
+    EXPECT_NE(elevations(app.landscape), generated);
+    EXPECT_TRUE(app.landscape.modified);
+    EXPECT_EQ(app.landscape.terrainValidAt, app.landscape.sizeX);
+
+    // Four swaps of the quarters give the landscape back.
+    const auto smoothed = elevations(app.landscape);
+    for (int i = 0; i < 4; ++i) ASSERT_EQ(run("SwapQuads"), 1);
+    EXPECT_EQ(elevations(app.landscape), smoothed);
+
+    ASSERT_EQ(run("EnlargeAll"), 1);
+    EXPECT_EQ(app.landscape.gridWidth, kLargeGrid);
+    ASSERT_EQ(run("Shrink"), 1);
+    EXPECT_EQ(app.landscape.gridWidth, kSmallGrid);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(EditingKeywords, WaterKeywordsAskTheirQuestionAndRejectionRestores)
+{
+    ASSERT_EQ(run("GenerateFractal 11"), 1);
+    const auto before = elevations(app.landscape);
+    ui.askAnswers = {false}; // "Accept river?" No
+    ASSERT_EQ(run("MakeRiver 3840 3840"), 1);
+    ASSERT_FALSE(ui.questions.empty());
+    EXPECT_EQ(ui.questions.back(), "Accept river? [Yes|No]");
+    EXPECT_EQ(elevations(app.landscape), before);
+
+    // A river from outside the landscape is ignored.
+    const std::size_t asked = ui.questions.size();
+    ASSERT_EQ(run("MakeRiver -100 50"), 1);
+    EXPECT_EQ(ui.questions.size(), asked);
+
+    ASSERT_EQ(run("SeaLevel 25 0"), 1); // the batch default accepts
+    EXPECT_EQ(app.scene.colouring.seaLevel, 25);
+    EXPECT_EQ(ui.questions.back(), "Accept Sea? [Yes|No]");
+}
+
+TEST_F(EditingKeywords, VerticalScaleRescalesAgainstTheAppliedScale)
+{
+    ASSERT_EQ(run("GenerateFractal 3"), 1);
+    const int highest = app.landscape.highestElevation;
+    ASSERT_EQ(run("VerticalScale 2"), 1);
+    EXPECT_EQ(app.scene.generation.verticalScale, 2.0f);
+    EXPECT_NEAR(app.landscape.highestElevation, 2 * highest, 2);
+    ASSERT_EQ(run("VerticalScale 1"), 1);
+    EXPECT_NEAR(app.landscape.highestElevation, highest, 2);
+}
+
+} // namespace
+} // namespace kalvenor
