@@ -93,19 +93,6 @@ private:
     bool ok_ = false;
 };
 
-// The requester steps of a save command: the file requester (name cleared),
-// the extension added when the last component has none, and "Replace %s ?"
-// for an existing file. Nothing when the user cancelled.
-std::optional<std::string> askSavePath(Frontend& ui, const std::string& title, const std::string& directory,
-                                       const std::string& pattern, const std::string& extension);
-
-// The file requester of a load command; nothing when cancelled.
-std::optional<std::string> askLoadPath(Frontend& ui, const std::string& title, const std::string& directory,
-                                       const std::string& pattern);
-
-// path with extension appended when its last component has none (any existing extension is kept).
-std::string withDefaultExtension(const std::string& path, const std::string& extension);
-
 // The message every 24-bit command shows when vidmem24 does not exist.
 inline constexpr const char* kNeeds24Bit = "This function requires 24-bit mode.";
 

@@ -8,6 +8,7 @@
 
 #include <jpeglib.h>
 
+#include "platform/file_requests.h"
 #include "platform/atomic_file.h"
 #include "platform/frontend.h"
 

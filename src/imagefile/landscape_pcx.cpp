@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/file_requests.h"
 #include "platform/frontend.h"
 
 namespace kalvenor {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/file_requests.h"
 #include "platform/atomic_file.h"
 #include "platform/byte_order.h"
 #include "platform/frontend.h"

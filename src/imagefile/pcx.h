@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "imagefile/byte_cursor.h"
+#include "platform/byte_cursor.h"
 #include "imagefile/image_io.h"
 #include "render/image_buffers.h"
 #include "terrain/display_palette.h"

@@ -5,6 +5,7 @@
 
 #include <png.h>
 
+#include "platform/file_requests.h"
 #include "platform/atomic_file.h"
 #include "platform/frontend.h"
 

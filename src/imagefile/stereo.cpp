@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "imagefile/targa.h"
+#include "platform/file_requests.h"
 #include "platform/frontend.h"
 
 namespace kalvenor {

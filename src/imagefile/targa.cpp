@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "imagefile/byte_cursor.h"
+#include "platform/file_requests.h"
+#include "platform/byte_cursor.h"
 #include "platform/atomic_file.h"
 #include "platform/byte_order.h"
 #include "platform/frontend.h"

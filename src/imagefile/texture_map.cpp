@@ -4,6 +4,7 @@
 
 #include "imagefile/landscape_pcx.h"
 #include "imagefile/targa.h"
+#include "platform/file_requests.h"
 #include "platform/frontend.h"
 
 namespace kalvenor {

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform/atomic_file.h"
+#include "platform/file_requests.h"
 #include "platform/frontend.h"
 #include "platform/paths.h"
 
@@ -226,14 +227,6 @@ ExportResult writeArea(DxfWriter& w, const ExportArea& a)
     return writeObject(w, a);
 }
 
-// True when the file name (not a directory above it) has an extension.
-bool hasExtension(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    return path.find('.', nameStart) != std::string::npos;
-}
-
 int clampToInt(long value) { return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX)); }
 
 } // namespace
@@ -270,16 +263,9 @@ ExportResult exportDxf(const Landscape& land, const BoundingBox& box, const std:
 int exportDxfCommand(const Landscape& land, const BoundingBox& box, DxfRemembered& remembered,
                      const std::string& defaultDir, Frontend& ui)
 {
-    FileRequest request;
-    request.title = "Save DXF File";
-    request.directory = defaultDir;
-    request.pattern = "*.DXF";
-    request.save = true;
-    std::optional<std::string> chosen = ui.chooseFile(request);
-    if (!chosen || chosen->empty()) return 1;
-    std::string path = *chosen;
-    if (!hasExtension(path)) path += ".DXF";
-    if (fileExists(path) && !ui.ask("Replace " + path + " ?", "Replace", "Cancel")) return 1;
+    const std::optional<std::string> chosen = askSavePath(ui, "Save DXF File", defaultDir, "*.DXF", ".DXF");
+    if (!chosen) return 1;
+    const std::string& path = *chosen;
 
     DxfOptions options;
     options.overlapSeams = ui.ask("Overlap seams for smooth shading?", "Yes", "No");

@@ -16,6 +16,7 @@
 #include "landscape/session_file.h"
 #include "platform/atomic_file.h"
 #include "platform/byte_order.h"
+#include "platform/file_requests.h"
 #include "terrain/terrain_preparation.h"
 #include "platform/paths.h"
 #include "shell/app.h"
@@ -32,7 +33,7 @@ bool rowFitsBuffers(int width) { return width >= 1 && static_cast<std::size_t>(w
 bool unpackRow(ByteCursor& in, std::uint8_t* out, std::size_t capacity, std::size_t& produced)
 {
     const std::uint16_t length = in.get16be();
-    const std::uint8_t* packed = in.take(length);
+    const std::uint8_t* packed = in.take(length).data();
     if (packed == nullptr) return false;
     return packBitsDecode(packed, length, out, capacity, produced) == CodecStatus::Ok;
 }
@@ -84,15 +85,6 @@ LoadStatus placeSmallerGrid(Landscape& land, Frontend& ui, const FilePlace& plac
     at.columnOffset = column;
     at.rowOffset = row;
     return LoadStatus::Ok;
-}
-
-std::optional<std::string> chooseSavePath(Frontend& ui, const FileRequest& request, std::string_view ext)
-{
-    const std::optional<std::string> chosen = ui.chooseFile(request);
-    if (!chosen || chosen->empty()) return std::nullopt;
-    std::string path = withDefaultExtension(*chosen, ext);
-    if (fileExists(path) && !ui.ask("Replace " + path + " ?", "Replace", "Cancel")) return std::nullopt;
-    return path;
 }
 
 int reportSave(SaveStatus status, const std::string& path, Frontend& ui)
@@ -174,31 +166,6 @@ LoadTarget loadTargetOf(App& app)
 
 // ---- Cursor and fields ----
 
-bool ByteCursor::seek(std::size_t offset)
-{
-    if (offset > data.size()) failed = true;
-    if (failed) return false;
-    pos = offset;
-    return true;
-}
-
-const std::uint8_t* ByteCursor::take(std::size_t n)
-{
-    if (failed || n > data.size() - pos) {
-        failed = true;
-        return nullptr;
-    }
-    const std::uint8_t* p = data.data() + pos;
-    pos += n;
-    return p;
-}
-
-std::uint16_t ByteCursor::get16be()
-{
-    const std::uint8_t* p = take(2);
-    return p ? kalvenor::get16be(p) : 0;
-}
-
 bool blockFits(std::size_t size, std::uint64_t offset, std::uint64_t bytes)
 {
     return offset <= size && bytes <= size - offset;
@@ -235,7 +202,7 @@ LoadStatus readElevationRows(ByteCursor& in, const RowPlacement& at, ElevationMa
                 count != width)
                 return LoadStatus::ReadFailed;
         } else {
-            const std::uint8_t* raw = in.take(width * 2);
+            const std::uint8_t* raw = in.take(width * 2).data();
             if (raw == nullptr) return LoadStatus::ReadFailed;
             for (std::size_t c = 0; c < width; ++c) samples[c] = static_cast<std::int16_t>(get16le(raw + 2 * c));
         }
@@ -258,7 +225,7 @@ LoadStatus readCellRows(ByteCursor& in, const RowPlacement& at, CellMap& map, bo
                 return LoadStatus::ReadFailed;
             cells = unpacked.data();
         } else {
-            cells = in.take(rowBytes);
+            cells = in.take(rowBytes).data();
             if (cells == nullptr) return LoadStatus::ReadFailed;
         }
         std::uint16_t* dest = map[at.rowOffset + r] + at.columnOffset;
@@ -388,13 +355,6 @@ SaveStatus writeWholeFile(const std::string& path, std::span<const std::uint8_t>
     return file.commit() ? SaveStatus::Ok : SaveStatus::WriteFailed;
 }
 
-std::string withDefaultExtension(const std::string& path, std::string_view ext)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-    if (path.find('.', start) != std::string::npos) return path;
-    return path + std::string(ext);
-}
 
 // ---- Dispatcher ----
 
@@ -479,7 +439,7 @@ int saveScheme(App& app, const std::string& path, Frontend& ui) { return writeSe
 
 int saveSessionCommand(App& app, Frontend& ui, bool shiftHeld)
 {
-    const auto path = chooseSavePath(ui, {"Save Session Landscape", app.dirs.landscape, "*.K4S", "", true}, ".K4S");
+    const auto path = askSavePath(ui, "Save Session Landscape", app.dirs.landscape, "*.K4S", ".K4S");
     if (!path) return -1;
     if (ensureTerrainComputed(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return -1;
     SessionSwitches switches = fullSession();
@@ -496,7 +456,7 @@ int saveSessionCommand(App& app, Frontend& ui, bool shiftHeld)
 
 int saveElevationsCommand(App& app, Frontend& ui)
 {
-    const auto path = chooseSavePath(ui, {"Save Kalvenor Landscape", app.dirs.landscape, "*.DEM", "", true}, ".DEM");
+    const auto path = askSavePath(ui, "Save Kalvenor Landscape", app.dirs.landscape, "*.DEM", ".DEM");
     if (!path) return -1;
     DemRegion region = wholeLandscape(app.landscape);
     if (!ui.ask("Save entire landscape?", "Yes", "No")) {
@@ -510,7 +470,7 @@ int saveElevationsCommand(App& app, Frontend& ui)
 
 int saveSchemeCommand(App& app, Frontend& ui)
 {
-    const auto path = chooseSavePath(ui, {"Save Kalvenor Color Scheme", app.dirs.scheme, "*.SCM", "", true}, ".SCM");
+    const auto path = askSavePath(ui, "Save Kalvenor Color Scheme", app.dirs.scheme, "*.SCM", ".SCM");
     if (!path) return -1;
     return saveScheme(app, *path, ui);
 }

@@ -19,6 +19,7 @@
 #include "landscape/landscape.h"
 #include "landscape/random_streams.h"
 #include "landscape/scene_settings.h"
+#include "platform/byte_cursor.h"
 #include "terrain/sun.h"
 #include "platform/frontend.h"
 #include "render/texture_slots.h"
@@ -84,21 +85,6 @@ struct LoadResult {
 };
 
 // ---- Reading ----
-
-// A bounds-checked reader over a file held in memory. Reading past the end
-// returns nothing and sets the sticky failed flag.
-struct ByteCursor {
-    std::span<const std::uint8_t> data;
-    std::size_t pos = 0;
-    bool failed = false;
-
-    // Moves to offset; fails past the end.
-    bool seek(std::size_t offset);
-    // The next n bytes, or null (and failed) when fewer remain.
-    const std::uint8_t* take(std::size_t n);
-    std::uint16_t get16be();
-    std::size_t remaining() const { return data.size() - pos; }
-};
 
 // True when [offset, offset + bytes) lies inside a file of size bytes.
 bool blockFits(std::size_t size, std::uint64_t offset, std::uint64_t bytes);
@@ -190,8 +176,5 @@ int saveElevationsCommand(App& app, Frontend& ui);
 int saveSchemeCommand(App& app, Frontend& ui);
 // "Open &Region": old-format tiles of one directory placed by their UTM.
 int loadRegionCommand(App& app, Frontend& ui);
-
-// The path with ext (".K4S") appended when its file name has no extension.
-std::string withDefaultExtension(const std::string& path, std::string_view ext);
 
 } // namespace kalvenor

@@ -30,6 +30,12 @@ struct ByteCursor {
         return data[pos++];
     }
 
+    std::uint16_t get16be()
+    {
+        const auto b = take(2);
+        return b.empty() ? 0 : kalvenor::get16be(b.data());
+    }
+
     std::uint16_t get16le()
     {
         const auto b = take(2);
@@ -42,10 +48,11 @@ struct ByteCursor {
         return b.empty() ? 0 : kalvenor::get32le(b.data());
     }
 
-    // The next n bytes, or an empty span (and failed set, position at the end) when fewer remain.
+    // The next n bytes, or an empty span with a null data pointer (and failed
+    // set, position at the end) when fewer remain or the cursor failed before.
     std::span<const std::uint8_t> take(std::size_t n)
     {
-        if (n > remaining()) {
+        if (failed || n > remaining()) {
             failed = true;
             pos = data.size();
             return {};
@@ -57,15 +64,16 @@ struct ByteCursor {
 
     void skip(std::size_t n) { (void)take(n); }
 
-    // Moves to an absolute offset; an offset past the end fails.
-    void seek(std::size_t offset)
+    // Moves to an absolute offset; an offset past the end fails. False once failed.
+    bool seek(std::size_t offset)
     {
         if (offset > data.size()) {
             failed = true;
             pos = data.size();
-            return;
         }
+        if (failed) return false;
         pos = offset;
+        return true;
     }
 };
 
