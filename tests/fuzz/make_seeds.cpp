@@ -11,6 +11,10 @@
 #include "imagefile/pcx.h"
 #include "imagefile/targa.h"
 #include "landscape/landscape.h"
+#include "landscape/landscape_file.h"
+#include "platform/scripted_frontend.h"
+#include "shell/app.h"
+#include "terrain/fractal.h"
 
 namespace fs = std::filesystem;
 
@@ -76,6 +80,40 @@ void trueColourSeeds(const fs::path& root)
 
 } // namespace
 
+// Landscape files, sessions and a scheme file from our own writers.
+void landscapeSeeds(const fs::path& dir)
+{
+    fs::create_directories(dir);
+    kalvenor::App app;
+    kalvenor::ScriptedFrontend ui;
+    kalvenor::resizeLandscape(app.landscape, app.random, kalvenor::kSmallGrid, kalvenor::kSmallGrid);
+    kalvenor::generateLandscape(app.landscape, app.scene.generation, app.random, ui);
+    app.landscape.terrainValidAt = app.landscape.cliffValidAt = app.landscape.shadowValidAt = 1;
+    (void)kalvenor::saveDem(app, (dir / "land.dem").string(), ui);
+    (void)kalvenor::saveSession(app, (dir / "session.k4s").string(), ui);
+    (void)kalvenor::saveScheme(app, (dir / "colours.scm").string(), ui);
+}
+
+// A small Scenery Animator file: tags, a header chunk and two delta-coded rows.
+void importSeeds(const fs::path& dir)
+{
+    std::string file = "SANM";
+    file += "DEMH";
+    std::string header(64, '\0');
+    header[11] = 2; // rows
+    header[15] = 3; // samples per row
+    header.replace(38, 5, "hills");
+    file += header;
+    file += "DEM ";
+    file += std::string("\x01\x00\x05\xFB", 4); // 256, 261, 256
+    file += std::string("\x00\x10\x80\x12\x34\x01", 6); // 16, 0x1234, 0x1235
+    write(dir, "scenery.dem", file);
+    std::string scheme(2048, '\0');
+    scheme.replace(0, 14, "Kalve DEM File");
+    scheme[1024 + 4 * 42 + 1] = 100;
+    write(dir, "scheme.scm", scheme);
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -86,5 +124,7 @@ int main(int argc, char** argv)
     scriptSeeds(root / "script_line_fuzz");
     pcxSeeds(root / "pcx_fuzz");
     trueColourSeeds(root);
+    landscapeSeeds(root / "landscape_file_fuzz");
+    importSeeds(root / "import_fuzz");
     return 0;
 }
