@@ -38,6 +38,7 @@ struct RasterTarget {
     int ditherKind = kDitherRandom;  // kDitherOrdered or kDitherRandom
     const SurfaceLight* light = nullptr; // textured spans; without it texels are lit by a default light
     Frontend* ui = nullptr;          // abort polls of the rasteriser
+    const char* progressLabel = "Render"; // "Render", or "Frame 3 of 10" during an animation
     SpanDisplay display = nullptr;
     void* displayContext = nullptr;
 };

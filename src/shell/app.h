@@ -19,6 +19,7 @@
 #include "render/palette_map.h"
 #include "render/projection.h"
 #include "render/rasteriser.h"
+#include "render/scene_state.h"
 #include "render/view_transform.h"
 #include "render/texture_slots.h"
 #include "script/path_state.h"
@@ -61,6 +62,7 @@ struct App {
     PixelDither dither;     // the dither stream and tables, shared by spans and the 8-bit conversion
     PaletteMap paletteMap;  // nearest-colour cache of the final 8-bit conversion
     SurfaceLight light;     // light, ambient and haze colours of the frame being drawn
+    SceneDrawState sceneDraw; // star map, shared grid lines, sun and moon discs of the terrain walk
     BinaryImportState binaryImport; // the numbers the binary import asked last
     DxfRemembered dxf;              // the DXF export's object limit, asked last
     LoadedImageInfo loadedImage;    // what "About Image" tells of the last image read

@@ -3,7 +3,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <cctype>
+
+#include "imagefile/bmp.h"
+#include "imagefile/jpeg.h"
+#include "imagefile/pcx.h"
+#include "imagefile/png.h"
+#include "imagefile/targa.h"
 #include "landscape/landscape.h"
+#include "platform/paths.h"
+#include "render/render_driver.h"
+#include "script/animation_output.h"
+#include "terrain/colouring_inputs.h"
 #include "platform/fatal_error.h"
 #include "platform/headless_frontend.h"
 #include "script/runner.h"
@@ -18,7 +29,8 @@ const char* const kUsageText =
     "  kalvenor run SCRIPT [--out BASE] [--start N] [--format FORMAT] [--startup] [--landscape FILE] [--info]\n"
     "                                   run a script without a window\n"
     "  kalvenor render [SCRIPT] -o IMAGE\n"
-    "                                   run SCRIPT for its settings, render one image\n"
+    "                                   run SCRIPT for its settings, render one image and save it by its\n"
+    "                                   extension (.tga, .bmp, .jpg, .pcx, .png)\n"
     "  kalvenor --help | --version\n"
     "options of run and render:\n"
     "  --answer 'QUESTION=ANSWER'       answer a question in advance (repeatable)\n"
@@ -51,18 +63,80 @@ void describeLandscape(const Landscape& land, std::FILE* out)
                  land.highestRow);
 }
 
-// The words the animation commands use for a script's result.
-const char* scriptResultText(int result, const ScriptProgress& progress, std::string& buffer)
+// The series format named on the command line; nothing for the formats that
+// are streams (FLC, AVI, KANIM), which are not built yet.
+std::optional<SeriesFormat> seriesFormat(const std::string& name)
 {
-    switch (result) {
-    case 1: return "Script completed successfully.";
-    case -1: return "User aborted script!";
-    case -3: return "Format error in script!";
-    default:
-        buffer = "Error running script! (frame " + std::to_string(progress.currentFrame + 1) + " of " +
-                 std::to_string(progress.totalFrames) + ")";
-        return buffer.c_str();
+    if (name.empty() || name == "tga") return SeriesFormat::Targa;
+    if (name == "bmp") return SeriesFormat::Bmp;
+    if (name == "jpg") return SeriesFormat::Jpeg;
+    if (name == "pcx") return SeriesFormat::Pcx;
+    if (name == "png") return SeriesFormat::Png;
+    return std::nullopt;
+}
+
+// Saves the rendered image by the extension of path (its directories are made first).
+ImageStatus saveImageByExtension(App& app, const std::string& path)
+{
+    std::string ext = path.substr(path.find_last_of('.') == std::string::npos ? path.size() : path.find_last_of('.'));
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const ImageSize size{app.geometry.width, app.geometry.height};
+    if (ext == ".tga") return saveTarga(app.images.vidmem24, size, path, app.scene.render.targaCompress != 0);
+    if (ext == ".bmp") return saveBmp(app.images.vidmem24, size, path);
+    if (ext == ".jpg" || ext == ".jpeg") return saveJpeg(app.images.vidmem24, size, app.scene.render.jpegQuality, path);
+    if (ext == ".pcx") return savePcx(app.images.vidmem8, size, app.palette, path);
+    if (ext == ".png") return savePng(app.images.vidmem24, size, path);
+    return ImageStatus::BadArgument;
+}
+
+// kalvenor render: the script's settings, one render, the image saved by its extension.
+int renderOne(App& app, Frontend& ui, const CommandLine& cl)
+{
+    if (!cl.script.empty()) {
+        const int result = runScript(app, ui, cl.script, std::nullopt, 0, nullptr);
+        if (result != 1) {
+            ui.message(animationResultText(result, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
+            return kExitFailed;
+        }
     }
+    const int rendered = renderImage(app, ui);
+    if (rendered != 1) {
+        if (rendered == -1) ui.message("Render aborted.");
+        return kExitFailed;
+    }
+    const RenderSettings& render = app.scene.render;
+    std::fprintf(stderr, "Rendered %d x %d: %d polygons in %.3f s\n", app.geometry.width, app.geometry.height,
+                 render.polygonCount, (render.renderEndMillis - render.renderStartMillis) * 0.001);
+    int code = kExitOk;
+    for (const std::string& image : cl.images) {
+        const std::string path = normaliseSeparators(image);
+        const ImageStatus saved = saveImageByExtension(app, path);
+        if (saved == ImageStatus::BadArgument) {
+            ui.message("Unknown image type: " + image + " (use .tga, .bmp, .jpg, .pcx or .png)");
+            code = kExitFailed;
+        } else if (saved != ImageStatus::Ok) {
+            ui.message(fileMessage(kErrorWritingFile, path));
+            code = kExitFailed;
+        } else {
+            std::fprintf(stderr, "Saved %s\n", path.c_str());
+        }
+    }
+    return code;
+}
+
+// kalvenor run --out BASE: every frame rendered and saved as a numbered file.
+int runSeries(App& app, Frontend& ui, const CommandLine& cl)
+{
+    const std::optional<SeriesFormat> format = seriesFormat(cl.format);
+    if (!format) {
+        ui.message("not available yet: " + cl.format + " animations (numbered image series work: tga, bmp, jpg, pcx, png)");
+        return kExitFailed;
+    }
+    const SeriesOutput output{normaliseSeparators(*cl.outputBase), *format};
+    const int start = cl.startGiven ? cl.startFrame : existingSeriesStart(output, ui);
+    const int result = runAnimation(app, ui, cl.script, output, start);
+    ui.message(animationResultText(result, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
+    return result == 1 ? kExitOk : kExitFailed;
 }
 
 int runBatch(const CommandLine& cl, const char* argv0)
@@ -87,16 +161,19 @@ int runBatch(const CommandLine& cl, const char* argv0)
             return kExitFailed;
     }
 
-    if (cl.mode == Mode::Render || cl.outputBase) {
-        port.message("not available yet: rendering images (the renderer is not built yet)");
-        return kExitFailed;
+    int code = kExitOk;
+    if (cl.mode == Mode::Render) {
+        code = renderOne(app, port, cl);
+    } else if (cl.outputBase) {
+        code = runSeries(app, port, cl);
+    } else {
+        const int result = runScript(app, ui, cl.script, std::nullopt, cl.startFrame, nullptr);
+        if (result != 1)
+            port.message(animationResultText(result, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
+        code = result == 1 ? kExitOk : kExitFailed;
     }
-
-    const int result = runScript(app, ui, cl.script, std::nullopt, cl.startFrame, nullptr);
-    std::string buffer;
-    if (result != 1) port.message(scriptResultText(result, app.scriptProgress, buffer));
     if (cl.info) describeLandscape(app.landscape, stdout);
-    return result == 1 ? kExitOk : kExitFailed;
+    return code;
 }
 
 } // namespace
@@ -153,6 +230,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         } else if (cl.mode == Mode::Run && a == "--start") {
             const std::string* v = value(a);
             if (!v) return std::nullopt;
+            cl.startGiven = true;
             if (!parseInt(*v, cl.startFrame)) {
                 error = "--start takes a frame number from 0 to 99999";
                 return std::nullopt;
@@ -171,7 +249,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         } else if (cl.mode == Mode::Render && a == "-o") {
             const std::string* v = value(a);
             if (!v) return std::nullopt;
-            cl.image = *v;
+            cl.images.push_back(*v);
         } else if (!a.empty() && a[0] == '-' && a.size() > 1) {
             error = "unknown option " + a;
             return std::nullopt;
@@ -188,7 +266,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         error = "run needs a script";
         return std::nullopt;
     }
-    if (cl.mode == Mode::Render && cl.image.empty()) {
+    if (cl.mode == Mode::Render && cl.images.empty()) {
         error = "render needs -o IMAGE";
         return std::nullopt;
     }

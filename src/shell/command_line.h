@@ -18,8 +18,9 @@ struct CommandLine {
     std::string script;                    // run: the script; render: optional settings script
     std::optional<std::string> outputBase; // run --out
     int startFrame = 0;                    // run --start
+    bool startGiven = false;               // --start was given: no question about an existing series
     std::string format;                    // run --format
-    std::string image;                     // render -o
+    std::vector<std::string> images;       // render -o (repeatable: the same render saved in each)
     std::vector<std::string> answers;      // --answer 'QUESTION=ANSWER'
     bool startup = false;                  // --startup: run STARTUP.SCR first
     bool info = false;                     // --info: describe the landscape at the end

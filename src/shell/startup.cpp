@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "landscape/default_scheme.h"
 #include "landscape/landscape_file.h"
 #include "landscape/scene_reset.h"
 #include "platform/frontend.h"
 #include "platform/paths.h"
+#include "render/image_size.h"
 #include "script/runner.h"
 
 namespace kalvenor {
@@ -19,6 +21,10 @@ void initialiseApp(App& app, Frontend& ui)
     SceneSettings& scene = app.scene;
     ui.status("  Initializing  ");
 
+    // The first display mode: 320 x 200 in true colour, else in 8 bits.
+    if (setDisplayMode(app.images, app.geometry, scene.render, ui, displayModeForSize(1, 24)) == 0)
+        setDisplayMode(app.images, app.geometry, scene.render, ui, displayModeForSize(1, 8));
+
     resizeLandscape(land, app.random, kSmallGrid, kSmallGrid);
     setLandscapeName(land, "Flatland");
 
@@ -26,6 +32,7 @@ void initialiseApp(App& app, Frontend& ui)
     land.elevation.clear();
     land.terrain.clear();
     land.shadow.clear();
+    installDefaultScheme(scene);
     if (scene.clouds.number == 0) scene.clouds.number = 8;
     seedAll(app.random, 123456);
     computeElevationStatistics(land);

@@ -33,7 +33,7 @@ TEST(CommandLine, ParsesRunAndRenderOptions)
     ASSERT_TRUE(render.has_value()) << error;
     EXPECT_EQ(render->mode, Mode::Render);
     EXPECT_TRUE(render->script.empty());
-    EXPECT_EQ(render->image, "x.tga");
+    EXPECT_EQ(render->images, std::vector<std::string>{"x.tga"});
 }
 
 TEST(CommandLine, RefusesBadUsageWithAReason)

@@ -1,0 +1,228 @@
+#include "render/cell_draw.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#include "render/lit_colour.h"
+#include "render/terrain_lighting.h"
+#include "terrain/colouring_common.h"
+
+namespace kalvenor {
+
+namespace {
+
+constexpr double kDegreesPerRadian = 57.29577951308232;
+constexpr int kShadowLimit = 8;  // averaged marks above this darken the triangle
+constexpr int kShadowDivisor = 8;
+constexpr int kMaxDetail = 7;
+
+Vec3 subtract(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vec3 cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+Vec3 normalised(Vec3 v)
+{
+    float length = std::sqrt(dot(v, v));
+    if (length == 0.0f) length = 1.0f;
+    return {v.x / length, v.y / length, v.z / length};
+}
+
+Vec3 worldOf(const TerrainVertex& v) { return {v.x, v.y, v.drawZ}; }
+
+float towardZero(float value, float by)
+{
+    if (value > 0.0f) return std::max(value - by, 0.0f);
+    return std::min(value + by, 0.0f);
+}
+
+// A value in [-range, range) from the seed of a triangle.
+int roughnessOffset(std::uint32_t seed, int range)
+{
+    const std::uint32_t draw = (lcgStep(seed) >> 16) & 0x7FFF;
+    return static_cast<int>(((static_cast<std::int64_t>(draw) * 2 * range) >> 15) - range);
+}
+
+// The quad's record beside its corners: normal from the diagonals, the cosine
+// toward the eye, the size term and the detail level.
+TerrainQuad makeQuad(const SceneFrame& frame, const TerrainVertex* corners[4], float edgeLength)
+{
+    TerrainQuad q;
+    for (int i = 0; i < 4; ++i) q.corner[i] = corners[i];
+    q.edgeLength = edgeLength;
+    const Vec3 p0 = worldOf(*corners[0]), p1 = worldOf(*corners[1]);
+    const Vec3 p2 = worldOf(*corners[2]), p3 = worldOf(*corners[3]);
+    const Vec3 n = normalised(cross(subtract(p3, p0), subtract(p2, p1)));
+    const Vec3 centre = {(p0.x + p1.x + p2.x + p3.x) * 0.25f, (p0.y + p1.y + p2.y + p3.y) * 0.25f,
+                         (p0.z + p1.z + p2.z + p3.z) * 0.25f};
+    const Vec3 toEye = normalised(subtract({frame.view.eyeX, frame.view.eyeY, frame.view.eyeZ}, centre));
+    const float c = dot(n, toEye);
+    const float flatness = 1.0f - std::fabs(n.z);
+    q.sizeTerm = (flatness * flatness + c + 0.5f) * edgeLength;
+    q.distance = corners[3]->distance;
+    const float size = quadScreenSize(frame, q);
+    const unsigned pixels = size >= 1.0f ? static_cast<unsigned>(std::min(size, 65535.0f)) : 0u;
+    q.detail = std::clamp(8 - static_cast<int>(std::bit_width(pixels)), 0, kMaxDetail);
+    return q;
+}
+
+void drawTriangles(SceneFrame& frame, const TerrainQuad& q)
+{
+    shadeTriangle(frame, *q.corner[0], *q.corner[1], *q.corner[3]);
+    shadeTriangle(frame, *q.corner[0], *q.corner[2], *q.corner[3]);
+}
+
+void subdivide(SceneFrame& frame, const TerrainQuad& q, int depth)
+{
+    const VertexContext& ctx = frame.terrain.vertex;
+    const TerrainVertex& c0 = *q.corner[0];
+    const TerrainVertex& c1 = *q.corner[1];
+    const TerrainVertex& c2 = *q.corner[2];
+    const TerrainVertex& c3 = *q.corner[3];
+    const TerrainVertex m01 = midpointVertex(ctx, c0, c1, q.edgeLength);
+    const TerrainVertex m02 = midpointVertex(ctx, c0, c2, q.edgeLength);
+    const TerrainVertex m13 = midpointVertex(ctx, c1, c3, q.edgeLength);
+    const TerrainVertex m23 = midpointVertex(ctx, c2, c3, q.edgeLength);
+    const TerrainVertex centre = centreVertex(ctx, c0, c1, c2, c3, q.edgeLength);
+
+    const TerrainVertex* children[4][4] = {
+        {&c0, &m01, &m02, &centre},
+        {&m01, &c1, &centre, &m13},
+        {&m02, &centre, &c2, &m23},
+        {&centre, &m13, &m23, &c3},
+    };
+    const float cx = (c0.x + c1.x + c2.x + c3.x) * 0.25f, cy = (c0.y + c1.y + c2.y + c3.y) * 0.25f;
+    const ChildOrder order = childOrder(frame.view.eyeX, frame.view.eyeY, cx, cy);
+    for (const int i : order.index) {
+        if (frameAborted(frame)) return;
+        drawQuad(frame, makeQuad(frame, children[i], q.edgeLength * 0.5f), depth + 1);
+    }
+}
+
+void fillEntry(PolygonVertex& e, const TerrainVertex& v, std::uint32_t colour, int classCode, int intensity)
+{
+    e.u = v.view.x, e.v = v.view.y, e.w = v.view.z;
+    e.seed = v.seed;
+    e.red = static_cast<std::uint16_t>((colour & 0xFF) << 8);
+    e.green = static_cast<std::uint16_t>(((colour >> 8) & 0xFF) << 8);
+    e.blue = static_cast<std::uint16_t>(((colour >> 16) & 0xFF) << 8);
+    e.alpha = kOpaque;
+    e.classCode = static_cast<std::uint16_t>(classCode);
+    e.intensity = static_cast<std::uint16_t>(intensity << 8);
+    e.s = e.t = e.third = 0.0f;
+}
+
+} // namespace
+
+bool cellInView(const Vec3 corners[4], float marginU, float marginV)
+{
+    bool behind = true, left = true, right = true, above = true, below = true;
+    for (int i = 0; i < 4; ++i) {
+        const float u = towardZero(corners[i].x, marginU), v = towardZero(corners[i].y, marginV);
+        const float w = corners[i].z;
+        behind &= w <= 0.0f;
+        left &= u <= -w;
+        right &= u >= w;
+        above &= v <= -w;
+        below &= v >= w;
+    }
+    return !(behind || left || right || above || below);
+}
+
+float detailMarginU(const SceneFrame& frame)
+{
+    return frame.terrain.detailMargin ? static_cast<float>(frame.terrain.step) * frame.land.spacingX * 0.5f : 0.0f;
+}
+
+float detailMarginV(const SceneFrame& frame)
+{
+    return frame.terrain.detailMargin ? static_cast<float>(frame.terrain.step) * frame.land.spacingY * 0.5f : 0.0f;
+}
+
+float quadScreenSize(const SceneFrame& frame, const TerrainQuad& q)
+{
+    float sum = q.corner[0]->distance + q.corner[1]->distance + q.corner[2]->distance + q.corner[3]->distance;
+    if (sum == 0.0f) sum = 1.0f;
+    return frame.terrain.imageSide * q.sizeTerm * 10.0f * frame.view.focalFactor / sum;
+}
+
+ChildOrder childOrder(float eyeX, float eyeY, float centreX, float centreY)
+{
+    if (eyeY >= centreY) return eyeX >= centreX ? ChildOrder{{0, 1, 2, 3}} : ChildOrder{{1, 0, 3, 2}};
+    return eyeX >= centreX ? ChildOrder{{2, 3, 0, 1}} : ChildOrder{{3, 2, 1, 0}};
+}
+
+void drawCell(SceneFrame& frame, const TerrainVertex* corners[4])
+{
+    const Vec3 view[4] = {corners[0]->view, corners[1]->view, corners[2]->view, corners[3]->view};
+    if (!cellInView(view, detailMarginU(frame), detailMarginV(frame))) return;
+    const float edge = (frame.land.spacingX + frame.land.spacingY) * static_cast<float>(frame.terrain.step) * 0.5f;
+    drawQuad(frame, makeQuad(frame, corners, edge), 0);
+}
+
+void drawQuad(SceneFrame& frame, const TerrainQuad& quad, int depth)
+{
+    const SubdivisionLimits& limits = frame.terrain.limits;
+    if (depth > limits.maxDepth || quadScreenSize(frame, quad) < static_cast<float>(limits.maxPolygonSize)) {
+        drawTriangles(frame, quad);
+        return;
+    }
+    subdivide(frame, quad, depth);
+}
+
+void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVertex& b, const TerrainVertex& c)
+{
+    const TerrainParams& t = frame.terrain;
+    const SceneSettings& scene = frame.scene;
+
+    // Normal and slope. Both triangles of a quad face up on a height field;
+    // the corner order of the second one gives the downward normal, so it is turned.
+    Vec3 n = normalised(cross(subtract(worldOf(b), worldOf(a)), subtract(worldOf(c), worldOf(b))));
+    if (n.z < 0.0f) n = {-n.x, -n.y, -n.z};
+    const float cosThreshold = static_cast<float>(std::cos(scene.colouring.cliffThreshold / kDegreesPerRadian));
+    const int slope = n.z > cosThreshold ? 0 : static_cast<int>(std::acos(std::min(n.z, 1.0f)) * kDegreesPerRadian);
+
+    const int classCode = triangleClass(t.classes, a, b, c, slope);
+    const Rgb classColour = schemeColour(scene.colourScheme, classCode);
+    const SurfaceAttributes attributes = surfaceAttributes(scene.surfaceAttributes, classCode);
+
+    Hilite hilite;
+    const bool black = classColour.r == 0 && classColour.g == 0 && classColour.b == 0;
+    if (t.phong && !black && attributes.phongIntensity != 0) {
+        const Vec3 toEye = normalised(subtract({frame.view.eyeX, frame.view.eyeY, frame.view.eyeZ}, worldOf(b)));
+        hilite = phongHilite(n, t.light, toEye, attributes, ground::isWater(classCode));
+    }
+
+    int intensity = diffuseIntensity(n, t.light, t.exaggeration);
+    intensity += roughnessOffset(a.seed ^ b.seed, t.roughness) >> 4; // floor shift
+    intensity = std::clamp(intensity, 0, 255);
+    const int shadow = (a.shadowMark + b.shadowMark + c.shadowMark) / 3;
+    const int shade = (a.shadeMark + b.shadeMark + c.shadeMark) / 3;
+    if (shadow > kShadowLimit) {
+        intensity /= kShadowDivisor;
+        hilite.value /= kShadowDivisor;
+    } else if (shade > kShadowLimit) {
+        intensity = std::max(intensity - (shade - kShadowLimit), 0);
+    }
+
+    frame.light.hazeWeight = a.haze;
+    const auto lit = [&](Rgb in) {
+        return litColour(frame.light, in.r, in.g, in.b, intensity, hilite.strength, hilite.value);
+    };
+    // Gouraud: every corner lit in its own colour. Otherwise one colour, the
+    // first corner's blended with the class colour (or the class colour alone).
+    const auto own = [&](const TerrainVertex& v) { return lit({v.red, v.green, v.blue}); };
+    const std::uint32_t shared =
+        t.blend ? lit({(a.red + classColour.r) / 2, (a.green + classColour.g) / 2, (a.blue + classColour.b) / 2})
+                : lit(classColour);
+    Polygon& p = frame.state.work;
+    p.count = 4;
+    p.texture = nullptr;
+    fillEntry(p.vertices[0], a, t.gouraud ? own(a) : shared, classCode, intensity);
+    fillEntry(p.vertices[1], b, t.gouraud ? own(b) : shared, classCode, intensity);
+    fillEntry(p.vertices[2], c, t.gouraud ? own(c) : shared, classCode, intensity);
+    p.vertices[3] = p.vertices[0];
+    submitPolygon(frame, p, false);
+}
+
+} // namespace kalvenor

@@ -1,0 +1,42 @@
+// The renderer's own derived state that outlives a frame: the star map, the
+// two grid lines the terrain walk shares between neighbouring rows of cells,
+// the 1 x 1 textures of the sun and moon discs, and scratch polygons. None of
+// it is a setting; the terrain walk and the sky change it while they draw.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "landscape/random_streams.h"
+#include "render/polygon.h"
+#include "render/star_map.h"
+#include "render/terrain_vertex.h"
+#include "render/view_transform.h"
+
+namespace kalvenor {
+
+// One grid row (or column, in the column walk) at every step-th point: the
+// view-space transform of the undeformed point, and the vertex records built
+// for the cells in view (built marks which).
+struct GridLine {
+    int index = -1; // the row or column held, -1 for none
+    std::vector<Vec3> view;
+    std::vector<TerrainVertex> vertices;
+    std::vector<std::uint8_t> built;
+};
+
+// A disc texture: one texel of the body's colour until a texture map is loaded.
+struct DiscTexture {
+    std::uint32_t texel = 0;
+    TextureView view;
+};
+
+struct SceneDrawState {
+    StarMap stars;
+    GridLine lines[2];
+    DiscTexture sun, moon;
+    RandomStreams scratchRandom; // for the strata codes of triangles; never the shared streams
+    Polygon work, scratch;       // the polygon being built and the clipper's second buffer
+};
+
+} // namespace kalvenor

@@ -1,0 +1,134 @@
+#include "render/terrain_lighting.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kalvenor {
+
+namespace {
+
+constexpr std::size_t kAttributeBytesPerEntry = 5;
+constexpr double kTwoOverPi = 0.6366182836771072;
+constexpr float kLeastHilite = 0.001f;
+constexpr float kSheenExponent = 0.05f;
+
+// Rows of the default attribute table that differ from the common one.
+struct AttributeDefault {
+    int first, last; // scheme entries
+    std::uint8_t intensity, sharpness, flareIntensity, flareRadius;
+};
+
+constexpr std::uint8_t kCommonIntensity = 50, kCommonSharpness = 20, kFullRoughness = 100;
+
+constexpr AttributeDefault kAttributeDefaults[] = {
+    {kEntryHorizon, kEntryHorizon, 0, 0, 0, 0},
+    {50, 50, 100, 100, 0, 0},   // beach
+    {51, 52, 175, 100, 0, 0},   // flat water
+    {53, 53, 75, 75, 0, 0},     // whitewater
+    {54, 54, 0, 0, 80, 5},      // waterfalls glow instead of shining
+    {55, 55, 0, 0, 80, 10},
+    {64, 67, 75, 5, 0, 0},      // bark
+    {68, 75, 75, 20, 0, 0},     // houses and the ground under them
+    {kEntrySun, kEntrySun, 0, 0, 80, 10},
+    {88, 91, 50, 20, 0, 0},     // roads
+};
+
+float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+} // namespace
+
+Rgb schemeColour(const SchemeBytes& scheme, int entry)
+{
+    const std::size_t at = static_cast<std::size_t>(entry & 0xFF) * 4;
+    return {scheme[at + 1], scheme[at + 2], scheme[at + 3]};
+}
+
+Rgb fullValue(Rgb c)
+{
+    const int top = std::max({c.r, c.g, c.b});
+    if (top <= 0) return {255, 255, 255};
+    return {c.r * 255 / top, c.g * 255 / top, c.b * 255 / top};
+}
+
+void setFrameLight(SurfaceLight& light, const SceneSettings& scene, int lightLevel)
+{
+    const LightingSettings& lighting = scene.lighting;
+    const int contrast = std::clamp(lighting.contrast, 0, 255);
+    const Rgb sun = fullValue(schemeColour(scene.colourScheme, kEntrySun));
+    const Rgb ambient = fullValue(schemeColour(scene.colourScheme, kEntryAmbient));
+    // Integer products: c = contrast / 255 taken exactly, then truncated.
+    light.light[0] = sun.r * contrast / 255;
+    light.light[1] = sun.g * contrast / 255;
+    light.light[2] = sun.b * contrast / 255;
+    light.ambient[0] = ambient.r * (255 - contrast) / 255;
+    light.ambient[1] = ambient.g * (255 - contrast) / 255;
+    light.ambient[2] = ambient.b * (255 - contrast) / 255;
+    light.exposureFactor = exposureFactor(lighting.autoExposure != 0, lightLevel, lighting.exposure);
+}
+
+void setDrawingStage(SurfaceLight& light, const SchemeBytes& scheme, int hazeEntry)
+{
+    const Rgb haze = schemeColour(scheme, hazeEntry);
+    light.haze[0] = haze.r;
+    light.haze[1] = haze.g;
+    light.haze[2] = haze.b;
+}
+
+float frameHazeWeight(float weight, int haze)
+{
+    if (haze <= 0) return 0.0f;
+    return weight * static_cast<float>(haze) / 25600.0f;
+}
+
+SurfaceAttributes surfaceAttributes(const AttributeBytes& table, int entry)
+{
+    const std::size_t at = static_cast<std::size_t>(entry & 0xFF) * kAttributeBytesPerEntry;
+    return {table[at], table[at + 1], table[at + 2], table[at + 3], table[at + 4]};
+}
+
+AttributeBytes defaultSurfaceAttributes()
+{
+    AttributeBytes table{};
+    const auto setRow = [&](int entry, std::uint8_t i, std::uint8_t s, std::uint8_t fi, std::uint8_t fr) {
+        const std::size_t at = static_cast<std::size_t>(entry) * kAttributeBytesPerEntry;
+        table[at] = i, table[at + 1] = s, table[at + 2] = fi, table[at + 3] = fr, table[at + 4] = kFullRoughness;
+    };
+    for (int entry = 0; entry < 256; ++entry) setRow(entry, kCommonIntensity, kCommonSharpness, 0, 0);
+    for (const AttributeDefault& d : kAttributeDefaults)
+        for (int entry = d.first; entry <= d.last; ++entry)
+            setRow(entry, d.intensity, d.sharpness, d.flareIntensity, d.flareRadius);
+    return table;
+}
+
+int diffuseIntensity(Vec3 n, Vec3 l, bool exaggeration)
+{
+    float d = dot(n, l);
+    if (exaggeration) {
+        d = std::max(d, 0.0f);
+        d = static_cast<float>(1.0 - std::acos(std::min(static_cast<double>(d), 1.0)) * kTwoOverPi);
+    }
+    const int i = static_cast<int>(d * 256.0f); // truncated toward zero
+    return std::max(i, 0);
+}
+
+Hilite phongHilite(Vec3 n, Vec3 l, Vec3 v, const SurfaceAttributes& attributes, bool water)
+{
+    const float nl = dot(n, l);
+    const Vec3 r = {2.0f * nl * n.x - l.x, 2.0f * nl * n.y - l.y, 2.0f * nl * n.z - l.z};
+    const float s = std::clamp(dot(r, v), kLeastHilite, 1.0f);
+    Hilite h;
+    h.value = static_cast<int>(std::pow(s, static_cast<float>(attributes.phongSharpness)) * 256.0f);
+    h.strength = attributes.phongIntensity;
+    if (water) {
+        // The sheen: the reflected view ray grazing the horizon lights the water.
+        const float s2 = std::max(1.0f - std::max(0.0f, 2.0f * dot(n, v) * n.z - v.z), kLeastHilite);
+        const float h2 = std::pow(s2, static_cast<float>(attributes.phongSharpness) * kSheenExponent) * 128.0f;
+        if (h2 > static_cast<float>(h.value)) {
+            h.value = static_cast<int>(h2);
+            h.strength /= 2;
+        }
+    }
+    return h;
+}
+
+} // namespace kalvenor

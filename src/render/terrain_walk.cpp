@@ -1,0 +1,248 @@
+#include "render/terrain_walk.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/frontend.h"
+#include "render/cell_draw.h"
+#include "render/scene_frame.h"
+#include "render/scene_hooks.h"
+#include "render/scene_state.h"
+#include "render/sky.h"
+#include "render/sky_discs.h"
+#include "render/star_map.h"
+#include "render/terrain_lighting.h"
+#include "shell/app.h"
+
+namespace kalvenor {
+
+namespace {
+
+// The user's abort is polled once per this many cells; the rasteriser polls
+// every 1024 polygons besides, and both latch the request for the frame.
+constexpr int kCellsPerPoll = 64;
+
+// One axis of the walk: the outer index runs over lines (rows in the row walk,
+// columns in the column walk), the inner one along a line.
+struct WalkAxes {
+    bool byRows;
+    int lineFirst, lineLast, posFirst, posLast, step;
+    int col(int line, int pos) const { return byRows ? pos : line; }
+    int row(int line, int pos) const { return byRows ? line : pos; }
+};
+
+int roundDown(int value, int step) { return value / step * step; }
+
+int cameraIndex(float eye, float spacing, int first, int last, int step)
+{
+    const float cell = std::trunc(eye / spacing);
+    const int clamped = cell <= static_cast<float>(first) ? first
+                        : cell >= static_cast<float>(last) ? last
+                                                           : static_cast<int>(cell);
+    return roundDown(clamped, step);
+}
+
+// Fills slot with the view-space points of a grid line; its vertices are built on demand.
+void fillLine(SceneFrame& frame, const WalkAxes& axes, GridLine& slot, int line)
+{
+    const Landscape& land = frame.land;
+    const std::size_t points = static_cast<std::size_t>(axes.posLast / axes.step + 2);
+    if (slot.view.size() < points) {
+        slot.view.resize(points);
+        slot.vertices.resize(points);
+        slot.built.resize(points);
+    }
+    std::fill(slot.built.begin(), slot.built.end(), 0);
+    slot.index = line;
+    for (int pos = axes.posFirst; pos <= axes.posLast; pos += axes.step) {
+        const int col = axes.col(line, pos), row = axes.row(line, pos);
+        slot.view[static_cast<std::size_t>(pos / axes.step)] =
+            toViewSpace(frame.view, static_cast<float>(col) * land.spacingX, static_cast<float>(row) * land.spacingY,
+                        static_cast<float>(land.elevation[row][col]));
+    }
+}
+
+const TerrainVertex& vertexAt(SceneFrame& frame, const WalkAxes& axes, GridLine& slot, int pos)
+{
+    const std::size_t i = static_cast<std::size_t>(pos / axes.step);
+    if (slot.built[i] == 0) {
+        slot.vertices[i] = buildVertex(frame.terrain.vertex, axes.col(slot.index, pos), axes.row(slot.index, pos));
+        slot.built[i] = 1;
+    }
+    return slot.vertices[i];
+}
+
+// True when the camera lies below the planes of both triangles of the cell at
+// (col, row) by more than margin: only its underside could be seen, and a
+// nearer cell covers that. Read from the grid, before any vertex is built.
+bool cellFacesAway(const SceneFrame& frame, int col, int row, float margin)
+{
+    const Landscape& land = frame.land;
+    const int s = frame.terrain.step;
+    const float sx = land.spacingX * static_cast<float>(s), sy = land.spacingY * static_cast<float>(s);
+    const float z00 = land.elevation[row][col], z10 = land.elevation[row][col + s];
+    const float z01 = land.elevation[row + s][col], z11 = land.elevation[row + s][col + s];
+    const float ex = frame.view.eyeX - static_cast<float>(col) * land.spacingX;
+    const float ey = frame.view.eyeY - static_cast<float>(row) * land.spacingY;
+    const float ez = frame.view.eyeZ - z00;
+    const auto away = [&](float nx, float ny, float nz) {
+        const float d = ex * nx + ey * ny + ez * nz;
+        if (margin == 0.0f) return d < 0.0f;
+        return d < -margin * std::sqrt(nx * nx + ny * ny + nz * nz);
+    };
+    return away(-sy * (z10 - z00), -sx * (z11 - z10), sx * sy) && away(-sy * (z11 - z01), -sx * (z01 - z00), sx * sy);
+}
+
+bool withinDistanceLimit(const SceneFrame& frame, int col, int row)
+{
+    const int limit = frame.scene.render.distanceLimit;
+    if (limit == 0) return true;
+    const Landscape& land = frame.land;
+    const float dx = static_cast<float>(col) * land.spacingX - frame.view.eyeX;
+    const float dy = static_cast<float>(row) * land.spacingY - frame.view.eyeY;
+    const float dz = static_cast<float>(land.elevation[row][col]) - frame.view.eyeZ;
+    const float d = std::sqrt(dx * dx + dy * dy + dz * dz);
+    return limit > 0 ? d <= static_cast<float>(limit) : d >= static_cast<float>(-limit);
+}
+
+// One cell: abort check, view test on the undeformed corners, distance limit,
+// back-face test, then the cell and the objects standing on it.
+int walkCell(SceneFrame& frame, const WalkAxes& axes, GridLine& near, GridLine& far, int pos)
+{
+    if (frameAborted(frame)) return -1;
+    if (++frame.cellsSincePoll >= kCellsPerPoll) {
+        frame.cellsSincePoll = 0;
+        if (pollFrameAbort(frame)) return -1;
+    }
+    const std::size_t p = static_cast<std::size_t>(pos / axes.step);
+    // Corners in the order (col, row), (col+step, row), (col, row+step), (col+step, row+step).
+    GridLine& second = axes.byRows ? near : far; // holds (col+step, row)
+    GridLine& third = axes.byRows ? far : near;  // holds (col, row+step)
+    const Vec3 view[4] = {near.view[p], axes.byRows ? near.view[p + 1] : far.view[p],
+                          axes.byRows ? far.view[p] : near.view[p + 1], far.view[p + 1]};
+    const int col = axes.col(near.index, pos), row = axes.row(near.index, pos);
+    const bool inView = cellInView(view, detailMarginU(frame), detailMarginV(frame));
+    if (!withinDistanceLimit(frame, col, row)) return 1;
+    const TerrainParams& t = frame.terrain;
+    const float margin = t.exactCells ? 0.0f : (frame.land.spacingX + frame.land.spacingY) * 0.25f;
+    if (inView && !(t.backFaceCulling && t.step == 1 && cellFacesAway(frame, col, row, margin))) {
+        const int next = pos + axes.step;
+        const TerrainVertex* corners[4] = {&vertexAt(frame, axes, near, pos),
+                                           &vertexAt(frame, axes, second, axes.byRows ? next : pos),
+                                           &vertexAt(frame, axes, third, axes.byRows ? pos : next),
+                                           &vertexAt(frame, axes, far, next)};
+        drawCell(frame, corners);
+    }
+    drawCellObjects(frame, col, row);
+    return frameAborted(frame) ? -1 : 1;
+}
+
+// The cells of one line (and the line one step on): from both ends toward the camera's position.
+int walkLine(SceneFrame& frame, const WalkAxes& axes, int line, int cameraPos)
+{
+    GridLine* slots = frame.state.lines;
+    int a = slots[0].index == line ? 0 : slots[1].index == line ? 1 : -1;
+    int b = slots[0].index == line + axes.step ? 0 : slots[1].index == line + axes.step ? 1 : -1;
+    if (a < 0) {
+        a = b == 0 ? 1 : 0;
+        fillLine(frame, axes, slots[a], line);
+    }
+    if (b < 0) {
+        b = 1 - a;
+        fillLine(frame, axes, slots[b], line + axes.step);
+    }
+    for (int pos = axes.posFirst; pos < cameraPos; pos += axes.step)
+        if (walkCell(frame, axes, slots[a], slots[b], pos) != 1) return -1;
+    for (int pos = axes.posLast - axes.step; pos >= cameraPos; pos -= axes.step)
+        if (walkCell(frame, axes, slots[a], slots[b], pos) != 1) return -1;
+    return 1;
+}
+
+void reportProgress(SceneFrame& frame, int done, int total, int& lastPercent)
+{
+    const int percent = std::min(done, total) * 100 / std::max(total, 1);
+    if (percent == lastPercent) return;
+    lastPercent = percent;
+    frame.ui.progress(frame.target.progressLabel != nullptr ? frame.target.progressLabel : "Render", percent);
+}
+
+bool cloudsOn(const SceneFrame& frame) { return frame.scene.clouds.clouds != 0; }
+bool belowClouds(const SceneFrame& frame) { return frame.view.eyeZ < static_cast<float>(frame.scene.clouds.altitude); }
+
+// Sky, stars, sun and moon, the clouds when they are farther than the
+// terrain, and the ground ring.
+int drawBackground(SceneFrame& frame)
+{
+    if (drawSky(frame) != 1) return -1;
+    if (frame.scene.sky.sunMoon.starsAndMoon != 0) drawStars(frame);
+    drawSun(frame);
+    drawMoon(frame);
+    if (frameAborted(frame)) return -1;
+    if (cloudsOn(frame) && belowClouds(frame) && drawCloudLayer(frame) != 1) return -1;
+    return drawHorizon(frame);
+}
+
+bool landscapeUsable(const Landscape& land)
+{
+    return land.elevation.allocated() && land.terrain.allocated() && land.shadow.allocated() &&
+           land.elevation.width > land.sizeX && land.elevation.height > land.sizeY && land.sizeX > 0 &&
+           land.sizeY > 0 && land.terrain.width == land.elevation.width && land.shadow.width == land.elevation.width &&
+           land.terrain.height == land.elevation.height && land.shadow.height == land.elevation.height;
+}
+
+} // namespace
+
+bool walksByRows(float headingDegrees)
+{
+    const long h = std::labs(static_cast<long>(headingDegrees)) % 180;
+    return !(h > 45 && h < 135);
+}
+
+int walkTerrain(SceneFrame& frame, bool byRows)
+{
+    const TerrainParams& t = frame.terrain;
+    WalkAxes axes{byRows, byRows ? t.firstRow : t.firstCol, byRows ? t.lastRow : t.lastCol,
+                  byRows ? t.firstCol : t.firstRow, byRows ? t.lastCol : t.lastRow, t.step};
+    const Landscape& land = frame.land;
+    const int camRow = cameraIndex(frame.view.eyeY, land.spacingY, t.firstRow, t.lastRow, t.step);
+    const int camCol = cameraIndex(frame.view.eyeX, land.spacingX, t.firstCol, t.lastCol, t.step);
+    const int cameraLine = byRows ? camRow : camCol, cameraPos = byRows ? camCol : camRow;
+
+    frame.state.lines[0].index = frame.state.lines[1].index = -1;
+    const int total = std::max((axes.lineLast - axes.lineFirst) / axes.step, 1);
+    int done = 0, lastPercent = -1;
+    for (int line = axes.lineFirst; line < cameraLine; line += axes.step) {
+        if (walkLine(frame, axes, line, cameraPos) != 1) return -1;
+        reportProgress(frame, ++done, total, lastPercent);
+    }
+    for (int line = axes.lineLast - axes.step; line >= cameraLine; line -= axes.step) {
+        if (walkLine(frame, axes, line, cameraPos) != 1) return -1;
+        reportProgress(frame, ++done, total, lastPercent);
+    }
+    return 1;
+}
+
+int drawScene(App& app, SceneDrawState& state, Frontend& ui, const RasterTarget& given)
+{
+    // Textured spans (the sun and moon discs) are lit with the frame's light.
+    RasterTarget target = given;
+    target.light = &app.light;
+    if (target.geometry == nullptr || target.images == nullptr) return 1;
+    SceneFrame frame{app.landscape, app.scene,  app.colouring.sun, app.colouring.strata, app.view,
+                     app.light,     app.raster, target,            ui,                   state};
+    setFrameLight(app.light, app.scene, app.colouring.sun.lightLevel);
+    prepareTerrainParams(frame);
+
+    if (drawBackground(frame) != 1) return -1;
+    if (landscapeUsable(app.landscape) && walkTerrain(frame, walksByRows(app.scene.camera.heading)) != 1) return -1;
+    if (cloudsOn(frame) && !belowClouds(frame) && drawCloudLayer(frame) != 1) return -1;
+    return frameAborted(frame) ? -1 : 1;
+}
+
+int drawScene(App& app, Frontend& ui, const RasterTarget& target)
+{
+    return drawScene(app, app.sceneDraw, ui, target);
+}
+
+} // namespace kalvenor

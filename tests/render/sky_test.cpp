@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "render/sky.h"
+#include "render/sky_discs.h"
+#include "render/star_map.h"
+#include "scene_fixture.h"
+
+namespace kalvenor {
+namespace {
+
+using testing::Scene;
+
+TEST(Sky, DomeHazeReachAndHorizonRings)
+{
+    EXPECT_FLOAT_EQ(domeHazeReach(0.0f), 0.0f);
+    // At 90 degrees: (600000 / 340000)^4 x 170000.
+    EXPECT_NEAR(domeHazeReach(90.0f), std::pow(600000.0 / 340000.0, 4) * 170000.0, 1.0);
+    EXPECT_LT(domeHazeReach(10.0f), domeHazeReach(20.0f));
+    const float starts[] = {0, 30, 90, 180, 300};
+    for (int k = 1; k <= 5; ++k) EXPECT_FLOAT_EQ(horizonRingStart(k), starts[k - 1]);
+}
+
+TEST(Sky, StarMapFromTheFractalSeed)
+{
+    StarMap a, b, c;
+    makeStarMap(a, 1234);
+    makeStarMap(b, 1234);
+    makeStarMap(c, 1235);
+    ASSERT_EQ(a.stars.size(), static_cast<std::size_t>(kStarCount));
+    bool same = true, differs = false;
+    for (std::size_t i = 0; i < a.stars.size(); ++i) {
+        const Star& s = a.stars[i];
+        same &= s.x == b.stars[i].x && s.y == b.stars[i].y && s.z == b.stars[i].z && s.red == b.stars[i].red;
+        differs |= s.x != c.stars[i].x;
+        // Every star lies about 16000 from the centre; channels are c + (value & 31) with c in 32..159.
+        const double length = std::sqrt(double(s.x) * s.x + double(s.y) * s.y + double(s.z) * s.z);
+        EXPECT_NEAR(length, kStarRadius, kStarRadius * 0.01); // 16000 / trunc(length) rounds a little
+        for (const int channel : {s.red, s.green, s.blue}) {
+            EXPECT_GE(channel, 32);
+            EXPECT_LE(channel, 159 + 31);
+        }
+    }
+    EXPECT_TRUE(same);
+    EXPECT_TRUE(differs);
+}
+
+TEST(Sky, StarsStayBehindTheTerrain)
+{
+    Scene s(160, 120, 160, 160);
+    testing::makeFlatLandscape(*s.app, 130, 0, 38);
+    App& app = *s.app;
+    app.scene.sky.sky = 0; // the ground ring and the terrain are drawn after the stars
+    app.scene.sky.sunMoon.starsAndMoon = 1, app.scene.sky.sunMoon.moonSize = 0;
+    CameraSettings& c = app.scene.camera;
+    c.cameraX = c.cameraY = 65 * 30.0f, c.cameraZ = 100.0f;
+    c.heading = 0, c.pitch = 0;
+    ASSERT_EQ(s.draw(), 1);
+    int above = 0, below = 0;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x)
+            if (pixelClass(s.canvas->at24(x, y)) == kEntrySky) (y < 62 ? above : below)++; // eye level is row 60
+    EXPECT_GT(above, 0);
+    EXPECT_EQ(below, 0);
+    EXPECT_TRUE(s.canvas->guardIntact());
+}
+
+TEST(Sky, SunDiscWhereTheSunIs)
+{
+    // The default sun lies 45 degrees up toward +X; heading -90 looks along +X.
+    Scene s(160, 120, 160, 160);
+    testing::makeFlatLandscape(*s.app, 66, 0, 38);
+    App& app = *s.app;
+    app.scene.sky.sunMoon.sunSize = 10;
+    CameraSettings& c = app.scene.camera;
+    c.cameraX = c.cameraY = 33 * 30.0f, c.cameraZ = 100.0f;
+    c.heading = -90, c.pitch = 45;
+    ASSERT_EQ(s.draw(), 1);
+    EXPECT_EQ(pixelClass(s.canvas->at24(80, 60)), kEntrySun);
+    // A 10-times sun spans about 2.6 degrees each way: at focal factor 2, about 7 pixels.
+    EXPECT_EQ(pixelClass(s.canvas->at24(85, 60)), kEntrySun);
+    EXPECT_NE(pixelClass(s.canvas->at24(90, 60)), kEntrySun);
+    // Lit with the sun's own colour at the light level: brighter than the sky around it.
+    EXPECT_GT(pixelRed(s.canvas->at24(80, 60)), pixelRed(s.canvas->at24(80, 10)));
+
+    app.scene.sky.sunMoon.sunSize = 0;
+    s.canvas->clear();
+    ASSERT_EQ(s.draw(), 1);
+    EXPECT_NE(pixelClass(s.canvas->at24(80, 60)), kEntrySun);
+}
+
+TEST(Sky, MoonOnlyWithStarsAndMoon)
+{
+    Scene s(160, 120, 160, 160);
+    testing::makeFlatLandscape(*s.app, 66, 0, 38);
+    App& app = *s.app;
+    CameraSettings& c = app.scene.camera;
+    c.cameraX = c.cameraY = 33 * 30.0f, c.cameraZ = 100.0f;
+    c.heading = 90, c.pitch = 45; // toward -X, where the moon is
+    ASSERT_EQ(s.draw(), 1);
+    EXPECT_NE(pixelClass(s.canvas->at24(80, 60)), kEntryMoon);
+    app.scene.sky.sunMoon.starsAndMoon = 1;
+    ASSERT_EQ(s.draw(), 1);
+    EXPECT_EQ(pixelClass(s.canvas->at24(80, 60)), kEntryMoon);
+}
+
+TEST(Sky, DiscRadiusScalesWithSize)
+{
+    EXPECT_FLOAT_EQ(discRadius(kSunRadius, 10), kSunRadius);
+    EXPECT_FLOAT_EQ(discRadius(kSunRadius, 5), kSunRadius * 0.5f);
+    EXPECT_FLOAT_EQ(discRadius(kMoonRadius, 0), 0.0f);
+}
+
+} // namespace
+} // namespace kalvenor
