@@ -1,5 +1,5 @@
 # Kalvenor: the commands a new machine needs.
-#   make demo   install what is missing, build, run the demo script
+#   make demo   install what is missing, build, render the demo script into out/
 #   make test   install what is missing, build with ASan and UBSan, run every test
 #   make        build the release program into build/
 #   make bench  time the long operations
@@ -45,7 +45,7 @@ fuzz: deps
 
 demo: deps build
 	mkdir -p out
-	./build/kalvenor run examples/demo.scr --info
+	./build/kalvenor render examples/demo.scr -o out/demo.png -o out/demo.jpg --info
 
 build-bench/build.ninja:
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVENOR_TESTS=OFF -DKALVENOR_BENCH=ON
