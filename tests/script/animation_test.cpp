@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "script/animation_output.h"
+#include "script_fixture.h"
+#include "shell/startup.h"
+
+namespace kalvenor {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(AnimationOutput, FrameNamesAndBases)
+{
+    const SeriesOutput tga{"out/fli", SeriesFormat::Targa};
+    EXPECT_EQ(frameFileName(tga, 0), "out/fli00000.TGA");
+    EXPECT_EQ(frameFileName(tga, 42), "out/fli00042.TGA");
+    EXPECT_EQ(frameFileName({"x", SeriesFormat::Pcx}, 99999), "x99999.PCX");
+    EXPECT_EQ(seriesBaseFromChoice("C:\\anim\\flight.tga"), "C:/anim/fli");
+    EXPECT_EQ(seriesBaseFromChoice("flight.tga"), "fli");
+    EXPECT_EQ(seriesBaseFromChoice("ab"), "ab");
+    EXPECT_EQ(animationResultText(0, 4, 10), "Error running script! (frame 5 of 10)");
+    EXPECT_EQ(animationResultText(1, 0, 0), "Script completed successfully.");
+}
+
+using Animation = ScriptTest;
+
+TEST_F(Animation, EveryFrameEndingLineWritesOneNumberedImageAndContinuingSkipsThem)
+{
+    initialiseApp(app, ui);
+    app.scene.render.antialias = 0;
+    const std::string script = write("flight.scr", "Kalve Script File\ncaption\nGenerateFractal 9\n"
+                                                    "3840, 100, 900, 0, 0, -10,\n"
+                                                    "3840, 400, 900, 0, 0, -10,\n"
+                                                    "RewriteImage\n");
+    const SeriesOutput output{(dir / "frames" / "fl").string(), SeriesFormat::Png};
+    ASSERT_EQ(existingSeriesStart(output, ui), 0);
+    ASSERT_EQ(runAnimation(app, ui, script, output, 0), 1);
+    for (int n = 0; n < 3; ++n) EXPECT_TRUE(fs::exists(frameFileName(output, n))) << n;
+    EXPECT_FALSE(fs::exists(frameFileName(output, 3)));
+    EXPECT_EQ(app.scriptProgress.totalFrames, 3);
+
+    // Continue: the three frames are there, so the run starts at frame 3 and makes nothing new.
+    ui.askAnswers = {true};
+    EXPECT_EQ(existingSeriesStart(output, ui), 3);
+    EXPECT_EQ(ui.questions.back(), "Continue existing animation or delete it? [Continue|Delete]");
+    // Delete: the old frames go and the run starts at 0.
+    ui.askAnswers = {false};
+    EXPECT_EQ(existingSeriesStart(output, ui), 0);
+    EXPECT_FALSE(fs::exists(frameFileName(output, 0)));
+}
+
+TEST_F(Animation, SaveFramesOffRendersWithoutWriting)
+{
+    initialiseApp(app, ui);
+    app.scene.render.antialias = 0;
+    const std::string script = write("a.scr", "Kalve Script File\ncaption\nAutoSaveOff\nRender\n");
+    const SeriesOutput output{(dir / "no").string(), SeriesFormat::Targa};
+    ASSERT_EQ(runAnimation(app, ui, script, output, 0), 1);
+    EXPECT_FALSE(fs::exists(frameFileName(output, 0)));
+}
+
+} // namespace
+} // namespace kalvenor
