@@ -25,7 +25,7 @@ deps:
 	fi
 
 build/build.ninja:
-	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVENOR_TESTS=OFF
 
 build: build/build.ninja
 	cmake --build build -j $(JOBS)

@@ -44,7 +44,10 @@ int locateProgram(const std::string& name)
         const auto end = dirs.find(':', begin);
         std::string dir = dirs.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
         if (dir.empty()) dir = ".";
-        if (isExecutableFile(dir + "/" + name)) return 0;
+        // Appended piece by piece: "dir + '/' + name" trips a false alarm of GCC 12's -Wrestrict.
+        dir += '/';
+        dir += name;
+        if (isExecutableFile(dir)) return 0;
         if (end == std::string::npos) break;
         begin = end + 1;
     }

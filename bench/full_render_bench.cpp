@@ -1,0 +1,61 @@
+// Whole renders: terrain preparation done once, then the render driver from
+// clearing the buffers to the 8-bit conversion, on generated landscapes seen
+// from the overview camera. Each case reports the median of its repetitions
+// and the polygons drawn per second.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "bench_support.h"
+#include "landscape/scene_reset.h"
+#include "render/image_size.h"
+#include "render/render_driver.h"
+#include "shell/app.h"
+#include "shell/startup.h"
+#include "terrain/fractal.h"
+
+namespace kalvenor {
+namespace {
+
+// args: grid side, image width, image height, antialiasing (0 or 1)
+void BM_FullRender(benchmark::State& state)
+{
+    SilentFrontend ui;
+    auto app = std::make_unique<App>();
+    initialiseApp(*app, ui);
+    const int grid = static_cast<int>(state.range(0));
+    resizeLandscape(app->landscape, app->random, grid, grid);
+    app->scene.generation.islandMode = 0;
+    app->scene.generation.featureSize = 8;
+    generateLandscape(app->landscape, app->scene.generation, app->random, ui);
+    refreshAfterGeneration(app->landscape, app->scene);
+    app->scene.render.antialias = static_cast<int>(state.range(3));
+    app->scene.texture.kind = 0;
+    setImageSize(app->images, app->geometry, app->scene.render, ui, static_cast<int>(state.range(1)),
+                 static_cast<int>(state.range(2)));
+    if (renderImage(*app, ui) != 1) state.SkipWithError("render failed");
+
+    std::int64_t polygons = 0;
+    for (auto _ : state) {
+        renderImage(*app, ui);
+        polygons += app->scene.render.polygonCount;
+    }
+    state.counters["polygons"] = benchmark::Counter(static_cast<double>(app->scene.render.polygonCount));
+    state.counters["polygons/s"] = benchmark::Counter(static_cast<double>(polygons), benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_FullRender)
+    ->ArgNames({"grid", "w", "h", "aa"})
+    ->ArgsProduct({{258, 1026, 2050}, {640}, {480}, {0, 1}})
+    ->Args({258, 1024, 768, 0})
+    ->Args({1026, 1024, 768, 0})
+    ->Args({2050, 1024, 768, 0})
+    ->Args({2050, 1024, 768, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
+
+} // namespace
+} // namespace kalvenor
