@@ -2,10 +2,10 @@
 // fractal landscape, smoothing and removing steps.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
 #include "landscape/landscape.h"
 #include "landscape/random_streams.h"
 #include "landscape/scene_settings.h"
-#include "platform/frontend.h"
 #include "terrain/erosion.h"
 #include "terrain/fractal.h"
 #include "terrain/manipulations.h"
@@ -14,21 +14,6 @@
 
 namespace kalvenor {
 namespace {
-
-// Shows nothing and never aborts, so only the editing itself is timed.
-class SilentFrontend : public Frontend {
-public:
-    bool ask(const std::string&, const std::string&, const std::string&) override { return true; }
-    std::optional<long> askNumber(const std::string&, long defaultValue) override { return defaultValue; }
-    std::optional<int> choose(const std::string&, const std::vector<std::string>&) override { return 0; }
-    std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
-    void message(const std::string&, const std::string&) override {}
-    void status(const std::string&) override {}
-    void progress(const std::string&, int) override {}
-    bool pollAbort() override { return false; }
-    std::optional<MapPoint> mapPoint(const std::string&) override { return std::nullopt; }
-    void mapPlot(const MapRect&) override {}
-};
 
 // A mountain landscape of 1026 x 1026 from a fixed seed.
 void makeHuge(Landscape& land, RandomStreams& random, Frontend& ui)

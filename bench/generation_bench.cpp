@@ -1,29 +1,14 @@
 // Fractal generation and Roughen on the largest preset, 2050 x 2050.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
 #include "landscape/landscape.h"
 #include "landscape/random_streams.h"
 #include "landscape/scene_settings.h"
-#include "platform/frontend.h"
 #include "terrain/fractal.h"
 
 namespace kalvenor {
 namespace {
-
-// Shows nothing and answers nothing, so only the passes themselves are timed.
-class QuietFrontend : public Frontend {
-public:
-    bool ask(const std::string&, const std::string&, const std::string&) override { return true; }
-    std::optional<long> askNumber(const std::string&, long defaultValue) override { return defaultValue; }
-    std::optional<int> choose(const std::string&, const std::vector<std::string>&) override { return 0; }
-    std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
-    void message(const std::string&, const std::string&) override {}
-    void status(const std::string&) override {}
-    void progress(const std::string&, int) override {}
-    bool pollAbort() override { return false; }
-    std::optional<MapPoint> mapPoint(const std::string&) override { return std::nullopt; }
-    void mapPlot(const MapRect&) override {}
-};
 
 GenerationSettings settingsFor(bool island, int featureSize)
 {
@@ -46,7 +31,7 @@ Landscape megaLandscape(RandomStreams& random)
 void generateMega(benchmark::State& state)
 {
     RandomStreams random;
-    QuietFrontend ui;
+    SilentFrontend ui;
     Landscape land = megaLandscape(random);
     const GenerationSettings settings = settingsFor(state.range(0) != 0, static_cast<int>(state.range(1)));
     for (auto _ : state) {
@@ -60,7 +45,7 @@ void generateMega(benchmark::State& state)
 void roughenMega(benchmark::State& state)
 {
     RandomStreams random;
-    QuietFrontend ui;
+    SilentFrontend ui;
     Landscape land = megaLandscape(random);
     generateLandscape(land, settingsFor(false, 1), random, ui);
     const GenerationSettings settings = settingsFor(false, static_cast<int>(state.range(0)));

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/frontend.h"
+#include "bench_support.h"
 #include "render/flare.h"
 #include "render/image_buffers.h"
 #include "render/post_process.h"
@@ -17,20 +17,6 @@
 
 namespace kalvenor {
 namespace {
-
-class QuietFrontend : public Frontend {
-public:
-    bool ask(const std::string&, const std::string&, const std::string&) override { return true; }
-    std::optional<long> askNumber(const std::string&, long defaultValue) override { return defaultValue; }
-    std::optional<int> choose(const std::string&, const std::vector<std::string>&) override { return 0; }
-    std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
-    void message(const std::string&, const std::string&) override {}
-    void status(const std::string&) override {}
-    void progress(const std::string&, int) override {}
-    bool pollAbort() override { return false; }
-    std::optional<MapPoint> mapPoint(const std::string&) override { return std::nullopt; }
-    void mapPlot(const MapRect&) override {}
-};
 
 std::uint32_t nextRandom(std::uint32_t& s) { return s = s * 1103515245u + 12345u; }
 
@@ -110,7 +96,7 @@ void ReduceAntialiased(benchmark::State& state)
 {
     ImageBuffers images;
     ImageGeometry geometry;
-    QuietFrontend ui;
+    SilentFrontend ui;
     for (auto _ : state) {
         state.PauseTiming();
         fillOversize(images, geometry);
@@ -133,7 +119,7 @@ void FlareAntialiased(benchmark::State& state)
     std::array<std::uint8_t, 1280> surfaces = {};
     surfaces[55 * 5 + 2] = 80;
     surfaces[55 * 5 + 3] = 10;
-    QuietFrontend ui;
+    SilentFrontend ui;
     std::uint32_t s = 11;
     for (auto _ : state) {
         state.PauseTiming();

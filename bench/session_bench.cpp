@@ -8,34 +8,19 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench_support.h"
 #include "landscape/landscape_file.h"
 #include "landscape/session_file.h"
-#include "platform/frontend.h"
 #include "shell/app.h"
 #include "terrain/fractal.h"
 
 namespace kalvenor {
 namespace {
 
-// Shows nothing and answers nothing, so only the file work is timed.
-class QuietFrontend : public Frontend {
-public:
-    bool ask(const std::string&, const std::string&, const std::string&) override { return true; }
-    std::optional<long> askNumber(const std::string&, long defaultValue) override { return defaultValue; }
-    std::optional<int> choose(const std::string&, const std::vector<std::string>&) override { return 0; }
-    std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
-    void message(const std::string&, const std::string&) override {}
-    void status(const std::string&) override {}
-    void progress(const std::string&, int) override {}
-    bool pollAbort() override { return false; }
-    std::optional<MapPoint> mapPoint(const std::string&) override { return std::nullopt; }
-    void mapPlot(const MapRect&) override {}
-};
-
 std::unique_ptr<App> megaSession()
 {
     auto app = std::make_unique<App>();
-    QuietFrontend ui;
+    SilentFrontend ui;
     Landscape& land = app->landscape;
     resizeLandscape(land, app->random, kMegaGrid, kMegaGrid);
     GenerationSettings settings;
@@ -59,7 +44,7 @@ std::string benchPath()
 void SessionEncode(benchmark::State& state)
 {
     const auto app = megaSession();
-    QuietFrontend ui;
+    SilentFrontend ui;
     const SessionSource source{app->landscape, app->scene, app->textures, app->path, app->palette};
     std::size_t bytes = 0;
     for (auto _ : state) {
@@ -73,7 +58,7 @@ void SessionEncode(benchmark::State& state)
 void SessionParse(benchmark::State& state)
 {
     const auto app = megaSession();
-    QuietFrontend ui;
+    SilentFrontend ui;
     const std::vector<std::uint8_t> file =
         encodeSession({app->landscape, app->scene, app->textures, app->path, app->palette}, fullSession(), ui);
     auto loaded = std::make_unique<App>();
@@ -89,7 +74,7 @@ void SessionParse(benchmark::State& state)
 void SessionSaveFile(benchmark::State& state)
 {
     const auto app = megaSession();
-    QuietFrontend ui;
+    SilentFrontend ui;
     const std::string path = benchPath();
     for (auto _ : state)
         if (saveSession(*app, path, ui) != 1) state.SkipWithError("save failed");
@@ -99,7 +84,7 @@ void SessionSaveFile(benchmark::State& state)
 void SessionLoadFile(benchmark::State& state)
 {
     const auto app = megaSession();
-    QuietFrontend ui;
+    SilentFrontend ui;
     const std::string path = benchPath();
     saveSession(*app, path, ui);
     auto loaded = std::make_unique<App>();

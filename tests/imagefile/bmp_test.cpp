@@ -14,19 +14,8 @@ namespace {
 
 using testing::colourOf;
 using testing::fillGradient;
+using testing::Picture;
 using testing::TempDir;
-
-struct Picture {
-    ImagePlane<std::uint32_t> plane;
-    PixelView view;
-    Picture(int w, int h, std::uint32_t fill = 0)
-    {
-        plane.allocate(w, h);
-        view = viewOf(plane, {w, h});
-        for (int y = 0; y < h; ++y) std::fill_n(view.row(y), w, fill);
-    }
-    std::uint32_t at(int x, int y) const { return view.row(y)[x]; }
-};
 
 TEST(Bmp, PaddedRowSizes)
 {

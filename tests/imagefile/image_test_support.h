@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <span>
@@ -28,6 +29,19 @@ inline void fillGradient(const PixelView& view)
     for (int y = 0; y < view.height; ++y)
         for (int x = 0; x < view.width; ++x) view.row(y)[x] = gradientPixel(x, y);
 }
+
+// A w x h picture in a plane of its own, every pixel set to fill.
+struct Picture {
+    ImagePlane<std::uint32_t> plane;
+    PixelView view;
+    Picture(int w, int h, std::uint32_t fill = 0)
+    {
+        plane.allocate(w, h);
+        view = viewOf(plane, {w, h});
+        for (int y = 0; y < h; ++y) std::fill_n(view.row(y), w, fill);
+    }
+    std::uint32_t at(int x, int y) const { return view.row(y)[x]; }
+};
 
 inline std::uint32_t colourOf(std::uint32_t p) { return p & 0x00FFFFFF; }
 

@@ -16,6 +16,7 @@ namespace {
 using testing::colourOf;
 using testing::fillGradient;
 using testing::gradientPixel;
+using testing::Picture;
 using testing::put16;
 using testing::TempDir;
 
@@ -77,18 +78,6 @@ TEST(TargaRowCode, PacketsFollowTheRunRules)
     const auto code = rle({A | 0x01000000, A | 0x02000000, A, A, B});
     EXPECT_EQ(code, (std::vector<std::uint8_t>{0x83, 0x11, 0x22, 0x33, 0x00, 0x44, 0x55, 0x66}));
 }
-
-struct Picture {
-    ImagePlane<std::uint32_t> plane;
-    PixelView view;
-    Picture(int w, int h, std::uint32_t fill = 0)
-    {
-        plane.allocate(w, h);
-        view = viewOf(plane, {w, h});
-        for (int y = 0; y < h; ++y) std::fill_n(view.row(y), w, fill);
-    }
-    std::uint32_t at(int x, int y) const { return view.row(y)[x]; }
-};
 
 TEST(Targa, OwnFilesRoundTripWithAndWithoutRunLength)
 {

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,27 +11,20 @@
 #include "landscape/ascii_z.h"
 #include "landscape/landscape.h"
 #include "platform/scripted_frontend.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 namespace kalvenor {
 namespace {
 
-namespace fs = std::filesystem;
-
+using kalvenor::testing::entries;
+using kalvenor::testing::FileSizeLimit;
 using kalvenor::testing::readFile;
 using kalvenor::testing::writeFile;
 
 struct TempDir : kalvenor::testing::TempDir {
     TempDir() : kalvenor::testing::TempDir("asciiz") {}
 };
-
-std::vector<std::string> entries(const fs::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // A 258 x 258 landscape whose cells tell their position, with both ends of
 // the 16-bit range and a margin that must never be exported.
@@ -234,25 +224,6 @@ TEST(AsciiZ, UnwritableLocationFailsToOpen)
     EXPECT_EQ(entries(dir.path), std::vector<std::string>{"plain"});
     EXPECT_EQ(readFile(dir / "plain"), "a file, not a directory");
 }
-
-// Caps the size of files this process may write, for as long as it lives.
-struct FileSizeLimit {
-    rlimit saved{};
-    void (*savedHandler)(int) = nullptr;
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        savedHandler = std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead
-        rlimit cap = saved;
-        cap.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &cap);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, savedHandler);
-    }
-};
 
 TEST(AsciiZ, FailedWriteKeepsThePreviousFile)
 {

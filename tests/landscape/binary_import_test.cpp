@@ -10,26 +10,18 @@
 #include "landscape/landscape.h"
 #include "landscape/scene_settings.h"
 #include "platform/scripted_frontend.h"
+#include "support/landscape_cells.h"
+#include "support/temp_dir.h"
 
 namespace kalvenor {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TempDir {
-    fs::path path;
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kalvenor-binimport-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
+using kalvenor::testing::elevationCells;
+
+struct TempDir : kalvenor::testing::TempDir {
+    TempDir() : kalvenor::testing::TempDir("binimport") {}
 };
 
 // A sample whose two bytes differ and which covers negative values, so that a
@@ -61,14 +53,6 @@ Landscape filledLandscape(std::int16_t value = 9)
     for (int r = 0; r < land.gridHeight; ++r)
         for (int c = 0; c < land.gridWidth; ++c) land.elevation[r][c] = value;
     return land;
-}
-
-std::vector<std::int16_t> cells(const Landscape& land)
-{
-    std::vector<std::int16_t> all;
-    for (int r = 0; r < land.gridHeight; ++r)
-        all.insert(all.end(), land.elevation[r], land.elevation[r] + land.gridWidth);
-    return all;
 }
 
 // Every cell equals the file's sample inside the first columns x rows, else 0.
@@ -139,7 +123,7 @@ TEST(BinaryImport, MissingFileLeavesTheLandscapeAlone)
 {
     TempDir dir;
     Landscape land = filledLandscape();
-    const std::vector<std::int16_t> before = cells(land);
+    const std::vector<std::int16_t> before = elevationCells(land);
     SceneSettings scene;
     scene.colouring.seaLevel = 50;
     BinaryImportState state;
@@ -149,7 +133,7 @@ TEST(BinaryImport, MissingFileLeavesTheLandscapeAlone)
 
     EXPECT_EQ(importBinaryCommand(land, scene, state, dir.path.string(), ui), 0);
 
-    EXPECT_EQ(cells(land), before);
+    EXPECT_EQ(elevationCells(land), before);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"Error opening file: \"" + (dir / "typo.bin") + "\""}));
     EXPECT_EQ(ui.questions.size(), 3u); // no "Remove steps?"
     EXPECT_EQ(scene.colouring.seaLevel, 50);
@@ -182,7 +166,7 @@ TEST(BinaryImport, RefusedWithoutTouchingTheLandscape)
         Landscape land = filledLandscape();
         EXPECT_EQ(importBinaryElevations(land, dir / c.file, c.width, c.height, c.header), c.expected)
             << c.file << " " << c.width << "x" << c.height << "+" << c.header;
-        EXPECT_EQ(cells(land), cells(filledLandscape())) << c.file;
+        EXPECT_EQ(elevationCells(land), elevationCells(filledLandscape())) << c.file;
     }
 }
 
@@ -210,7 +194,7 @@ TEST(BinaryImport, CommandRefusesBadNumbersWithAMessage)
         ui.numberAnswers = {c.width, c.height, c.header};
         EXPECT_EQ(importBinaryCommand(land, scene, state, "", ui), 0) << c.message;
         EXPECT_EQ(ui.messages, (std::vector<std::string>{c.message}));
-        EXPECT_EQ(cells(land), cells(filledLandscape())) << c.message;
+        EXPECT_EQ(elevationCells(land), elevationCells(filledLandscape())) << c.message;
     }
 }
 
@@ -268,7 +252,7 @@ TEST(BinaryImport, RemoveStepsYesAndCancelling)
     // and nothing is left unset.
     Landscape plain = filledLandscape();
     ASSERT_EQ(importBinaryElevations(plain, dir / "a.bin", 10, 10, 0), BinaryImportStatus::Ok);
-    EXPECT_NE(cells(land), cells(plain));
+    EXPECT_NE(elevationCells(land), elevationCells(plain));
     for (int r = 0; r < land.gridHeight; ++r)
         for (int c = 0; c < land.gridWidth; ++c) ASSERT_GE(land.elevation[r][c], -30000) << c << "," << r;
 
@@ -279,7 +263,7 @@ TEST(BinaryImport, RemoveStepsYesAndCancelling)
     cancel.fileAnswers = {dir / "a.bin"};
     cancel.numberAnswers = {20, std::nullopt};
     EXPECT_EQ(importBinaryCommand(other, scene, state, "", cancel), -1);
-    EXPECT_EQ(cells(other), cells(filledLandscape()));
+    EXPECT_EQ(elevationCells(other), elevationCells(filledLandscape()));
     EXPECT_EQ(state.width, 10);
 }
 

@@ -7,33 +7,16 @@
 #include <vector>
 
 #include "landscape/colour_scheme.h"
+#include "support/temp_dir.h"
 
 namespace kalvenor {
 namespace {
 
-namespace fs = std::filesystem;
+using kalvenor::testing::writeBytes;
 
-struct TempDir {
-    fs::path path;
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kalvenor-scheme-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
+struct TempDir : kalvenor::testing::TempDir {
+    TempDir() : kalvenor::testing::TempDir("scheme") {}
 };
-
-void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-}
 
 std::vector<std::uint8_t> entry(const ColourScheme& scheme, std::size_t offset)
 {

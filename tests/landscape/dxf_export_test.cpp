@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,44 +18,22 @@
 #include "landscape/landscape.h"
 #include "platform/frontend.h"
 #include "platform/scripted_frontend.h"
+#include "support/file_size_limit.h"
+#include "support/temp_dir.h"
 
 namespace kalvenor {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh directory per test, removed afterwards.
-struct TempDir {
-    fs::path path;
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kalvenor-dxf-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
+using kalvenor::testing::entries;
+using kalvenor::testing::FileSizeLimit;
+using kalvenor::testing::readFile;
+using kalvenor::testing::writeFile;
+
+struct TempDir : kalvenor::testing::TempDir {
+    TempDir() : kalvenor::testing::TempDir("dxf") {}
 };
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::vector<std::string> entries(const fs::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Every "\n" of a text as the file stores it.
 std::string crlf(const std::string& text)
@@ -70,25 +45,6 @@ std::string crlf(const std::string& text)
     }
     return out;
 }
-
-// Caps the size of files this process may write, for as long as it lives.
-struct FileSizeLimit {
-    rlimit saved{};
-    void (*savedHandler)(int) = nullptr;
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        savedHandler = std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead
-        rlimit cap = saved;
-        cap.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &cap);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, savedHandler);
-    }
-};
 
 // A landscape whose cells tell their position, with a margin column and row
 // (beyond the last sample point) that must never be exported.
@@ -516,7 +472,7 @@ TEST(DxfExport, AnyLimitAndStepTerminatesWithSoundObjects)
         for (int step : {1, 2, 3, 4, 5}) {
             std::string belowOne;
             for (int limit : {-5, 0, 1, 2, 7, 50}) {
-                SCOPED_TRACE(testing::Message() << "overlap " << overlap << " step " << step << " limit " << limit);
+                SCOPED_TRACE(::testing::Message() << "overlap " << overlap << " step " << step << " limit " << limit);
                 ScriptedFrontend ui;
                 ASSERT_EQ(exportDxf(land, BoundingBox{}, dir / "g.dxf", {overlap, false, limit, step}, ui),
                           ExportResult::Ok);

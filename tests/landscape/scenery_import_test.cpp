@@ -14,6 +14,8 @@
 #include "landscape/scenery_import.h"
 #include "platform/byte_order.h"
 #include "platform/scripted_frontend.h"
+#include "support/landscape_cells.h"
+#include "support/temp_dir.h"
 
 namespace kalvenor {
 namespace {
@@ -21,20 +23,11 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-struct TempDir {
-    fs::path path;
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kalvenor-scenery-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
+using kalvenor::testing::elevationCells;
+using kalvenor::testing::writeBytes;
+
+struct TempDir : kalvenor::testing::TempDir {
+    TempDir() : kalvenor::testing::TempDir("scenery") {}
 };
 
 void append(Bytes& out, std::string_view text) { out.insert(out.end(), text.begin(), text.end()); }
@@ -86,12 +79,6 @@ Bytes sceneryFile(std::uint32_t rows, std::uint32_t samples, const std::string& 
     return out;
 }
 
-void writeBytes(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-}
-
 // What the import printed on its output stream.
 struct CapturedStream {
     std::FILE* file = std::tmpfile();
@@ -114,14 +101,6 @@ Landscape defaultLandscape(SizeMode mode = SizeMode::Automatic)
     land.sizeMode = mode;
     setLandscapeComment(land, "before");
     return land;
-}
-
-std::vector<std::int16_t> cells(const Landscape& land)
-{
-    std::vector<std::int16_t> all;
-    for (int r = 0; r < land.gridHeight; ++r)
-        all.insert(all.end(), land.elevation[r], land.elevation[r] + land.gridWidth);
-    return all;
 }
 
 // Smooth slopes with a jump every 37 columns that needs the escape.
@@ -241,11 +220,11 @@ TEST(SceneryImport, FixedModePlacesDataInTheGridOrRefusesItWhenTooBig)
     EXPECT_GE(land.elevation[257][257], -30000);
 
     Landscape fixed = defaultLandscape(SizeMode::Fixed);
-    const std::vector<std::int16_t> before = cells(fixed);
+    const std::vector<std::int16_t> before = elevationCells(fixed);
     ScriptedFrontend refused;
     EXPECT_EQ(importSceneryAnimator(fixed, random, dir / "wide.dem", refused, nullptr), 0);
     EXPECT_EQ(refused.messages, (std::vector<std::string>{"Landscape file too big!"}));
-    EXPECT_EQ(cells(fixed), before);
+    EXPECT_EQ(elevationCells(fixed), before);
     EXPECT_EQ(fixed.comment, "before");
 }
 
@@ -302,7 +281,7 @@ TEST(SceneryImport, UnreadableFilesAreReportedOnTheStream)
     };
     for (const auto& [path, printed] : cases) {
         Landscape land = defaultLandscape();
-        const std::vector<std::int16_t> before = cells(land);
+        const std::vector<std::int16_t> before = elevationCells(land);
         RandomStreams random;
         ScriptedFrontend ui;
         CapturedStream out;
@@ -310,7 +289,7 @@ TEST(SceneryImport, UnreadableFilesAreReportedOnTheStream)
         EXPECT_EQ(out.text(), printed);
         EXPECT_EQ(ui.statuses, (std::vector<std::string>{"LoadingLandscape"}));
         EXPECT_TRUE(ui.messages.empty());
-        EXPECT_EQ(cells(land), before) << path;
+        EXPECT_EQ(elevationCells(land), before) << path;
     }
 }
 
@@ -359,13 +338,13 @@ TEST(SceneryImport, MalformedHeadersAreRefused)
     for (const Case& c : cases) {
         writeBytes(dir / c.name, c.bytes);
         Landscape land = defaultLandscape();
-        const std::vector<std::int16_t> before = cells(land);
+        const std::vector<std::int16_t> before = elevationCells(land);
         RandomStreams random;
         ScriptedFrontend ui;
         CapturedStream out;
         EXPECT_EQ(importSceneryAnimator(land, random, dir / c.name, ui, out.file), 0) << c.name;
         EXPECT_EQ(out.text(), "Not a Scenery Animator file!\n") << c.name;
-        EXPECT_EQ(cells(land), before) << c.name;
+        EXPECT_EQ(elevationCells(land), before) << c.name;
         EXPECT_EQ(land.comment, "before") << c.name;
     }
 }

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 namespace kalvenor {
@@ -20,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using kalvenor::testing::FileSizeLimit;
 using kalvenor::testing::readFile;
 using kalvenor::testing::writeFile;
 
@@ -37,25 +37,6 @@ std::vector<std::string> entries(const fs::path& dir)
 }
 
 using Names = std::vector<std::string>;
-
-// Caps the size of files this process may write, for as long as it lives.
-struct FileSizeLimit {
-    rlimit saved{};
-    void (*savedHandler)(int) = nullptr;
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        savedHandler = std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead
-        rlimit cap = saved;
-        cap.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &cap);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, savedHandler);
-    }
-};
 
 TEST(AtomicFile, TextModeStoresLineEndsAsCrLfAndBinaryModeKeepsBytes)
 {

@@ -3,34 +3,29 @@
 #include <vector>
 
 #include "script_fixture.h"
+#include "support/landscape_cells.h"
 
 namespace kalvenor {
 namespace {
 
 using EditingKeywords = ScriptTest;
-
-std::vector<std::int16_t> elevations(const Landscape& land)
-{
-    std::vector<std::int16_t> all;
-    for (int r = 0; r < land.gridHeight; ++r) all.insert(all.end(), land.elevation[r], land.elevation[r] + land.gridWidth);
-    return all;
-}
+using kalvenor::testing::elevationCells;
 
 TEST_F(EditingKeywords, ManipulationsChangeTheLandscapeAndMarkIt)
 {
     ASSERT_EQ(run("GenerateFractal 5"), 1);
-    const auto generated = elevations(app.landscape);
+    const auto generated = elevationCells(app.landscape);
     app.landscape.modified = false;
     app.landscape.terrainValidAt = 1;
     ASSERT_EQ(run("Smooth"), 1);
-    EXPECT_NE(elevations(app.landscape), generated);
+    EXPECT_NE(elevationCells(app.landscape), generated);
     EXPECT_TRUE(app.landscape.modified);
     EXPECT_EQ(app.landscape.terrainValidAt, app.landscape.sizeX);
 
     // Four swaps of the quarters give the landscape back.
-    const auto smoothed = elevations(app.landscape);
+    const auto smoothed = elevationCells(app.landscape);
     for (int i = 0; i < 4; ++i) ASSERT_EQ(run("SwapQuads"), 1);
-    EXPECT_EQ(elevations(app.landscape), smoothed);
+    EXPECT_EQ(elevationCells(app.landscape), smoothed);
 
     ASSERT_EQ(run("EnlargeAll"), 1);
     EXPECT_EQ(app.landscape.gridWidth, kLargeGrid);
@@ -42,12 +37,12 @@ TEST_F(EditingKeywords, ManipulationsChangeTheLandscapeAndMarkIt)
 TEST_F(EditingKeywords, WaterKeywordsAskTheirQuestionAndRejectionRestores)
 {
     ASSERT_EQ(run("GenerateFractal 11"), 1);
-    const auto before = elevations(app.landscape);
+    const auto before = elevationCells(app.landscape);
     ui.askAnswers = {false}; // "Accept river?" No
     ASSERT_EQ(run("MakeRiver 3840 3840"), 1);
     ASSERT_FALSE(ui.questions.empty());
     EXPECT_EQ(ui.questions.back(), "Accept river? [Yes|No]");
-    EXPECT_EQ(elevations(app.landscape), before);
+    EXPECT_EQ(elevationCells(app.landscape), before);
 
     // A river from outside the landscape is ignored.
     const std::size_t asked = ui.questions.size();

@@ -1,7 +1,9 @@
-// Test helpers for files: a fresh directory per test, removed afterwards, and
-// whole-file reads and writes.
+// Test helpers for files: a fresh directory per test, removed afterwards, the
+// names in it, and whole-file reads and writes.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace kalvenor::testing {
 
@@ -32,6 +35,15 @@ struct TempDir {
     std::string operator/(const std::string& name) const { return (path / name).string(); }
 };
 
+// The names in a directory (not below it), sorted.
+inline std::vector<std::string> entries(const std::filesystem::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 inline std::string readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -41,6 +53,12 @@ inline std::string readFile(const std::string& path)
 inline void writeFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace kalvenor::testing

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "landscape/landscape.h"
+#include "support/landscape_cells.h"
 
 namespace kalvenor::testing {
 
@@ -53,14 +54,6 @@ inline std::vector<std::vector<int>> gridOf(const Landscape& land)
     std::vector<std::vector<int>> rows;
     for (int y = 0; y < land.gridHeight; ++y) rows.push_back(rowOf(land, y));
     return rows;
-}
-
-inline std::vector<std::int16_t> elevationCells(const Landscape& land)
-{
-    std::vector<std::int16_t> cells;
-    for (int y = 0; y < land.gridHeight; ++y)
-        cells.insert(cells.end(), land.elevation[y], land.elevation[y] + land.gridWidth);
-    return cells;
 }
 
 inline std::vector<std::uint16_t> terrainCells(const Landscape& land)

@@ -10,10 +10,13 @@
 #include "landscape/random_streams.h"
 #include "platform/fatal_error.h"
 #include "platform/scripted_frontend.h"
+#include "support/landscape_cells.h"
 #include "terrain/fractal.h"
 
 namespace kalvenor {
 namespace {
+
+using kalvenor::testing::elevationCells;
 
 GenerationSettings settingsFor(std::uint32_t seed, std::int32_t roughness, int featureSize, bool island)
 {
@@ -40,14 +43,6 @@ Landscape generated(const GenerationSettings& settings, int grid = kSmallGrid)
     ScriptedFrontend ui;
     generateLandscape(land, settings, random, ui);
     return land;
-}
-
-std::vector<std::int16_t> elevations(const Landscape& land)
-{
-    std::vector<std::int16_t> cells;
-    for (int y = 0; y < land.gridHeight; ++y)
-        cells.insert(cells.end(), land.elevation[y], land.elevation[y] + land.gridWidth);
-    return cells;
 }
 
 // Draws of stream A from seed 6 (states not shown; each draw is
@@ -120,7 +115,7 @@ TEST(Generate, IslandIsRingedBySea)
 {
     for (const std::uint32_t seed : {0u, 6u, 987654u})
         for (const int featureSize : {1, 2, 4, 8}) {
-            SCOPED_TRACE(testing::Message() << "seed " << seed << " F " << featureSize);
+            SCOPED_TRACE(::testing::Message() << "seed " << seed << " F " << featureSize);
             const Landscape land = generated(settingsFor(seed, 100, featureSize, true));
             const int w = land.sizeX;
             const int h = land.sizeY;
@@ -142,10 +137,10 @@ TEST(Generate, ZeroRoughnessIsFlatInBothModes)
 {
     for (const bool island : {true, false})
         for (const int featureSize : {1, 2, 4, 8}) {
-            SCOPED_TRACE(testing::Message() << "island " << island << " F " << featureSize);
+            SCOPED_TRACE(::testing::Message() << "island " << island << " F " << featureSize);
             // Starts from Flatland, whose noise and pyramid must all be gone.
             const Landscape land = generated(settingsFor(12345, 0, featureSize, island));
-            for (const std::int16_t v : elevations(land)) ASSERT_EQ(v, 0);
+            for (const std::int16_t v : elevationCells(land)) ASSERT_EQ(v, 0);
         }
 }
 
@@ -154,7 +149,7 @@ TEST(Generate, MountainLeavesCoarseEdgePointsAtZeroForFeatureSize1)
     // s0 = W / 8 = 32: the pre-pass only sets the edge between multiples of 32,
     // so those points (other than the corners) keep the cleared 0.
     for (const std::uint32_t seed : {1u, 55u, 4000000000u}) {
-        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        SCOPED_TRACE(::testing::Message() << "seed " << seed);
         const Landscape land = generated(settingsFor(seed, 100, 1, false));
         const int w = land.sizeX;
         int nonZeroBetween = 0;
@@ -184,9 +179,9 @@ TEST(Generate, NegativeRoughnessMirrorsTheLandscapeUpToRounding)
     for (const bool island : {true, false})
         for (const int featureSize : {1, 8})
             for (const std::uint32_t seed : {2u, 77u}) {
-                SCOPED_TRACE(testing::Message() << "island " << island << " F " << featureSize << " seed " << seed);
-                const auto up = elevations(generated(settingsFor(seed, 100, featureSize, island)));
-                const auto down = elevations(generated(settingsFor(seed, -100, featureSize, island)));
+                SCOPED_TRACE(::testing::Message() << "island " << island << " F " << featureSize << " seed " << seed);
+                const auto up = elevationCells(generated(settingsFor(seed, 100, featureSize, island)));
+                const auto down = elevationCells(generated(settingsFor(seed, -100, featureSize, island)));
                 int worst = 0;
                 long long sum = 0;
                 for (std::size_t i = 0; i < up.size(); ++i) {
@@ -219,7 +214,7 @@ TEST(Generate, RecreatesOtherGridsAtThePresetThatHoldsThem)
     };
     const GenerationSettings settings = settingsFor(31337, 100, 4, true);
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height);
         Landscape land;
         RandomStreams random;
         ScriptedFrontend ui;
@@ -233,7 +228,7 @@ TEST(Generate, RecreatesOtherGridsAtThePresetThatHoldsThem)
         EXPECT_EQ(land.sizeMode, SizeMode::Automatic);
         // The same landscape as a generation on a fresh preset of that size.
         if (c.expected <= kLargeGrid) {
-            EXPECT_EQ(elevations(land), elevations(generated(settings, c.expected)));
+            EXPECT_EQ(elevationCells(land), elevationCells(generated(settings, c.expected)));
         }
     }
 }
@@ -258,7 +253,7 @@ TEST(Generate, RecreationWithoutMemoryIsFatal)
 TEST(Generate, SameSettingsGiveTheSameLandscape)
 {
     const GenerationSettings settings = settingsFor(424242, 150, 2, false);
-    const auto first = elevations(generated(settings));
+    const auto first = elevationCells(generated(settings));
 
     // Whatever the streams and the grid held before.
     Landscape land = presetLandscape(kSmallGrid);
@@ -268,9 +263,9 @@ TEST(Generate, SameSettingsGiveTheSameLandscape)
     seedAll(random, 0xFFFFFFFFu);
     ScriptedFrontend ui;
     generateLandscape(land, settings, random, ui);
-    EXPECT_EQ(elevations(land), first);
+    EXPECT_EQ(elevationCells(land), first);
 
-    EXPECT_NE(elevations(generated(settingsFor(424243, 150, 2, false))), first);
+    EXPECT_NE(elevationCells(generated(settingsFor(424243, 150, 2, false))), first);
 }
 
 TEST(Generate, ClearsTheTerrainMap)
@@ -321,7 +316,7 @@ TEST(Generate, ShowsGenerateOncePerStepLevel)
         {false, 4, 1 + 7}, // 128 ... 2
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "island " << c.island << " F " << c.featureSize);
+        SCOPED_TRACE(::testing::Message() << "island " << c.island << " F " << c.featureSize);
         Landscape land = presetLandscape(kSmallGrid);
         RandomStreams random;
         ScriptedFrontend ui;
@@ -363,7 +358,7 @@ bool onBorder(const Landscape& land, int y, int x)
 TEST(Roughen, CellByCellKeepsTheBorderAndContinuesStreamA)
 {
     Landscape land = generated(settingsFor(33, 300, 1, false));
-    const auto before = elevations(land);
+    const auto before = elevationCells(land);
     land.shadowValidAt = 1;
     land.shadowFrozen = 1;
     RandomStreams random;
@@ -404,20 +399,20 @@ TEST(Roughen, CellByCellKeepsTheBorderAndContinuesStreamA)
 TEST(Roughen, CellByCellWithZeroRoughnessChangesNothing)
 {
     Landscape land = generated(settingsFor(33, 300, 1, false));
-    const auto before = elevations(land);
+    const auto before = elevationCells(land);
     RandomStreams random;
     ScriptedFrontend ui;
     roughenLandscape(land, settingsFor(5, 0, 1, false), random, ui);
-    EXPECT_EQ(elevations(land), before);
+    EXPECT_EQ(elevationCells(land), before);
 }
 
 TEST(Roughen, SquaresKeepTheCoarsePointsAndTheBorder)
 {
     for (const int featureSize : {2, 4, 8}) {
-        SCOPED_TRACE(testing::Message() << "F " << featureSize);
+        SCOPED_TRACE(::testing::Message() << "F " << featureSize);
         const int s0 = 2 * featureSize;
         Landscape land = generated(settingsFor(33, 300, 1, false));
-        const auto before = elevations(land);
+        const auto before = elevationCells(land);
         RandomStreams random;
         seedAll(random, 0xBADu);
         ScriptedFrontend ui;
@@ -444,7 +439,7 @@ TEST(Roughen, SquaresKeepTheCoarsePointsAndTheBorder)
         Landscape again = generated(settingsFor(33, 300, 1, false));
         RandomStreams other;
         roughenLandscape(again, settings, other, ui);
-        EXPECT_EQ(elevations(again), elevations(land));
+        EXPECT_EQ(elevationCells(again), elevationCells(land));
         EXPECT_EQ(other.a, random.a);
     }
 }
@@ -460,11 +455,11 @@ TEST(FeatureSize, OutOfRangeValuesActAsTheNearestValidOne)
     };
     static constexpr Case cases[] = {{0, 1}, {-3, 1}, {16, 8}, {1000, 8}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "F " << c.given);
+        SCOPED_TRACE(::testing::Message() << "F " << c.given);
         for (const bool island : {true, false}) {
             const Landscape land = generated(settingsFor(8, 100, c.given, island));
             const Landscape want = generated(settingsFor(8, 100, c.used, island));
-            EXPECT_EQ(elevations(land), elevations(want));
+            EXPECT_EQ(elevationCells(land), elevationCells(want));
             EXPECT_EQ(land.comment, want.comment);
         }
         Landscape rough = generated(settingsFor(8, 100, 1, false));
@@ -473,7 +468,7 @@ TEST(FeatureSize, OutOfRangeValuesActAsTheNearestValidOne)
         ScriptedFrontend ui;
         roughenLandscape(rough, settingsFor(8, 100, c.given, false), random, ui);
         roughenLandscape(wantRough, settingsFor(8, 100, c.used, false), wantRandom, ui);
-        EXPECT_EQ(elevations(rough), elevations(wantRough));
+        EXPECT_EQ(elevationCells(rough), elevationCells(wantRough));
     }
 }
 
