@@ -10,9 +10,11 @@
 #include <filesystem>
 #include <optional>
 
+#include "landscape/colour_scheme.h"
 #include "landscape/dem_file.h"
 #include "landscape/header_fields.h"
 #include "landscape/row_codec.h"
+#include "landscape/scene_reset.h"
 #include "landscape/session_file.h"
 #include "platform/atomic_file.h"
 #include "platform/byte_order.h"
@@ -452,6 +454,32 @@ int saveSessionCommand(App& app, Frontend& ui, bool shiftHeld)
         switches.clouds = switches.elevation && ui.ask("Include cloud pattern?", "Yes", "No");
     }
     return writeSession(app, *path, switches, ui);
+}
+
+int openLandscapeCommand(App& app, Frontend& ui)
+{
+    const auto path = askLoadPath(ui, "Load Kalvenor Landscape", app.dirs.landscape, "*.K4S;*.DEM");
+    if (!path) return -1;
+    const int result = loadLandscape(app, *path, ui);
+    if (result == 0) return 0;
+    if (result == 1) resetForNewLandscape(app.landscape, app.scene);
+    computeElevationStatistics(app.landscape);
+    app.landscape.mapStale = true;
+    return result;
+}
+
+int loadSchemeCommand(App& app, Frontend& ui)
+{
+    const auto path = askLoadPath(ui, "Load Kalvenor Color Scheme", app.dirs.scheme, "*.SCM");
+    if (!path) return -1;
+    // The old layout first (any old-format landscape file is one), then the new.
+    if (loadSchemeOldLayout(*path, app.scene.colourScheme) == SchemeLoadStatus::Ok) {
+        app.landscape.paletteStale = 1;
+        return 1;
+    }
+    const int result = loadSchemeNewLayout(app, *path, ui);
+    if (result == 1) app.landscape.paletteStale = 1;
+    return result;
 }
 
 int saveElevationsCommand(App& app, Frontend& ui)

@@ -170,6 +170,11 @@ int saveScheme(App& app, const std::string& path, Frontend& ui);  // new layout 
 
 // "&Save Landscape". shiftHeld asks which maps to include.
 int saveSessionCommand(App& app, Frontend& ui, bool shiftHeld);
+// "&Open Landscape": either format; a file without settings is followed by the
+// new-landscape reset. 0, 1 or 2 as the dispatcher; -1 when cancelled.
+int openLandscapeCommand(App& app, Frontend& ui);
+// "Load &Color Scheme": the old layout, else the new one. 1, 0, or -1 when cancelled.
+int loadSchemeCommand(App& app, Frontend& ui);
 // "Save &Elevations Only".
 int saveElevationsCommand(App& app, Frontend& ui);
 // "Save Kalvenor Color Scheme".

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "platform/byte_order.h"
+#include "landscape/scene_reset.h"
+#include "platform/file_requests.h"
 #include "platform/frontend.h"
 #include "platform/paths.h"
 #include "terrain/remove_steps.h"
@@ -232,6 +234,16 @@ int importSceneryAnimator(Landscape& land, RandomStreams& random, const std::str
     computeElevationStatistics(land);
     land.modified = true;
     land.mapStale = true;
+    return 1;
+}
+
+int importSceneryCommand(Landscape& land, SceneSettings& scene, RandomStreams& random, const std::string& directory,
+                         Frontend& ui)
+{
+    const auto path = askLoadPath(ui, "Load Scenery File:", directory, "*.DEM");
+    if (!path) return -1;
+    if (importSceneryAnimator(land, random, *path, ui) != 1) return 0;
+    resetForNewLandscape(land, scene);
     return 1;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "landscape/landscape.h"
+#include "landscape/scene_settings.h"
 
 namespace kalvenor {
 
@@ -25,5 +26,10 @@ struct RandomStreams;
 // the landscape as it was. Returns 1 on success.
 int importSceneryAnimator(Landscape& land, RandomStreams& random, const std::string& path, Frontend& ui,
                           std::FILE* out = stdout);
+
+// The menu command: requester "Load Scenery File:" ("*.DEM"), the import, then
+// the new-landscape reset. 1, 0, or -1 when cancelled.
+int importSceneryCommand(Landscape& land, SceneSettings& scene, RandomStreams& random, const std::string& directory,
+                         Frontend& ui);
 
 } // namespace kalvenor

@@ -1,5 +1,6 @@
 #include "render/render_driver.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "imagefile/image_io.h"
@@ -101,6 +102,11 @@ int renderFrame(App& app, Frontend& ui, int index, int count)
         SunMoonSettings& sky = app.scene.sky.sunMoon;
         sky.moonCounter += 1.0f;
         sky.sunCounter += 1;
+        // The waves move on by 1 / speed of a cycle; the phase setting holds whole percent.
+        WaveSettings& waves = app.scene.waves;
+        const int speed = waves.speed == 0 ? 1 : waves.speed;
+        const long step = std::lround(100.0 / speed);
+        waves.phase = static_cast<std::int32_t>(((waves.phase + step) % 100 + 100) % 100);
     }
     return result == 1 ? 1 : -1;
 }
