@@ -5,8 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <vector>
+
+#include "platform/row_table.h"
 
 namespace kalvenor {
 
@@ -30,17 +31,7 @@ struct GridMap {
     bool allocate(int w, int h)
     {
         release();
-        const std::size_t cells = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-        Cell* raw = new (std::nothrow) Cell[cells]();
-        if (raw == nullptr) return false;
-        try {
-            rows.assign(static_cast<std::size_t>(h) + 1, nullptr);
-        } catch (const std::bad_alloc&) {
-            delete[] raw;
-            return false;
-        }
-        block.reset(raw);
-        for (int r = 0; r < h; ++r) rows[static_cast<std::size_t>(r)] = raw + static_cast<std::size_t>(r) * w;
+        if (!allocateRowTable(block, rows, w, h)) return false;
         width = w;
         height = h;
         return true;
