@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -39,15 +40,13 @@ int locateProgram(const std::string& name)
     }
     const char* path = std::getenv("PATH");
     std::string dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+    // Each PATH entry, an empty one meaning the current directory.
     std::size_t begin = 0;
     while (begin <= dirs.size()) {
         const auto end = dirs.find(':', begin);
-        std::string dir = dirs.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
-        if (dir.empty()) dir = ".";
-        // Appended piece by piece: "dir + '/' + name" trips a false alarm of GCC 12's -Wrestrict.
-        dir += '/';
-        dir += name;
-        if (isExecutableFile(dir)) return 0;
+        const std::size_t length = (end == std::string::npos ? dirs.size() : end) - begin;
+        const std::filesystem::path dir(length == 0 ? std::string(".") : dirs.substr(begin, length));
+        if (isExecutableFile((dir / name).string())) return 0;
         if (end == std::string::npos) break;
         begin = end + 1;
     }
