@@ -60,22 +60,23 @@ public:
         for (int i = 0; i < attributeCount(); ++i) attr_[i].next();
     }
 
-    EdgeRecord record() const
+    // Writes the edge record of the current row field by field into the
+    // table: building a whole record and copying it stalls on the store.
+    void store(EdgeRecord& e) const
     {
-        EdgeRecord e;
         e.x = static_cast<int>(x_.value);
+        e.intensity = 0, e.s = 0, e.t = 0, e.third = 0;
         if (!interpolate_) { // flat edge: the attributes are copied
             e.red = top_.red, e.green = top_.green, e.blue = top_.blue;
             e.alpha = top_.alpha, e.classCode = top_.classCode;
-            return e;
+            return;
         }
         e.red = static_cast<int>(attr_[0].value), e.green = static_cast<int>(attr_[1].value);
         e.blue = static_cast<int>(attr_[2].value), e.alpha = static_cast<int>(attr_[3].value);
         e.classCode = static_cast<int>(attr_[4].value);
-        if (!textured_) return e;
+        if (!textured_) return;
         e.intensity = static_cast<int>(attr_[5].value);
         e.s = attr_[6].value, e.t = attr_[7].value, e.third = attr_[8].value;
-        return e;
     }
 
     int x() const { return static_cast<int>(x_.value); }
@@ -83,7 +84,7 @@ public:
 private:
     int attributeCount() const { return !interpolate_ ? 0 : textured_ ? 9 : 5; }
 
-    RasterVertex top_;
+    const RasterVertex& top_; // outlives the walk; a copy would stall on the store
     int steps_;
     bool interpolate_;
     bool textured_;
@@ -103,9 +104,12 @@ RowWindow rowWindow(const ImageGeometry& g)
     return {std::max(offset, 0), std::min(offset + g.height - 1, kLastTableRow)};
 }
 
-void walkEdge(RasterVertex a, RasterVertex b, bool textured, RowWindow rows, RasterState& state)
+// The ends are taken by reference: copies of freshly converted vertices stall on the store.
+void walkEdge(const RasterVertex& first, const RasterVertex& second, bool textured, RowWindow rows, RasterState& state)
 {
-    if (a.y > b.y) std::swap(a, b);
+    const bool upward = first.y > second.y;
+    const RasterVertex& a = upward ? second : first;
+    const RasterVertex& b = upward ? first : second;
     const int lastRow = std::min(b.y, rows.last);
     if (lastRow < rows.first) return;
     EdgeWalk walk(a, b, textured || !sameLook(a, b), textured);
@@ -118,8 +122,8 @@ void walkEdge(RasterVertex a, RasterVertex b, bool textured, RowWindow rows, Ras
         const int x = walk.x();
         EdgeRecord& left = state.left[static_cast<std::size_t>(y)];
         EdgeRecord& right = state.right[static_cast<std::size_t>(y)];
-        if (x < left.x) left = walk.record();
-        if (x > right.x) right = walk.record();
+        if (x < left.x) walk.store(left);
+        if (x > right.x) walk.store(right);
     }
 }
 
@@ -127,17 +131,29 @@ void walkEdge(RasterVertex a, RasterVertex b, bool textured, RowWindow rows, Ras
 
 int toRasterCoordinate(float value) { return static_cast<int>(truncateHeld(value, -32768, 32767)); }
 
-RasterVertex toRasterVertex(const PolygonVertex& v)
+namespace {
+
+// Converts into r in place; the texture coordinates only when they will be
+// stepped (an untextured polygon never reads them).
+void convertVertex(const PolygonVertex& v, bool textured, RasterVertex& r)
 {
     constexpr std::int64_t lo = INT32_MIN, hi = INT32_MAX;
-    RasterVertex r;
     r.x = toRasterCoordinate(v.u);
     r.y = toRasterCoordinate(v.v);
     r.red = v.red, r.green = v.green, r.blue = v.blue;
     r.alpha = v.alpha, r.classCode = v.classCode, r.intensity = v.intensity;
+    if (!textured) return;
     r.s = truncateHeld(v.s, lo, hi);
     r.t = truncateHeld(v.t, lo, hi);
     r.third = truncateHeld(v.third, lo, hi);
+}
+
+} // namespace
+
+RasterVertex toRasterVertex(const PolygonVertex& v)
+{
+    RasterVertex r;
+    convertVertex(v, true, r);
     return r;
 }
 
@@ -148,10 +164,10 @@ void rasterisePolygon(const Polygon& polygon, RasterState& state, const RasterTa
     if (polygon.count > kMaxPolygonVertices) return;
     const TextureView* texture = polygon.texture != nullptr && polygon.texture->usable() ? polygon.texture : nullptr;
 
-    std::array<RasterVertex, kMaxPolygonVertices> vertices;
+    std::array<RasterVertex, kMaxPolygonVertices>& vertices = state.vertices;
     int ymin = kRasterLimit, ymax = -1;
     for (int i = 0; i < polygon.count; ++i) {
-        vertices[static_cast<std::size_t>(i)] = toRasterVertex(polygon.vertices[static_cast<std::size_t>(i)]);
+        convertVertex(polygon.vertices[static_cast<std::size_t>(i)], texture != nullptr, vertices[static_cast<std::size_t>(i)]);
         ymin = std::min(ymin, vertices[static_cast<std::size_t>(i)].y);
         ymax = std::max(ymax, vertices[static_cast<std::size_t>(i)].y);
     }

@@ -36,6 +36,9 @@ struct RasterState {
     std::vector<EdgeRecord> left = std::vector<EdgeRecord>(kRasterLimit);
     std::vector<EdgeRecord> right = std::vector<EdgeRecord>(kRasterLimit);
     std::vector<SpanPixel> span = std::vector<SpanPixel>(kRasterLimit);
+    // The entries of the polygon being drawn; held here so that a local array
+    // is not cleared for every polygon.
+    std::array<RasterVertex, kMaxPolygonVertices> vertices = {};
     std::uint32_t runningCount = 0;
     std::int32_t framePolygons = 0;
     bool abortRequested = false;
