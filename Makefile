@@ -3,7 +3,7 @@
 #   make test   install what is missing, build with ASan and UBSan, run every test
 #   make        build the release program into build/
 #   make bench  time the long operations
-#   make fuzz   run every file reader under libFuzzer for a short time (FUZZ_SECONDS, default 15)
+#   make fuzz   run every file reader under libFuzzer with a fresh seed (FUZZ_SECONDS, default 15)
 
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             libjpeg62-turbo-dev libpng-dev libsdl2-dev python3-ezdxf clang imagemagick
@@ -41,7 +41,7 @@ test: deps build-asan/build.ninja
 
 # Every file reader under libFuzzer for FUZZ_SECONDS each (clang only).
 fuzz: deps
-	JOBS=$(JOBS) tests/fuzz/run_fuzzers.sh
+	FUZZ_SEED=0 JOBS=$(JOBS) tests/fuzz/run_fuzzers.sh
 
 demo: deps build
 	mkdir -p out

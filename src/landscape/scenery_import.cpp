@@ -196,11 +196,7 @@ void fillElevation(Landscape& land, std::int16_t value)
 // cell filled earlier counts for the cells after it.
 void adjustUnsetCells(Landscape& land)
 {
-    for (int r = 0; r < land.gridHeight; ++r) {
-        std::int16_t* row = land.elevation[r];
-        for (int c = 0; c < land.gridWidth; ++c)
-            if (row[c] < kUnsetBelow) row[c] = static_cast<std::int16_t>(fillValue(land.elevation, c, r));
-    }
+    fillUnsetInRowOrder(land.elevation);
 }
 
 } // namespace

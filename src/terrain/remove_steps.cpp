@@ -314,6 +314,54 @@ int fillValue(const ElevationMap& map, int column, int row)
     return sum.value();
 }
 
+void fillUnsetInRowOrder(ElevationMap& map)
+{
+    if (!map.allocated()) return;
+    const int w = map.width;
+    const int h = map.height;
+    // Looking back in row order (up-left, up, up-right, left) the first cell is
+    // always set: it was set already or has just been filled. Looking forward
+    // (right, down-left, down, down-right) every cell still holds its original
+    // value, so the nearest set cell there is found once, bottom up, before
+    // anything changes. Steps are stored per cell, 0 for none.
+    const std::size_t cells = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    std::vector<std::uint16_t> downLeft(cells), down(cells), downRight(cells);
+    const auto at = [w](int r, int c) { return static_cast<std::size_t>(r) * static_cast<std::size_t>(w) + c; };
+    const auto next = [](std::uint16_t steps) { return static_cast<std::uint16_t>(steps == 0 ? 0 : steps + 1); };
+    for (int r = h - 2; r >= 0; --r)
+        for (int c = 0; c < w; ++c) {
+            const bool belowSet = isSet(map[r + 1][c]);
+            down[at(r, c)] = belowSet ? 1 : next(down[at(r + 1, c)]);
+            if (c > 0) downLeft[at(r, c)] = isSet(map[r + 1][c - 1]) ? 1 : next(downLeft[at(r + 1, c - 1)]);
+            if (c + 1 < w) downRight[at(r, c)] = isSet(map[r + 1][c + 1]) ? 1 : next(downRight[at(r + 1, c + 1)]);
+        }
+    std::vector<std::uint16_t> right(static_cast<std::size_t>(w));
+    for (int r = 0; r < h; ++r) {
+        std::int16_t* row = map[r];
+        right[static_cast<std::size_t>(w - 1)] = 0;
+        for (int c = w - 2; c >= 0; --c)
+            right[static_cast<std::size_t>(c)] = isSet(row[c + 1]) ? 1 : next(right[static_cast<std::size_t>(c + 1)]);
+        for (int c = 0; c < w; ++c) {
+            if (isSet(row[c])) continue;
+            FillSum sum; // integer sums: the order of the directions does not matter
+            const auto forward = [&](std::uint16_t steps, int dy, int dx) {
+                if (steps != 0) sum.add(map[r + steps * dy][c + steps * dx], steps);
+            };
+            if (r > 0) {
+                if (c > 0) sum.add(map[r - 1][c - 1], 1);
+                sum.add(map[r - 1][c], 1);
+                if (c + 1 < w) sum.add(map[r - 1][c + 1], 1);
+            }
+            if (c > 0) sum.add(row[c - 1], 1);
+            forward(right[static_cast<std::size_t>(c)], 0, 1);
+            if (c > 0) forward(downLeft[at(r, c)], 1, -1);
+            forward(down[at(r, c)], 1, 0);
+            if (c + 1 < w) forward(downRight[at(r, c)], 1, 1);
+            row[c] = static_cast<std::int16_t>(sum.value());
+        }
+    }
+}
+
 void interpolateSteps(Landscape& land, Frontend& ui)
 {
     if (!coversGrid(land.elevation, land) || !coversGrid(land.shadow, land) || land.sizeX < 2 || land.sizeY < 2)

@@ -27,6 +27,12 @@ constexpr long long kFillWeightScale = 720720;
 // set cell. Reads only cells inside the map; a position outside it gives 0.
 int fillValue(const ElevationMap& map, int column, int row);
 
+// Gives every unset cell of the map its fill value, in row order, so a cell
+// filled earlier counts as set for the cells after it. The same values as
+// fillValue cell by cell, in time proportional to the grid instead of to the
+// grid times its side (a grid with no set cell at all is the worst case).
+void fillUnsetInRowOrder(ElevationMap& map);
+
 // Removes terracing in three stages, using the shadow map as the mark map:
 // marking (points higher than any of their eight neighbours keep their
 // elevation, the rest are unset), interpolation (the border lines linearly

@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds="${FUZZ_SECONDS:-15}"
+# A fixed seed keeps the test run repeatable; `make fuzz` explores with a fresh one.
+seed="${FUZZ_SEED:-1}"
 if ! command -v clang++ >/dev/null 2>&1; then
   echo "fuzz: clang++ not found, fuzz targets skipped"
   exit 0
@@ -22,7 +24,7 @@ for target in "$build"/*_fuzz; do
   name="$(basename "$target")"
   mkdir -p "$corpus/$name" "$build/artifacts/$name"
   echo "fuzz: $name for ${seconds}s"
-  if ! "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \
+  if ! "$target" -max_total_time="$seconds" -seed="$seed" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \
        -artifact_prefix="$build/artifacts/$name/" "$corpus/$name" >"$build/$name.log" 2>&1; then
     echo "fuzz: $name FAILED, see $build/$name.log"; tail -n 40 "$build/$name.log"; status=1
   fi

@@ -169,5 +169,36 @@ TEST(RemoveSteps, HighPointsBeyondTheStatisticsDoNotOverflow)
     EXPECT_GT(land.elevation[3][3], 10);
 }
 
+TEST(FillRule, WholeGridFillMatchesTheCellByCellRuleInRowOrder)
+{
+    // Sparse, dense, empty and one-cell patterns on a non-square grid: the
+    // sweep must give exactly what fillValue gives when applied in row order.
+    struct Case {
+        const char* name;
+        int keepOneIn; // keep a cell set when its hash % keepOneIn == 0; 0 keeps none
+    };
+    const Case cases[] = {{"none set", 0}, {"one in 2", 2}, {"one in 7", 7}, {"one in 97", 97}, {"one in 5000", 5000}};
+    for (const Case& k : cases) {
+        Landscape fast = blankLandscape(37, 23);
+        for (int y = 0; y < fast.gridHeight; ++y)
+            for (int x = 0; x < fast.gridWidth; ++x) {
+                const unsigned hash = static_cast<unsigned>(y * 7919 + x * 104729) * 2654435761u >> 7;
+                const bool keep = k.keepOneIn != 0 && hash % static_cast<unsigned>(k.keepOneIn) == 0;
+                fast.elevation[y][x] = keep ? static_cast<std::int16_t>(hash % 4001) - 2000 : -32768;
+            }
+        Landscape slow = blankLandscape(37, 23);
+        for (int y = 0; y < slow.gridHeight; ++y)
+            for (int x = 0; x < slow.gridWidth; ++x) slow.elevation[y][x] = fast.elevation[y][x];
+        for (int y = 0; y < slow.gridHeight; ++y)
+            for (int x = 0; x < slow.gridWidth; ++x)
+                if (slow.elevation[y][x] < kUnsetBelow)
+                    slow.elevation[y][x] = static_cast<std::int16_t>(fillValue(slow.elevation, x, y));
+        fillUnsetInRowOrder(fast.elevation);
+        for (int y = 0; y < slow.gridHeight; ++y)
+            for (int x = 0; x < slow.gridWidth; ++x)
+                ASSERT_EQ(fast.elevation[y][x], slow.elevation[y][x]) << k.name << " at " << y << "," << x;
+    }
+}
+
 } // namespace
 } // namespace kalvenor
