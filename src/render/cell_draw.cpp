@@ -114,19 +114,17 @@ void fillEntry(PolygonVertex& e, const TerrainVertex& v, std::uint32_t colour, i
 
 } // namespace
 
+std::uint8_t viewOutcode(Vec3 point, float marginU, float marginV)
+{
+    const float u = towardZero(point.x, marginU), v = towardZero(point.y, marginV), w = point.z;
+    return static_cast<std::uint8_t>((w <= 0.0f ? 1 : 0) | (u <= -w ? 2 : 0) | (u >= w ? 4 : 0) | (v <= -w ? 8 : 0) |
+                                     (v >= w ? 16 : 0));
+}
+
 bool cellInView(const Vec3 corners[4], float marginU, float marginV)
 {
-    bool behind = true, left = true, right = true, above = true, below = true;
-    for (int i = 0; i < 4; ++i) {
-        const float u = towardZero(corners[i].x, marginU), v = towardZero(corners[i].y, marginV);
-        const float w = corners[i].z;
-        behind &= w <= 0.0f;
-        left &= u <= -w;
-        right &= u >= w;
-        above &= v <= -w;
-        below &= v >= w;
-    }
-    return !(behind || left || right || above || below);
+    return outcodesInView(viewOutcode(corners[0], marginU, marginV), viewOutcode(corners[1], marginU, marginV),
+                          viewOutcode(corners[2], marginU, marginV), viewOutcode(corners[3], marginU, marginV));
 }
 
 float detailMarginU(const SceneFrame& frame)
@@ -154,8 +152,6 @@ ChildOrder childOrder(float eyeX, float eyeY, float centreX, float centreY)
 
 void drawCell(SceneFrame& frame, const TerrainVertex* corners[4])
 {
-    const Vec3 view[4] = {corners[0]->view, corners[1]->view, corners[2]->view, corners[3]->view};
-    if (!cellInView(view, detailMarginU(frame), detailMarginV(frame))) return;
     const float edge = (frame.land.spacingX + frame.land.spacingY) * static_cast<float>(frame.terrain.step) * 0.5f;
     drawQuad(frame, makeQuad(frame, corners, edge), 0);
 }
@@ -179,8 +175,7 @@ void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVerte
     // the corner order of the second one gives the downward normal, so it is turned.
     Vec3 n = normalised(cross(subtract(worldOf(b), worldOf(a)), subtract(worldOf(c), worldOf(b))));
     if (n.z < 0.0f) n = {-n.x, -n.y, -n.z};
-    const float cosThreshold = static_cast<float>(std::cos(scene.colouring.cliffThreshold / kDegreesPerRadian));
-    const int slope = n.z > cosThreshold ? 0 : static_cast<int>(std::acos(std::min(n.z, 1.0f)) * kDegreesPerRadian);
+    const int slope = n.z > t.cosCliffThreshold ? 0 : static_cast<int>(std::acos(std::min(n.z, 1.0f)) * kDegreesPerRadian);
 
     const int classCode = triangleClass(t.classes, a, b, c, slope);
     const Rgb classColour = schemeColour(scene.colourScheme, classCode);

@@ -25,12 +25,18 @@ struct TerrainQuad {
 // may reach into the view is kept.
 bool cellInView(const Vec3 corners[4], float marginU, float marginV);
 
+// The same test split per point, so a point shared by four cells is classified
+// once: a bit for each side the point lies beyond (behind, left, right, above,
+// below). A cell is out of view when its four codes share a bit.
+std::uint8_t viewOutcode(Vec3 point, float marginU, float marginV);
+inline bool outcodesInView(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) { return (a & b & c & d) == 0; }
+
 // The margins of the surface-detail allowance: half a cell each way (0 when it is off).
 float detailMarginU(const SceneFrame& frame);
 float detailMarginV(const SceneFrame& frame);
 
-// Draws the cell whose four corner records are built: view test on them, then
-// the subdivision from depth 0.
+// Draws the cell whose four corner records are built, from depth 0 of the
+// subdivision. The caller has found the cell in view (cellInView).
 void drawCell(SceneFrame& frame, const TerrainVertex* corners[4]);
 
 // A quad at recursion depth d: drawn as it is when its size on screen

@@ -20,13 +20,6 @@ int holdEntry(std::int64_t entry) { return static_cast<int>(std::clamp(entry, -k
 std::uint16_t clampChannel16(int value) { return static_cast<std::uint16_t>(std::clamp(value, 0, 65535)); }
 int clampChannel8(int value) { return std::clamp(value, 0, 255); }
 
-// Ordered matrix entry of column x in row y: every fourth row band is shifted two columns.
-int orderedEntry(const PixelDither& dither, int x, int y)
-{
-    const int shift = (y & 4) != 0 ? 2 : 0;
-    return dither.ordered[static_cast<std::size_t>((y & 3) * 4 + ((x + shift) & 3))];
-}
-
 } // namespace
 
 int drawDither(PixelDither& dither)
@@ -53,7 +46,7 @@ void ditherSpan(PixelDither& dither, int amount, int kind, int y, int x0, int x1
     const int count = x1 - x0 + 1;
     if (kind == kDitherOrdered) {
         for (int i = 0; i < count; ++i) {
-            const int offset = orderedEntry(dither, x0 + i, y) << 8;
+            const int offset = orderedDitherEntry(dither, x0 + i, y) << 8;
             SpanPixel& p = pixels[i];
             p.red = clampChannel16(p.red + offset);
             p.green = clampChannel16(p.green + offset);
@@ -83,7 +76,7 @@ void ditherRow8(PixelDither& dither, int amount, int kind, int y, int x0, int co
     for (int i = 0; i < count; ++i) {
         Rgb8& c = out[i];
         if (kind == kDitherOrdered) {
-            const int offset = orderedEntry(dither, x0 + i, y);
+            const int offset = orderedDitherEntry(dither, x0 + i, y);
             c = {clampChannel8(c.red + offset), clampChannel8(c.green + offset), clampChannel8(c.blue + offset)};
         } else {
             c = {clampChannel8(c.red + dither.random[(t + 1) & 255u]), clampChannel8(c.green + dither.random[(t + 2) & 255u]),

@@ -33,6 +33,13 @@ int drawDither(PixelDither& dither);
 // (m x A) / 1024 (toward zero) for m = 2 x Bayer - 15, row by row.
 void prepareDither(PixelDither& dither, int amount);
 
+// Ordered matrix entry of column x in row y: every fourth row band is shifted two columns.
+inline int orderedDitherEntry(const PixelDither& dither, int x, int y)
+{
+    const int shift = (y & 4) != 0 ? 2 : 0;
+    return dither.ordered[static_cast<std::size_t>((y & 3) * 4 + ((x + shift) & 3))];
+}
+
 // Dithers pixels x0..x1 of row y of the span buffer in 8.8 fixed point
 // (offsets << 8, channels clamped to 0..65535). Amount 0 changes nothing and
 // draws nothing; random dithering takes one draw per span.

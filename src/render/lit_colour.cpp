@@ -20,7 +20,10 @@ std::int64_t litChannel(const SurfaceLight& s, int c, int base, int intensity, i
         const std::int64_t hz = ((static_cast<std::int64_t>(s.haze[c]) * s.ambient[c]) >> 8) +
                                 ((static_cast<std::int64_t>(s.haze[c]) * lc) >> 8);
         // 64-bit: a far point's weight times the haze colour passes 2^31.
-        v = (k * hz + v * 256) / (k + 256);
+        const std::int64_t numerator = k * hz + v * 256;
+        // A 32-bit divide is much quicker where it is enough.
+        v = numerator >= 0 && numerator <= UINT32_MAX ? static_cast<std::uint32_t>(numerator) / static_cast<std::uint32_t>(k + 256)
+                                    : numerator / (k + 256);
     }
     return std::clamp<std::int64_t>((v * s.exposureFactor) >> 7, 0, 255);
 }

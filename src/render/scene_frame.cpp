@@ -1,6 +1,7 @@
 #include "render/scene_frame.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/frontend.h"
 #include "render/clipping.h"
@@ -81,6 +82,8 @@ void prepareTerrainParams(SceneFrame& frame)
     t.light = {frame.sun.vector[0], frame.sun.vector[1], frame.sun.vector[2]};
     t.imageSide = static_cast<float>(std::max(frame.target.geometry->width, frame.target.geometry->height));
     t.roughness = scene.lighting.lightingRoughness;
+    constexpr double kDegreesPerRadian = 57.29577951308232;
+    t.cosCliffThreshold = static_cast<float>(std::cos(scene.colouring.cliffThreshold / kDegreesPerRadian));
     t.phong = scene.lighting.phongHighlights != 0;
     t.blend = scene.render.blend != 0;
     t.gouraud = scene.render.gouraud != 0;

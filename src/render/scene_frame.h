@@ -44,6 +44,7 @@ struct TerrainParams {
     Vec3 light;                       // unit vector toward the sun
     float imageSide = 320.0f;         // the larger of the image width and height
     int roughness = 0;                // lighting roughness
+    float cosCliffThreshold = 0.0f;   // a normal steeper than this may be cliff
     bool phong = true, blend = true, gouraud = false, exaggeration = false;
     bool backFaceCulling = true;
     bool detailMargin = true;         // cells near the image edge are kept for their detail

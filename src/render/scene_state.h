@@ -21,6 +21,7 @@ namespace kalvenor {
 struct GridLine {
     int index = -1; // the row or column held, -1 for none
     std::vector<Vec3> view;
+    std::vector<std::uint8_t> outcode; // viewOutcode of each point
     std::vector<TerrainVertex> vertices;
     std::vector<std::uint8_t> built;
 };

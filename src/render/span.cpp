@@ -79,6 +79,95 @@ void fillTextured(const EdgeRecord& l, const EdgeRecord& r, int steps, int count
     }
 }
 
+// The dither offsets of an opaque span, pixel by pixel, in 8.8 fixed point.
+struct NoOffsets {
+    void next(int& r, int& g, int& b) { r = g = b = 0; }
+};
+struct OrderedOffsets {
+    const PixelDither& dither;
+    int x, y;
+    void next(int& r, int& g, int& b) { r = g = b = orderedDitherEntry(dither, x++, y) << 8; }
+};
+struct RandomOffsets {
+    const PixelDither& dither;
+    unsigned index;
+    void next(int& r, int& g, int& b)
+    {
+        r = dither.random[(index + 1) & 255u] << 8;
+        g = dither.random[(index + 2) & 255u] << 8;
+        b = dither.random[(index + 3) & 255u] << 8;
+        index += 3;
+    }
+};
+
+// A channel of the span buffer (16 bits), dithered and cut to 8 bits.
+std::uint8_t opaqueChannel(std::int64_t value, int offset)
+{
+    return static_cast<std::uint8_t>(std::clamp(static_cast<int>(static_cast<std::uint16_t>(value)) + offset, 0, 65535) >> 8);
+}
+
+template <typename Offsets>
+void writeOpaque(const EdgeRecord& l, const EdgeRecord& r, int steps, int count, Offsets offsets, std::uint32_t* out24,
+                 std::uint8_t* out8)
+{
+    int dr = 0, dg = 0, db = 0;
+    if (sameLook(l, r)) {
+        const auto k = static_cast<std::uint8_t>(l.classCode & 255);
+        for (int i = 0; i < count; ++i) {
+            offsets.next(dr, dg, db);
+            out24[i] = packPixel(opaqueChannel(l.red, dr), opaqueChannel(l.green, dg), opaqueChannel(l.blue, db), k);
+            if (out8 != nullptr) out8[i] = k;
+        }
+        return;
+    }
+    LineStepper red(l.red, r.red, steps), green(l.green, r.green, steps), blue(l.blue, r.blue, steps);
+    LineStepper cls(l.classCode, r.classCode, steps);
+    for (int i = 0; i < count; ++i) {
+        offsets.next(dr, dg, db);
+        const auto k = static_cast<std::uint8_t>(cls.value & 255);
+        out24[i] = packPixel(opaqueChannel(red.value, dr), opaqueChannel(green.value, dg), opaqueChannel(blue.value, db), k);
+        if (out8 != nullptr) out8[i] = k;
+        red.next();
+        green.next();
+        blue.next();
+        cls.next();
+    }
+}
+
+// An untextured span that is opaque from end to end, written straight into
+// the image rows: the same pixels, dither draws and display call as filling
+// the span buffer and compositing it. False when the span needs the general
+// path (translucent, or no true-colour row to write).
+bool fillOpaqueSpan(const RasterTarget& target, int row, const EdgeRecord& l, const EdgeRecord& r, int steps, int x0,
+                    int x1)
+{
+    if (l.alpha != r.alpha || (l.alpha & 255) != 255) return false;
+    ImagePlane<std::uint32_t>& plane24 = target.images->vidmem24;
+    ImagePlane<std::uint8_t>& plane8 = target.images->vidmem8;
+    if (!plane24.allocated() || row < 0 || row >= plane24.height) return false;
+    x1 = std::min({x1, target.geometry->width - 1, plane24.width - 1});
+    if (plane8.allocated()) x1 = std::min(x1, plane8.width - 1);
+    if (x0 < 0 || x1 < x0 || x1 - x0 >= kRasterLimit) return true; // nothing to write
+    std::uint32_t* row24 = plane24[row] + x0;
+    std::uint8_t* row8 = plane8.allocated() && row < plane8.height ? plane8[row] + x0 : nullptr;
+    const int count = x1 - x0 + 1;
+
+    PixelDither* dither = target.dither;
+    const int amount = dither != nullptr ? target.ditherAmount : 0;
+    if (amount == 0) {
+        writeOpaque(l, r, steps, count, NoOffsets{}, row24, row8);
+    } else {
+        prepareDither(*dither, amount);
+        if (target.ditherKind == kDitherOrdered)
+            writeOpaque(l, r, steps, count, OrderedOffsets{*dither, x0, row}, row24, row8);
+        else
+            writeOpaque(l, r, steps, count, RandomOffsets{*dither, static_cast<unsigned>(drawDither(*dither)) & 255u},
+                        row24, row8);
+    }
+    if (target.display != nullptr) target.display(target.displayContext, row, x0, x1);
+    return true;
+}
+
 std::uint8_t blendByte(std::uint32_t old, int added, int a)
 {
     return static_cast<std::uint8_t>((static_cast<int>(old & 255u) * (255 - a) + added * a) / 255);
@@ -102,7 +191,9 @@ void fillSpan(const RasterTarget& target, int y, EdgeRecord left, EdgeRecord rig
     const int count = last - left.x + 1;
     if (count <= 0) return;
     static const SurfaceLight kDefaultLight;
-    if (texture != nullptr && texture->usable())
+    const bool textured = texture != nullptr && texture->usable();
+    if (!textured && fillOpaqueSpan(target, row, left, right, steps, left.x, last)) return;
+    if (textured)
         fillTextured(left, right, steps, count, *texture, target.light ? *target.light : kDefaultLight, spanBuffer);
     else
         fillUntextured(left, right, steps, count, spanBuffer);

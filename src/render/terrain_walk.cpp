@@ -50,16 +50,19 @@ void fillLine(SceneFrame& frame, const WalkAxes& axes, GridLine& slot, int line)
     const std::size_t points = static_cast<std::size_t>(axes.posLast / axes.step + 2);
     if (slot.view.size() < points) {
         slot.view.resize(points);
+        slot.outcode.resize(points);
         slot.vertices.resize(points);
         slot.built.resize(points);
     }
     std::fill(slot.built.begin(), slot.built.end(), 0);
     slot.index = line;
+    const float marginU = detailMarginU(frame), marginV = detailMarginV(frame);
     for (int pos = axes.posFirst; pos <= axes.posLast; pos += axes.step) {
         const int col = axes.col(line, pos), row = axes.row(line, pos);
-        slot.view[static_cast<std::size_t>(pos / axes.step)] =
-            toViewSpace(frame.view, static_cast<float>(col) * land.spacingX, static_cast<float>(row) * land.spacingY,
-                        static_cast<float>(land.elevation[row][col]));
+        const std::size_t i = static_cast<std::size_t>(pos / axes.step);
+        slot.view[i] = toViewSpace(frame.view, static_cast<float>(col) * land.spacingX,
+                                   static_cast<float>(row) * land.spacingY, static_cast<float>(land.elevation[row][col]));
+        slot.outcode[i] = viewOutcode(slot.view[i], marginU, marginV);
     }
 }
 
@@ -119,10 +122,10 @@ int walkCell(SceneFrame& frame, const WalkAxes& axes, GridLine& near, GridLine& 
     // Corners in the order (col, row), (col+step, row), (col, row+step), (col+step, row+step).
     GridLine& second = axes.byRows ? near : far; // holds (col+step, row)
     GridLine& third = axes.byRows ? far : near;  // holds (col, row+step)
-    const Vec3 view[4] = {near.view[p], axes.byRows ? near.view[p + 1] : far.view[p],
-                          axes.byRows ? far.view[p] : near.view[p + 1], far.view[p + 1]};
+    // The corners' codes: (col, row) and (col+step, row+step) are on the near
+    // and far lines whichever way the walk goes; the other two change places.
+    const bool inView = outcodesInView(near.outcode[p], near.outcode[p + 1], far.outcode[p], far.outcode[p + 1]);
     const int col = axes.col(near.index, pos), row = axes.row(near.index, pos);
-    const bool inView = cellInView(view, detailMarginU(frame), detailMarginV(frame));
     if (!withinDistanceLimit(frame, col, row)) return 1;
     const TerrainParams& t = frame.terrain;
     const float margin = t.exactCells ? 0.0f : (frame.land.spacingX + frame.land.spacingY) * 0.25f;

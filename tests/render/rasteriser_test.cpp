@@ -93,6 +93,26 @@ TEST(Rasteriser, ColourIsInterpolatedAcrossSpans)
     EXPECT_EQ(canvas.at24(4, 1), 0u);
 }
 
+// All corners on one row: each edge covers that row alone and stores its first
+// end, so the span runs from the leftmost first end to the rightmost, and of
+// two corners at the same column the earlier one gives the colour.
+TEST(Rasteriser, OneRowPolygonSpansItsEdgesFirstEnds)
+{
+    Canvas canvas(9, 4);
+    Polygon p = pixelPolygon({{6, 2}, {1, 2}, {1, 2}, {4, 2}}, 0, 0, 0, 7);
+    const int reds[] = {60, 10, 250, 40};
+    for (int i = 0; i < 4; ++i) p.vertices[static_cast<std::size_t>(i)].red = static_cast<std::uint16_t>(reds[i] << 8);
+    p.vertices[4].red = 60 << 8; // the closing copy of the first corner
+    draw(canvas, p);
+    // From red 10 at column 1 to red 60 at column 6: five steps of 10.
+    for (int x = 1; x <= 6; ++x) EXPECT_EQ(pixelRed(canvas.at24(x, 2)), 10 * x) << x;
+    EXPECT_EQ(canvas.at24(0, 2), 0u);
+    EXPECT_EQ(canvas.at24(7, 2), 0u);
+    EXPECT_EQ(canvas.at8(3, 2), 7);
+    EXPECT_EQ(canvas.at8(3, 1), 0);
+    EXPECT_TRUE(canvas.guardIntact());
+}
+
 TEST(Rasteriser, PollsForAbortEvery1024Polygons)
 {
     Canvas canvas(8, 6);
