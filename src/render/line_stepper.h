@@ -28,8 +28,14 @@ struct LineStepper {
         n = steps < 1 ? 1 : steps;
         sign = b >= a ? 1 : -1;
         const std::int64_t span = b >= a ? b - a : a - b;
-        step = (span / n) * sign;
-        frac = span % n;
+        if (span <= UINT32_MAX && n <= UINT32_MAX) { // the usual case, where a 32-bit divide is much quicker
+            const auto s32 = static_cast<std::uint32_t>(span), n32 = static_cast<std::uint32_t>(n);
+            step = static_cast<std::int64_t>(s32 / n32) * sign;
+            frac = s32 % n32;
+        } else {
+            step = (span / n) * sign;
+            frac = span % n;
+        }
         err = (n + 1) / 2;
         value = a;
     }

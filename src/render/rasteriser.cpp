@@ -175,6 +175,56 @@ void rasteriseOneRow(const std::array<RasterVertex, kMaxPolygonVertices>& vertic
     if (right.x >= left.x) fillSpan(target, vertices[0].y, left, right, texture, state.span.data());
 }
 
+bool allLookAlike(const std::array<RasterVertex, kMaxPolygonVertices>& vertices, int count)
+{
+    for (int i = 0; i + 1 < count; ++i)
+        if (!sameLook(vertices[static_cast<std::size_t>(i)], vertices[static_cast<std::size_t>(i + 1)])) return false;
+    return true;
+}
+
+// An untextured polygon whose corners all look alike: every edge copies the
+// same colour, alpha and class into the tables, so the walks keep x alone and
+// each span is made from the shared look. The same spans as the full walk.
+void rasteriseFlat(const std::array<RasterVertex, kMaxPolygonVertices>& vertices, int count, RowWindow rows,
+                   int firstRow, int lastRow, RasterState& state, const RasterTarget& target)
+{
+    int* left = state.flatLeft.data();
+    int* right = state.flatRight.data();
+    for (int y = firstRow; y <= lastRow; ++y) {
+        left[y] = target.geometry->width;
+        right[y] = -1;
+    }
+    for (int i = 0; i + 1 < count; ++i) {
+        const RasterVertex& first = vertices[static_cast<std::size_t>(i)];
+        const RasterVertex& second = vertices[static_cast<std::size_t>(i + 1)];
+        const bool upward = first.y > second.y;
+        const RasterVertex& a = upward ? second : first;
+        const RasterVertex& b = upward ? first : second;
+        const int edgeLast = std::min(b.y, rows.last);
+        if (edgeLast < rows.first) continue;
+        LineStepper x(a.x, b.x, b.y - a.y);
+        int y = a.y;
+        if (y < rows.first) {
+            x.advance(static_cast<std::int64_t>(rows.first) - y);
+            y = rows.first;
+        }
+        for (; y <= edgeLast; ++y, x.next()) {
+            const int at = static_cast<int>(x.value);
+            if (at < left[y]) left[y] = at;
+            if (at > right[y]) right[y] = at;
+        }
+    }
+    EdgeRecord l, r;
+    storeFirstEnd(vertices[0], false, l);
+    r = l;
+    for (int y = firstRow; y <= lastRow; ++y) {
+        if (right[y] < left[y]) continue;
+        l.x = left[y];
+        r.x = right[y];
+        fillSpan(target, y, l, r, nullptr, state.span.data());
+    }
+}
+
 } // namespace
 
 RasterVertex toRasterVertex(const PolygonVertex& v)
@@ -206,6 +256,11 @@ void rasterisePolygon(const Polygon& polygon, RasterState& state, const RasterTa
         return;
     }
     const int firstRow = std::max(ymin, rows.first), lastRow = std::min(ymax, rows.last);
+    if (texture == nullptr && polygon.count >= kMinPolygonEntries && allLookAlike(vertices, polygon.count)) {
+        rasteriseFlat(vertices, polygon.count, rows, firstRow, lastRow, state, target);
+        ++state.framePolygons;
+        return;
+    }
     for (int y = firstRow; y <= lastRow; ++y) {
         state.left[static_cast<std::size_t>(y)].x = target.geometry->width;
         state.right[static_cast<std::size_t>(y)].x = -1;

@@ -36,6 +36,9 @@ struct RasterState {
     std::vector<EdgeRecord> left = std::vector<EdgeRecord>(kRasterLimit);
     std::vector<EdgeRecord> right = std::vector<EdgeRecord>(kRasterLimit);
     std::vector<SpanPixel> span = std::vector<SpanPixel>(kRasterLimit);
+    // The span ends of a one-coloured polygon, where x is all that varies.
+    std::vector<int> flatLeft = std::vector<int>(kRasterLimit);
+    std::vector<int> flatRight = std::vector<int>(kRasterLimit);
     // The entries of the polygon being drawn; held here so that a local array
     // is not cleared for every polygon.
     std::array<RasterVertex, kMaxPolygonVertices> vertices = {};

@@ -175,29 +175,32 @@ std::uint8_t blendByte(std::uint32_t old, int added, int a)
 
 } // namespace
 
-void fillSpan(const RasterTarget& target, int y, EdgeRecord left, EdgeRecord right, const TextureView* texture,
-              SpanPixel* spanBuffer)
+void fillSpan(const RasterTarget& target, int y, const EdgeRecord& first, const EdgeRecord& second,
+              const TextureView* texture, SpanPixel* spanBuffer)
 {
     const ImageGeometry& g = *target.geometry;
     const int row = y - imageRowOffset(g);
     if (row < 0 || row >= g.height) return;
-    if (right.x < left.x) std::swap(left, right);
-    left.x = std::max(left.x, 0);
-    if (left.x >= g.width || right.x < 0) return;
+    // The records are read in place: copies of them cost more than the pixels of a small span.
+    const bool swapped = second.x < first.x;
+    const EdgeRecord& left = swapped ? second : first;
+    const EdgeRecord& right = swapped ? first : second;
+    const int x0 = std::max(left.x, 0);
+    if (x0 >= g.width || right.x < 0) return;
 
     // Interpolated over the whole span, filled only as far as the image goes.
-    const int steps = right.x - left.x;
+    const int steps = right.x - x0;
     const int last = std::min({right.x, g.width - 1, kRasterLimit - 1});
-    const int count = last - left.x + 1;
+    const int count = last - x0 + 1;
     if (count <= 0) return;
     static const SurfaceLight kDefaultLight;
     const bool textured = texture != nullptr && texture->usable();
-    if (!textured && fillOpaqueSpan(target, row, left, right, steps, left.x, last)) return;
+    if (!textured && fillOpaqueSpan(target, row, left, right, steps, x0, last)) return;
     if (textured)
         fillTextured(left, right, steps, count, *texture, target.light ? *target.light : kDefaultLight, spanBuffer);
     else
         fillUntextured(left, right, steps, count, spanBuffer);
-    outputHzline(target, row, left.x, last, spanBuffer);
+    outputHzline(target, row, x0, last, spanBuffer);
 }
 
 void outputHzline(const RasterTarget& target, int row, int x0, int x1, SpanPixel* span)

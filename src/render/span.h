@@ -46,8 +46,8 @@ struct RasterTarget {
 // Fills the span of projected row y between two edge records into the span
 // buffer and composites it. texture is null for an untextured polygon.
 // Rows outside the image and spans wholly left or right of it are dropped.
-void fillSpan(const RasterTarget& target, int y, EdgeRecord left, EdgeRecord right, const TextureView* texture,
-              SpanPixel* spanBuffer);
+void fillSpan(const RasterTarget& target, int y, const EdgeRecord& left, const EdgeRecord& right,
+              const TextureView* texture, SpanPixel* spanBuffer);
 
 // Composites pixels x0..x1 of image row `row` (span[0] is column x0) into the
 // 24-bit and 8-bit rows after dithering; x1 is cut to the image width and
