@@ -93,6 +93,38 @@ TEST(Rasteriser, ColourIsInterpolatedAcrossSpans)
     EXPECT_EQ(canvas.at24(4, 1), 0u);
 }
 
+// Colours stepped along the edges and then along each span, in 8.8 fixed
+// point. Red runs 0 -> 240 down both left edges (rows 1..4: 0, 80, 160, 240);
+// green runs 64000 -> 0 down (6,1)-(1,4) (64000, 42667, 21333, 0: step -21333,
+// frac 1, err 2) and is 0 down the left side, so the rows step across as
+// 0..64000 in 5 (12800 each), 0..42667 in 3 (0, 14222, 28445, 42667) and
+// 0..21333 in 2 (0, 10666, 21333); shown here >> 8.
+TEST(Rasteriser, ShadedTriangleStepsEdgesThenSpans)
+{
+    Canvas canvas(8, 6);
+    Polygon p = pixelPolygon({{1, 1}, {6, 1}, {1, 4}}, 0, 0, 0, 7);
+    p.vertices[1].green = 250 << 8;
+    p.vertices[2].red = 240 << 8;
+    draw(canvas, p);
+    struct Pixel {
+        int x, y, red, green;
+    };
+    const Pixel expected[] = {
+        {1, 1, 0, 0},   {2, 1, 0, 50},   {3, 1, 0, 100},  {4, 1, 0, 150},  {5, 1, 0, 200}, {6, 1, 0, 250},
+        {1, 2, 80, 0},  {2, 2, 80, 55},  {3, 2, 80, 111}, {4, 2, 80, 166},
+        {1, 3, 160, 0}, {2, 3, 160, 41}, {3, 3, 160, 83},
+        {1, 4, 240, 0},
+    };
+    for (const Pixel& e : expected) {
+        EXPECT_EQ(pixelRed(canvas.at24(e.x, e.y)), e.red) << e.x << "," << e.y;
+        EXPECT_EQ(pixelGreen(canvas.at24(e.x, e.y)), e.green) << e.x << "," << e.y;
+        EXPECT_EQ(canvas.at8(e.x, e.y), 7) << e.x << "," << e.y;
+    }
+    EXPECT_EQ(canvas.at8(5, 2), 0);
+    EXPECT_EQ(canvas.at8(2, 4), 0);
+    EXPECT_TRUE(canvas.guardIntact());
+}
+
 // All corners on one row: each edge covers that row alone and stores its first
 // end, so the span runs from the leftmost first end to the rightmost, and of
 // two corners at the same column the earlier one gives the colour.
