@@ -37,12 +37,6 @@ float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 } // namespace
 
-Rgb schemeColour(const SchemeBytes& scheme, int entry)
-{
-    const std::size_t at = static_cast<std::size_t>(entry & 0xFF) * 4;
-    return {scheme[at + 1], scheme[at + 2], scheme[at + 3]};
-}
-
 Rgb fullValue(Rgb c)
 {
     const int top = std::max({c.r, c.g, c.b});
@@ -78,12 +72,6 @@ float frameHazeWeight(float weight, int haze)
 {
     if (haze <= 0) return 0.0f;
     return weight * static_cast<float>(haze) / 25600.0f;
-}
-
-SurfaceAttributes surfaceAttributes(const AttributeBytes& table, int entry)
-{
-    const std::size_t at = static_cast<std::size_t>(entry & 0xFF) * kAttributeBytesPerEntry;
-    return {table[at], table[at + 1], table[at + 2], table[at + 3], table[at + 4]};
 }
 
 AttributeBytes defaultSurfaceAttributes()

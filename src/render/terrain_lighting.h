@@ -31,8 +31,13 @@ struct Rgb {
     int r = 0, g = 0, b = 0;
 };
 
-// Entry i of the scheme: bytes 4i+1, 4i+2, 4i+3.
-Rgb schemeColour(const SchemeBytes& scheme, int entry);
+// Entry i of the scheme: bytes 4i+1, 4i+2, 4i+3. Inline: it is read for
+// every vertex and triangle of a render.
+inline Rgb schemeColour(const SchemeBytes& scheme, int entry)
+{
+    const std::size_t at = static_cast<std::size_t>(entry & 0xFF) * 4;
+    return {scheme[at + 1], scheme[at + 2], scheme[at + 3]};
+}
 
 // The colour brought to full HSV value (the largest channel becomes 255, hue
 // and saturation kept): each channel x 255 / max, truncated. Black has no hue
@@ -64,7 +69,12 @@ struct SurfaceAttributes {
     int roughness = 0; // horizontal deformation and surface detail, 100 = full
 };
 
-SurfaceAttributes surfaceAttributes(const AttributeBytes& table, int entry);
+// Entry i of the table: bytes 5i .. 5i+4.
+inline SurfaceAttributes surfaceAttributes(const AttributeBytes& table, int entry)
+{
+    const std::size_t at = static_cast<std::size_t>(entry & 0xFF) * 5;
+    return {table[at], table[at + 1], table[at + 2], table[at + 3], table[at + 4]};
+}
 
 // The table a new scheme starts with: most classes Phong 50, sharpness 20,
 // no flare, roughness 100; beach, water, bark, houses, sun and roads differ;
