@@ -208,15 +208,19 @@ void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVerte
     // first corner's blended with the class colour (or the class colour alone).
     const auto own = [&](const TerrainVertex& v) { return lit({v.red, v.green, v.blue}); };
     const std::uint32_t shared =
-        t.blend ? lit({(a.red + classColour.r) / 2, (a.green + classColour.g) / 2, (a.blue + classColour.b) / 2})
+        t.gouraud ? 0u
+        : t.blend ? lit({(a.red + classColour.r) / 2, (a.green + classColour.g) / 2, (a.blue + classColour.b) / 2})
                 : lit(classColour);
     Polygon& p = frame.state.work;
     p.count = 4;
     p.texture = nullptr;
-    fillEntry(p.vertices[0], a, t.gouraud ? own(a) : shared, classCode, intensity);
+    const std::uint32_t first = t.gouraud ? own(a) : shared;
+    fillEntry(p.vertices[0], a, first, classCode, intensity);
     fillEntry(p.vertices[1], b, t.gouraud ? own(b) : shared, classCode, intensity);
     fillEntry(p.vertices[2], c, t.gouraud ? own(c) : shared, classCode, intensity);
-    p.vertices[3] = p.vertices[0];
+    // The closing entry is written like the others: copying the first one
+    // back out of memory right after its field-by-field stores stalls.
+    fillEntry(p.vertices[3], a, first, classCode, intensity);
     submitPolygon(frame, p, false);
 }
 

@@ -214,9 +214,9 @@ void rasteriseFlat(const std::array<RasterVertex, kMaxPolygonVertices>& vertices
             if (at > right[y]) right[y] = at;
         }
     }
-    EdgeRecord l, r;
+    EdgeRecord l, r; // both written field by field: a copy of one just written stalls
     storeFirstEnd(vertices[0], false, l);
-    r = l;
+    storeFirstEnd(vertices[0], false, r);
     for (int y = firstRow; y <= lastRow; ++y) {
         if (right[y] < left[y]) continue;
         l.x = left[y];
