@@ -18,7 +18,7 @@ class Frontend;
 // this exit code after showing the message with both answers "Oh no!".
 constexpr int kImageMemoryExitCode = 20;
 struct ImageMemoryExit : FatalError {
-    explicit ImageMemoryExit(const std::string& message) : FatalError(message) {}
+    explicit ImageMemoryExit(const std::string& message) : FatalError(message, kImageMemoryExitCode) {}
 };
 
 constexpr int kMaxCommandImageSide = 4096; // the size panel's limit

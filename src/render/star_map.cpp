@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "landscape/random_streams.h"
+#include "platform/fatal_error.h"
 #include "render/projection.h"
 #include "render/scene_frame.h"
 
@@ -34,12 +36,29 @@ void plot(const SceneFrame& frame, int x, int y, int r, int g, int b, bool brigh
 
 } // namespace
 
+void allocateStarMap(StarMap& map)
+{
+    constexpr std::size_t count = kStarCount;
+    if (map.stars.size() == count) return;
+    if (count * sizeof(Star) <= map.budgetBytes) {
+        try {
+            map.stars.resize(count);
+            return;
+        } catch (const std::bad_alloc&) {
+            // Reported below, as a budget too small is.
+        }
+    }
+    map.stars = {};
+    map.made = false;
+    throw FatalError(kStarMapMemoryMessage, kStarMapExitCode);
+}
+
 void makeStarMap(StarMap& map, std::uint32_t seed)
 {
+    allocateStarMap(map);
     RandomStreams random;
     seedAll(random, seed);
     for (int i = 0; i < 3; ++i) drawB(random);
-    map.stars.resize(kStarCount);
     for (Star& star : map.stars) {
         const double x = drawB(random), y = drawB(random);
         double z = drawB(random);

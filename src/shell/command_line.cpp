@@ -295,7 +295,7 @@ int runCommandLine(const std::vector<std::string>& args, const char* argv0)
         return runBatch(*cl, argv0);
     } catch (const FatalError& fatal) {
         std::fprintf(stderr, "%s [Oh no!|Oh no!]\n", fatal.what());
-        return kFatalExitCode;
+        return fatal.exitCode;
     }
 }
 

@@ -9,6 +9,7 @@
 #include "platform/frontend.h"
 #include "platform/paths.h"
 #include "render/image_size.h"
+#include "render/star_map.h"
 #include "script/runner.h"
 
 namespace kalvenor {
@@ -24,6 +25,10 @@ void initialiseApp(App& app, Frontend& ui)
     // The first display mode: 320 x 200 in true colour, else in 8 bits.
     if (setDisplayMode(app.images, app.geometry, scene.render, ui, displayModeForSize(1, 24)) == 0)
         setDisplayMode(app.images, app.geometry, scene.render, ui, displayModeForSize(1, 8));
+
+    // Taken now rather than at the first night sky, so that a machine without
+    // the memory stops here and not in the middle of a render.
+    allocateStarMap(app.sceneDraw.stars);
 
     resizeLandscape(land, app.random, kSmallGrid, kSmallGrid);
     setLandscapeName(land, "Flatland");

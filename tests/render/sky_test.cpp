@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/fatal_error.h"
 #include "render/sky.h"
 #include "render/sky_discs.h"
 #include "render/star_map.h"
@@ -44,6 +45,52 @@ TEST(Sky, StarMapFromTheFractalSeed)
     }
     EXPECT_TRUE(same);
     EXPECT_TRUE(differs);
+}
+
+TEST(Sky, StarMapStorageWithinItsBudget)
+{
+    // Room for exactly 10000 stars is enough; a byte less ends the program with
+    // exit code 20, leaving no half-made map behind.
+    const std::size_t needed = static_cast<std::size_t>(kStarCount) * sizeof(Star);
+    struct Case {
+        std::size_t budget;
+        bool fits;
+    };
+    const Case cases[] = {{needed, true}, {needed - 1, false}, {0, false}};
+    for (const Case& c : cases) {
+        StarMap map;
+        map.budgetBytes = c.budget;
+        try {
+            allocateStarMap(map);
+            EXPECT_TRUE(c.fits) << c.budget;
+            EXPECT_EQ(map.stars.size(), static_cast<std::size_t>(kStarCount));
+        } catch (const FatalError& fatal) {
+            EXPECT_FALSE(c.fits) << c.budget;
+            EXPECT_STREQ(fatal.what(), "Insufficient memory (starmap)");
+            EXPECT_EQ(fatal.exitCode, 20);
+            EXPECT_TRUE(map.stars.empty());
+        }
+    }
+}
+
+TEST(Sky, StarMapMadeInTheStorageTakenAtStartUp)
+{
+    // Once allocated, making the stars (again, for a new seed) takes no more memory.
+    StarMap map;
+    allocateStarMap(map);
+    const Star* storage = map.stars.data();
+    map.budgetBytes = 0;
+    makeStarMap(map, 1234);
+    makeStarMap(map, 99);
+    EXPECT_EQ(map.stars.data(), storage);
+    EXPECT_TRUE(map.made);
+    EXPECT_EQ(map.seed, 99u);
+
+    // Without it, the first night sky is where the program ends.
+    StarMap missing;
+    missing.budgetBytes = 0;
+    EXPECT_THROW(makeStarMap(missing, 1234), FatalError);
+    EXPECT_FALSE(missing.made);
 }
 
 TEST(Sky, StarsStayBehindTheTerrain)

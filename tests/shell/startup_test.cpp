@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "landscape/landscape_file.h"
+#include "platform/fatal_error.h"
 #include "platform/scripted_frontend.h"
 #include "shell/app.h"
 #include "shell/startup.h"
@@ -38,6 +39,48 @@ TEST(Startup, InitialisationLeavesFlatlandSeenFromTheOverviewCamera)
     for (const auto mask : app.scene.trees.kindMask) EXPECT_EQ(mask, kTreeOak);
     EXPECT_EQ(app.scene.trees.trees, 0);
     EXPECT_EQ(ui.statuses.front(), "  Initializing  ");
+}
+
+TEST(Startup, InitialisationTakesTheStarMapStorage)
+{
+    App app;
+    ScriptedFrontend ui;
+    initialiseApp(app, ui);
+    EXPECT_EQ(app.sceneDraw.stars.stars.size(), static_cast<std::size_t>(kStarCount));
+    EXPECT_FALSE(app.sceneDraw.stars.made); // the stars themselves wait for the first night sky
+}
+
+TEST(Startup, MemoryFailuresAtInitialisationEndTheProgramWithTheirCodes)
+{
+    struct Case {
+        const char* what;
+        void (*limit)(App&);
+        const char* message;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"star map", [](App& app) { app.sceneDraw.stars.budgetBytes = 0; }, "Insufficient memory (starmap)", 20},
+        {"landscape", [](App& app) { app.landscape.mapBudgetBytes = 0; }, "Out of memory while resizing landscape.",
+         10},
+    };
+    for (const Case& c : cases) {
+        App app;
+        ScriptedFrontend ui;
+        c.limit(app);
+        try {
+            initialiseApp(app, ui);
+            ADD_FAILURE() << c.what << ": initialisation went on";
+        } catch (const FatalError& fatal) {
+            EXPECT_STREQ(fatal.what(), c.message) << c.what;
+            EXPECT_EQ(fatal.exitCode, c.exitCode) << c.what;
+        }
+    }
+    // The star map comes before the landscape: without it there is no Flatland.
+    App app;
+    ScriptedFrontend ui;
+    app.sceneDraw.stars.budgetBytes = 0;
+    EXPECT_THROW(initialiseApp(app, ui), FatalError);
+    EXPECT_NE(app.landscape.name, "Flatland");
 }
 
 TEST(Startup, DefaultDirectoriesFollowTheSubdirectoriesThatExist)
