@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "platform/frontend.h"
 #include "render/camera.h"
 #include "render/scene_frame.h"
 #include "render/terrain_lighting.h"
@@ -131,8 +132,11 @@ float horizonRingStart(int k) { return 15.0f * static_cast<float>(k) * static_ca
 
 int drawSky(SceneFrame& frame)
 {
-    if (frame.scene.sky.sky == 0) return 1;
+    // The stage is set even with the sky off: the sun, moon and stars drawn
+    // next are hazed with the sky's haze colour.
     setDrawingStage(frame.light, frame.scene.colourScheme, kEntrySkyHaze);
+    if (frame.scene.sky.sky == 0) return 1;
+    frame.ui.status("Sky");
     const Rgb sky = schemeColour(frame.scene.colourScheme, kEntrySky);
     const int bands = frame.scene.sky.horizon != 0 ? kDomeBandsWithHorizon : kDomeBandsAlone;
     std::array<Vec3, kDomePoints> upper, lower;
@@ -156,6 +160,7 @@ int drawHorizon(SceneFrame& frame)
 {
     setDrawingStage(frame.light, frame.scene.colourScheme, kEntryHaze);
     if (frame.scene.sky.horizon == 0) return 1;
+    frame.ui.status("Horizon");
     const Rgb colour = schemeColour(frame.scene.colourScheme, kEntryHorizon);
     const SurfaceAttributes attributes = surfaceAttributes(frame.scene.surfaceAttributes, kEntryHorizon);
     const bool shiny = frame.terrain.phong && attributes.phongIntensity != 0;

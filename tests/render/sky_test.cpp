@@ -137,6 +137,31 @@ TEST(Sky, SunDiscWhereTheSunIs)
     EXPECT_NE(pixelClass(s.canvas->at24(80, 60)), kEntrySun);
 }
 
+// With the sky off the sun is still hazed with the sky's haze colour, whatever
+// haze colour the previous frame left behind.
+TEST(Sky, SunHazedAlikeWithTheSkyOff)
+{
+    Scene s(160, 120, 160, 160);
+    testing::makeFlatLandscape(*s.app, 66, 0, 38);
+    App& app = *s.app;
+    app.scene.sky.sky = 0;
+    app.scene.sky.haze = 3000; // thick air, so the haze colour shows in the disc
+    app.scene.sky.sunMoon.sunSize = 10;
+    CameraSettings& c = app.scene.camera;
+    c.cameraX = c.cameraY = 33 * 30.0f, c.cameraZ = 100.0f;
+    c.heading = -90, c.pitch = 45;
+    std::uint32_t centre[2] = {};
+    const int leftOver[2][3] = {{0, 0, 0}, {250, 10, 10}};
+    for (int i = 0; i < 2; ++i) {
+        for (int k = 0; k < 3; ++k) app.light.haze[k] = leftOver[i][k];
+        s.canvas->clear();
+        ASSERT_EQ(s.draw(), 1);
+        centre[i] = s.canvas->at24(80, 60);
+        EXPECT_EQ(pixelClass(centre[i]), kEntrySun);
+    }
+    EXPECT_EQ(centre[0], centre[1]);
+}
+
 TEST(Sky, MoonOnlyWithStarsAndMoon)
 {
     Scene s(160, 120, 160, 160);
