@@ -15,6 +15,10 @@ class SilentFrontend : public Frontend {
 public:
     bool ask(const std::string&, const std::string&, const std::string&) override { return true; }
     std::optional<long> askNumber(const std::string&, long defaultValue) override { return defaultValue; }
+    std::optional<std::vector<double>> askNumbers(const std::string&, const std::vector<double>& values) override
+    {
+        return values;
+    }
     std::optional<int> choose(const std::string&, const std::vector<std::string>&) override { return 0; }
     std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
     void message(const std::string&, const std::string&) override {}

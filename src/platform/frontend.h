@@ -44,6 +44,12 @@ public:
     // Number prompt with "OK" and "Cancel"; nothing when cancelled.
     virtual std::optional<long> askNumber(const std::string& prompt, long defaultValue) = 0;
 
+    // Several numbers with decimals edited together under one prompt, offered
+    // with values; as many numbers come back as were offered, or nothing when
+    // cancelled.
+    virtual std::optional<std::vector<double>> askNumbers(const std::string& prompt,
+                                                         const std::vector<double>& values) = 0;
+
     // Choice among several answers; the index of the answer, or nothing when cancelled.
     virtual std::optional<int> choose(const std::string& question, const std::vector<std::string>& answers) = 0;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <unistd.h>
@@ -105,6 +106,23 @@ void HeadlessFrontend::endProgressLine()
     }
 }
 
+std::optional<std::vector<double>> parseNumberList(const std::string& text, std::size_t count)
+{
+    std::vector<double> numbers;
+    const char* p = text.c_str();
+    for (;;) {
+        while (*p == ' ' || *p == ',' || *p == '\t') ++p;
+        if (*p == '\0') break;
+        char* end = nullptr;
+        const double v = std::strtod(p, &end);
+        if (end == p || !std::isfinite(v)) return std::nullopt;
+        numbers.push_back(v);
+        p = end;
+    }
+    if (numbers.size() != count) return std::nullopt;
+    return numbers;
+}
+
 bool HeadlessFrontend::ask(const std::string& question, const std::string& first, const std::string& second)
 {
     const auto choice = choose(question, {first, second});
@@ -126,6 +144,32 @@ std::optional<long> HeadlessFrontend::askNumber(const std::string& prompt, long 
     }
     std::fprintf(out_, "%s -> %ld\n", prompt.c_str(), value);
     return value;
+}
+
+std::optional<std::vector<double>> HeadlessFrontend::askNumbers(const std::string& prompt,
+                                                               const std::vector<double>& values)
+{
+    endProgressLine();
+    std::vector<double> result = values;
+    if (const PresetAnswer* preset = presetFor(prompt)) {
+        if (startsWithIgnoringCase(preset->answer, "cancel")) {
+            std::fprintf(out_, "%s -> Cancel\n", prompt.c_str());
+            return std::nullopt;
+        }
+        const std::optional<std::vector<double>> given = parseNumberList(preset->answer, values.size());
+        if (given) result = *given;
+        else
+            std::fprintf(out_, "kalvenor: answer \"%s\" is not %zu numbers for \"%s\"; using the values offered\n",
+                         preset->answer.c_str(), values.size(), prompt.c_str());
+    }
+    std::string shown;
+    for (const double v : result) {
+        char number[64];
+        std::snprintf(number, sizeof number, "%s%.9g", shown.empty() ? "" : " ", v);
+        shown += number;
+    }
+    std::fprintf(out_, "%s -> %s\n", prompt.c_str(), shown.c_str());
+    return result;
 }
 
 std::optional<int> HeadlessFrontend::choose(const std::string& question, const std::vector<std::string>& answers)

@@ -23,6 +23,9 @@ struct PresetAnswer {
 // Splits 'QUESTION=ANSWER' at the first "="; false when there is none.
 bool parsePresetAnswer(const std::string& text, PresetAnswer& out);
 
+// Exactly count finite numbers separated by spaces or commas; nothing otherwise.
+std::optional<std::vector<double>> parseNumberList(const std::string& text, std::size_t count);
+
 class HeadlessFrontend : public Frontend {
 public:
     explicit HeadlessFrontend(std::FILE* out = stderr);
@@ -36,6 +39,7 @@ public:
 
     bool ask(const std::string& question, const std::string& first, const std::string& second) override;
     std::optional<long> askNumber(const std::string& prompt, long defaultValue) override;
+    std::optional<std::vector<double>> askNumbers(const std::string& prompt, const std::vector<double>& values) override;
     std::optional<int> choose(const std::string& question, const std::vector<std::string>& answers) override;
     std::optional<std::string> chooseFile(const FileRequest& request) override;
     void message(const std::string& text, const std::string& button) override;

@@ -28,6 +28,15 @@ std::optional<long> ScriptedFrontend::askNumber(const std::string& prompt, long 
     return defaultValue;
 }
 
+std::optional<std::vector<double>> ScriptedFrontend::askNumbers(const std::string& prompt,
+                                                               const std::vector<double>& values)
+{
+    questions.push_back(prompt);
+    offeredNumbers.push_back(values);
+    if (auto answer = takeFront(numbersAnswers)) return *answer;
+    return values;
+}
+
 std::optional<int> ScriptedFrontend::choose(const std::string& question, const std::vector<std::string>& answers)
 {
     std::string line = question + " [";

@@ -14,9 +14,10 @@ namespace kalvenor {
 class ScriptedFrontend : public Frontend {
 public:
     // Queued answers, taken in order. When a queue is empty the default is used:
-    // the first button, the offered number, the first answer, no file, no point.
+    // the first button, the offered number(s), the first answer, no file, no point.
     std::deque<bool> askAnswers;
     std::deque<std::optional<long>> numberAnswers;
+    std::deque<std::optional<std::vector<double>>> numbersAnswers;
     std::deque<std::optional<int>> choiceAnswers;
     std::deque<std::optional<std::string>> fileAnswers;
     std::deque<std::optional<MapPoint>> pointAnswers;
@@ -24,6 +25,7 @@ public:
     // Everything the operation showed, in order. Questions are recorded as
     // "QUESTION [FIRST|SECOND]", messages as their text.
     std::vector<std::string> questions;
+    std::vector<std::vector<double>> offeredNumbers; // what each askNumbers offered
     std::vector<std::string> messages;
     std::vector<std::string> statuses;
     std::vector<std::string> progressLines;
@@ -36,6 +38,7 @@ public:
 
     bool ask(const std::string& question, const std::string& first, const std::string& second) override;
     std::optional<long> askNumber(const std::string& prompt, long defaultValue) override;
+    std::optional<std::vector<double>> askNumbers(const std::string& prompt, const std::vector<double>& values) override;
     std::optional<int> choose(const std::string& question, const std::vector<std::string>& answers) override;
     std::optional<std::string> chooseFile(const FileRequest& request) override;
     void message(const std::string& text, const std::string& button) override;
