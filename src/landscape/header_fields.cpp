@@ -93,7 +93,7 @@ constexpr HeaderWord kSessionWords[] = {
     {524, Int, KV_FIELD(scene.waves.length)},
     {528, Int, KV_FIELD(scene.waves.speed)},
     {532, Int, KV_FIELD(scene.waves.amplitude)},
-    {536, Int, KV_FIELD(scene.waves.phase)},
+    {536, RoundedInt, KV_FIELD(scene.waves.phase)},
     {540, Int, KV_FIELD(scene.waves.enabled)},
     // Trees
     {544, Int, KV_FIELD(scene.trees.density[0])},

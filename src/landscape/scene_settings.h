@@ -111,7 +111,10 @@ struct WaveSettings {
     std::int32_t length = 10;
     std::int32_t speed = 25;
     std::int32_t amplitude = 10;
-    std::int32_t phase = 0; // percent
+    // Percent of a cycle. Kept exactly as frames step it on (100 / speed each),
+    // so a speed that does not divide 100 keeps its pace; files and scripts
+    // carry whole percent.
+    float phase = 0.0f;
 };
 
 // Tree kinds are bit values in a band's kind mask.

@@ -1,6 +1,5 @@
 #include "render/render_driver.h"
 
-#include <cmath>
 #include <cstdio>
 
 #include "imagefile/image_io.h"
@@ -12,6 +11,7 @@
 #include "render/post_process.h"
 #include "render/terrain_walk.h"
 #include "render/view_transform.h"
+#include "render/waves.h"
 #include "shell/app.h"
 #include "terrain/palette_prediction.h"
 #include "terrain/shading.h"
@@ -102,11 +102,7 @@ int renderFrame(App& app, Frontend& ui, int index, int count)
         SunMoonSettings& sky = app.scene.sky.sunMoon;
         sky.moonCounter += 1.0f;
         sky.sunCounter += 1;
-        // The waves move on by 1 / speed of a cycle; the phase setting holds whole percent.
-        WaveSettings& waves = app.scene.waves;
-        const int speed = waves.speed == 0 ? 1 : waves.speed;
-        const long step = std::lround(100.0 / speed);
-        waves.phase = static_cast<std::int32_t>(((waves.phase + step) % 100 + 100) % 100);
+        advanceWavePhase(app.scene.waves);
     }
     return result == 1 ? 1 : -1;
 }

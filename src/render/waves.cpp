@@ -49,4 +49,13 @@ double waveHeight(const WaveField& f, double x, double y)
     return sum * f.amplitude / f.k;
 }
 
+void advanceWavePhase(WaveSettings& waves)
+{
+    const double speed = waves.speed == 0 ? 1.0 : static_cast<double>(waves.speed);
+    // Wrapped into one cycle so that a long animation keeps the float's precision.
+    double next = std::fmod(static_cast<double>(waves.phase) + 100.0 / speed, 100.0);
+    if (next < 0.0) next += 100.0;
+    waves.phase = static_cast<float>(next);
+}
+
 } // namespace kalvenor

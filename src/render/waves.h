@@ -26,4 +26,8 @@ WaveField makeWaveField(const WaveSettings& waves, const Landscape& land);
 // with d1..d3 the distances to the three sources and d4 to the highest point.
 double waveHeight(const WaveField& field, double x, double y);
 
+// Moves the phase on by one animation frame: 100 / speed percent (2 pi / speed
+// radians), a speed of 0 counting as 1. The phase stays within 0 .. 100.
+void advanceWavePhase(WaveSettings& waves);
+
 } // namespace kalvenor

@@ -85,7 +85,8 @@ std::string seriesBaseFromChoice(const std::string& chosen)
     const std::size_t slash = path.find_last_of('/');
     const std::string directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::size_t dot = name.find('.');
+    // Only the last dot starts the extension: "my.flight.tga" is the name "my.flight".
+    const std::size_t dot = name.find_last_of('.');
     if (dot != std::string::npos) name.resize(dot);
     return directory + name.substr(0, 3);
 }
@@ -130,8 +131,14 @@ int runAnimation(App& app, Frontend& ui, const std::string& script, const Series
     const FrameCallback onFrame = [&](const FrameRequest& request) {
         return makeSeriesFrame(app, ui, output, request);
     };
+    // Frames are saved, not watched: nothing is shown while the series runs.
+    RenderSettings& render = app.scene.render;
+    const std::int32_t displayMode = render.displayMode;
+    render.displayMode = 0;
     const int result = runScript(app, ui, script, output.base, startFrame, onFrame);
+    render.displayMode = displayMode;
     app.scene.camera.bank = 0.0f;
+    ui.status(kProductTitle);
     return result;
 }
 

@@ -11,6 +11,9 @@ namespace kalvenor {
 struct App;
 class Frontend;
 
+// The program's name, shown in the status line when an animation ends.
+inline constexpr const char* kProductTitle = "Kalvenor";
+
 enum class SeriesFormat { Pcx, Targa, Jpeg, Bmp, Png };
 
 struct SeriesOutput {
@@ -39,7 +42,9 @@ int existingSeriesStart(const SeriesOutput& output, Frontend& ui);
 // render failed or was aborted.
 int makeSeriesFrame(App& app, Frontend& ui, const SeriesOutput& output, const FrameRequest& request);
 
-// Runs the script with the series as output from startFrame; the runner's result.
+// Runs the script with the series as output from startFrame; the runner's
+// result. The render display mode is 0 during the run and restored after it;
+// the camera bank ends at 0 and the status line shows the product title.
 int runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output, int startFrame);
 
 // "User aborted script!", "Error running script! (frame %d of %d)",

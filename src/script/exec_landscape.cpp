@@ -80,10 +80,17 @@ int execLandscapeSize(ScriptContext& ctx)
     return -1;
 }
 
+// WavePhase (parameter 4) sets whole percent like the other wave keywords set
+// whole numbers; the phase itself is kept finer as frames step it on.
 int execWave(ScriptContext& ctx)
 {
     WaveSettings& waves = ctx.app.scene.waves;
-    std::int32_t* const fields[] = {&waves.source, &waves.length, &waves.speed, &waves.amplitude, &waves.phase};
+    constexpr int kPhaseParam = 4;
+    if (ctx.param == kPhaseParam) {
+        waves.phase = static_cast<float>(intArg(ctx));
+        return 1;
+    }
+    std::int32_t* const fields[] = {&waves.source, &waves.length, &waves.speed, &waves.amplitude};
     *fields[ctx.param] = intArg(ctx);
     return 1;
 }

@@ -25,6 +25,7 @@ int predictPalette(App& app, Frontend& ui)
                           lightLevel, // the sky is drawn at the light level
                           lightLevel, // and so is the horizon ring
                           app.scene.clouds.lining,
+                          app.scene.sky.haze,
                           light};
 
     const auto histogram = std::make_unique<ColourHistogram>(); // 64 KB: kept off the stack

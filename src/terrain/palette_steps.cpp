@@ -50,6 +50,8 @@ constexpr int kLastLeaf = 37;
 
 void useHaze(PredictionScene& scene, int entry) { setDrawingStage(scene.light, scene.scheme, entry); }
 
+void hazeAt(PredictionScene& scene, int d) { scene.light.hazeWeight = frameHazeWeight(predictionHazeWeight(d), scene.haze); }
+
 int packedCube(std::uint32_t packed)
 {
     return cubeIndex(static_cast<int>(packed & 255u), static_cast<int>((packed >> 8) & 255u),
@@ -124,7 +126,7 @@ void predictSchemeColours(PredictionScene& scene, const TextureSlots& textures, 
         if (c.r == 0) continue; // entries in use are told by a red component
         const int phong = scene.phong ? scene.attributes[static_cast<std::size_t>(entry) * 5] : 0;
         for (int d = kSchemeFirstDistance; d < kSchemeDistanceEnd; d += kSchemeDistanceStep) {
-            scene.light.hazeWeight = predictionHazeWeight(d);
+            hazeAt(scene, d);
             for (int i = kSchemeFirstIntensity; i < kIntensityEnd; i += kSchemeIntensityStep) {
                 addShade(histogram, scene.light, c, i, 0, 0, kSchemeWeight);
                 if (phong != 0) addShade(histogram, scene.light, c, i, phong, drawDither(stream), kSchemeWeight);
@@ -147,7 +149,7 @@ void predictTerrainColours(PredictionScene& scene, const Landscape& land, Colour
     for (int y = 0; y < height; y += stepY) {
         const std::uint16_t* row = land.terrain[y];
         for (int x = 0; x < width; x += stepX) {
-            scene.light.hazeWeight = predictionHazeWeight(randomDistance(stream));
+            hazeAt(scene, randomDistance(stream));
             const Rgb c = schemeColour(scene.scheme, predictionCode(row[x]));
             addIntensityRun(histogram, scene.light, c, kTerrainIntensityStep);
             // The neighbour is held inside the row: near the right edge it would lie beyond it.
@@ -172,7 +174,7 @@ void predictTextureColours(PredictionScene& scene, const TextureSlots& textures,
             for (int y = 0; y < level.height; y += rowStep) {
                 for (int x = 0; x < level.width; x += columnStep) {
                     const std::uint8_t* t = level.texels + (static_cast<std::size_t>(y) * level.width + x) * 4;
-                    scene.light.hazeWeight = predictionHazeWeight(randomDistance(stream));
+                    hazeAt(scene, randomDistance(stream));
                     addIntensityRun(histogram, scene.light, {t[0], t[1], t[2]}, kTextureIntensityStep);
                 }
             }
@@ -185,7 +187,7 @@ void predictSkyColours(PredictionScene& scene, ColourHistogram& histogram)
     useHaze(scene, kEntrySkyHaze);
     const Rgb sky = schemeColour(scene.scheme, kEntrySky);
     for (int d = 0; d < kSkyDistanceEnd; d += kSkyDistanceStep) {
-        scene.light.hazeWeight = predictionHazeWeight(d);
+        hazeAt(scene, d);
         addShade(histogram, scene.light, sky, scene.skyBrightness, 0, 0, kSkyWeight);
     }
 }
@@ -196,7 +198,7 @@ void predictCloudColours(PredictionScene& scene, ColourHistogram& histogram, Pix
     const Rgb cloud = schemeColour(scene.scheme, kCloudEntry);
     const auto rgb = static_cast<std::uint32_t>(cloud.r | (cloud.g << 8) | (cloud.b << 16));
     for (int d = 0; d < kSkyDistanceEnd; d += kSkyDistanceStep) {
-        scene.light.hazeWeight = predictionHazeWeight(d);
+        hazeAt(scene, d);
         // A random cloud alpha: the draw >> 3 (floor) kept to its low byte.
         const auto alpha = static_cast<std::uint32_t>(drawDither(stream) >> 3) & 255u;
         const std::uint32_t lined = liningColour(rgb | (alpha << 24), scene.lining);
@@ -211,7 +213,7 @@ void predictHorizonColours(PredictionScene& scene, ColourHistogram& histogram)
     useHaze(scene, kEntryHaze);
     const Rgb horizon = schemeColour(scene.scheme, kEntryHorizon);
     for (int d = 0; d < kSkyDistanceEnd; d += kSkyDistanceStep) {
-        scene.light.hazeWeight = predictionHazeWeight(d);
+        hazeAt(scene, d);
         addShade(histogram, scene.light, horizon, scene.horizonBrightness, 0, 0, kHorizonWeight);
     }
 }

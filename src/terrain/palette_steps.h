@@ -32,10 +32,13 @@ struct PredictionScene {
     int skyBrightness = 248;                          // intensity of the sky and the clouds
     int horizonBrightness = 248;                      // intensity of the horizon ring
     int lining = 20;                                  // brightness of cloud edges
+    int haze = 100;                                   // the haze amount, 0 clear air
     SurfaceLight light;
 };
 
-// The haze weight a surface d metres away gets: d x d x 0.002.
+// The view weight of a surface d metres away: d x d x 0.002. Samples are
+// shaded with it scaled by the haze amount as the renderer scales its own
+// (frameHazeWeight), so the palette holds the colours a render produces.
 float predictionHazeWeight(int d);
 
 // The cloud colour function: with a = the top byte of the packed colour, adds

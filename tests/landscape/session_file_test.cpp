@@ -194,6 +194,26 @@ TEST(SessionFile, HeaderWordsAreLittleEndianWithTheirStoredTypes)
     EXPECT_EQ(loaded.scene.generation.verticalScale2, 3.0f);
 }
 
+// The running wave phase is finer than the word that stores it: the word holds
+// it rounded to whole percent, halves away from zero.
+TEST(SessionFile, WavePhaseIsStoredAsWholePercent)
+{
+    const struct {
+        float phase;
+        std::int32_t word;
+    } cases[] = {{3.3333333f, 3}, {3.5f, 4}, {66.6f, 67}, {0.25f, 0}};
+    for (const auto& c : cases) {
+        HeaderSettings settings;
+        settings.scene.waves.phase = c.phase;
+        std::array<std::uint8_t, kSessionHeaderBytes> header = {};
+        storeSessionWords(settings, header.data());
+        EXPECT_EQ(static_cast<std::int32_t>(get32le(header.data() + 536)), c.word) << c.phase;
+        HeaderSettings loaded;
+        loadSessionWords(header.data(), loaded);
+        EXPECT_EQ(loaded.scene.waves.phase, static_cast<float>(c.word)) << c.phase;
+    }
+}
+
 // Every read word gets its own value; loading and storing again must give the
 // same bytes, which fails when two words share a setting or a word is lost.
 TEST(SessionFile, EveryHeaderWordTravelsBothWays)

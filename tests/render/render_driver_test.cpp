@@ -60,6 +60,23 @@ TEST(RenderDriver, AnAbortEndsTheFrameAndKeepsWhatWasDrawn)
     EXPECT_LT(f.app.scene.render.polygonCount, whole);
 }
 
+// Speed 300 moves the waves a third of a percent per frame; only a frame that
+// completes moves them.
+TEST(RenderDriver, CompletedFramesStepTheWavePhase)
+{
+    RenderFixture f;
+    f.app.scene.render.antialias = 0;
+    f.app.scene.waves.speed = 300;
+    ASSERT_EQ(renderImage(f.app, f.ui), 1);
+    EXPECT_NEAR(f.app.scene.waves.phase, 1.0f / 3.0f, 1e-5);
+    ASSERT_EQ(renderImage(f.app, f.ui), 1);
+    EXPECT_NEAR(f.app.scene.waves.phase, 2.0f / 3.0f, 1e-5);
+    f.ui.polls = 0;
+    f.ui.abortOnPoll = 3;
+    EXPECT_EQ(renderImage(f.app, f.ui), -1);
+    EXPECT_NEAR(f.app.scene.waves.phase, 2.0f / 3.0f, 1e-5);
+}
+
 TEST(RenderDriver, MissingBuffersAreRefusedWithTheirMessage)
 {
     RenderFixture f;

@@ -131,6 +131,44 @@ TEST(Waves, HeightFollowsAmplitudeAndPhase)
     EXPECT_NEAR(zero.speedFactor, 6.283185307179586, 1e-12);
 }
 
+// One frame moves the phase on by 100 / speed percent of a cycle, exactly: a
+// speed of 30 gives 3.33 (not 3), one of 300 a third of a percent (not nothing).
+TEST(Waves, PhaseStepsByOneSpeedthOfACycle)
+{
+    const struct {
+        std::int32_t speed;
+        float phase, next;
+    } cases[] = {
+        {25, 0.0f, 4.0f},
+        {30, 0.0f, 3.3333333f},
+        {300, 10.0f, 10.333333f},
+        {400, 0.0f, 0.25f},
+        {25, 98.0f, 2.0f},  // past a whole cycle it starts again
+        {0, 30.0f, 30.0f},  // speed 0 counts as 1: a whole cycle each frame
+        {-20, 2.0f, 97.0f}, // a negative speed runs the waves backwards
+    };
+    for (const auto& c : cases) {
+        WaveSettings waves;
+        waves.speed = c.speed;
+        waves.phase = c.phase;
+        advanceWavePhase(waves);
+        EXPECT_NEAR(waves.phase, c.next, 1e-4) << c.speed << " from " << c.phase;
+    }
+    // Thirty frames of speed 30 make one whole cycle without drifting.
+    WaveSettings waves;
+    waves.speed = 30;
+    for (int frame = 0; frame < 30; ++frame) advanceWavePhase(waves);
+    EXPECT_NEAR(std::remainder(waves.phase, 100.0f), 0.0f, 1e-3);
+}
+
+TEST(Waves, PartPercentPhaseReachesTheField)
+{
+    Landscape land;
+    WaveSettings waves;
+    waves.phase = 3.25f;
+    EXPECT_NEAR(makeWaveField(waves, land).phase, 0.0325 * 6.283185307179586, 1e-12);
+}
+
 TEST(TerrainWalk, WalkingOrderByHeading)
 {
     const struct {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "script/animation_output.h"
 #include "script_fixture.h"
@@ -22,6 +24,24 @@ TEST(AnimationOutput, FrameNamesAndBases)
     EXPECT_EQ(seriesBaseFromChoice("ab"), "ab");
     EXPECT_EQ(animationResultText(0, 4, 10), "Error running script! (frame 5 of 10)");
     EXPECT_EQ(animationResultText(1, 0, 0), "Script completed successfully.");
+}
+
+// The base is the chosen directory and the file name without its extension
+// (from the last dot of the name on), cut to three characters.
+TEST(AnimationOutput, SeriesBaseFromTheChosenName)
+{
+    const struct {
+        const char* chosen;
+        const char* base;
+    } cases[] = {
+        {"ab.tga", "ab"},
+        {"a.b.tga", "a.b"}, // only the last dot starts the extension
+        {"x.y.z.tga", "x.y"},
+        {"anim.v2/flight", "anim.v2/fli"}, // a dot in a directory is no extension
+        {"anim.v2/fl", "anim.v2/fl"},
+        {"out/.tga", "out/"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(seriesBaseFromChoice(c.chosen), c.base) << c.chosen;
 }
 
 using Animation = ScriptTest;
@@ -59,6 +79,49 @@ TEST_F(Animation, SaveFramesOffRendersWithoutWriting)
     const SeriesOutput output{(dir / "no").string(), SeriesFormat::Targa};
     ASSERT_EQ(runAnimation(app, ui, script, output, 0), 1);
     EXPECT_FALSE(fs::exists(frameFileName(output, 0)));
+}
+
+// Notes the render display mode each time the status line changes.
+class DisplayModeWatch : public ScriptedFrontend {
+public:
+    explicit DisplayModeWatch(const RenderSettings& render) : render_(render) {}
+    std::vector<int> modes;
+    void status(const std::string& text) override
+    {
+        modes.push_back(render_.displayMode);
+        ScriptedFrontend::status(text);
+    }
+
+private:
+    const RenderSettings& render_;
+};
+
+// Nothing is displayed while a series runs, whatever its outcome; afterwards the
+// display mode is back, the bank level and the status line shows the product title.
+TEST_F(Animation, DisplayModeIsOffDuringTheRunAndRestoredAfterIt)
+{
+    initialiseApp(app, ui);
+    app.scene.render.antialias = 0;
+    const struct {
+        const char* script;
+        int result;
+    } cases[] = {
+        {"Kalve Script File\ncaption\nBank 12\nRender\nRewriteImage\n", 1},
+        {"Not a script\n", -3},
+    };
+    for (const auto& c : cases) {
+        app.scene.render.displayMode = 1;
+        DisplayModeWatch watch(app.scene.render);
+        const std::string script = write("d.scr", c.script);
+        const SeriesOutput output{(dir / "d").string(), SeriesFormat::Targa};
+        EXPECT_EQ(runAnimation(app, watch, script, output, 0), c.result) << c.script;
+        ASSERT_FALSE(watch.statuses.empty());
+        EXPECT_EQ(watch.statuses.back(), kProductTitle);
+        watch.modes.pop_back(); // the title is shown once the mode is back
+        for (int mode : watch.modes) EXPECT_EQ(mode, 0) << c.script;
+        EXPECT_EQ(app.scene.render.displayMode, 1);
+        EXPECT_EQ(app.scene.camera.bank, 0.0f);
+    }
 }
 
 } // namespace

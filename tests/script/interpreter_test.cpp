@@ -67,6 +67,24 @@ TEST_F(Interpreter, IntegerSettingsTruncateAndMissingNumbersAreZero)
     EXPECT_EQ(app.scene.script.temporary, 7);
 }
 
+// Each wave keyword sets its own setting to a whole number; the phase is kept
+// as a float but the keyword gives it whole percent, truncated like the rest.
+TEST_F(Interpreter, WaveKeywordsSetTheirOwnSetting)
+{
+    run("WaveSource 120.9");
+    run("WaveLength 14");
+    run("WaveSpeed 30");
+    run("WaveAmplitude 7");
+    app.scene.waves.phase = 3.75f; // a phase stepped on by frames
+    run("WavePhase 37.9");
+    const WaveSettings& w = app.scene.waves;
+    EXPECT_EQ(w.source, 120);
+    EXPECT_EQ(w.length, 14);
+    EXPECT_EQ(w.speed, 30);
+    EXPECT_EQ(w.amplitude, 7);
+    EXPECT_EQ(w.phase, 37.0f);
+}
+
 TEST_F(Interpreter, SeedsKeepAllThirtyTwoBits)
 {
     struct Case {

@@ -86,7 +86,7 @@ TEST(PalettePrediction, SchemeStepWeights)
     setColour(scheme, 25, 0, 10, 10);    // red 0: not sampled
     attributes[26 * 5] = 50;
     TextureSlots textures;
-    PredictionScene scene{scheme, attributes, false, 248, 248, 20, identityLight()};
+    PredictionScene scene{scheme, attributes, false, 248, 248, 20, 100, identityLight()};
     auto h = emptyHistogram();
     PixelDither stream;
     predictSchemeColours(scene, textures, *h, stream);
@@ -119,7 +119,7 @@ TEST(PalettePrediction, TerrainStepSamplesTheGrid)
     ASSERT_EQ(allocateGrid(land, 258, 258), 1);
     for (int r = 0; r < land.gridHeight; ++r)
         for (int c = 0; c < land.gridWidth; ++c) land.terrain[r][c] = 0x0100 | 34; // an object byte too
-    PredictionScene scene{scheme, attributes, true, 248, 248, 20, identityLight()};
+    PredictionScene scene{scheme, attributes, true, 248, 248, 20, 100, identityLight()};
     auto h = emptyHistogram();
     PixelDither stream;
     predictTerrainColours(scene, land, *h, stream);
@@ -138,7 +138,7 @@ TEST(PalettePrediction, SkyAndHorizonWeights)
     setColour(scheme, 25, 64, 128, 192);
     setColour(scheme, 32, 48, 112, 16);
     setColour(scheme, 26, 48, 112, 16);
-    PredictionScene scene{scheme, attributes, false, 248, 248, 20, identityLight()};
+    PredictionScene scene{scheme, attributes, false, 248, 248, 20, 100, identityLight()};
     auto h = emptyHistogram();
     predictSkyColours(scene, *h);
     EXPECT_EQ((*h)[static_cast<std::size_t>(cube(64, 128, 192))], 32 * 555);
@@ -149,20 +149,53 @@ TEST(PalettePrediction, SkyAndHorizonWeights)
 
 // Stream D from 1 draws 70, -2, 1: alphas 70 >> 3 = 8 (lining 20 added) and
 // -2 >> 3 = -1, byte 255 (nothing added). Black sky haze fades the second
-// sample (d 1000, weight 2000) to 100 x 256 / 2256 = 11.
+// sample (d 1000, weight 2000 x 100 / 25600 = 7.8, taken as 7) to
+// 100 x 256 / 263 = 97; the third (d 2000, alpha 0, weight 31) is 120 x 256 / 287 = 107.
 TEST(PalettePrediction, CloudStepDrawsTheAlpha)
 {
     Scheme scheme = {};
     Attributes attributes = {};
     setColour(scheme, 76, 100, 100, 100);
-    PredictionScene scene{scheme, attributes, false, 248, 248, 20, identityLight()};
+    PredictionScene scene{scheme, attributes, false, 248, 248, 20, 100, identityLight()};
     auto h = emptyHistogram();
     PixelDither stream;
     predictCloudColours(scene, *h, stream);
     EXPECT_EQ((*h)[static_cast<std::size_t>(cube(120, 120, 120))], 555);
-    EXPECT_EQ((*h)[static_cast<std::size_t>(cube(11, 11, 11))], 555);
+    EXPECT_EQ((*h)[static_cast<std::size_t>(cube(97, 97, 97))], 555);
+    EXPECT_EQ((*h)[static_cast<std::size_t>(cube(107, 107, 107))], 555);
     EXPECT_EQ(totalWeight(*h), 32u * 555u);
     EXPECT_EQ(stream.seed, stepsFrom(1, 32));
+}
+
+// Samples are hazed as a render hazes them: the view weight d x d x 0.002
+// scaled by haze / 25600. Horizon (200, 200, 200) under black haze with the
+// identity light: a sample of weight k becomes 200 x 256 / (k + 256).
+//   haze 0:   no sample is hazed, all 32 stay 200.
+//   haze 100: d 1000 has 2000 x 100 / 25600 = 7.8 -> 51200 / 263 = 194; the far
+//             samples 29000, 30000, 31000 (k 6570, 7031, 7507) fall below 8, 28000 (k 6125) gives 8.
+//   haze 200: d 1000 has k 15 -> 51200 / 271 = 188; from 20000 (k 6250 -> 7) on,
+//             12 samples fall below 8, 19000 (k 5640) gives 8.
+// Unscaled, d 1000 would have k 2000 and become 22.
+TEST(PalettePrediction, SamplesAreHazedByTheHazeAmount)
+{
+    const struct {
+        int haze;
+        int shadeAt1000;
+        int samplesAt1000; // samples in that shade's cell
+        int farSamples;    // samples hazed below 8
+    } cases[] = {{0, 200, 32, 0}, {100, 194, 1, 3}, {200, 188, 1, 12}};
+    for (const auto& c : cases) {
+        Scheme scheme = {};
+        Attributes attributes = {};
+        setColour(scheme, 32, 200, 200, 200); // the horizon; the haze (26) stays black
+        PredictionScene scene{scheme, attributes, false, 248, 248, 20, c.haze, identityLight()};
+        auto h = emptyHistogram();
+        predictHorizonColours(scene, *h);
+        const int shade = c.shadeAt1000;
+        EXPECT_EQ((*h)[static_cast<std::size_t>(cube(shade, shade, shade))], c.samplesAt1000 * 444) << c.haze;
+        EXPECT_EQ((*h)[static_cast<std::size_t>(cube(0, 0, 0))], c.farSamples * 444) << c.haze;
+        EXPECT_EQ(totalWeight(*h), 32u * 444u);
+    }
 }
 
 // ---- A plain reference of the six steps, written from the description ----
@@ -187,7 +220,7 @@ struct RefStream {
 void refAdd(std::vector<std::uint16_t>& h, SurfaceLight& l, int d, int r, int g, int b, int i, int s, int hv,
             int weight)
 {
-    l.hazeWeight = static_cast<float>(d * d * 0.002);
+    l.hazeWeight = static_cast<float>(d * d * 0.002) * 100.0f / 25600.0f; // at the default haze amount
     const std::uint32_t c = litColour(l, r, g, b, i, s, hv);
     const int index = cube(static_cast<int>(c & 255), static_cast<int>((c >> 8) & 255), static_cast<int>((c >> 16) & 255));
     h[static_cast<std::size_t>(index)] = static_cast<std::uint16_t>(h[static_cast<std::size_t>(index)] + weight);
@@ -321,7 +354,7 @@ TEST(PalettePrediction, AllStepsMatchAPlainReference)
     slots[51].entry[0] = 51;
     slots[51].entry[kTextureNameOffset] = 'y';
 
-    PredictionScene scene{scheme, attributes, true, 230, 230, 20, light};
+    PredictionScene scene{scheme, attributes, true, 230, 230, 20, 100, light};
     auto h = std::make_unique<ColourHistogram>();
     h->fill(7); // cleared first
     PixelDither stream;
@@ -457,7 +490,7 @@ TEST(PalettePrediction, TwoColoursOnAMegaGrid)
     auto copy = sceneApp(2050);
     SurfaceLight light;
     setFrameLight(light, copy->scene, 248);
-    PredictionScene scene{copy->scene.colourScheme, copy->scene.surfaceAttributes, true, 248, 248, 20, light};
+    PredictionScene scene{copy->scene.colourScheme, copy->scene.surfaceAttributes, true, 248, 248, 20, copy->scene.sky.haze, light};
     auto h = std::make_unique<ColourHistogram>();
     ScriptedFrontend quiet;
     predictColours(scene, copy->landscape, copy->textures, *h, copy->dither, copy->random, quiet);
@@ -471,6 +504,33 @@ TEST(PalettePrediction, TwoColoursOnAMegaGrid)
     EXPECT_EQ(app->palette.entries[7 * 4 + 1], 0);
     EXPECT_EQ(app->dither.seed, copy->dither.seed);
     EXPECT_EQ(app->paletteMap.colours, 2);
+}
+
+// The palette is predicted under the scene's haze amount: the palette of a
+// scene without haze is the one chosen from a prediction without haze, which
+// differs from the one at the default amount.
+TEST(PalettePrediction, PaletteFollowsTheSceneHaze)
+{
+    const auto paletteAt = [](int haze) {
+        auto copy = sceneApp(258);
+        const int level = copy->colouring.sun.lightLevel;
+        SurfaceLight light;
+        setFrameLight(light, copy->scene, level);
+        PredictionScene scene{copy->scene.colourScheme, copy->scene.surfaceAttributes, true, level, level, 20, haze, light};
+        auto h = std::make_unique<ColourHistogram>();
+        ScriptedFrontend quiet;
+        predictColours(scene, copy->landscape, copy->textures, *h, copy->dither, copy->random, quiet);
+        EXPECT_EQ(selectPalette(*h, 256, copy->palette, quiet), 1);
+        return copy->palette.entries;
+    };
+    const auto clear = paletteAt(0);
+    ASSERT_NE(clear, paletteAt(100));
+
+    auto app = sceneApp(258);
+    app->scene.sky.haze = 0;
+    ScriptedFrontend ui;
+    ASSERT_EQ(predictPalette(*app, ui), 1);
+    EXPECT_EQ(app->palette.entries, clear);
 }
 
 } // namespace
