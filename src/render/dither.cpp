@@ -22,15 +22,8 @@ int clampChannel8(int value) { return std::clamp(value, 0, 255); }
 
 } // namespace
 
-int drawDither(PixelDither& dither)
+void buildDitherTables(PixelDither& dither, int amount)
 {
-    dither.seed = lcgStep(dither.seed);
-    return static_cast<int>((dither.seed >> 16) & 255u) - 128;
-}
-
-void prepareDither(PixelDither& dither, int amount)
-{
-    if (dither.built && dither.builtAmount == amount) return;
     for (int& entry : dither.random)
         entry = holdEntry((static_cast<std::int64_t>(drawDither(dither)) * amount) >> 13); // floor
     for (std::size_t i = 0; i < dither.ordered.size(); ++i)

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "landscape/random_streams.h"
 #include "render/polygon.h"
 
 namespace kalvenor {
@@ -25,13 +26,23 @@ struct PixelDither {
     std::array<int, 16> ordered = {};
 };
 
-// One draw of stream D: ((D >> 16) & 255) - 128.
-int drawDither(PixelDither& dither);
+// One draw of stream D: ((D >> 16) & 255) - 128. Inline: spans take one each.
+inline int drawDither(PixelDither& dither)
+{
+    dither.seed = lcgStep(dither.seed);
+    return static_cast<int>((dither.seed >> 16) & 255u) - 128;
+}
 
-// Rebuilds both tables when the amount differs from the last build: the
-// random table from 256 draws, (draw x A) >> 13 (floor), and the matrix
-// (m x A) / 1024 (toward zero) for m = 2 x Bayer - 15, row by row.
-void prepareDither(PixelDither& dither, int amount);
+// Builds both tables for an amount: the random table from 256 draws,
+// (draw x A) >> 13 (floor), and the matrix (m x A) / 1024 (toward zero) for
+// m = 2 x Bayer - 15, row by row.
+void buildDitherTables(PixelDither& dither, int amount);
+
+// Rebuilds the tables when the amount differs from the last build.
+inline void prepareDither(PixelDither& dither, int amount)
+{
+    if (!dither.built || dither.builtAmount != amount) buildDitherTables(dither, amount);
+}
 
 // Ordered matrix entry of column x in row y: every fourth row band is shifted two columns.
 inline int orderedDitherEntry(const PixelDither& dither, int x, int y)

@@ -214,15 +214,9 @@ void rasteriseFlat(const std::array<RasterVertex, kMaxPolygonVertices>& vertices
             if (at > right[y]) right[y] = at;
         }
     }
-    EdgeRecord l, r; // both written field by field: a copy of one just written stalls
-    storeFirstEnd(vertices[0], false, l);
-    storeFirstEnd(vertices[0], false, r);
-    for (int y = firstRow; y <= lastRow; ++y) {
-        if (right[y] < left[y]) continue;
-        l.x = left[y];
-        r.x = right[y];
-        fillSpan(target, y, l, r, nullptr, state.span.data());
-    }
+    EdgeRecord look;
+    storeFirstEnd(vertices[0], false, look);
+    fillFlatSpans(target, firstRow, lastRow, left, right, look, state.span.data());
 }
 
 } // namespace

@@ -203,6 +203,64 @@ void fillSpan(const RasterTarget& target, int y, const EdgeRecord& first, const 
     outputHzline(target, row, x0, last, spanBuffer);
 }
 
+void fillFlatSpans(const RasterTarget& target, int firstRow, int lastRow, const int* left, const int* right,
+                   const EdgeRecord& look, SpanPixel* spanBuffer)
+{
+    const ImageGeometry& g = *target.geometry;
+    ImagePlane<std::uint32_t>& plane24 = target.images->vidmem24;
+    ImagePlane<std::uint8_t>& plane8 = target.images->vidmem8;
+    const auto oneRow = [&](int y) { // through the general path
+        EdgeRecord l, r;
+        l.red = r.red = look.red, l.green = r.green = look.green, l.blue = r.blue = look.blue;
+        l.alpha = r.alpha = look.alpha, l.classCode = r.classCode = look.classCode;
+        l.x = left[y];
+        r.x = right[y];
+        fillSpan(target, y, l, r, nullptr, spanBuffer);
+    };
+    if ((look.alpha & 255) != 255 || !plane24.allocated()) {
+        for (int y = firstRow; y <= lastRow; ++y)
+            if (right[y] >= left[y]) oneRow(y);
+        return;
+    }
+
+    // Opaque: straight into the rows, as fillOpaqueSpan writes them.
+    int limit = std::min({g.width - 1, kRasterLimit - 1, plane24.width - 1});
+    if (plane8.allocated()) limit = std::min(limit, plane8.width - 1);
+    const int offset = imageRowOffset(g);
+    const auto k = static_cast<std::uint8_t>(look.classCode & 255);
+    PixelDither* dither = target.dither;
+    const int amount = dither != nullptr ? target.ditherAmount : 0;
+    if (amount != 0) prepareDither(*dither, amount);
+    const bool ordered = target.ditherKind == kDitherOrdered;
+    const std::uint32_t plain =
+        packPixel(opaqueChannel(look.red, 0), opaqueChannel(look.green, 0), opaqueChannel(look.blue, 0), k);
+    for (int y = firstRow; y <= lastRow; ++y) {
+        if (right[y] < left[y]) continue;
+        const int row = y - offset;
+        if (row < 0 || row >= g.height) continue;
+        if (row >= plane24.height) {
+            oneRow(y);
+            continue;
+        }
+        const int x0 = std::max(left[y], 0);
+        const int x1 = std::min(right[y], limit);
+        if (x1 < x0) continue;
+        const int count = x1 - x0 + 1;
+        std::uint32_t* row24 = plane24[row] + x0;
+        std::uint8_t* row8 = plane8.allocated() && row < plane8.height ? plane8[row] + x0 : nullptr;
+        if (amount == 0) {
+            std::fill_n(row24, count, plain);
+            if (row8 != nullptr) std::fill_n(row8, count, k);
+        } else if (ordered) {
+            writeOpaque(look, look, 0, count, OrderedOffsets{*dither, x0, row}, row24, row8);
+        } else {
+            writeOpaque(look, look, 0, count, RandomOffsets{*dither, static_cast<unsigned>(drawDither(*dither)) & 255u},
+                        row24, row8);
+        }
+        if (target.display != nullptr) target.display(target.displayContext, row, x0, x1);
+    }
+}
+
 void outputHzline(const RasterTarget& target, int row, int x0, int x1, SpanPixel* span)
 {
     const ImageGeometry& g = *target.geometry;

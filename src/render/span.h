@@ -49,6 +49,13 @@ struct RasterTarget {
 void fillSpan(const RasterTarget& target, int y, const EdgeRecord& left, const EdgeRecord& right,
               const TextureView* texture, SpanPixel* spanBuffer);
 
+// The spans of a one-coloured polygon (look gives colour, alpha and class;
+// its x is not read): row y from left[y] to right[y] for y in firstRow ..
+// lastRow, rows with right < left skipped. The same pixels as fillSpan row by
+// row, with what does not change between rows worked out once.
+void fillFlatSpans(const RasterTarget& target, int firstRow, int lastRow, const int* left, const int* right,
+                   const EdgeRecord& look, SpanPixel* spanBuffer);
+
 // Composites pixels x0..x1 of image row `row` (span[0] is column x0) into the
 // 24-bit and 8-bit rows after dithering; x1 is cut to the image width and
 // nothing is written outside the buffers.
