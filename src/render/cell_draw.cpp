@@ -61,6 +61,7 @@ TerrainQuad makeQuad(const SceneFrame& frame, const TerrainVertex* corners[4], f
     q.sizeTerm = (flatness * flatness + c + 0.5f) * edgeLength;
     q.distance = corners[3]->distance;
     const float size = quadScreenSize(frame, q);
+    q.screenSize = size;
     const unsigned pixels = size >= 1.0f ? static_cast<unsigned>(std::min(size, 65535.0f)) : 0u;
     q.detail = std::clamp(8 - static_cast<int>(std::bit_width(pixels)), 0, kMaxDetail);
     return q;
@@ -159,7 +160,7 @@ void drawCell(SceneFrame& frame, const TerrainVertex* corners[4])
 void drawQuad(SceneFrame& frame, const TerrainQuad& quad, int depth)
 {
     const SubdivisionLimits& limits = frame.terrain.limits;
-    if (depth > limits.maxDepth || quadScreenSize(frame, quad) < static_cast<float>(limits.maxPolygonSize)) {
+    if (depth > limits.maxDepth || quad.screenSize < static_cast<float>(limits.maxPolygonSize)) {
         drawTriangles(frame, quad);
         return;
     }

@@ -17,6 +17,7 @@ struct TerrainQuad {
     float sizeTerm = 0;   // ((1 - |nz|)^2 + c + 0.5) x edge length
     float distance = 0;   // of the last corner
     int detail = 0;       // 0..7, the texture level a quad of this size would use
+    float screenSize = 0; // quadScreenSize, worked out once with the record
 };
 
 // False when the four view-space corners lie wholly outside one side of the
