@@ -1,5 +1,6 @@
 #include "render/scene_hooks.h"
 
+#include "render/clouds.h"
 #include "render/scene_frame.h"
 
 namespace kalvenor {
@@ -12,8 +13,8 @@ void drawCellObjects(SceneFrame& frame, int col, int row)
 
 int drawCloudLayer(SceneFrame& frame)
 {
-    // Clouds are not drawn yet; an abort seen before still ends the frame.
-    return frameAborted(frame) ? -1 : 1;
+    if (frameAborted(frame)) return -1;
+    return drawClouds(frame);
 }
 
 } // namespace kalvenor

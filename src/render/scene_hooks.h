@@ -3,8 +3,8 @@
 // cell so they are ordered with the terrain, and the cloud layer, drawn before
 // the terrain when the camera is below it and after it otherwise.
 //
-// Neither object kind is drawn yet: both hooks draw nothing until the tree
-// and cloud renderers fill them.
+// Trees and buildings are not drawn yet: their hook draws nothing until the
+// tree renderer fills it.
 #pragma once
 
 namespace kalvenor {

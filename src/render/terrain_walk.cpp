@@ -6,6 +6,7 @@
 
 #include "platform/frontend.h"
 #include "render/cell_draw.h"
+#include "render/clouds.h"
 #include "render/scene_frame.h"
 #include "render/scene_hooks.h"
 #include "render/scene_state.h"
@@ -236,6 +237,8 @@ int drawScene(App& app, SceneDrawState& state, Frontend& ui, const RasterTarget&
                      app.light,     app.raster, target,            ui,                   state};
     setFrameLight(app.light, app.scene, app.colouring.sun.lightLevel);
     prepareTerrainParams(frame);
+    // The cloud colours follow the colour, coverage and lining settings of this frame.
+    if (cloudsOn(frame)) buildCloudColours(app.scene.clouds, app.scene.colourScheme);
 
     if (drawBackground(frame) != 1) return -1;
     if (landscapeUsable(app.landscape) && walkTerrain(frame, walksByRows(app.scene.camera.heading)) != 1) return -1;

@@ -52,14 +52,6 @@ int execUnknown(ScriptContext& ctx)
     return continueOrCancel(ctx, "Script error: " + std::string(ctx.line)) ? 1 : -1;
 }
 
-// A keyword whose operation is not built yet: says so, changes nothing, and the script goes on.
-int execNotAvailable(ScriptContext& ctx)
-{
-    ctx.ui.message("not available yet: " + std::string(ctx.line));
-    ctx.applyMarks = false;
-    return 1;
-}
-
 int execRender(ScriptContext&) { return kScriptRenderFrame; }
 
 int execRewriteImage(ScriptContext&) { return kScriptRewriteFrame; }

@@ -89,7 +89,6 @@ int execManipulation(ScriptContext& ctx);
 int execComment(ScriptContext& ctx);
 int execIgnored(ScriptContext& ctx);
 int execUnknown(ScriptContext& ctx);
-int execNotAvailable(ScriptContext& ctx);
 int execRender(ScriptContext& ctx);
 int execRewriteImage(ScriptContext& ctx);
 int execDefaultDir(ScriptContext& ctx);
@@ -178,5 +177,10 @@ int execCloudHardness(ScriptContext& ctx);
 int execCloudAltitude(ScriptContext& ctx);
 int execCloudTexture(ScriptContext& ctx);
 int execCloudNumber(ScriptContext& ctx);
+int execCloudRandom(ScriptContext& ctx);
+int execCloudLoad(ScriptContext& ctx);
+int execCloudSave(ScriptContext& ctx);
+int execCloudsFromLandscape(ScriptContext& ctx);
+int execCloudSize(ScriptContext& ctx);
 
 } // namespace kalvenor

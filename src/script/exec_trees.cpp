@@ -1,4 +1,4 @@
-// Tree and cloud keywords.
+// Tree keywords.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -13,7 +13,6 @@ namespace kalvenor {
 namespace {
 
 constexpr int kTreeClasses = 4;
-constexpr int kMaxCloudPercent = 100;
 
 } // namespace
 
@@ -109,45 +108,6 @@ int execTreeKindOff(ScriptContext& ctx)
     const int band = ctx.param / 256;
     setTreeKinds(ctx.app.landscape, trees, band, trees.kindMask[static_cast<std::size_t>(band)] & ~(ctx.param % 256));
     return 1;
-}
-
-int execClouds(ScriptContext& ctx)
-{
-    ctx.app.scene.clouds.clouds = ctx.param;
-    return 1;
-}
-
-// Coverage and edge sharpness are percentages; their setters keep them within 0 .. 100.
-int execCloudDensity(ScriptContext& ctx)
-{
-    ctx.app.scene.clouds.density = std::clamp(intArg(ctx), 0, kMaxCloudPercent);
-    return 1;
-}
-
-int execCloudHardness(ScriptContext& ctx)
-{
-    ctx.app.scene.clouds.hardness = std::clamp(intArg(ctx), 0, kMaxCloudPercent);
-    return 1;
-}
-
-int execCloudAltitude(ScriptContext& ctx)
-{
-    ctx.app.scene.clouds.altitude = intArg(ctx);
-    return 1;
-}
-
-int execCloudTexture(ScriptContext& ctx)
-{
-    ctx.app.scene.clouds.texture = ctx.param;
-    return 1;
-}
-
-// The seed is a plain setting and is kept; regenerating the pattern from it
-// waits for the cloud subsystem.
-int execCloudNumber(ScriptContext& ctx)
-{
-    ctx.app.scene.clouds.number = intArg(ctx);
-    return execNotAvailable(ctx);
 }
 
 } // namespace kalvenor

@@ -8,6 +8,7 @@
 #include "landscape/scene_reset.h"
 #include "platform/frontend.h"
 #include "platform/paths.h"
+#include "render/clouds.h"
 #include "render/image_size.h"
 #include "render/star_map.h"
 #include "script/runner.h"
@@ -40,6 +41,8 @@ void initialiseApp(App& app, Frontend& ui)
     installDefaultScheme(scene);
     if (scene.clouds.number == 0) scene.clouds.number = 8;
     seedAll(app.random, 123456);
+    generateCloudPattern(scene.clouds, app.random);
+    recomputeCloudThresholds(scene.clouds);
     computeElevationStatistics(land);
     resetScene(land, scene);
     scene.trees.kindMask.fill(kTreeOak);

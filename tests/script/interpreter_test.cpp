@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "render/clouds.h"
 #include "script/interpreter.h"
+#include "terrain/colouring_common.h"
 #include "script_fixture.h"
 
 namespace kalvenor {
@@ -166,25 +168,60 @@ TEST_F(Interpreter, MarksFollowTheTable)
     EXPECT_FALSE(land.mapStale);
 }
 
-TEST_F(Interpreter, KeywordsNotAvailableYetSayAndChangeNothing)
+TEST_F(Interpreter, CloudKeywords)
 {
-    Landscape& land = app.landscape;
-    land.shadowValidAt = 1;
-    land.modified = false;
-    const std::int16_t before = land.elevation[129][129];
-    EXPECT_EQ(run("CloudRandom"), 1);
-    EXPECT_EQ(run("CloudLoad sky.cld"), 1);
-    EXPECT_EQ(ui.messages,
-              (std::vector<std::string>{"not available yet: CloudRandom", "not available yet: CloudLoad sky.cld"}));
-    EXPECT_TRUE(ui.questions.empty());
-    EXPECT_EQ(land.shadowValidAt, 1);
-    EXPECT_FALSE(land.modified);
-    EXPECT_EQ(land.elevation[129][129], before);
+    CloudSettings& c = app.scene.clouds;
+    // Coverage and sharpness held to 0..100, the thresholds following:
+    // base = trunc((100 - d) x 255 / 100), half = trunc((100 - h) / 2).
+    struct Case {
+        const char* line;
+        int density, hardness, low, high;
+    };
+    const Case cases[] = {
+        {"CloudDensity 100", 100, 50, -25, 25},
+        {"CloudHardness 100", 100, 100, 0, 0},
+        {"CloudDensity 150", 100, 100, 0, 0},
+        {"CloudDensity 0", 0, 100, 255, 255},
+        {"CloudDensity 40", 40, 100, 153, 153},
+        {"CloudHardness 0", 40, 0, 103, 203},
+        {"CloudHardness -5", 40, 0, 103, 203},
+    };
+    for (const Case& k : cases) {
+        ASSERT_EQ(run(k.line), 1);
+        EXPECT_EQ(c.density, k.density) << k.line;
+        EXPECT_EQ(c.hardness, k.hardness) << k.line;
+        EXPECT_EQ(c.low, k.low) << k.line;
+        EXPECT_EQ(c.high, k.high) << k.line;
+    }
 
-    // CloudNumber keeps the seed; only the pattern waits for its subsystem.
-    EXPECT_EQ(run("CloudNumber 12.9"), 1);
-    EXPECT_EQ(app.scene.clouds.number, 12);
-    EXPECT_EQ(ui.messages.back(), "not available yet: CloudNumber 12.9");
+    // The pattern follows the seed: the same seed twice gives the same pattern.
+    ASSERT_EQ(run("CloudNumber 12.9"), 1);
+    EXPECT_EQ(c.number, 12);
+    const std::vector<std::uint8_t> twelve = c.pattern;
+    ASSERT_EQ(run("CloudNumber 13"), 1);
+    EXPECT_NE(c.pattern, twelve);
+    ASSERT_EQ(run("CloudNumber 12"), 1);
+    EXPECT_EQ(c.pattern, twelve);
+
+    // Saved and loaded back unchanged; a missing file says so and keeps the pattern.
+    const std::string file = (std::filesystem::temp_directory_path() / "kalvenor_interp_sky").string();
+    ASSERT_EQ(run("CloudSave " + file), 1);
+    ASSERT_EQ(run("CloudRandom"), 1);
+    EXPECT_NE(c.pattern, twelve);
+    ASSERT_EQ(run("CloudLoad " + file + ".CLD"), 1);
+    EXPECT_EQ(c.pattern, twelve);
+    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(run("CloudLoad no_such_sky.cld"), 1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].rfind("Error opening file:", 0), 0u);
+    EXPECT_EQ(c.pattern, twelve);
+    std::filesystem::remove(file + ".CLD");
+
+    ASSERT_EQ(run("CloudSize l"), 1);
+    EXPECT_EQ(c.sizeDivisor, 4);
+    ASSERT_EQ(run("CloudSize Q"), 1);
+    EXPECT_EQ(c.sizeDivisor, 4);
+    EXPECT_EQ(ui.messages.back(), "CloudSize takes S, M, L or X: Q");
 }
 
 TEST_F(Interpreter, SetColorWritesTheSchemeEntryBytes)
@@ -201,10 +238,19 @@ TEST_F(Interpreter, SetColorWritesTheSchemeEntryBytes)
     run("SetColorOak 7 8 9");
     EXPECT_EQ(s[35 * 4 + 1], 7);
     EXPECT_EQ(s[35 * 4 + 3], 9);
+    // Bark, houses, clouds and roads land on the entries the renderer reads.
     run("SetColorPineBark 1 2 3");
-    EXPECT_EQ(s[63 * 4 + 2], 2);
+    EXPECT_EQ(s[67 * 4 + 2], 2);
+    run("SetColorHouse1 31 32 33");
+    EXPECT_EQ(s[68 * 4 + 1], 31);
+    run("SetColorUnderHouse4 41 42 43");
+    EXPECT_EQ(s[75 * 4 + 3], 43);
+    run("SetColorCloud 51 52 53");
+    EXPECT_EQ(s[kCloudColourEntry * 4 + 1], 51);
     run("SetColorRoad1 4 5 6");
-    EXPECT_EQ(s[84 * 4 + 1], 4);
+    EXPECT_EQ(s[ground::kRoad1 * 4 + 1], 4);
+    run("SetColorRoad4 7 8 9");
+    EXPECT_EQ(s[ground::kRoad4 * 4 + 1], 7);
     run("SetColorSkyHaze 11 12");
     EXPECT_EQ(s[25 * 4 + 1], 11);
     EXPECT_EQ(s[25 * 4 + 3], 0); // the missing blue reads as 0
