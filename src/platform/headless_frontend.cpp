@@ -33,6 +33,8 @@ struct DefaultException {
 };
 constexpr DefaultException kDefaultExceptions[] = {
     {"Choose placement mode:", "Auto"},
+    // Nobody is there to see which file would go: a batch run keeps it.
+    {"Error: FLC size", "Cancel"},
 };
 
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix)

@@ -1,14 +1,17 @@
 #include "script/animation_output.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "imagefile/bmp.h"
 #include "imagefile/jpeg.h"
+#include "imagefile/kanim.h"
 #include "imagefile/pcx.h"
 #include "imagefile/png.h"
 #include "imagefile/targa.h"
+#include "platform/atomic_file.h"
 #include "platform/frontend.h"
 #include "platform/paths.h"
 #include "render/render_driver.h"
@@ -44,7 +47,7 @@ void showTiming(App& app, Frontend& ui, const FrameRequest& request)
               clock(frameSeconds) + ", " + clock(toGo) + " to go");
 }
 
-ImageStatus saveFrame(App& app, const SeriesOutput& output, const std::string& path)
+ImageStatus saveFrame(App& app, const SeriesOutput& output, AnimationFiles& files, const std::string& path)
 {
     const ImageSize size{app.geometry.width, app.geometry.height};
     switch (output.format) {
@@ -54,8 +57,148 @@ ImageStatus saveFrame(App& app, const SeriesOutput& output, const std::string& p
     case SeriesFormat::Jpeg: return saveJpeg(app.images.vidmem24, size, app.scene.render.jpegQuality, path);
     case SeriesFormat::Bmp: return saveBmp(app.images.vidmem24, size, path);
     case SeriesFormat::Png: return savePng(app.images.vidmem24, size, path);
+    case SeriesFormat::Kanim:
+        return appendKanimFrame(path, app.images.vidmem8, size, app.scene.render.imageSizeMode,
+                                paletteFromDisplay(app.palette));
+    case SeriesFormat::Flc:
+        return appendFlcFrame(files.flc, app.images.vidmem8, size, paletteFromDisplay(app.palette), output.frameRate,
+                              dosDateTimeNow());
+    case SeriesFormat::Avi: return writeAviFrame(files.avi, app.images.vidmem24, size);
     }
     return ImageStatus::BadArgument;
+}
+
+// Why a frame could not be saved, in the words the user needs.
+std::string saveFailureText(SeriesFormat format, ImageStatus status, const std::string& path)
+{
+    if (status == ImageStatus::TooLarge && format == SeriesFormat::Flc)
+        return "The FLC file is full (65535 frames or 4 GiB): " + path;
+    if (status == ImageStatus::TooLarge && format == SeriesFormat::Avi)
+        return "The AVI file is full (2 GiB): " + path;
+    if (status == ImageStatus::NoBuffer && format == SeriesFormat::Avi) return kNeeds24Bit;
+    return fileMessage(kErrorWritingFile, path);
+}
+
+std::string dimensions(int width, int height, const char* between)
+{
+    return std::to_string(width) + between + std::to_string(height);
+}
+
+// The message of an AVI that cannot be continued or created.
+std::string aviOpenText(AviOpenStatus status, const AviLayout& found, const std::string& path)
+{
+    switch (status) {
+    case AviOpenStatus::Ok: break;
+    case AviOpenStatus::OpenFailed: return "Unable to open " + path + " for appending.";
+    case AviOpenStatus::WrongSize: return "Incorrect dimensions: " + dimensions(found.width, found.height, " x ");
+    case AviOpenStatus::NotDirectColour: return "AVI is not direct-color.";
+    case AviOpenStatus::WrongCodec: return "Wrong CODEC?";
+    case AviOpenStatus::WriteFailed: return fileMessage(kErrorWritingFile, path);
+    }
+    return {};
+}
+
+constexpr const char* kContinueQuestion = "Continue existing animation or delete it?";
+
+// The existing file is removed (Delete, Erase FLC); 0 when it stays.
+AnimationStart startAnew(const std::string& path, Frontend& ui)
+{
+    std::error_code ec;
+    if (!fs::remove(path, ec)) {
+        ui.message(fileMessage(kErrorWritingFile, path));
+        return {0, 0};
+    }
+    return {1, 0};
+}
+
+int framesToStart(std::uint64_t frames) { return static_cast<int>(std::min<std::uint64_t>(frames, kMostFrames)); }
+
+AnimationStart continueKanim(const std::string& path, ImageSize image, Frontend& ui)
+{
+    KanimHeader header;
+    std::uint64_t frames = 0;
+    const ImageStatus st = readKanimInfo(path, header, frames);
+    if (st == ImageStatus::OpenFailed) {
+        ui.message(fileMessage(kErrorOpeningFile, path));
+        return {0, 0};
+    }
+    if (st != ImageStatus::Ok) {
+        ui.message("Not a valid KANIM file!");
+        return {-1, 0};
+    }
+    if (header.width != image.width || header.height != image.height) {
+        ui.message("Wrong image size for KANIM!");
+        return {-1, 0};
+    }
+    return {1, framesToStart(frames)};
+}
+
+AnimationStart continueFlc(SeriesOutput& output, const std::string& path, ImageSize image, Frontend& ui)
+{
+    const MappedFile file(path);
+    FlcHeader header;
+    if (!file.ok() || parseFlcHeader(file.bytes(), header) != ImageStatus::Ok) {
+        ui.message(fileMessage(kErrorReadingFile, path));
+        return {0, 0};
+    }
+    if (header.width != image.width || header.height != image.height) {
+        const std::string text = "Error: FLC size = " + dimensions(header.width, header.height, "x") +
+                                 ", image size = " + dimensions(image.width, image.height, "x");
+        if (!ui.ask(text, "Erase FLC", "Cancel")) return {-1, 0};
+        return startAnew(path, ui);
+    }
+    // The frames themselves are checked too: new frames must go after whole ones.
+    FlcFileInfo info;
+    if (scanFlc(file.bytes(), info) != ImageStatus::Ok) {
+        ui.message(fileMessage(kErrorReadingFile, path));
+        return {0, 0};
+    }
+    if (const int rate = flcFrameRate(header.speed); rate > 0) output.frameRate = rate;
+    return {1, framesToStart(static_cast<std::uint64_t>(header.frames))};
+}
+
+AnimationStart continueAvi(SeriesOutput& output, const std::string& path, ImageSize image, Frontend& ui)
+{
+    AviWriter probe;
+    const AviOpenStatus st = appendAvi(probe, path, image.width, image.height);
+    closeAvi(probe);
+    if (st != AviOpenStatus::Ok) {
+        ui.message(aviOpenText(st, probe.layout, path));
+        return {0, 0};
+    }
+    const AviLayout& found = probe.layout;
+    if (found.rate > 0 && found.scale > 0)
+        output.frameRate = std::max(1, static_cast<int>((found.rate + found.scale / 2) / found.scale));
+    return {1, framesToStart(found.frames.size())};
+}
+
+// Opens the animation file for the run: the FLC's palette is read, the AVI
+// opened for appending or created. 1, or 0 with the message shown.
+int openAnimationFile(App& app, Frontend& ui, const SeriesOutput& output, AnimationFiles& files)
+{
+    if (!isAnimationFile(output.format)) return 1;
+    files.path = prepareOutputPath(animationFileName(output), true);
+    if (files.path.empty()) {
+        ui.message(fileMessage(kErrorWritingFile, animationFileName(output)));
+        return 0;
+    }
+    if (output.format == SeriesFormat::Flc && openFlcStream(files.path, files.flc) != ImageStatus::Ok) {
+        ui.message(fileMessage(kErrorReadingFile, files.path));
+        return 0;
+    }
+    if (output.format != SeriesFormat::Avi) return 1;
+    const ImageSize s = clippedSize(app.images.vidmem24, {app.geometry.width, app.geometry.height});
+    if (s.width <= 0 || s.height <= 0) {
+        ui.message(kNeeds24Bit);
+        return 0;
+    }
+    const AviOpenStatus st = fileExists(files.path)
+                                 ? appendAvi(files.avi, files.path, s.width, s.height)
+                                 : createAvi(files.avi, files.path, s.width, s.height, output.frameRate);
+    if (st == AviOpenStatus::Ok) return 1;
+    ui.message(aviOpenText(st, files.avi.layout, files.path));
+    closeAvi(files.avi);
+    return 0;
 }
 
 } // namespace
@@ -68,8 +211,25 @@ const char* seriesExtension(SeriesFormat format)
     case SeriesFormat::Jpeg: return ".JPG";
     case SeriesFormat::Bmp: return ".BMP";
     case SeriesFormat::Png: return ".PNG";
+    case SeriesFormat::Kanim: return ".KAN";
+    case SeriesFormat::Flc: return ".FLC";
+    case SeriesFormat::Avi: return ".AVI";
     }
     return "";
+}
+
+bool isAnimationFile(SeriesFormat format)
+{
+    return format == SeriesFormat::Kanim || format == SeriesFormat::Flc || format == SeriesFormat::Avi;
+}
+
+std::string animationFileName(const SeriesOutput& output)
+{
+    std::string name = normaliseSeparators(output.base);
+    const std::size_t slash = name.find_last_of('/');
+    const std::size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) name.resize(dot);
+    return name + seriesExtension(output.format);
 }
 
 std::string frameFileName(const SeriesOutput& output, int frame)
@@ -97,7 +257,7 @@ int existingSeriesStart(const SeriesOutput& output, Frontend& ui)
     const fs::path first(frameFileName(output, 0));
     if (first.has_parent_path()) fs::create_directories(first.parent_path(), ec);
     if (!fs::exists(first, ec)) return 0;
-    if (ui.ask("Continue existing animation or delete it?", "Continue", "Delete")) {
+    if (ui.ask(kContinueQuestion, "Continue", "Delete")) {
         int n = 0;
         while (n < kMostFrames && fs::exists(frameFileName(output, n), ec)) ++n;
         return n;
@@ -107,7 +267,27 @@ int existingSeriesStart(const SeriesOutput& output, Frontend& ui)
     return 0;
 }
 
-int makeSeriesFrame(App& app, Frontend& ui, const SeriesOutput& output, const FrameRequest& request)
+AnimationStart existingAnimationStart(SeriesOutput& output, ImageSize image, Frontend& ui)
+{
+    if (!isAnimationFile(output.format)) return {1, existingSeriesStart(output, ui)};
+    const std::string path = prepareOutputPath(animationFileName(output), true);
+    if (path.empty()) {
+        ui.message(fileMessage(kErrorWritingFile, animationFileName(output)));
+        return {0, 0};
+    }
+    if (!fileExists(path)) return {1, 0};
+    if (!ui.ask(kContinueQuestion, "Continue", "Delete")) return startAnew(path, ui);
+    switch (output.format) {
+    case SeriesFormat::Kanim: return continueKanim(path, image, ui);
+    case SeriesFormat::Flc: return continueFlc(output, path, image, ui);
+    case SeriesFormat::Avi: return continueAvi(output, path, image, ui);
+    default: break;
+    }
+    return {1, 0};
+}
+
+int makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, AnimationFiles& files,
+                       const FrameRequest& request)
 {
     ui.status(std::to_string(request.frame + 1) + " of " + std::to_string(request.total));
     if (request.render) {
@@ -116,9 +296,9 @@ int makeSeriesFrame(App& app, Frontend& ui, const SeriesOutput& output, const Fr
     }
     if (request.save) {
         ui.status("Saving frame " + std::to_string(request.frame + 1));
-        const std::string path = frameFileName(output, request.frame);
-        if (saveFrame(app, output, path) != ImageStatus::Ok) {
-            ui.message(fileMessage(kErrorWritingFile, path));
+        const std::string path = isAnimationFile(output.format) ? files.path : frameFileName(output, request.frame);
+        if (const ImageStatus saved = saveFrame(app, output, files, path); saved != ImageStatus::Ok) {
+            ui.message(saveFailureText(output.format, saved, path));
             return 0;
         }
     }
@@ -128,8 +308,10 @@ int makeSeriesFrame(App& app, Frontend& ui, const SeriesOutput& output, const Fr
 
 int runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output, int startFrame)
 {
+    AnimationFiles files;
+    if (openAnimationFile(app, ui, output, files) != 1) return 0;
     const FrameCallback onFrame = [&](const FrameRequest& request) {
-        return makeSeriesFrame(app, ui, output, request);
+        return makeAnimationFrame(app, ui, output, files, request);
     };
     // Frames are saved, not watched: nothing is shown while the series runs.
     RenderSettings& render = app.scene.render;
@@ -137,6 +319,7 @@ int runAnimation(App& app, Frontend& ui, const std::string& script, const Series
     render.displayMode = 0;
     const int result = runScript(app, ui, script, output.base, startFrame, onFrame);
     render.displayMode = displayMode;
+    closeAvi(files.avi);
     app.scene.camera.bank = 0.0f;
     ui.status(kProductTitle);
     return result;

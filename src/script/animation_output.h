@@ -1,9 +1,13 @@
 // Animations made from scripts: every frame line, Render and RewriteImage of a
-// script run with an output base becomes one numbered image file.
+// script run with an output base becomes one frame, saved as a numbered image
+// file or appended to one animation file (KANIM, FLC or AVI).
 #pragma once
 
 #include <string>
 
+#include "imagefile/avi.h"
+#include "imagefile/flc.h"
+#include "imagefile/image_io.h"
 #include "script/runner.h"
 
 namespace kalvenor {
@@ -14,15 +18,30 @@ class Frontend;
 // The program's name, shown in the status line when an animation ends.
 inline constexpr const char* kProductTitle = "Kalvenor";
 
-enum class SeriesFormat { Pcx, Targa, Jpeg, Bmp, Png };
+// The output formats of an animation: numbered image files, or one file that
+// holds every frame (KANIM, FLC, AVI).
+enum class SeriesFormat { Pcx, Targa, Jpeg, Bmp, Png, Kanim, Flc, Avi };
+
+// Frames per second of FLC and AVI files, unless a continued file sets its own.
+inline constexpr int kDefaultFrameRate = 15;
 
 struct SeriesOutput {
-    std::string base; // frame n is base + five digits + extension
+    // Image series: frame n is base + five digits + extension. Animation files:
+    // the chosen name, whose extension gives way to the format's.
+    std::string base;
     SeriesFormat format = SeriesFormat::Targa;
+    int frameRate = kDefaultFrameRate;
 };
 
-// ".PCX", ".TGA", ".JPG", ".BMP", ".PNG".
+// True for KANIM, FLC and AVI, which keep every frame in one file.
+bool isAnimationFile(SeriesFormat format);
+
+// ".PCX", ".TGA", ".JPG", ".BMP", ".PNG", ".KAN", ".FLC", ".AVI".
 const char* seriesExtension(SeriesFormat format);
+
+// The file of a KANIM, FLC or AVI animation: the base with its extension (from
+// the last dot of its file name on) replaced by the format's.
+std::string animationFileName(const SeriesOutput& output);
 
 // The name of frame n: "%s%05d.TGA" and its kin.
 std::string frameFileName(const SeriesOutput& output, int frame);
@@ -37,13 +56,43 @@ std::string seriesBaseFromChoice(const std::string& chosen);
 // directories of the base are created first.
 int existingSeriesStart(const SeriesOutput& output, Frontend& ui);
 
+// Where an animation starts: result 1 and the first frame to make; 0 when the
+// existing file could not be read; -1 when the user cancelled or the file
+// cannot be continued. Every failure has shown its message already.
+struct AnimationStart {
+    int result = 1;
+    int frame = 0;
+};
+
+// Before an animation of any format, with image the current image size.
+// Series as existingSeriesStart. For an existing animation file the same
+// question is asked; Delete removes the file. Continue checks the file:
+// KANIM: "Not a valid KANIM file!" or "Wrong image size for KANIM!" (-1);
+// FLC: a file that cannot be read gives 0, another size asks "Error: FLC size
+// = WxH, image size = WxH" with "Erase FLC" (start anew) and "Cancel" (-1), and
+// the file's speed becomes the frame rate; AVI: "Unable to open NAME for
+// appending.", "Incorrect dimensions: W x H", "AVI is not direct-color." or
+// "Wrong CODEC?" (0), and the stream's rate becomes the frame rate. The frames
+// already in the file are the start.
+AnimationStart existingAnimationStart(SeriesOutput& output, ImageSize image, Frontend& ui);
+
+// The animation file of one run: its resolved name, the FLC's last palette and
+// the AVI, which stays open between frames.
+struct AnimationFiles {
+    std::string path;
+    FlcStream flc;
+    AviWriter avi;
+};
+
 // Renders (unless the request is a rewrite) and saves one frame; the frame
 // callback of the script runner. 1 done, 0 the frame could not be saved, -1 the
 // render failed or was aborted.
-int makeSeriesFrame(App& app, Frontend& ui, const SeriesOutput& output, const FrameRequest& request);
+int makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, AnimationFiles& files,
+                       const FrameRequest& request);
 
-// Runs the script with the series as output from startFrame; the runner's
-// result. The render display mode is 0 during the run and restored after it;
+// Runs the script with the output from startFrame; the runner's result, or 0
+// when the animation file could not be opened (its message shown). The render
+// display mode is 0 during the run and restored after it; the AVI is closed,
 // the camera bank ends at 0 and the status line shows the product title.
 int runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output, int startFrame);
 

@@ -10,6 +10,7 @@
 #include "platform/frontend.h"
 #include "platform/paths.h"
 #include "script/exec_handlers.h"
+#include "script/path_generate.h"
 #include "shell/app.h"
 
 namespace kalvenor {
@@ -71,6 +72,8 @@ int execLoadLandscape(ScriptContext& ctx)
         app.scene.colouring.seaLevel = 0;
     }
     computeElevationStatistics(app.landscape);
+    // A session carries its camera path: the flight is rebuilt from its nodes at once.
+    if (loaded.result == 2) generatePathPoints(app.path, app.landscape, ctx.ui);
     return 1;
 }
 

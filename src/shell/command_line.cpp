@@ -19,6 +19,7 @@
 #include "platform/headless_frontend.h"
 #include "script/runner.h"
 #include "shell/app.h"
+#include "shell/path_command.h"
 #include "shell/startup.h"
 
 namespace kalvenor {
@@ -26,11 +27,15 @@ namespace kalvenor {
 const char* const kUsageText =
     "usage:\n"
     "  kalvenor                         the interactive program\n"
-    "  kalvenor run SCRIPT [--out BASE] [--start N] [--format FORMAT] [--startup] [--landscape FILE] [--info]\n"
-    "                                   run a script without a window\n"
+    "  kalvenor run SCRIPT [--out BASE] [--start N] [--format FORMAT] [--rate N] [--startup]\n"
+    "                      [--landscape FILE] [--info]\n"
+    "                                   run a script without a window; with --out every frame is saved,\n"
+    "                                   FORMAT tga, bmp, jpg, pcx, png (BASE00000.TGA ...) or kan, flc,\n"
+    "                                   avi (one file, BASE.KAN ...; --rate N frames a second, 15)\n"
     "  kalvenor render [SCRIPT] -o IMAGE\n"
     "                                   run SCRIPT for its settings, render one image and save it by its\n"
     "                                   extension (.tga, .bmp, .jpg, .pcx, .png)\n"
+    "  kalvenor path FILE -o SCRIPT     export the camera path stored in a session as a script\n"
     "  kalvenor --help | --version\n"
     "options of run and render:\n"
     "  --answer 'QUESTION=ANSWER'       answer a question in advance (repeatable)\n"
@@ -63,15 +68,23 @@ void describeLandscape(const Landscape& land, std::FILE* out)
                  land.highestRow);
 }
 
-// The series format named on the command line; nothing for the formats that
-// are streams (FLC, AVI, KANIM), which are not built yet.
+// The --format names and the output each stands for.
+struct FormatName {
+    const char* name;
+    SeriesFormat format;
+};
+constexpr FormatName kFormatNames[] = {
+    {"tga", SeriesFormat::Targa}, {"bmp", SeriesFormat::Bmp}, {"jpg", SeriesFormat::Jpeg},
+    {"pcx", SeriesFormat::Pcx},   {"png", SeriesFormat::Png}, {"kan", SeriesFormat::Kanim},
+    {"flc", SeriesFormat::Flc},   {"avi", SeriesFormat::Avi},
+};
+
+// The format named on the command line (Targa when none was named).
 std::optional<SeriesFormat> seriesFormat(const std::string& name)
 {
-    if (name.empty() || name == "tga") return SeriesFormat::Targa;
-    if (name == "bmp") return SeriesFormat::Bmp;
-    if (name == "jpg") return SeriesFormat::Jpeg;
-    if (name == "pcx") return SeriesFormat::Pcx;
-    if (name == "png") return SeriesFormat::Png;
+    if (name.empty()) return SeriesFormat::Targa;
+    for (const FormatName& f : kFormatNames)
+        if (name == f.name) return f.format;
     return std::nullopt;
 }
 
@@ -124,16 +137,20 @@ int renderOne(App& app, Frontend& ui, const CommandLine& cl)
     return code;
 }
 
-// kalvenor run --out BASE: every frame rendered and saved as a numbered file.
+// kalvenor run --out BASE: every frame rendered and saved as a numbered file,
+// or appended to one animation file.
 int runSeries(App& app, Frontend& ui, const CommandLine& cl)
 {
     const std::optional<SeriesFormat> format = seriesFormat(cl.format);
-    if (!format) {
-        ui.message("not available yet: " + cl.format + " animations (numbered image series work: tga, bmp, jpg, pcx, png)");
-        return kExitFailed;
+    if (!format) return kExitUsage; // the parser let through only known names
+    SeriesOutput output{normaliseSeparators(*cl.outputBase), *format, cl.frameRate};
+    int start = cl.startFrame;
+    if (!cl.startGiven) {
+        const AnimationStart begin =
+            existingAnimationStart(output, {app.geometry.width, app.geometry.height}, ui);
+        if (begin.result != 1) return kExitFailed; // its message is shown; nothing was rendered
+        start = begin.frame;
     }
-    const SeriesOutput output{normaliseSeparators(*cl.outputBase), *format};
-    const int start = cl.startGiven ? cl.startFrame : existingSeriesStart(output, ui);
     const int result = runAnimation(app, ui, cl.script, output, start);
     ui.message(animationResultText(result, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
     return result == 1 ? kExitOk : kExitFailed;
@@ -238,14 +255,18 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         } else if (cl.mode == Mode::Run && a == "--format") {
             const std::string* v = value(a);
             if (!v) return std::nullopt;
-            static const char* const formats[] = {"tga", "bmp", "jpg", "pcx", "png", "flc", "kan", "avi"};
-            bool known = false;
-            for (const char* f : formats) known = known || *v == f;
-            if (!known) {
+            if (!seriesFormat(*v) || v->empty()) {
                 error = "unknown format " + *v;
                 return std::nullopt;
             }
             cl.format = *v;
+        } else if (cl.mode == Mode::Run && a == "--rate") {
+            const std::string* v = value(a);
+            if (!v) return std::nullopt;
+            if (!parseInt(*v, cl.frameRate) || cl.frameRate < kMinFrameRate || cl.frameRate > kMaxFrameRate) {
+                error = "--rate takes frames a second from 1 to 1000";
+                return std::nullopt;
+            }
         } else if (cl.mode == Mode::Render && a == "-o") {
             const std::string* v = value(a);
             if (!v) return std::nullopt;
@@ -266,6 +287,12 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         error = "run needs a script";
         return std::nullopt;
     }
+    // An animation file is continued from the frames it holds, never from a
+    // number given beside it: frames and file would no longer match.
+    if (cl.startGiven && isAnimationFile(seriesFormat(cl.format).value_or(SeriesFormat::Targa))) {
+        error = "--start is for image series; an existing " + cl.format + " file is continued after its last frame";
+        return std::nullopt;
+    }
     if (cl.mode == Mode::Render && cl.images.empty()) {
         error = "render needs -o IMAGE";
         return std::nullopt;
@@ -275,6 +302,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
 
 int runCommandLine(const std::vector<std::string>& args, const char* argv0)
 {
+    if (!args.empty() && args[0] == "path") return runPathCommand(args, argv0);
     std::string error;
     const auto cl = parseCommandLine(args, error);
     if (!cl) {

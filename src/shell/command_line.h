@@ -11,6 +11,9 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
+constexpr int kMinFrameRate = 1; // --rate
+constexpr int kMaxFrameRate = 1000;
+
 enum class Mode { Interactive, Run, Render, Help, Version };
 
 struct CommandLine {
@@ -20,6 +23,7 @@ struct CommandLine {
     int startFrame = 0;                    // run --start
     bool startGiven = false;               // --start was given: no question about an existing series
     std::string format;                    // run --format
+    int frameRate = 15;                    // run --rate: frames a second of FLC and AVI files
     std::vector<std::string> images;       // render -o (repeatable: the same render saved in each)
     std::vector<std::string> answers;      // --answer 'QUESTION=ANSWER'
     bool startup = false;                  // --startup: run STARTUP.SCR first

@@ -11,6 +11,7 @@
 #include "render/clouds.h"
 #include "render/image_size.h"
 #include "render/star_map.h"
+#include "script/path_generate.h"
 #include "script/runner.h"
 
 namespace kalvenor {
@@ -107,6 +108,7 @@ int loadStartupLandscape(App& app, Frontend& ui, const std::string& argument, co
     // A failed load leaves the landscape and what the start-up script set as they were.
     if (result == 1) resetForNewLandscape(app.landscape, app.scene);
     computeElevationStatistics(app.landscape);
+    if (result == 2) generatePathPoints(app.path, app.landscape, ui); // the session's camera path
     app.landscape.mapStale = true;
     return result;
 }

@@ -31,6 +31,7 @@ TEST(HeadlessFrontend, DefaultsToFirstAnswerExceptListedQuestions)
     HeadlessFrontend ui(out.file);
     EXPECT_TRUE(ui.ask("Script error: Remark", "Continue", "Cancel"));
     EXPECT_EQ(ui.choose("Choose placement mode:", {"Manual", "Auto"}), 1);
+    EXPECT_FALSE(ui.ask("Error: FLC size = 4x2, image size = 320x200", "Erase FLC", "Cancel")); // keeps the file
     EXPECT_EQ(ui.askNumber("Subsample rate:", 4), 4);
     EXPECT_FALSE(ui.chooseFile({"Save Ascii Z File", "", "*.TXT", "", true}).has_value());
     EXPECT_FALSE(ui.mapPoint("Select Region:").has_value());

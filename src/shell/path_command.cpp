@@ -1,0 +1,108 @@
+#include "shell/path_command.h"
+
+#include <cstdio>
+
+#include "landscape/landscape_file.h"
+#include "platform/fatal_error.h"
+#include "platform/headless_frontend.h"
+#include "platform/paths.h"
+#include "script/path_export.h"
+#include "script/path_generate.h"
+#include "script/path_layout.h"
+#include "shell/app.h"
+#include "shell/command_line.h"
+#include "shell/startup.h"
+
+namespace kalvenor {
+
+std::optional<PathCommandLine> parsePathCommandLine(const std::vector<std::string>& args, std::string& error)
+{
+    PathCommandLine cl;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool takesValue = a == "-o" || a == "--answer";
+        if (takesValue && i + 1 >= args.size()) {
+            error = a + " needs a value";
+            return std::nullopt;
+        }
+        if (a == "-o") {
+            cl.script = args[++i];
+        } else if (a == "--answer") {
+            PresetAnswer parsed;
+            if (!parsePresetAnswer(args[++i], parsed)) {
+                error = "--answer takes 'QUESTION=ANSWER'";
+                return std::nullopt;
+            }
+            cl.answers.push_back(args[i]);
+        } else if (a.size() > 1 && a[0] == '-') {
+            error = "unknown option " + a;
+            return std::nullopt;
+        } else if (cl.file.empty()) {
+            cl.file = a;
+        } else {
+            error = "unexpected argument " + a;
+            return std::nullopt;
+        }
+    }
+    if (cl.file.empty()) error = "path needs a session or landscape file";
+    else if (cl.script.empty()) error = "path needs -o SCRIPT";
+    if (!error.empty()) return std::nullopt;
+    return cl;
+}
+
+int exportStoredPath(App& app, Frontend& ui, const std::string& file, const std::string& script)
+{
+    if (loadLandscape(app, file, ui) == 0) return kExitFailed;
+    if (pathNodeCount(app.path) == 0) {
+        ui.message(file + " carries no camera path.");
+        return kExitFailed;
+    }
+    const GenerationResult generated = generatePathPoints(app.path, app.landscape, ui);
+    if (!generated.message.empty()) {
+        ui.message(generated.message);
+        return kExitFailed;
+    }
+    if (app.path.points.empty()) {
+        ui.message("The camera path of " + file + " makes no frames.");
+        return kExitFailed;
+    }
+    const std::string target = normaliseSeparators(script);
+    switch (writePathScript(app.path.points, target)) {
+    case PathExportStatus::Ok: break;
+    case PathExportStatus::OpenFailed: ui.message("Error opening motion file " + target); return kExitFailed;
+    case PathExportStatus::WriteFailed: ui.message(fileMessage(kErrorWritingFile, target)); return kExitFailed;
+    case PathExportStatus::NoPoints: return kExitFailed;
+    }
+    std::fprintf(stderr, "Exported %zu frames to %s\n", app.path.points.size(), target.c_str());
+    return kExitOk;
+}
+
+int runPathCommand(const std::vector<std::string>& args, const char* argv0)
+{
+    std::string error;
+    const std::optional<PathCommandLine> cl = parsePathCommandLine(args, error);
+    if (!cl) {
+        std::fprintf(stderr, "kalvenor: %s\n%s", error.c_str(), kUsageText);
+        return kExitUsage;
+    }
+    HeadlessFrontend ui;
+    for (const std::string& text : cl->answers) {
+        PresetAnswer answer;
+        parsePresetAnswer(text, answer);
+        ui.addAnswer(answer);
+    }
+    HeadlessFrontend::installInterruptHandler();
+    try {
+        App app;
+        app.frontend = &ui;
+        app.programDir = programDirectory(argv0);
+        initialiseApp(app, ui);
+        setDefaultDirectories(app.dirs, app.programDir);
+        return exportStoredPath(app, ui, cl->file, cl->script);
+    } catch (const FatalError& fatal) {
+        std::fprintf(stderr, "%s [Oh no!|Oh no!]\n", fatal.what());
+        return fatal.exitCode;
+    }
+}
+
+} // namespace kalvenor
