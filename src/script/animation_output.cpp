@@ -76,6 +76,9 @@ std::string saveFailureText(SeriesFormat format, ImageStatus status, const std::
     if (status == ImageStatus::TooLarge && format == SeriesFormat::Avi)
         return "The AVI file is full (2 GiB): " + path;
     if (status == ImageStatus::NoBuffer && format == SeriesFormat::Avi) return kNeeds24Bit;
+    if (status == ImageStatus::Unsupported && format == SeriesFormat::Kanim) return "Wrong image size for KANIM!";
+    if (status == ImageStatus::Unsupported && format == SeriesFormat::Flc)
+        return "The image size differs from the FLC's: " + path;
     return fileMessage(kErrorWritingFile, path);
 }
 
@@ -111,6 +114,10 @@ AnimationStart startAnew(const std::string& path, Frontend& ui)
     return {1, 0};
 }
 
+// A size of 0 x 0: not known before the script runs (a script may set it);
+// the file is then checked against the image when the first frame is saved.
+bool sizeKnown(ImageSize image) { return image.width > 0 && image.height > 0; }
+
 int framesToStart(std::uint64_t frames) { return static_cast<int>(std::min<std::uint64_t>(frames, kMostFrames)); }
 
 AnimationStart continueKanim(const std::string& path, ImageSize image, Frontend& ui)
@@ -126,7 +133,7 @@ AnimationStart continueKanim(const std::string& path, ImageSize image, Frontend&
         ui.message("Not a valid KANIM file!");
         return {-1, 0};
     }
-    if (header.width != image.width || header.height != image.height) {
+    if (sizeKnown(image) && (header.width != image.width || header.height != image.height)) {
         ui.message("Wrong image size for KANIM!");
         return {-1, 0};
     }
@@ -141,7 +148,7 @@ AnimationStart continueFlc(SeriesOutput& output, const std::string& path, ImageS
         ui.message(fileMessage(kErrorReadingFile, path));
         return {0, 0};
     }
-    if (header.width != image.width || header.height != image.height) {
+    if (sizeKnown(image) && (header.width != image.width || header.height != image.height)) {
         const std::string text = "Error: FLC size = " + dimensions(header.width, header.height, "x") +
                                  ", image size = " + dimensions(image.width, image.height, "x");
         if (!ui.ask(text, "Erase FLC", "Cancel")) return {-1, 0};
@@ -160,7 +167,16 @@ AnimationStart continueFlc(SeriesOutput& output, const std::string& path, ImageS
 AnimationStart continueAvi(SeriesOutput& output, const std::string& path, ImageSize image, Frontend& ui)
 {
     AviWriter probe;
-    const AviOpenStatus st = appendAvi(probe, path, image.width, image.height);
+    AviOpenStatus st = AviOpenStatus::OpenFailed;
+    if (sizeKnown(image)) {
+        st = appendAvi(probe, path, image.width, image.height);
+    } else {
+        // Checked against its own size now; against the image's at the first frame.
+        const MappedFile file(path);
+        AviLayout layout;
+        if (file.ok() && parseAvi(file.bytes(), layout) == AviOpenStatus::Ok)
+            st = appendAvi(probe, path, layout.width, layout.height);
+    }
     closeAvi(probe);
     if (st != AviOpenStatus::Ok) {
         ui.message(aviOpenText(st, probe.layout, path));
@@ -295,6 +311,11 @@ int makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, Anima
         if (renderImage(app, ui, request.frame, request.total) != 1) return -1;
     }
     if (request.save) {
+        // The file is opened at the first frame saved, when the script has set the image size.
+        if (!files.opened) {
+            if (openAnimationFile(app, ui, output, files) != 1) return 0;
+            files.opened = true;
+        }
         ui.status("Saving frame " + std::to_string(request.frame + 1));
         const std::string path = isAnimationFile(output.format) ? files.path : frameFileName(output, request.frame);
         if (const ImageStatus saved = saveFrame(app, output, files, path); saved != ImageStatus::Ok) {
@@ -308,8 +329,12 @@ int makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, Anima
 
 int runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output, int startFrame)
 {
+    // An AVI holds true-colour frames: without the 24-bit image there is nothing to put in it.
+    if (output.format == SeriesFormat::Avi && !app.images.vidmem24.allocated()) {
+        ui.message(kNeeds24Bit);
+        return 0;
+    }
     AnimationFiles files;
-    if (openAnimationFile(app, ui, output, files) != 1) return 0;
     const FrameCallback onFrame = [&](const FrameRequest& request) {
         return makeAnimationFrame(app, ui, output, files, request);
     };

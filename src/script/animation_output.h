@@ -73,12 +73,15 @@ struct AnimationStart {
 // the file's speed becomes the frame rate; AVI: "Unable to open NAME for
 // appending.", "Incorrect dimensions: W x H", "AVI is not direct-color." or
 // "Wrong CODEC?" (0), and the stream's rate becomes the frame rate. The frames
-// already in the file are the start.
+// already in the file are the start. An image of 0 x 0 stands for a size not
+// known yet (a batch run's script may set it): the file's size is then
+// compared with the image's when the first frame is saved.
 AnimationStart existingAnimationStart(SeriesOutput& output, ImageSize image, Frontend& ui);
 
 // The animation file of one run: its resolved name, the FLC's last palette and
 // the AVI, which stays open between frames.
 struct AnimationFiles {
+    bool opened = false; // opened at the first frame saved
     std::string path;
     FlcStream flc;
     AviWriter avi;

@@ -146,8 +146,8 @@ int runSeries(App& app, Frontend& ui, const CommandLine& cl)
     SeriesOutput output{normaliseSeparators(*cl.outputBase), *format, cl.frameRate};
     int start = cl.startFrame;
     if (!cl.startGiven) {
-        const AnimationStart begin =
-            existingAnimationStart(output, {app.geometry.width, app.geometry.height}, ui);
+        // The script may set the image size: an existing file's size is checked at the first frame.
+        const AnimationStart begin = existingAnimationStart(output, {0, 0}, ui);
         if (begin.result != 1) return kExitFailed; // its message is shown; nothing was rendered
         start = begin.frame;
     }

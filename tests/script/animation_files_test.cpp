@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "render/image_size.h"
+
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -322,6 +324,29 @@ TEST_F(AnimationFile, AContinuedFileKeepsItsOwnFrameRate)
         EXPECT_EQ(start.result, 1);
         EXPECT_EQ(start.frame, format == SeriesFormat::Flc ? 1 : 0);
         EXPECT_EQ(out.frameRate, 24);
+    }
+}
+
+// A script that sets the image size before its first frame: the file takes
+// that size (a batch run does not know it before the script runs). A run at
+// another size is refused at its first frame and the file keeps its frames.
+TEST_F(AnimationFile, TheFileTakesTheSizeTheScriptSets)
+{
+    const std::string sized = write("sized.scr", "Kalve Script File\ncaption\nImageSize 64 48\n"
+                                                 "3840, 100, 900, 0, 0, -10,\n"
+                                                 "3840, 400, 900, 0, 0, -10,\n");
+    const std::string other = write("other.scr", "Kalve Script File\ncaption\nImageSize 32 24\n"
+                                                 "3840, 100, 900, 0, 0, -10,\n");
+    for (const SeriesFormat format : kFileFormats) {
+        SeriesOutput out = output(format);
+        ASSERT_EQ(runAnimation(app, ui, sized, out, 0), 1) << ui.messages.back();
+        EXPECT_EQ(framesIn(out), 2u);
+        const AnimationStart start = existingAnimationStart(out, {0, 0}, ui); // size not known yet
+        ASSERT_EQ(start.result, 1);
+        EXPECT_EQ(start.frame, 2);
+        EXPECT_EQ(runAnimation(app, ui, other, out, 0), 0);
+        EXPECT_EQ(framesIn(out), 2u);
+        setImageSize(app.images, app.geometry, app.scene.render, ui, 320, 200);
     }
 }
 
