@@ -4,9 +4,14 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "imagefile/avi.h"
 #include "imagefile/bmp.h"
+#include "imagefile/cloud_file.h"
+#include "imagefile/flc.h"
 #include "imagefile/jpeg.h"
+#include "imagefile/kanim.h"
 #include "imagefile/landscape_pcx.h"
 #include "imagefile/pcx.h"
 #include "imagefile/targa.h"
@@ -78,6 +83,33 @@ void trueColourSeeds(const fs::path& root)
     (void)kalvenor::saveJpeg(plane, {13, 7}, 75, (root / "jpeg_fuzz" / "picture.jpg").string());
 }
 
+// An animation of each kind and a cloud pattern, from our own writers.
+void animationSeeds(const fs::path& dir)
+{
+    fs::create_directories(dir);
+    kalvenor::ImagePlane<std::uint8_t> indices;
+    indices.allocate(8, 6);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x) indices[y][x] = static_cast<std::uint8_t>(y < 2 ? 7 : x * 31 + y);
+    kalvenor::ImagePlane<std::uint32_t> plane;
+    fillPicture(plane, 8, 6);
+    kalvenor::FlcStream flc;
+    (void)kalvenor::openFlcStream((dir / "fly.flc").string(), flc);
+    for (int frame = 0; frame < 2; ++frame)
+        (void)kalvenor::appendFlcFrame(flc, indices, {8, 6}, kalvenor::PcxPalette{}, 15, 0);
+    kalvenor::AviWriter avi;
+    if (kalvenor::createAvi(avi, (dir / "fly.avi").string(), 8, 6, 15) == kalvenor::AviOpenStatus::Ok) {
+        (void)kalvenor::writeAviFrame(avi, plane, {8, 6});
+        (void)kalvenor::writeAviFrame(avi, plane, {8, 6});
+    }
+    kalvenor::closeAvi(avi);
+    for (int frame = 0; frame < 2; ++frame)
+        (void)kalvenor::appendKanimFrame((dir / "fly.kan").string(), indices, {8, 6}, 0, kalvenor::PcxPalette{});
+    std::vector<std::uint8_t> pattern(65536);
+    for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<std::uint8_t>((i / 256) ^ (i % 256));
+    (void)kalvenor::saveCloudPattern((dir / "sky.cld").string(), pattern);
+}
+
 } // namespace
 
 // Landscape files, sessions and a scheme file from our own writers.
@@ -126,5 +158,6 @@ int main(int argc, char** argv)
     trueColourSeeds(root);
     landscapeSeeds(root / "landscape_file_fuzz");
     importSeeds(root / "import_fuzz");
+    animationSeeds(root / "animation_fuzz");
     return 0;
 }
