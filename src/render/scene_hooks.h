@@ -3,8 +3,8 @@
 // cell so they are ordered with the terrain, and the cloud layer, drawn before
 // the terrain when the camera is below it and after it otherwise.
 //
-// Trees and buildings are not drawn yet: their hook draws nothing until the
-// tree renderer fills it.
+// Trees are drawn when the tree switch is on; buildings are not placed by
+// anything yet, so their object codes draw nothing.
 #pragma once
 
 namespace kalvenor {

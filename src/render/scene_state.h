@@ -37,6 +37,7 @@ struct SceneDrawState {
     GridLine lines[2];
     DiscTexture sun, moon;
     RandomStreams scratchRandom; // for the strata codes of triangles; never the shared streams
+    RandomStreams treeRandom;    // reseeded from its grid position for every tree; never the shared streams
     Polygon work, scratch;       // the polygon being built and the clipper's second buffer
 };
 
