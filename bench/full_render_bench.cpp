@@ -18,6 +18,18 @@
 namespace kalvenor {
 namespace {
 
+// The timed part: whole renders, with the polygons of the last and the rate.
+void timeRenders(benchmark::State& state, App& app, Frontend& ui)
+{
+    std::int64_t polygons = 0;
+    for (auto _ : state) {
+        renderImage(app, ui);
+        polygons += app.scene.render.polygonCount;
+    }
+    state.counters["polygons"] = benchmark::Counter(static_cast<double>(app.scene.render.polygonCount));
+    state.counters["polygons/s"] = benchmark::Counter(static_cast<double>(polygons), benchmark::Counter::kIsRate);
+}
+
 // args: grid side, image width, image height, antialiasing (0 or 1)
 void BM_FullRender(benchmark::State& state)
 {
@@ -36,13 +48,7 @@ void BM_FullRender(benchmark::State& state)
                  static_cast<int>(state.range(2)));
     if (renderImage(*app, ui) != 1) state.SkipWithError("render failed");
 
-    std::int64_t polygons = 0;
-    for (auto _ : state) {
-        renderImage(*app, ui);
-        polygons += app->scene.render.polygonCount;
-    }
-    state.counters["polygons"] = benchmark::Counter(static_cast<double>(app->scene.render.polygonCount));
-    state.counters["polygons/s"] = benchmark::Counter(static_cast<double>(polygons), benchmark::Counter::kIsRate);
+    timeRenders(state, *app, ui);
 }
 
 BENCHMARK(BM_FullRender)
@@ -79,13 +85,7 @@ void BM_RenderWithTrees(benchmark::State& state)
     executeLine(*app, ui, state.range(1) != 0 ? "Tree3D" : "Tree2D");
     if (renderImage(*app, ui) != 1) state.SkipWithError("render failed");
 
-    std::int64_t polygons = 0;
-    for (auto _ : state) {
-        renderImage(*app, ui);
-        polygons += app->scene.render.polygonCount;
-    }
-    state.counters["polygons"] = benchmark::Counter(static_cast<double>(app->scene.render.polygonCount));
-    state.counters["polygons/s"] = benchmark::Counter(static_cast<double>(polygons), benchmark::Counter::kIsRate);
+    timeRenders(state, *app, ui);
 }
 
 BENCHMARK(BM_RenderWithTrees)

@@ -9,6 +9,7 @@
 
 #include "imagefile/flc.h"
 #include "imagefile/growing_file.h"
+#include "image_test_support.h"
 #include "platform/byte_order.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
@@ -19,14 +20,9 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using testing::TempDir;
 
-// A width x height 8-bit picture given row by row from the top.
 ImagePlane<std::uint8_t> picture(int width, const std::vector<Bytes>& rows)
 {
-    ImagePlane<std::uint8_t> plane;
-    plane.allocate(width, static_cast<int>(rows.size()));
-    for (std::size_t y = 0; y < rows.size(); ++y)
-        std::copy(rows[y].begin(), rows[y].end(), plane[static_cast<int>(y)]);
-    return plane;
+    return testing::indexedPicture(width, rows);
 }
 
 PcxPalette testPalette(int seed)

@@ -17,6 +17,16 @@
 
 namespace kalvenor::testing {
 
+// A width x height 8-bit picture given row by row from the top.
+inline ImagePlane<std::uint8_t> indexedPicture(int width, const std::vector<std::vector<std::uint8_t>>& rows)
+{
+    ImagePlane<std::uint8_t> plane;
+    plane.allocate(width, static_cast<int>(rows.size()));
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        std::copy(rows[y].begin(), rows[y].end(), plane[static_cast<int>(y)]);
+    return plane;
+}
+
 // A picture whose every pixel differs from its neighbours in each channel.
 inline std::uint32_t gradientPixel(int x, int y)
 {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "imagefile/kanim.h"
+#include "image_test_support.h"
 #include "platform/byte_order.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
@@ -17,11 +18,7 @@ using testing::TempDir;
 
 ImagePlane<std::uint8_t> picture(int width, const std::vector<Bytes>& rows)
 {
-    ImagePlane<std::uint8_t> plane;
-    plane.allocate(width, static_cast<int>(rows.size()));
-    for (std::size_t y = 0; y < rows.size(); ++y)
-        std::copy(rows[y].begin(), rows[y].end(), plane[static_cast<int>(y)]);
-    return plane;
+    return testing::indexedPicture(width, rows);
 }
 
 Bytes readBytes(const std::string& path)
