@@ -16,6 +16,7 @@ constexpr double kDegreesPerRadian = 57.29577951308232;
 constexpr int kShadowLimit = 8;  // averaged marks above this darken the triangle
 constexpr int kShadowDivisor = 8;
 constexpr int kMaxDetail = 7;
+constexpr float kJitterShare = 0.25f; // of a cell: enough to break the tiling, too little to tear it
 
 Vec3 subtract(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 Vec3 cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
@@ -69,8 +70,8 @@ TerrainQuad makeQuad(const SceneFrame& frame, const TerrainVertex* corners[4], f
 
 void drawTriangles(SceneFrame& frame, const TerrainQuad& q)
 {
-    shadeTriangle(frame, *q.corner[0], *q.corner[1], *q.corner[3]);
-    shadeTriangle(frame, *q.corner[0], *q.corner[2], *q.corner[3]);
+    shadeTriangle(frame, *q.corner[0], *q.corner[1], *q.corner[3], q.detail);
+    shadeTriangle(frame, *q.corner[0], *q.corner[2], *q.corner[3], q.detail);
 }
 
 void subdivide(SceneFrame& frame, const TerrainQuad& q, int depth)
@@ -111,6 +112,29 @@ void fillEntry(PolygonVertex& e, const TerrainVertex& v, std::uint32_t colour, i
     e.classCode = static_cast<std::uint16_t>(classCode);
     e.intensity = static_cast<std::uint16_t>(intensity << 8);
     e.s = e.t = e.third = 0.0f;
+}
+
+// Texture coordinates (texels x 256 of the level) from the grid position, a
+// quarter of the point's jitter, and the class's texels per cell, halved per
+// level. All three corners are moved by whole periods of the map so that the
+// values stay small enough for floats to keep every texel.
+void setTextureCoordinates(Polygon& p, const SceneFrame& frame, const TextureView& level, int levelIndex,
+                           const TerrainVertex* corners[3])
+{
+    const float perCell = static_cast<float>(level.scale) * 256.0f / static_cast<float>(1 << levelIndex);
+    const float periodS = static_cast<float>(level.width) * 256.0f, periodT = static_cast<float>(level.height) * 256.0f;
+    float s[3], t[3];
+    for (int i = 0; i < 3; ++i) {
+        s[i] = (corners[i]->x / frame.land.spacingX + corners[i]->jitterS * kJitterShare) * perCell;
+        t[i] = (corners[i]->y / frame.land.spacingY + corners[i]->jitterT * kJitterShare) * perCell;
+    }
+    const float shiftS = std::floor(s[0] / periodS) * periodS, shiftT = std::floor(t[0] / periodT) * periodT;
+    for (int i = 0; i < 3; ++i) {
+        p.vertices[static_cast<std::size_t>(i)].s = s[i] - shiftS;
+        p.vertices[static_cast<std::size_t>(i)].t = t[i] - shiftT;
+    }
+    p.vertices[3].s = p.vertices[0].s;
+    p.vertices[3].t = p.vertices[0].t;
 }
 
 } // namespace
@@ -167,7 +191,8 @@ void drawQuad(SceneFrame& frame, const TerrainQuad& quad, int depth)
     subdivide(frame, quad, depth);
 }
 
-void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVertex& b, const TerrainVertex& c)
+void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVertex& b, const TerrainVertex& c,
+                   int detail)
 {
     const TerrainParams& t = frame.terrain;
     const SceneSettings& scene = frame.scene;
@@ -222,6 +247,16 @@ void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVerte
     // The closing entry is written like the others: copying the first one
     // back out of memory right after its field-by-field stores stalls.
     fillEntry(p.vertices[3], a, first, classCode, intensity);
+    if (const ClassTexture* texture = frame.state.textures.byClass[static_cast<std::size_t>(classCode & 0xFF)]) {
+        const int level = std::clamp(detail, 0, kMaxDetail);
+        TextureView& view = frame.state.terrainTexture;
+        view = detailLevel(*texture, level);
+        view.hiliteStrength = hilite.strength;
+        view.hiliteValue = hilite.value;
+        const TerrainVertex* corners[3] = {&a, &b, &c};
+        setTextureCoordinates(p, frame, view, level, corners);
+        p.texture = &view;
+    }
     submitPolygon(frame, p, false);
 }
 

@@ -58,6 +58,7 @@ ChildOrder childOrder(float eyeX, float eyeY, float centreX, float centreY);
 // Lights and submits triangle (a, b, c): waves are in the corners already;
 // normal (held upward), class, hilite, diffuse intensity with roughness,
 // shadow and shade, haze of the first corner, blended or Gouraud colour.
-void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVertex& b, const TerrainVertex& c);
+void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVertex& b, const TerrainVertex& c,
+                   int detail = 0);
 
 } // namespace kalvenor

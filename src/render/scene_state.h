@@ -1,6 +1,7 @@
 // The renderer's own derived state that outlives a frame: the star map, the
 // two grid lines the terrain walk shares between neighbouring rows of cells,
-// the 1 x 1 textures of the sun and moon discs, and scratch polygons. None of
+// the textures of the sun and moon discs, the texture maps unpacked for the
+// frame, and scratch polygons. None of
 // it is a setting; the terrain walk and the sky change it while they draw.
 #pragma once
 
@@ -11,6 +12,7 @@
 #include "render/polygon.h"
 #include "render/star_map.h"
 #include "render/terrain_vertex.h"
+#include "render/textures.h"
 #include "render/view_transform.h"
 
 namespace kalvenor {
@@ -36,6 +38,8 @@ struct SceneDrawState {
     StarMap stars;
     GridLine lines[2];
     DiscTexture sun, moon;
+    FrameTextures textures;      // the texture slots unpacked for this frame
+    TextureView terrainTexture;  // the level and hilite of the textured triangle being drawn
     RandomStreams scratchRandom; // for the strata codes of triangles; never the shared streams
     RandomStreams treeRandom;    // reseeded from its grid position for every tree; never the shared streams
     Polygon work, scratch;       // the polygon being built and the clipper's second buffer

@@ -48,6 +48,18 @@ void drawDisc(SceneFrame& frame, Vec3 position, float radius, float spinDegrees,
     p.texture = nullptr;
 }
 
+// The loaded map of the body's class (its full-size level), else one texel of its colour.
+void chooseDiscTexture(SceneFrame& frame, DiscTexture& disc, int classCode)
+{
+    if (const ClassTexture* map = frame.state.textures.byClass[static_cast<std::size_t>(classCode)]) {
+        disc.view = map->levels[0];
+        disc.view.hiliteStrength = disc.view.hiliteValue = 0;
+        return;
+    }
+    const Rgb colour = schemeColour(frame.scene.colourScheme, classCode);
+    setPlainDisc(disc, colour.r, colour.g, colour.b);
+}
+
 } // namespace
 
 void setPlainDisc(DiscTexture& disc, int r, int g, int b)
@@ -66,8 +78,7 @@ void drawSun(SceneFrame& frame)
 {
     const SunMoonSettings& bodies = frame.scene.sky.sunMoon;
     if (bodies.sunSize == 0) return;
-    const Rgb colour = schemeColour(frame.scene.colourScheme, kEntrySun);
-    setPlainDisc(frame.state.sun, colour.r, colour.g, colour.b);
+    chooseDiscTexture(frame, frame.state.sun, kEntrySun);
     const Vec3 position = {frame.sun.position[0], frame.sun.position[1], frame.sun.position[2]};
     drawDisc(frame, position, discRadius(kSunRadius, bodies.sunSize), static_cast<float>(bodies.sunCounter),
              kEntrySun, frame.state.sun);
@@ -77,8 +88,7 @@ void drawMoon(SceneFrame& frame)
 {
     const SunMoonSettings& bodies = frame.scene.sky.sunMoon;
     if (bodies.starsAndMoon == 0 || bodies.moonSize == 0) return;
-    const Rgb colour = schemeColour(frame.scene.colourScheme, kEntryMoon);
-    setPlainDisc(frame.state.moon, colour.r, colour.g, colour.b);
+    chooseDiscTexture(frame, frame.state.moon, kEntryMoon);
     drawDisc(frame, {bodies.moonX, bodies.moonY, bodies.moonZ}, discRadius(bodies.moonRadius, bodies.moonSize),
              bodies.moonCounter, kEntryMoon, frame.state.moon);
 }

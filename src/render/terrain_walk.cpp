@@ -236,6 +236,9 @@ int drawScene(App& app, SceneDrawState& state, Frontend& ui, const RasterTarget&
     SceneFrame frame{app.landscape, app.scene,  app.colouring.sun, app.colouring.strata, app.view,
                      app.light,     app.raster, target,            ui,                   state};
     setFrameLight(app.light, app.scene, app.colouring.sun.lightLevel);
+    // Textures a session named without data are looked for once, then every map is unpacked for the frame.
+    loadNamedTextures(app.textures, ui, app.dirs.texture[static_cast<std::size_t>(TextureFamily::Ground)]);
+    prepareFrameTextures(app.textures, state.textures);
     prepareTerrainParams(frame);
     // The cloud colours follow the colour, coverage and lining settings of this frame.
     if (cloudsOn(frame)) buildCloudColours(app.scene.clouds, app.scene.colourScheme);

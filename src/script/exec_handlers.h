@@ -183,4 +183,7 @@ int execCloudSave(ScriptContext& ctx);
 int execCloudsFromLandscape(ScriptContext& ctx);
 int execCloudSize(ScriptContext& ctx);
 
+// exec_textures.cpp
+int execTextureLoad(ScriptContext& ctx);
+
 } // namespace kalvenor

@@ -352,6 +352,7 @@ constexpr Keyword kKeywords[] = {
     {"CloudSave", 1286, ArgPattern::Word, execCloudSave, 0, 0, true},
     {"CloudsFromLandscape", 1287, ArgPattern::None, execCloudsFromLandscape, 0, 0, true},
     {"CloudSize", 1288, ArgPattern::Word, execCloudSize, 0, 0, true},
+    {"TextureLoad", 1289, ArgPattern::RestOfLine, execTextureLoad, 0, kMarkP, true},
 };
 
 // The classic table is kept whole; our extensions follow it.

@@ -102,16 +102,9 @@ std::uint32_t liningColour(std::uint32_t packed, int lining)
 
 TexelLevel textureLevel(const TextureSlot& slot, int level)
 {
-    if (!slot.inUse() || level < 0 || static_cast<std::size_t>(level) >= kTextureLevels) return {};
-    const std::uint8_t* record = slot.entry.data() + kTextureLevelsOffset + static_cast<std::size_t>(level) * kTextureLevelBytes;
-    const std::uint32_t width = get32le(record);
-    const std::uint32_t height = get32le(record + 4);
-    const std::uint64_t start = get32le(record + kTextureLevelWord);
-    // Texels are four bytes; a level that does not lie wholly inside the data is not there.
-    constexpr std::uint32_t kMaxSide = 1u << 16;
-    if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return {};
-    if (start + std::uint64_t{width} * height * 4 > slot.data.size()) return {};
-    return {static_cast<int>(width), static_cast<int>(height), slot.data.data() + start};
+    const SlotLevel l = slotLevel(slot, level);
+    if (l.width == 0) return {};
+    return {l.width, l.height, slot.data.data() + l.start};
 }
 
 bool hasTextureMap(const TextureSlot& slot) { return textureLevel(slot, 0).width != 0; }

@@ -296,7 +296,7 @@ void fillSlot(TextureSlot& slot, const RefTexture& t)
     slot.entry[0] = static_cast<std::uint8_t>(t.entry);
     slot.entry[kTextureNameOffset] = 'x';
     auto put = [&](int level, int w, int h, std::size_t start, std::size_t size) {
-        std::uint8_t* rec = slot.entry.data() + kTextureLevelsOffset + static_cast<std::size_t>(level) * kTextureLevelBytes;
+        std::uint8_t* rec = slot.entry.data() + textureLevelRecord(level);
         put32le(rec, static_cast<std::uint32_t>(w));
         put32le(rec + 4, static_cast<std::uint32_t>(h));
         put32le(rec + 8, static_cast<std::uint32_t>(size));
@@ -382,7 +382,7 @@ TEST(PalettePrediction, TextureLevelsMustLieInsideTheirData)
     EXPECT_EQ(textureLevel(slot, 2).width, 0); // no record
     slot.data.resize(slot.data.size() - 1);    // level 1 now ends past the data
     EXPECT_EQ(textureLevel(slot, 1).width, 0);
-    put32le(slot.entry.data() + kTextureLevelsOffset, 0x40000000u); // a lying width
+    put32le(slot.entry.data() + textureLevelRecord(0), 0x40000000u); // a lying width
     EXPECT_FALSE(hasTextureMap(slot));
 }
 

@@ -1,0 +1,213 @@
+#include "render/textures.h"
+
+#include <algorithm>
+#include <new>
+
+#include "imagefile/image_io.h"
+#include "imagefile/targa.h"
+#include "platform/byte_order.h"
+#include "platform/frontend.h"
+#include "platform/paths.h"
+
+namespace kalvenor {
+
+namespace {
+
+constexpr const char* kSelectAnother = "Select another texture";
+constexpr const char* kSkipIt = "Skip it";
+
+std::uint32_t channel(std::uint32_t texel, int shift) { return (texel >> shift) & 255u; }
+
+std::size_t levelTexels(const TextureLevelSize& l) { return static_cast<std::size_t>(l.width) * static_cast<std::size_t>(l.height); }
+
+// The name goes into the entry as the stored form keeps it: at most 255
+// characters, so the terminator always comes before level 0's record.
+void storeName(TextureSlot& slot, const std::string& name)
+{
+    const std::size_t length = std::min(name.size(), kTextureNameLimit - kTextureNameOffset - 1);
+    std::fill(slot.entry.begin() + kTextureNameOffset, slot.entry.begin() + kTextureNameLimit, std::uint8_t{0});
+    std::copy_n(name.begin(), length, slot.entry.begin() + kTextureNameOffset);
+}
+
+// The entry's level records and the data bytes from the texel block.
+void storeTexture(TextureSlot& slot, int classCode, const TextureLayout& layout, std::span<const std::uint32_t> texels)
+{
+    slot.data.resize(texels.size() * 4);
+    for (std::size_t i = 0; i < texels.size(); ++i) put32le(slot.data.data() + i * 4, texels[i]);
+    for (int level = 0; level < kTextureLevelCount; ++level) {
+        std::uint8_t* record = slot.entry.data() + textureLevelRecord(level);
+        const TextureLevelSize& l = layout[static_cast<std::size_t>(level)];
+        put32le(record, static_cast<std::uint32_t>(l.width));
+        put32le(record + 4, static_cast<std::uint32_t>(l.height));
+        put32le(record + 8, level == 0 ? static_cast<std::uint32_t>(slot.data.size()) : 0u);
+        put32le(record + kTextureLevelWord, static_cast<std::uint32_t>(l.start * 4));
+    }
+    slot.entry[0] = static_cast<std::uint8_t>(classCode);
+}
+
+void clearSlot(TextureSlot& slot)
+{
+    slot.entry.fill(0);
+    slot.data.clear();
+    slot.data.shrink_to_fit();
+}
+
+} // namespace
+
+TextureLayout textureLayout(int width, int height)
+{
+    TextureLayout layout = {};
+    std::size_t start = 0;
+    for (int level = 0; level < kTextureLevelCount; ++level) {
+        layout[static_cast<std::size_t>(level)] = {width, height, start};
+        start += static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+        width = std::max(1, width / 2);
+        height = std::max(1, height / 2);
+    }
+    return layout;
+}
+
+std::size_t textureTexels(const TextureLayout& layout)
+{
+    const TextureLevelSize& last = layout[kTextureLevelCount - 1];
+    return last.start + levelTexels(last);
+}
+
+std::uint32_t averageTexels(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d)
+{
+    const std::uint32_t block[4] = {a, b, c, d};
+    std::uint32_t alphaSum = 0;
+    for (const std::uint32_t t : block) alphaSum += channel(t, 24);
+    const std::uint32_t total = alphaSum == 0 ? 1 : alphaSum;
+    std::uint32_t out = ((alphaSum + 2) >> 2) << 24;
+    for (const int shift : {0, 8, 16}) {
+        std::uint32_t sum = 0;
+        for (const std::uint32_t t : block) sum += channel(t, shift) * channel(t, 24);
+        out |= std::min<std::uint32_t>((sum + total / 2) / total, 255u) << shift; // rounds to nearest
+    }
+    return out;
+}
+
+void buildTextureLevels(std::span<std::uint32_t> texels, const TextureLayout& layout)
+{
+    for (int level = 1; level < kTextureLevelCount; ++level) {
+        const TextureLevelSize& from = layout[static_cast<std::size_t>(level - 1)];
+        const TextureLevelSize& to = layout[static_cast<std::size_t>(level)];
+        const std::uint32_t* src = texels.data() + from.start;
+        std::uint32_t* dst = texels.data() + to.start;
+        for (int y = 0; y < to.height; ++y) {
+            // Past the right or bottom edge the edge texel stands in for its missing neighbour.
+            const int y0 = std::min(2 * y, from.height - 1), y1 = std::min(2 * y + 1, from.height - 1);
+            for (int x = 0; x < to.width; ++x) {
+                const int x0 = std::min(2 * x, from.width - 1), x1 = std::min(2 * x + 1, from.width - 1);
+                const auto at = [&](int col, int row) { return src[static_cast<std::size_t>(row) * from.width + col]; };
+                dst[static_cast<std::size_t>(y) * to.width + x] = averageTexels(at(x0, y0), at(x1, y0), at(x0, y1), at(x1, y1));
+            }
+        }
+    }
+}
+
+int loadTexture(TextureSlots& slots, int classCode, const std::string& name, Frontend& ui)
+{
+    if (classCode < 0 || classCode >= static_cast<int>(kTextureSlots)) return 0;
+    TextureSlot& slot = slots[static_cast<std::size_t>(classCode)];
+    clearSlot(slot);
+    if (name.empty()) return 1;
+    storeName(slot, name);
+
+    const std::string path = resolveExisting(name);
+    int width = 0, height = 0;
+    if (readTargaSize(path, width, height) != ImageStatus::Ok) {
+        ui.message("Error reading file \"" + name + "\".");
+        clearSlot(slot);
+        return 0;
+    }
+
+    const TextureLayout layout = textureLayout(width, height);
+    const std::size_t count = textureTexels(layout);
+    const std::uint64_t bytes = std::uint64_t{count} * 4;
+    std::vector<std::uint32_t> texels;
+    try {
+        if (bytes > kMaxTextureBytes) throw std::bad_alloc();
+        texels.assign(count, 0u);
+    } catch (const std::bad_alloc&) {
+        ui.message("Insufficient memory  (" + std::to_string(bytes) + " bytes needed).");
+        clearSlot(slot);
+        return 0;
+    }
+
+    // A file that changed or ends early after its header is as unreadable as a bad header.
+    const PixelView level0{texels.data(), width, height, width};
+    TargaHeader header;
+    if (loadTarga(path, level0, TargaMode::Keep, header) != ImageStatus::Ok || header.width != width ||
+        header.height != height) {
+        ui.message("Error reading file \"" + name + "\".");
+        clearSlot(slot);
+        return 0;
+    }
+    buildTextureLevels(texels, layout);
+    storeTexture(slot, classCode, layout, texels);
+    return 1;
+}
+
+int findTexture(TextureSlots& slots, int classCode, const std::string& name, Frontend& ui,
+                const std::string& directory)
+{
+    if (name.empty() || fileExists(name)) return loadTexture(slots, classCode, name, ui);
+    freeTexture(slots, classCode);
+    if (!ui.ask("Unable to locate " + name, kSelectAnother, kSkipIt)) return 0;
+    const std::optional<std::string> chosen = ui.chooseFile({"Select texture map", directory, "*.TGA", "", false});
+    if (!chosen || chosen->empty()) return 0;
+    return loadTexture(slots, classCode, *chosen, ui);
+}
+
+void freeTexture(TextureSlots& slots, int classCode)
+{
+    if (classCode < 0 || classCode >= static_cast<int>(kTextureSlots)) return;
+    clearSlot(slots[static_cast<std::size_t>(classCode)]);
+}
+
+void freeAllTextures(TextureSlots& slots)
+{
+    for (TextureSlot& slot : slots) clearSlot(slot);
+}
+
+void loadNamedTextures(TextureSlots& slots, Frontend& ui, const std::string& directory)
+{
+    for (std::size_t k = 0; k < kTextureSlots; ++k) {
+        TextureSlot& slot = slots[k];
+        if (!slot.inUse() || !slot.data.empty()) continue;
+        const std::string name = slot.name();
+        if (findTexture(slots, static_cast<int>(k), name, ui, directory) != 1 || name.empty()) clearSlot(slot);
+    }
+}
+
+void prepareFrameTextures(const TextureSlots& slots, FrameTextures& frame)
+{
+    frame.byClass.fill(nullptr);
+    if (!anyTextureInUse(slots)) return;
+    frame.maps.resize(kTextureSlots);
+    for (std::size_t k = 0; k < kTextureSlots; ++k) {
+        const TextureSlot& slot = slots[k];
+        ClassTexture& out = frame.maps[k];
+        const SlotLevel first = slotLevel(slot, 0);
+        if (first.width == 0) {
+            out.texels.clear();
+            continue;
+        }
+        out.texels.resize(slot.data.size() / 4);
+        for (std::size_t i = 0; i < out.texels.size(); ++i) out.texels[i] = get32le(slot.data.data() + i * 4);
+        // A level that is missing from the slot falls back on the smallest one before it.
+        for (int level = 0; level < kTextureLevelCount; ++level) {
+            const SlotLevel l = slotLevel(slot, level);
+            TextureView& view = out.levels[static_cast<std::size_t>(level)];
+            if (l.width != 0) view = TextureView{out.texels.data() + l.start / 4, l.width, l.height, 0, 0, 0};
+            else view = out.levels[static_cast<std::size_t>(level - 1)];
+        }
+        out.scale = slot.scale() != 0 ? slot.scale() : kDefaultTextureScale;
+        for (TextureView& view : out.levels) view.scale = out.scale;
+        frame.byClass[k] = &out;
+    }
+}
+
+} // namespace kalvenor
