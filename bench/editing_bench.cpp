@@ -41,25 +41,10 @@ void Erosion100Rounds(benchmark::State& state)
     }
 }
 
-// From the highest point of a mountain landscape down to the border: the
-// ordinary river, with a few pits to raise on the way.
-void RiverAcrossHuge(benchmark::State& state)
-{
-    RandomStreams random;
-    SilentFrontend ui;
-    Landscape land;
-    for (auto _ : state) {
-        state.PauseTiming();
-        makeHuge(land, random, ui);
-        land.terrain.clear();
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(walkRiver(land, land.highestColumn, land.highestRow, ui));
-    }
-}
-
-// From the centre of a flat landscape: every neighbour ties at every step and
-// the look-ahead runs out to the landscape's edges each time.
-void RiverAcrossFlatHuge(benchmark::State& state)
+// One river per iteration on a landscape that prepare makes afresh (untimed);
+// prepare returns the start column and row.
+template <typename Prepare>
+void timeRiver(benchmark::State& state, Prepare prepare)
 {
     RandomStreams random;
     SilentFrontend ui;
@@ -67,12 +52,36 @@ void RiverAcrossFlatHuge(benchmark::State& state)
     resizeLandscape(land, random, kHugeGrid, kHugeGrid);
     for (auto _ : state) {
         state.PauseTiming();
-        for (int y = 0; y < land.gridHeight; ++y)
-            for (int x = 0; x < land.gridWidth; ++x) land.elevation[y][x] = 0;
+        const auto [column, row] = prepare(land, random, ui);
         land.terrain.clear();
         state.ResumeTiming();
-        benchmark::DoNotOptimize(walkRiver(land, 513, 513, ui));
+        benchmark::DoNotOptimize(walkRiver(land, column, row, ui));
     }
+}
+
+struct Start {
+    int column, row;
+};
+
+// From the highest point of a mountain landscape down to the border: the
+// ordinary river, with a few pits to raise on the way.
+void RiverAcrossHuge(benchmark::State& state)
+{
+    timeRiver(state, [](Landscape& land, RandomStreams& random, Frontend& ui) {
+        makeHuge(land, random, ui);
+        return Start{land.highestColumn, land.highestRow};
+    });
+}
+
+// From the centre of a flat landscape: every neighbour ties at every step and
+// the look-ahead runs out to the landscape's edges each time.
+void RiverAcrossFlatHuge(benchmark::State& state)
+{
+    timeRiver(state, [](Landscape& land, RandomStreams&, Frontend&) {
+        for (int y = 0; y < land.gridHeight; ++y)
+            for (int x = 0; x < land.gridWidth; ++x) land.elevation[y][x] = 0;
+        return Start{513, 513};
+    });
 }
 
 // From the centre of an island whose middle is a closed basin below sea level:
@@ -80,19 +89,12 @@ void RiverAcrossFlatHuge(benchmark::State& state)
 // raises, one per unit of volume), so this measures the cost per raise.
 void RiverFillingBasinHuge(benchmark::State& state)
 {
-    RandomStreams random;
-    SilentFrontend ui;
-    Landscape land;
-    resizeLandscape(land, random, kHugeGrid, kHugeGrid);
-    GenerationSettings settings;
-    settings.seed = 77u;
-    for (auto _ : state) {
-        state.PauseTiming();
+    timeRiver(state, [](Landscape& land, RandomStreams& random, Frontend& ui) {
+        GenerationSettings settings;
+        settings.seed = 77u;
         generateLandscape(land, settings, random, ui);
-        land.terrain.clear();
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(walkRiver(land, 513, 513, ui));
-    }
+        return Start{513, 513};
+    });
 }
 
 void SmoothHuge(benchmark::State& state)
