@@ -31,6 +31,17 @@ enum class ImageStatus {
 };
 
 // 1 for Ok, 0 for every failure.
+// A row of packed pixels as red, green, blue bytes (3 x width of them), the
+// order the compressed writers take.
+inline void unpackRgbRow(const std::uint32_t* packed, int width, std::uint8_t* rgb)
+{
+    for (int x = 0; x < width; ++x) {
+        rgb[3 * x] = pixelRed(packed[x]);
+        rgb[3 * x + 1] = pixelGreen(packed[x]);
+        rgb[3 * x + 2] = pixelBlue(packed[x]);
+    }
+}
+
 inline int imageResult(ImageStatus s) { return s == ImageStatus::Ok ? 1 : 0; }
 
 // The rows of a row buffer: the longest file row the Targa, BMP and texture

@@ -163,12 +163,7 @@ bool runCompress(jpeg_compress_struct& cinfo, JpegError& err, FileDestination& d
     jpeg_start_compress(&cinfo, TRUE);
     JSAMPROW rows[1] = {line};
     for (int y = 0; y < source.height; ++y) {
-        const std::uint32_t* src = source.row(y);
-        for (int x = 0; x < source.width; ++x) {
-            line[3 * x] = pixelRed(src[x]);
-            line[3 * x + 1] = pixelGreen(src[x]);
-            line[3 * x + 2] = pixelBlue(src[x]);
-        }
+        unpackRgbRow(source.row(y), source.width, line);
         jpeg_write_scanlines(&cinfo, rows, 1);
     }
     jpeg_finish_compress(&cinfo);

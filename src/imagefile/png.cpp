@@ -33,12 +33,7 @@ bool runPngWrite(png_structp png, png_infop info, AtomicFile& file, const PixelV
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < source.height; ++y) {
-        const std::uint32_t* src = source.row(y);
-        for (int x = 0; x < source.width; ++x) {
-            line[3 * x] = pixelRed(src[x]);
-            line[3 * x + 1] = pixelGreen(src[x]);
-            line[3 * x + 2] = pixelBlue(src[x]);
-        }
+        unpackRgbRow(source.row(y), source.width, line);
         png_write_row(png, line);
     }
     png_write_end(png, nullptr);
