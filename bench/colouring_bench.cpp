@@ -3,9 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_support.h"
-#include "landscape/landscape.h"
-#include "landscape/random_streams.h"
-#include "landscape/scene_settings.h"
+#include "model/landscape.h"
+#include "model/random_streams.h"
+#include "model/scene_settings.h"
 #include "terrain/cliffs.h"
 #include "terrain/colouring.h"
 #include "terrain/colouring_state.h"

@@ -6,12 +6,12 @@
 
 #include <memory>
 
+#include "app/app.h"
+#include "app/render_driver.h"
 #include "bench_support.h"
-#include "landscape/scene_reset.h"
+#include "model/scene_reset.h"
 #include "render/image_size.h"
-#include "render/render_driver.h"
 #include "script/interpreter.h"
-#include "shell/app.h"
 #include "shell/startup.h"
 #include "terrain/fractal.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "codecs/image_buffers.h"
 #include "render/flare.h"
-#include "render/image_buffers.h"
 #include "render/post_process.h"
 #include "render/rasteriser.h"
 

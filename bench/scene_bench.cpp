@@ -6,12 +6,13 @@
 #include <memory>
 #include <stdexcept>
 
+#include "app/app.h"
+#include "app/render_driver.h"
 #include "bench_support.h"
-#include "landscape/scene_reset.h"
+#include "model/scene_reset.h"
 #include "render/scene_state.h"
 #include "render/terrain_lighting.h"
 #include "render/terrain_walk.h"
-#include "shell/app.h"
 #include "terrain/colouring_common.h"
 #include "terrain/fractal.h"
 #include "terrain/terrain_preparation.h"
@@ -81,7 +82,7 @@ void sceneFrame(benchmark::State& state, int grid, int width, int height)
     target.light = &app->light;
     for (auto _ : state) {
         app->raster.framePolygons = 0;
-        benchmark::DoNotOptimize(drawScene(*app, scene, ui, target));
+        benchmark::DoNotOptimize(drawScene(sceneRecordsOf(*app), scene, ui, target));
     }
     state.counters["polygons"] = app->raster.framePolygons;
 }

@@ -8,10 +8,11 @@
 #include <string>
 #include <unistd.h>
 
+#include "app/app.h"
+#include "app/landscape_commands.h"
 #include "bench_support.h"
-#include "landscape/landscape_file.h"
-#include "landscape/session_file.h"
-#include "shell/app.h"
+#include "files/landscape_file.h"
+#include "files/session_file.h"
 #include "terrain/fractal.h"
 
 namespace kalvenor {

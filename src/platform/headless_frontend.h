@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 
 namespace kalvenor {
 

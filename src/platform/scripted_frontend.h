@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 
 namespace kalvenor {
 

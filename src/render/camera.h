@@ -1,29 +1,12 @@
-// Placing the camera and its target, and the lens settings that follow from
-// the field of view. Placing either end re-aims the camera.
+// Lens directions and stereo eyes: turning and moving the camera for one
+// frame and putting it back afterwards.
 #pragma once
 
-#include "landscape/scene_settings.h"
+#include "model/camera_aim.h"
+#include "model/scene_settings.h"
 #include "render/view_transform.h"
 
 namespace kalvenor {
-
-constexpr double kDegreesToRadians = 0.017453292519943295;
-constexpr double kRadiansToDegrees = 57.29577951308232;
-
-// Direction of the vector (a, b) in degrees, in [0, 360).
-double vectorAngle(double a, double b);
-
-// Heading and pitch from the camera toward the target; bank is left alone.
-void reaim(CameraSettings& camera);
-
-// Stores each coordinate whose lock is clear, then re-aims.
-void setCamera(CameraSettings& camera, float x, float y, float z);
-void setTarget(CameraSettings& camera, float x, float y, float z);
-
-// Field of view in degrees, clamped to [1, 172].
-void setFieldOfView(CameraSettings& camera, float degrees);
-// Focal length as shown to the user: focal factor = value / 16.
-void setFocalLength(CameraSettings& camera, float value);
 
 // Turns the camera for the lens direction of one frame (port, starboard,
 // astern) after saving heading, pitch and bank in the view state; forward

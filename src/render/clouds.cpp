@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "render/camera.h"
 #include "render/cell_draw.h"
 #include "render/lit_colour.h"

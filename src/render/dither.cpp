@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "landscape/random_streams.h"
+#include "model/random_streams.h"
 
 namespace kalvenor {
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "landscape/random_streams.h"
+#include "model/random_streams.h"
 #include "render/polygon.h"
 
 namespace kalvenor {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 
 namespace kalvenor {
 

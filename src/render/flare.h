@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "render/image_buffers.h"
+#include "codecs/image_buffers.h"
 #include "render/projection.h"
 
 namespace kalvenor {

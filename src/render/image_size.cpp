@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 
 namespace kalvenor {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "landscape/scene_settings.h"
-#include "platform/fatal_error.h"
-#include "render/image_buffers.h"
+#include "base/fatal_error.h"
+#include "codecs/image_buffers.h"
+#include "model/scene_settings.h"
 #include "render/projection.h"
 
 namespace kalvenor {

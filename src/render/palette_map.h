@@ -6,9 +6,9 @@
 #include <array>
 #include <cstdint>
 
+#include "codecs/display_palette.h"
+#include "codecs/image_buffers.h"
 #include "render/dither.h"
-#include "render/image_buffers.h"
-#include "terrain/display_palette.h"
 
 namespace kalvenor {
 

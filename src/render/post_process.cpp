@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 
 namespace kalvenor {
 

@@ -3,7 +3,7 @@
 // Flare has its own file.
 #pragma once
 
-#include "render/image_buffers.h"
+#include "codecs/image_buffers.h"
 #include "render/projection.h"
 
 namespace kalvenor {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "render/line_stepper.h"
 
 namespace kalvenor {

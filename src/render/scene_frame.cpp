@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "render/clipping.h"
 #include "render/projection.h"
 #include "terrain/colouring.h"

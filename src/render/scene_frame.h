@@ -3,8 +3,8 @@
 // the path every polygon of the frame takes to the image (submitPolygon).
 #pragma once
 
-#include "landscape/landscape.h"
-#include "landscape/scene_settings.h"
+#include "model/landscape.h"
+#include "model/scene_settings.h"
 #include "render/lit_colour.h"
 #include "render/polygon.h"
 #include "render/rasteriser.h"

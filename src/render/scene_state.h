@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "landscape/random_streams.h"
+#include "model/random_streams.h"
 #include "render/polygon.h"
 #include "render/star_map.h"
 #include "render/terrain_vertex.h"

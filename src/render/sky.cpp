@@ -3,7 +3,7 @@
 #include <array>
 #include <cmath>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "render/camera.h"
 #include "render/scene_frame.h"
 #include "render/terrain_lighting.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/colouring_inputs.h"
 #include "terrain/sun.h"
 

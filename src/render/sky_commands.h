@@ -11,8 +11,8 @@
 // Results: 1 when the answer was taken, -1 when cancelled.
 #pragma once
 
-#include "landscape/landscape.h"
-#include "landscape/scene_settings.h"
+#include "model/landscape.h"
+#include "model/scene_settings.h"
 #include "terrain/colouring_state.h"
 
 namespace kalvenor {

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
+#include "codecs/image_buffers.h"
 #include "render/dither.h"
-#include "render/image_buffers.h"
 #include "render/lit_colour.h"
 #include "render/polygon.h"
 #include "render/projection.h"

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <new>
 
-#include "landscape/random_streams.h"
-#include "platform/fatal_error.h"
+#include "base/fatal_error.h"
+#include "model/random_streams.h"
 #include "render/projection.h"
 #include "render/scene_frame.h"
 

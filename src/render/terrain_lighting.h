@@ -7,25 +7,14 @@
 #include <array>
 #include <cstdint>
 
-#include "landscape/scene_settings.h"
+#include "model/scene_settings.h"
+#include "model/surface_attributes.h"
 #include "render/lit_colour.h"
 #include "render/view_transform.h"
 
 namespace kalvenor {
 
-// Colour-scheme entries the renderer draws with beside the ground codes.
-enum SchemeEntry : int {
-    kEntrySkyHaze = 25,
-    kEntryHaze = 26,
-    kEntryHorizon = 32,
-    kEntrySky = 33,
-    kEntrySun = 77, // also the light colour of the scene
-    kEntryAmbient = 78,
-    kEntryMoon = 79,
-};
 
-using SchemeBytes = std::array<std::uint8_t, 1024>;
-using AttributeBytes = std::array<std::uint8_t, 1280>;
 
 struct Rgb {
     int r = 0, g = 0, b = 0;
@@ -60,26 +49,6 @@ void setDrawingStage(SurfaceLight& light, const SchemeBytes& scheme, int hazeEnt
 // amount thins or thickens the air; 0 is no haze.
 float frameHazeWeight(float weight, int haze);
 
-// One row of the surface attribute table.
-struct SurfaceAttributes {
-    int phongIntensity = 0;
-    int phongSharpness = 0;
-    int flareIntensity = 0;
-    int flareRadius = 0;
-    int roughness = 0; // horizontal deformation and surface detail, 100 = full
-};
-
-// Entry i of the table: bytes 5i .. 5i+4.
-inline SurfaceAttributes surfaceAttributes(const AttributeBytes& table, int entry)
-{
-    const std::size_t at = static_cast<std::size_t>(entry & 0xFF) * 5;
-    return {table[at], table[at + 1], table[at + 2], table[at + 3], table[at + 4]};
-}
-
-// The table a new scheme starts with: most classes Phong 50, sharpness 20,
-// no flare, roughness 100; beach, water, bark, houses, sun and roads differ;
-// the horizon has no hilite.
-AttributeBytes defaultSurfaceAttributes();
 
 // Diffuse intensity of unit normal n under unit light l: trunc((n . l) x 256),
 // or with exaggeration trunc((1 - acos(max(n . l, 0)) x 2/pi) x 256); negative gives 0.

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "landscape/landscape.h"
-#include "landscape/scene_settings.h"
+#include "model/landscape.h"
+#include "model/scene_settings.h"
 #include "render/view_transform.h"
 #include "render/waves.h"
 #include "terrain/cliffs.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "render/cell_draw.h"
 #include "render/clouds.h"
 #include "render/scene_frame.h"
@@ -14,7 +14,7 @@
 #include "render/sky_discs.h"
 #include "render/star_map.h"
 #include "render/terrain_lighting.h"
-#include "shell/app.h"
+#include "terrain/colouring_state.h"
 
 namespace kalvenor {
 
@@ -227,31 +227,26 @@ int walkTerrain(SceneFrame& frame, bool byRows)
     return 1;
 }
 
-int drawScene(App& app, SceneDrawState& state, Frontend& ui, const RasterTarget& given)
+int drawScene(const SceneRecords& records, SceneDrawState& state, Frontend& ui, const RasterTarget& given)
 {
     // Textured spans (the sun and moon discs) are lit with the frame's light.
     RasterTarget target = given;
-    target.light = &app.light;
+    target.light = &records.light;
     if (target.geometry == nullptr || target.images == nullptr) return 1;
-    SceneFrame frame{app.landscape, app.scene,  app.colouring.sun, app.colouring.strata, app.view,
-                     app.light,     app.raster, target,            ui,                   state};
-    setFrameLight(app.light, app.scene, app.colouring.sun.lightLevel);
-    // Textures a session named without data are looked for once, then every map is unpacked for the frame.
-    loadNamedTextures(app.textures, ui, app.dirs.texture[static_cast<std::size_t>(TextureFamily::Ground)]);
-    prepareFrameTextures(app.textures, state.textures);
+    SceneSettings& scene = records.scene;
+    const ColouringState& colouring = records.colouring;
+    SceneFrame frame{records.landscape, scene,          colouring.sun, colouring.strata, records.view,
+                     records.light,     records.raster, target,        ui,               state};
+    setFrameLight(records.light, scene, colouring.sun.lightLevel);
+    prepareFrameTextures(records.textures, state.textures);
     prepareTerrainParams(frame);
     // The cloud colours follow the colour, coverage and lining settings of this frame.
-    if (cloudsOn(frame)) buildCloudColours(app.scene.clouds, app.scene.colourScheme);
+    if (cloudsOn(frame)) buildCloudColours(scene.clouds, scene.colourScheme);
 
     if (drawBackground(frame) != 1) return -1;
-    if (landscapeUsable(app.landscape) && walkTerrain(frame, walksByRows(app.scene.camera.heading)) != 1) return -1;
+    if (landscapeUsable(records.landscape) && walkTerrain(frame, walksByRows(scene.camera.heading)) != 1) return -1;
     if (cloudsOn(frame) && !belowClouds(frame) && drawCloudLayer(frame) != 1) return -1;
     return frameAborted(frame) ? -1 : 1;
-}
-
-int drawScene(App& app, Frontend& ui, const RasterTarget& target)
-{
-    return drawScene(app, app.sceneDraw, ui, target);
 }
 
 } // namespace kalvenor

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <new>
 
-#include "imagefile/image_io.h"
-#include "imagefile/targa.h"
-#include "platform/byte_order.h"
-#include "platform/frontend.h"
-#include "platform/paths.h"
+#include "base/byte_order.h"
+#include "base/frontend.h"
+#include "base/paths.h"
+#include "codecs/image_io.h"
+#include "codecs/targa.h"
 
 namespace kalvenor {
 

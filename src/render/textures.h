@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "model/texture_slots.h"
 #include "render/polygon.h"
-#include "render/texture_slots.h"
 
 namespace kalvenor {
 

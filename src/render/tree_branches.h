@@ -28,7 +28,7 @@
 // - first cactus: 9 pieces of at most 4, 36.
 #pragma once
 
-#include "landscape/random_streams.h"
+#include "model/random_streams.h"
 #include "render/tree_surface.h"
 
 namespace kalvenor {

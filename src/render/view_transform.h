@@ -3,7 +3,7 @@
 // weight of a world point.
 #pragma once
 
-#include "landscape/scene_settings.h"
+#include "model/scene_settings.h"
 
 namespace kalvenor {
 

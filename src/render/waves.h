@@ -3,8 +3,8 @@
 // send sine waves of slightly different lengths across the water.
 #pragma once
 
-#include "landscape/landscape.h"
-#include "landscape/scene_settings.h"
+#include "model/landscape.h"
+#include "model/scene_settings.h"
 
 namespace kalvenor {
 

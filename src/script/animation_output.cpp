@@ -5,17 +5,17 @@
 #include <filesystem>
 #include <system_error>
 
-#include "imagefile/bmp.h"
-#include "imagefile/jpeg.h"
-#include "imagefile/kanim.h"
-#include "imagefile/pcx.h"
-#include "imagefile/png.h"
-#include "imagefile/targa.h"
-#include "platform/atomic_file.h"
-#include "platform/frontend.h"
-#include "platform/paths.h"
-#include "render/render_driver.h"
-#include "shell/app.h"
+#include "app/app.h"
+#include "app/render_driver.h"
+#include "base/atomic_file.h"
+#include "base/frontend.h"
+#include "base/paths.h"
+#include "codecs/bmp.h"
+#include "codecs/jpeg.h"
+#include "codecs/kanim.h"
+#include "codecs/pcx.h"
+#include "codecs/png.h"
+#include "codecs/targa.h"
 #include "terrain/colouring_inputs.h"
 
 namespace kalvenor {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "imagefile/avi.h"
-#include "imagefile/flc.h"
-#include "imagefile/image_io.h"
+#include "codecs/avi.h"
+#include "codecs/flc.h"
+#include "codecs/image_io.h"
 #include "script/runner.h"
 
 namespace kalvenor {

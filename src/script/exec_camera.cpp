@@ -1,9 +1,9 @@
 // Camera, target and lens keywords.
 #include <array>
 
+#include "app/app.h"
 #include "render/camera.h"
 #include "script/exec_handlers.h"
-#include "shell/app.h"
 
 namespace kalvenor {
 

@@ -2,13 +2,13 @@
 #include <cctype>
 #include <string>
 
-#include "imagefile/cloud_file.h"
-#include "platform/frontend.h"
-#include "platform/file_requests.h"
-#include "platform/paths.h"
+#include "app/app.h"
+#include "base/file_requests.h"
+#include "base/frontend.h"
+#include "base/paths.h"
+#include "files/cloud_file.h"
 #include "render/clouds.h"
 #include "script/exec_handlers.h"
-#include "shell/app.h"
 
 namespace kalvenor {
 

@@ -1,7 +1,7 @@
 // Terrain colouring thresholds, palette settings and the colour-scheme entries.
+#include "app/app.h"
 #include "script/exec_handlers.h"
 #include "terrain/colouring_inputs.h"
-#include "shell/app.h"
 
 namespace kalvenor {
 

@@ -1,9 +1,9 @@
 // Landscape editing keywords: the manipulations, water features and erosion.
 // Each operation invalidates what it changed itself; an edit that was refused,
 // rejected or aborted marks nothing.
-#include "platform/frontend.h"
+#include "app/app.h"
+#include "base/frontend.h"
 #include "script/exec_handlers.h"
-#include "shell/app.h"
 #include "terrain/enlarge_shrink.h"
 #include "terrain/erosion.h"
 #include "terrain/manipulations.h"

@@ -2,12 +2,12 @@
 // and the script's own switches.
 #include <string>
 
-#include "landscape/ascii_z.h"
-#include "platform/frontend.h"
-#include "platform/paths.h"
+#include "app/app.h"
+#include "base/frontend.h"
+#include "base/paths.h"
+#include "base/run_program.h"
+#include "files/ascii_z.h"
 #include "script/exec_handlers.h"
-#include "shell/app.h"
-#include "shell/run_program.h"
 
 namespace kalvenor {
 

@@ -3,17 +3,17 @@
 // message, so a batch job does not lose a frame unnoticed; the script goes on.
 #include <string>
 
-#include "imagefile/bmp.h"
-#include "imagefile/image_io.h"
-#include "imagefile/jpeg.h"
-#include "imagefile/pcx.h"
-#include "imagefile/png.h"
-#include "imagefile/stereo.h"
-#include "imagefile/targa.h"
-#include "platform/frontend.h"
-#include "platform/paths.h"
+#include "app/app.h"
+#include "base/frontend.h"
+#include "base/paths.h"
+#include "codecs/bmp.h"
+#include "codecs/image_io.h"
+#include "codecs/jpeg.h"
+#include "codecs/pcx.h"
+#include "codecs/png.h"
+#include "codecs/stereo.h"
+#include "codecs/targa.h"
 #include "script/exec_handlers.h"
-#include "shell/app.h"
 
 namespace kalvenor {
 

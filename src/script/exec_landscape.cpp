@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <string>
 
-#include "landscape/scene_reset.h"
-#include "platform/frontend.h"
+#include "app/app.h"
+#include "base/frontend.h"
+#include "model/scene_reset.h"
 #include "script/exec_handlers.h"
-#include "shell/app.h"
 #include "terrain/fractal.h"
 
 namespace kalvenor {

@@ -3,15 +3,16 @@
 // the script goes on with the next line.
 #include <string>
 
-#include "landscape/binary_import.h"
-#include "landscape/colour_scheme.h"
-#include "landscape/dxf_export.h"
-#include "landscape/landscape_file.h"
-#include "platform/frontend.h"
-#include "platform/paths.h"
+#include "app/app.h"
+#include "app/landscape_commands.h"
+#include "base/frontend.h"
+#include "base/paths.h"
+#include "files/binary_import.h"
+#include "files/dxf_export.h"
+#include "files/landscape_file.h"
+#include "model/colour_scheme.h"
+#include "path/path_generate.h"
 #include "script/exec_handlers.h"
-#include "script/path_generate.h"
-#include "shell/app.h"
 
 namespace kalvenor {
 

@@ -1,11 +1,11 @@
 // Sun, sky, shading, render and image keywords: each stores a setting.
 #include <string>
 
-#include "render/image_buffers.h"
+#include "app/app.h"
+#include "codecs/image_buffers.h"
 #include "render/image_size.h"
 #include "script/exec_handlers.h"
 #include "terrain/colouring_inputs.h"
-#include "shell/app.h"
 
 namespace kalvenor {
 

@@ -3,11 +3,11 @@
 #include <charconv>
 #include <string>
 
-#include "platform/frontend.h"
-#include "platform/paths.h"
+#include "app/app.h"
+#include "base/frontend.h"
+#include "base/paths.h"
 #include "render/textures.h"
 #include "script/exec_handlers.h"
-#include "shell/app.h"
 
 namespace kalvenor {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "app/app.h"
 #include "script/exec_handlers.h"
 #include "terrain/colouring_inputs.h"
-#include "shell/app.h"
 
 namespace kalvenor {
 

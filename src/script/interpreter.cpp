@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "app/app.h"
 #include "script/exec_handlers.h"
 #include "script/keyword_table.h"
 #include "script/script_args.h"
-#include "shell/app.h"
 
 namespace kalvenor {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "landscape/landscape.h"
-#include "landscape/scene_settings.h"
+#include "model/landscape.h"
+#include "model/scene_settings.h"
 #include "script/exec_handlers.h"
 #include "terrain/invalidation.h"
 

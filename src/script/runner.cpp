@@ -6,10 +6,10 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/frontend.h"
-#include "platform/paths.h"
+#include "app/app.h"
+#include "base/frontend.h"
+#include "base/paths.h"
 #include "script/interpreter.h"
-#include "shell/app.h"
 
 namespace kalvenor {
 

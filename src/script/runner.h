@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "files/script_file.h"
+
 namespace kalvenor {
 
 struct App;
@@ -30,8 +32,6 @@ using FrameCallback = std::function<int(const FrameRequest&)>;
 // The last frame number a run makes.
 constexpr int kLastScriptFrame = 99999;
 
-// The header line of every script.
-inline constexpr const char* kScriptHeader = "Kalve Script File";
 
 // Runs the script at path (either separator; a name missing as written is
 // looked up ignoring case). Without an output base, frame lines and Render only

@@ -5,22 +5,22 @@
 
 #include <cctype>
 
-#include "imagefile/bmp.h"
-#include "imagefile/jpeg.h"
-#include "imagefile/pcx.h"
-#include "imagefile/png.h"
-#include "imagefile/targa.h"
-#include "landscape/landscape.h"
-#include "platform/paths.h"
-#include "render/render_driver.h"
-#include "script/animation_output.h"
-#include "terrain/colouring_inputs.h"
-#include "platform/fatal_error.h"
+#include "app/app.h"
+#include "app/render_driver.h"
+#include "base/fatal_error.h"
+#include "base/paths.h"
+#include "codecs/bmp.h"
+#include "codecs/jpeg.h"
+#include "codecs/pcx.h"
+#include "codecs/png.h"
+#include "codecs/targa.h"
+#include "model/landscape.h"
 #include "platform/headless_frontend.h"
+#include "script/animation_output.h"
 #include "script/runner.h"
-#include "shell/app.h"
 #include "shell/path_command.h"
 #include "shell/startup.h"
+#include "terrain/colouring_inputs.h"
 
 namespace kalvenor {
 

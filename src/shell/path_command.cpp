@@ -2,14 +2,15 @@
 
 #include <cstdio>
 
-#include "landscape/landscape_file.h"
-#include "platform/fatal_error.h"
+#include "app/app.h"
+#include "app/landscape_commands.h"
+#include "base/fatal_error.h"
+#include "base/paths.h"
+#include "files/landscape_file.h"
+#include "files/path_export.h"
+#include "model/path_layout.h"
+#include "path/path_generate.h"
 #include "platform/headless_frontend.h"
-#include "platform/paths.h"
-#include "script/path_export.h"
-#include "script/path_generate.h"
-#include "script/path_layout.h"
-#include "shell/app.h"
 #include "shell/command_line.h"
 #include "shell/startup.h"
 

@@ -3,15 +3,16 @@
 #include <filesystem>
 #include <system_error>
 
-#include "landscape/default_scheme.h"
-#include "landscape/landscape_file.h"
-#include "landscape/scene_reset.h"
-#include "platform/frontend.h"
-#include "platform/paths.h"
+#include "app/landscape_commands.h"
+#include "base/frontend.h"
+#include "base/paths.h"
+#include "files/landscape_file.h"
+#include "model/default_scheme.h"
+#include "model/scene_reset.h"
+#include "path/path_generate.h"
 #include "render/clouds.h"
 #include "render/image_size.h"
 #include "render/star_map.h"
-#include "script/path_generate.h"
 #include "script/runner.h"
 
 namespace kalvenor {

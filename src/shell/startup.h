@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/app.h"
+#include "app/app.h"
 
 namespace kalvenor {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/colouring_common.h"
 
 namespace kalvenor {

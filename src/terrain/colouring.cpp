@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/colouring_common.h"
 #include "terrain/displacement.h"
 #include "terrain/tree_placement.h"

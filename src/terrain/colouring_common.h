@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "landscape/landscape.h"
+#include "model/landscape.h"
 
 namespace kalvenor {
 

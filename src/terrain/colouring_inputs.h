@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-#include "landscape/landscape.h"
-#include "landscape/random_streams.h"
-#include "landscape/scene_settings.h"
+#include "model/landscape.h"
+#include "model/random_streams.h"
+#include "model/scene_settings.h"
 #include "terrain/colouring_state.h"
 
 namespace kalvenor {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "landscape/random_streams.h"
+#include "model/random_streams.h"
 
 namespace kalvenor {
 

@@ -3,7 +3,7 @@
 // are computed again before the next render and the statistics stay current.
 #pragma once
 
-#include "landscape/landscape.h"
+#include "model/landscape.h"
 
 namespace kalvenor {
 

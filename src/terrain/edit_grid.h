@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "landscape/landscape.h"
+#include "model/landscape.h"
 
 namespace kalvenor {
 

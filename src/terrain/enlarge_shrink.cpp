@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/edit_effects.h"
 #include "terrain/edit_grid.h"
 #include "terrain/manipulations.h"

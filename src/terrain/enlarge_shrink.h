@@ -6,8 +6,8 @@
 
 #include <optional>
 
-#include "landscape/landscape.h"
-#include "landscape/random_streams.h"
+#include "model/landscape.h"
+#include "model/random_streams.h"
 
 namespace kalvenor {
 

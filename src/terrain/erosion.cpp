@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/edit_grid.h"
 
 namespace kalvenor {

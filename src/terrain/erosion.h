@@ -3,8 +3,8 @@
 // neighbour, so depressions fill with sediment round by round.
 #pragma once
 
-#include "landscape/landscape.h"
-#include "landscape/random_streams.h"
+#include "model/landscape.h"
+#include "model/random_streams.h"
 
 namespace kalvenor {
 

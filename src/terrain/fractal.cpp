@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/fatal_error.h"
-#include "platform/frontend.h"
+#include "base/fatal_error.h"
+#include "base/frontend.h"
 #include "terrain/displacement.h"
 
 namespace kalvenor {

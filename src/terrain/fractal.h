@@ -3,9 +3,9 @@
 // same seed and settings always give the same elevations.
 #pragma once
 
-#include "landscape/landscape.h"
-#include "landscape/random_streams.h"
-#include "landscape/scene_settings.h"
+#include "model/landscape.h"
+#include "model/random_streams.h"
+#include "model/scene_settings.h"
 
 namespace kalvenor {
 

@@ -11,7 +11,7 @@
 #include <span>
 #include <string_view>
 
-#include "landscape/landscape.h"
+#include "model/landscape.h"
 
 namespace kalvenor {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/edit_grid.h"
 #include "terrain/water.h"
 

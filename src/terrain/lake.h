@@ -3,7 +3,7 @@
 // river marker, so the lake surface is level + 1.
 #pragma once
 
-#include "landscape/landscape.h"
+#include "model/landscape.h"
 
 namespace kalvenor {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/edit_effects.h"
 #include "terrain/edit_grid.h"
 

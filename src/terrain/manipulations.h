@@ -10,10 +10,10 @@
 
 #include <optional>
 
-#include "landscape/landscape.h"
-#include "landscape/scene_settings.h"
-#include "render/image_buffers.h"
-#include "terrain/display_palette.h"
+#include "codecs/display_palette.h"
+#include "codecs/image_buffers.h"
+#include "model/landscape.h"
+#include "model/scene_settings.h"
 
 namespace kalvenor {
 

@@ -12,7 +12,7 @@
 // rounds half up, so the rule is exact and the same in every use.
 #pragma once
 
-#include "landscape/landscape.h"
+#include "model/landscape.h"
 
 namespace kalvenor {
 

@@ -5,7 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/edit_grid.h"
 #include "terrain/water.h"
 

@@ -5,7 +5,7 @@
 // water (unless it started on water), or when the user aborts.
 #pragma once
 
-#include "landscape/landscape.h"
+#include "model/landscape.h"
 
 namespace kalvenor {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/edit_grid.h"
 #include "terrain/water.h"
 

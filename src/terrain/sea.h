@@ -3,8 +3,8 @@
 // their depth near the shore, and points at the water's edge become beach.
 #pragma once
 
-#include "landscape/landscape.h"
-#include "landscape/random_streams.h"
+#include "model/landscape.h"
+#include "model/random_streams.h"
 
 namespace kalvenor {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/colouring_common.h"
 #include "terrain/displacement.h"
 

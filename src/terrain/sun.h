@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "landscape/scene_settings.h"
+#include "model/scene_settings.h"
 
 namespace kalvenor {
 

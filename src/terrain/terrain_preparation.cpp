@@ -1,6 +1,6 @@
 #include "terrain/terrain_preparation.h"
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/cliffs.h"
 #include "terrain/colouring.h"
 #include "terrain/colouring_common.h"

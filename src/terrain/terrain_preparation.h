@@ -3,9 +3,9 @@
 // current polygon size.
 #pragma once
 
-#include "landscape/landscape.h"
-#include "landscape/random_streams.h"
-#include "landscape/scene_settings.h"
+#include "model/landscape.h"
+#include "model/random_streams.h"
+#include "model/scene_settings.h"
 #include "terrain/colouring_state.h"
 
 namespace kalvenor {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/colouring_common.h"
 
 namespace kalvenor {

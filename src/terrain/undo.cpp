@@ -1,6 +1,6 @@
 #include "terrain/undo.h"
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/edit_grid.h"
 
 namespace kalvenor {

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "landscape/landscape.h"
+#include "model/landscape.h"
 
 namespace kalvenor {
 

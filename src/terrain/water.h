@@ -2,8 +2,8 @@
 // cells a river walk or a lake fill claimed into water.
 #pragma once
 
-#include "landscape/landscape.h"
-#include "landscape/random_streams.h"
+#include "model/landscape.h"
+#include "model/random_streams.h"
 
 namespace kalvenor {
 

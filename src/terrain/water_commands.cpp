@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/frontend.h"
+#include "base/frontend.h"
 #include "terrain/edit_effects.h"
 #include "terrain/edit_grid.h"
 #include "terrain/erosion.h"

@@ -7,8 +7,8 @@
 // nothing to do (a cell outside the landscape, no maps).
 #pragma once
 
-#include "landscape/landscape.h"
-#include "landscape/random_streams.h"
+#include "model/landscape.h"
+#include "model/random_streams.h"
 
 namespace kalvenor {
 

@@ -5,10 +5,10 @@
 #include <span>
 #include <vector>
 
-#include "imagefile/avi.h"
-#include "imagefile/cloud_file.h"
-#include "imagefile/flc.h"
-#include "imagefile/kanim.h"
+#include "codecs/avi.h"
+#include "codecs/flc.h"
+#include "codecs/kanim.h"
+#include "files/cloud_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "imagefile/bmp.h"
+#include "codecs/bmp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

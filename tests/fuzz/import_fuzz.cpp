@@ -8,9 +8,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "landscape/colour_scheme.h"
-#include "landscape/random_streams.h"
-#include "landscape/scenery_import.h"
+#include "files/scenery_import.h"
+#include "model/colour_scheme.h"
+#include "model/random_streams.h"
 #include "platform/scripted_frontend.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "imagefile/jpeg.h"
+#include "codecs/jpeg.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <span>
 
-#include "landscape/landscape_file.h"
+#include "app/app.h"
+#include "app/landscape_commands.h"
+#include "files/landscape_file.h"
 #include "platform/scripted_frontend.h"
-#include "shell/app.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

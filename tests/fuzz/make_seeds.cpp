@@ -6,19 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "imagefile/avi.h"
-#include "imagefile/bmp.h"
-#include "imagefile/cloud_file.h"
-#include "imagefile/flc.h"
-#include "imagefile/jpeg.h"
-#include "imagefile/kanim.h"
-#include "imagefile/landscape_pcx.h"
-#include "imagefile/pcx.h"
-#include "imagefile/targa.h"
-#include "landscape/landscape.h"
-#include "landscape/landscape_file.h"
+#include "app/app.h"
+#include "app/landscape_commands.h"
+#include "codecs/avi.h"
+#include "codecs/bmp.h"
+#include "codecs/flc.h"
+#include "codecs/jpeg.h"
+#include "codecs/kanim.h"
+#include "codecs/pcx.h"
+#include "codecs/targa.h"
+#include "files/cloud_file.h"
+#include "files/landscape_file.h"
+#include "files/landscape_pcx.h"
+#include "model/landscape.h"
 #include "platform/scripted_frontend.h"
-#include "shell/app.h"
 #include "terrain/fractal.h"
 
 namespace fs = std::filesystem;

@@ -5,8 +5,8 @@
 #include <memory>
 #include <span>
 
-#include "imagefile/landscape_pcx.h"
-#include "imagefile/pcx.h"
+#include "codecs/pcx.h"
+#include "files/landscape_pcx.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "imagefile/targa.h"
+#include "codecs/targa.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -8,15 +8,16 @@
 #include <memory>
 #include <string>
 
+#include "app/app.h"
+#include "app/render_driver.h"
+#include "model/scene_reset.h"
 #include "platform/scripted_frontend.h"
+#include "render/camera.h"
 #include "render/scene_frame.h"
 #include "render/scene_state.h"
 #include "render/terrain_lighting.h"
 #include "render/terrain_walk.h"
-#include "shell/app.h"
 #include "support/test_drawing.h"
-#include "landscape/scene_reset.h"
-#include "render/camera.h"
 #include "terrain/colouring_common.h"
 #include "terrain/fractal.h"
 #include "terrain/terrain_preparation.h"
@@ -80,7 +81,7 @@ struct Scene {
     {
         buildViewRotation(app->view, app->scene.camera);
         canvas->target.ui = &ui;
-        return drawScene(*app, state, ui, canvas->target);
+        return drawScene(sceneRecordsOf(*app), state, ui, canvas->target);
     }
 };
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/fatal_error.h"
+#include "base/fatal_error.h"
 #include "render/sky.h"
 #include "render/sky_discs.h"
 #include "render/star_map.h"

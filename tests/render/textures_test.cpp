@@ -8,16 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "landscape/landscape_file.h"
-#include "landscape/session_file.h"
-#include "platform/byte_order.h"
+#include "app/app.h"
+#include "app/landscape_commands.h"
+#include "base/byte_order.h"
+#include "files/landscape_file.h"
+#include "files/session_file.h"
 #include "platform/scripted_frontend.h"
 #include "render/cell_draw.h"
 #include "render/sky_discs.h"
 #include "scene_fixture.h"
 #include "script/exec_handlers.h"
 #include "script/script_args.h"
-#include "shell/app.h"
 #include "support/temp_dir.h"
 
 namespace kalvenor {

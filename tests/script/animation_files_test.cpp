@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "imagefile/avi.h"
-#include "imagefile/flc.h"
-#include "imagefile/kanim.h"
-#include "platform/byte_order.h"
+#include "base/byte_order.h"
+#include "codecs/avi.h"
+#include "codecs/flc.h"
+#include "codecs/kanim.h"
 #include "script/animation_output.h"
 #include "script_fixture.h"
 #include "shell/command_line.h"

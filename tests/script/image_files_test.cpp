@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "render/image_buffers.h"
+#include "codecs/image_buffers.h"
 #include "script_fixture.h"
 #include "support/temp_dir.h"
 

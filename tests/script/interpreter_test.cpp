@@ -7,8 +7,8 @@
 
 #include "render/clouds.h"
 #include "script/interpreter.h"
-#include "terrain/colouring_common.h"
 #include "script_fixture.h"
+#include "terrain/colouring_common.h"
 
 namespace kalvenor {
 namespace {

@@ -9,10 +9,10 @@
 #include <string>
 #include <unistd.h>
 
-#include "landscape/scene_reset.h"
+#include "app/app.h"
+#include "model/scene_reset.h"
 #include "platform/scripted_frontend.h"
 #include "script/interpreter.h"
-#include "shell/app.h"
 
 namespace kalvenor {
 

@@ -6,11 +6,12 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "landscape/landscape_file.h"
+#include "app/app.h"
+#include "app/landscape_commands.h"
+#include "files/landscape_file.h"
+#include "model/path_layout.h"
+#include "path/path_generate.h"
 #include "platform/scripted_frontend.h"
-#include "script/path_generate.h"
-#include "script/path_layout.h"
-#include "shell/app.h"
 #include "shell/path_command.h"
 #include "shell/startup.h"
 #include "support/temp_dir.h"

@@ -2,10 +2,11 @@
 
 #include <filesystem>
 
-#include "landscape/landscape_file.h"
-#include "platform/fatal_error.h"
+#include "app/app.h"
+#include "app/landscape_commands.h"
+#include "base/fatal_error.h"
+#include "files/landscape_file.h"
 #include "platform/scripted_frontend.h"
-#include "shell/app.h"
 #include "shell/startup.h"
 #include "support/temp_dir.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "landscape/landscape.h"
+#include "model/landscape.h"
 
 namespace kalvenor::testing {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "codecs/image_buffers.h"
 #include "render/dither.h"
-#include "render/image_buffers.h"
 #include "render/lit_colour.h"
 #include "render/polygon.h"
 #include "render/projection.h"

@@ -4,9 +4,9 @@
 
 #include <functional>
 
-#include "landscape/landscape.h"
-#include "landscape/random_streams.h"
-#include "landscape/scene_settings.h"
+#include "model/landscape.h"
+#include "model/random_streams.h"
+#include "model/scene_settings.h"
 #include "platform/scripted_frontend.h"
 
 namespace kalvenor::testing_colour {

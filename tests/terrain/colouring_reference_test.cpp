@@ -16,7 +16,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "landscape/landscape.h"
+#include "model/landscape.h"
 #include "platform/scripted_frontend.h"
 #include "terrain/colouring_state.h"
 #include "terrain/fractal.h"

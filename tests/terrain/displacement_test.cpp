@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "landscape/random_streams.h"
+#include "model/random_streams.h"
 #include "terrain/displacement.h"
 
 namespace kalvenor {

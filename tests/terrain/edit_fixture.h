@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "landscape/landscape.h"
+#include "model/landscape.h"
 #include "support/landscape_cells.h"
 
 namespace kalvenor::testing {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "edit_fixture.h"
-#include "landscape/random_streams.h"
+#include "model/random_streams.h"
 #include "platform/scripted_frontend.h"
 #include "terrain/enlarge_shrink.h"
 

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "landscape/landscape.h"
-#include "landscape/random_streams.h"
+#include "model/landscape.h"
+#include "model/random_streams.h"
 #include "platform/scripted_frontend.h"
 #include "terrain/fractal.h"
 

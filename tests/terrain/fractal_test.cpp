@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "landscape/landscape.h"
-#include "landscape/random_streams.h"
-#include "platform/fatal_error.h"
+#include "base/fatal_error.h"
+#include "model/landscape.h"
+#include "model/random_streams.h"
 #include "platform/scripted_frontend.h"
 #include "support/landscape_cells.h"
 #include "terrain/fractal.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "edit_fixture.h"
-#include "landscape/scene_settings.h"
+#include "model/scene_settings.h"
 #include "platform/scripted_frontend.h"
 #include "terrain/manipulations.h"
 

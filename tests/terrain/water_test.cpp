@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "edit_fixture.h"
-#include "landscape/random_streams.h"
+#include "model/random_streams.h"
 #include "platform/scripted_frontend.h"
 #include "terrain/sea.h"
 #include "terrain/water.h"

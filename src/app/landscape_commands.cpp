@@ -1,0 +1,182 @@
+#include "app/landscape_commands.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "base/file_requests.h"
+#include "base/paths.h"
+#include "files/dem_file.h"
+#include "files/session_file.h"
+#include "model/colour_scheme.h"
+#include "model/scene_reset.h"
+#include "terrain/terrain_preparation.h"
+
+namespace kalvenor {
+
+namespace {
+
+// The regular files of a directory, in name order so that overlapping tiles land alike every time.
+std::vector<std::string> directoryFiles(const std::string& dir)
+{
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.empty() ? "." : dir, ec))
+        if (entry.is_regular_file(ec)) files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+SessionSource sessionSourceOf(const App& app)
+{
+    return {app.landscape, app.scene, app.textures, app.path, app.palette};
+}
+
+} // namespace
+
+LoadTarget loadTargetOf(App& app)
+{
+    return {app.landscape, app.scene, app.random, app.textures, app.path, app.palette, &app.colouring.sun};
+}
+
+int loadLandscape(App& app, const std::string& path, Frontend& ui)
+{
+    LoadTarget target = loadTargetOf(app);
+    return loadLandscapeFile(path, target, ui).result;
+}
+
+int loadSchemeNewLayout(App& app, const std::string& path, Frontend& ui)
+{
+    LoadTarget target = loadTargetOf(app);
+    return loadSchemeNewLayout(target, path, ui);
+}
+
+// ---- Saves and commands ----
+
+int saveDem(App& app, const std::string& path, Frontend& ui)
+{
+    return writeDem(app.landscape, app.scene, path, wholeLandscape(app.landscape), ui);
+}
+
+int saveSession(App& app, const std::string& path, Frontend& ui)
+{
+    if (ensureTerrainComputed(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return -1;
+    return writeSession(sessionSourceOf(app), path, fullSession(), ui);
+}
+
+int saveScheme(App& app, const std::string& path, Frontend& ui) { return writeSession(sessionSourceOf(app), path, schemeFile(), ui); }
+
+int saveSessionCommand(App& app, Frontend& ui, bool shiftHeld)
+{
+    const auto path = askSavePath(ui, "Save Session Landscape", app.dirs.landscape, "*.K4S", ".K4S");
+    if (!path) return -1;
+    if (ensureTerrainComputed(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return -1;
+    SessionSwitches switches = fullSession();
+    if (anyTextureInUse(app.textures))
+        switches.embedTextures = ui.ask("Embed textures or only their names?", "Embed", "Names only");
+    if (shiftHeld) {
+        switches.elevation = ui.ask("Include elevation data?", "Yes", "No");
+        switches.terrain = switches.elevation && ui.ask("Include terrain map?", "Yes", "No");
+        switches.shadow = switches.elevation && ui.ask("Include shadow map?", "Yes", "No");
+        switches.clouds = switches.elevation && ui.ask("Include cloud pattern?", "Yes", "No");
+    }
+    return writeSession(sessionSourceOf(app), *path, switches, ui);
+}
+
+int openLandscapeCommand(App& app, Frontend& ui)
+{
+    const auto path = askLoadPath(ui, "Load Kalvenor Landscape", app.dirs.landscape, "*.K4S;*.DEM");
+    if (!path) return -1;
+    const int result = loadLandscape(app, *path, ui);
+    if (result == 0) return 0;
+    if (result == 1) resetForNewLandscape(app.landscape, app.scene);
+    computeElevationStatistics(app.landscape);
+    app.landscape.mapStale = true;
+    return result;
+}
+
+int loadSchemeCommand(App& app, Frontend& ui)
+{
+    const auto path = askLoadPath(ui, "Load Kalvenor Color Scheme", app.dirs.scheme, "*.SCM");
+    if (!path) return -1;
+    // The old layout first (any old-format landscape file is one), then the new.
+    if (loadSchemeOldLayout(*path, app.scene.colourScheme) == SchemeLoadStatus::Ok) {
+        app.landscape.paletteStale = 1;
+        return 1;
+    }
+    const int result = loadSchemeNewLayout(app, *path, ui);
+    if (result == 1) app.landscape.paletteStale = 1;
+    return result;
+}
+
+int saveElevationsCommand(App& app, Frontend& ui)
+{
+    const auto path = askSavePath(ui, "Save Kalvenor Landscape", app.dirs.landscape, "*.DEM", ".DEM");
+    if (!path) return -1;
+    DemRegion region = wholeLandscape(app.landscape);
+    if (!ui.ask("Save entire landscape?", "Yes", "No")) {
+        ui.status("Mark Region:");
+        const std::optional<MapPoint> corner = ui.mapPoint("Mark Region:");
+        if (!corner) return -1;
+        region = halfRegionAt(app.landscape, *corner);
+    }
+    return writeDem(app.landscape, app.scene, *path, region, ui);
+}
+
+int saveSchemeCommand(App& app, Frontend& ui)
+{
+    const auto path = askSavePath(ui, "Save Kalvenor Color Scheme", app.dirs.scheme, "*.SCM", ".SCM");
+    if (!path) return -1;
+    return saveScheme(app, *path, ui);
+}
+
+int loadRegionCommand(App& app, Frontend& ui)
+{
+    Landscape& land = app.landscape;
+    const SizeMode mode = land.sizeMode;
+    if (mode == SizeMode::Automatic) {
+        const std::optional<int> size = ui.choose("Select a region size:", {"Large", "Huge"});
+        if (!size) return -1;
+        const int side = *size == 0 ? kLargeGrid : kHugeGrid;
+        if (resizeLandscape(land, app.random, side, side) == 0) {
+            ui.message(kInsufficientMemory);
+            return 0;
+        }
+    }
+    const std::optional<std::string> chosen =
+        ui.chooseFile({"Load Landsape Region", app.dirs.landscape, "*.DEM", "", false});
+    if (!chosen) return -1;
+
+    std::vector<std::uint8_t> bytes;
+    LoadStatus status = readWholeFile(*chosen, bytes);
+    if (status == LoadStatus::Ok) status = readRegionAnchor(bytes, app.landscape, app.scene);
+    if (status != LoadStatus::Ok) {
+        showLoadFailure(ui, status, *chosen);
+        return 0;
+    }
+    land.elevation.clear();
+    resetDerivedMaps(land);
+
+    // Tiles never resize the grid: each would wipe the ones placed before it.
+    land.sizeMode = SizeMode::Fixed;
+    const std::string resolved = resolveExisting(*chosen);
+    const std::size_t slash = resolved.rfind('/');
+    bool aborted = false;
+    for (const std::string& file : directoryFiles(slash == std::string::npos ? "" : resolved.substr(0, slash))) {
+        if (ui.pollAbort()) {
+            aborted = true;
+            break;
+        }
+        ui.status("LoadingLandscape");
+        status = readWholeFile(file, bytes);
+        if (status == LoadStatus::Ok) status = readDemTile(bytes, land);
+        // Other files in the directory are passed over; a broken tile is reported and the rest still load.
+        if (status == LoadStatus::ReadFailed || status == LoadStatus::TooBig) showLoadFailure(ui, status, file);
+    }
+    land.sizeMode = mode;
+    finishElevations(land);
+    return aborted ? -1 : 1;
+}
+
+} // namespace kalvenor

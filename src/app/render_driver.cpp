@@ -1,0 +1,153 @@
+#include "app/render_driver.h"
+
+#include <cstdio>
+
+#include "app/app.h"
+#include "app/palette_prediction.h"
+#include "base/frontend.h"
+#include "codecs/image_io.h"
+#include "codecs/targa.h"
+#include "render/camera.h"
+#include "render/flare.h"
+#include "render/palette_map.h"
+#include "render/post_process.h"
+#include "render/terrain_walk.h"
+#include "render/textures.h"
+#include "render/view_transform.h"
+#include "render/waves.h"
+#include "terrain/shading.h"
+#include "terrain/terrain_preparation.h"
+
+namespace kalvenor {
+
+namespace {
+
+void clearImages(ImageBuffers& images)
+{
+    ImagePlane<std::uint32_t>& rgb = images.vidmem24;
+    for (int r = 0; r < rgb.height; ++r)
+        for (int c = 0; c < rgb.width; ++c) rgb[r][c] = 0;
+    ImagePlane<std::uint8_t>& indexed = images.vidmem8;
+    for (int r = 0; r < indexed.height; ++r)
+        for (int c = 0; c < indexed.width; ++c) indexed[r][c] = 0;
+}
+
+ImageSize imageSizeOf(const App& app) { return {app.geometry.width, app.geometry.height}; }
+
+RasterTarget rasterTargetOf(App& app, Frontend& ui, const char* label)
+{
+    RasterTarget target;
+    target.images = &app.images;
+    target.geometry = &app.geometry;
+    target.dither = &app.dither;
+    target.ditherAmount = app.scene.render.pixelDither;
+    target.ditherKind = app.scene.render.pixelDitherKind;
+    target.light = &app.light;
+    target.ui = &ui;
+    target.progressLabel = label;
+    return target;
+}
+
+void convertImage(App& app)
+{
+    convertToPalette(app.images, app.geometry.width, app.geometry.height, app.palette, app.paletteMap, app.dither,
+                     app.scene.render.pixelDither, app.scene.render.pixelDitherKind);
+}
+
+bool stereoEye(const CameraSettings& camera)
+{
+    return camera.stereoLens == kLensLeft || camera.stereoLens == kLensRight;
+}
+
+} // namespace
+
+SceneRecords sceneRecordsOf(App& app)
+{
+    return {app.landscape, app.scene, app.colouring, app.textures, app.view, app.light, app.raster};
+}
+
+const char* progressLabel(int index, int count, char* buffer, int size)
+{
+    if (count == 1) return "Render";
+    std::snprintf(buffer, static_cast<std::size_t>(size), "Frame %d of %d", index + 1, count);
+    return buffer;
+}
+
+int renderFrame(App& app, Frontend& ui, int index, int count)
+{
+    CameraSettings& camera = app.scene.camera;
+    RenderSettings& render = app.scene.render;
+
+    // Object shadows are marked at the finest polygon size only.
+    markObjectShadows(app.landscape, app.colouring.sun, app.scene.trees.trees != 0);
+    const bool oversize = render.antialias != 0 && beginOversize(app.images, app.geometry);
+
+    applyLens(app.view, camera);
+    char buffer[32];
+    const RasterTarget target = rasterTargetOf(app, ui, progressLabel(index, count, buffer, sizeof buffer));
+    buildViewRotation(app.view, camera);
+
+    // Textures a session named without data are looked for once, before the frame draws.
+    loadNamedTextures(app.textures, ui, app.dirs.texture[static_cast<std::size_t>(TextureFamily::Ground)]);
+    int result = 1;
+    if (stereoEye(camera)) {
+        moveToEye(app.view, camera);
+        result = drawScene(sceneRecordsOf(app), app.sceneDraw, ui, target);
+        restoreEye(app.view, camera);
+    } else {
+        result = drawScene(sceneRecordsOf(app), app.sceneDraw, ui, target);
+    }
+    restoreLens(app.view, camera);
+    const bool completed = result == 1;
+
+    if (oversize) endOversize(app.images, app.geometry, completed, render.antialiasType, ui);
+    if (completed && render.flare) result = applyFlare(app.images, app.geometry, app.scene.surfaceAttributes, ui);
+    if (stereoEye(camera))
+        stereoShift(app.images, app.geometry, camera.stereoLens == kLensLeft ? -camera.stereoShift : camera.stereoShift);
+    convertImage(app);
+
+    if (result == 1) {
+        SunMoonSettings& sky = app.scene.sky.sunMoon;
+        sky.moonCounter += 1.0f;
+        sky.sunCounter += 1;
+        advanceWavePhase(app.scene.waves);
+    }
+    return result == 1 ? 1 : -1;
+}
+
+int renderImage(App& app, Frontend& ui) { return renderImage(app, ui, 0, 1); }
+
+int renderImage(App& app, Frontend& ui, int index, int count)
+{
+    if (!app.images.vidmem8.allocated()) {
+        ui.message(kNoVidmem8);
+        return 0;
+    }
+    if (!app.images.vidmem24.allocated()) {
+        ui.message(kNoVidmem24);
+        return 0;
+    }
+
+    // Colours, cliffs and shades, then the palette: an abort cancels the render.
+    if (prepareTerrain(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return -1;
+    if (predictPalette(app, ui) != 1) return -1;
+
+    clearImages(app.images);
+    resetPaletteMap(app.paletteMap);
+    buildViewRotation(app.view, app.scene.camera);
+    app.raster.framePolygons = 0;
+    app.raster.abortRequested = false;
+    app.scene.render.renderStartMillis = static_cast<std::int32_t>(app.clock.millis());
+
+    const RenderSettings& render = app.scene.render;
+    if (render.background) loadBackground(app.images.vidmem24, imageSizeOf(app), render);
+    const int result = renderFrame(app, ui, index, count);
+    if (result == 1 && render.foreground) applyForeground(app.images.vidmem24, imageSizeOf(app), render);
+
+    app.scene.render.renderEndMillis = static_cast<std::int32_t>(app.clock.millis());
+    app.scene.render.polygonCount = app.raster.framePolygons;
+    if (render.background || render.foreground) convertImage(app);
+    return result;
+}
+
+} // namespace kalvenor

@@ -1,0 +1,77 @@
+#include "base/paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+namespace kalvenor {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool sameIgnoringCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The entry of dir whose name equals name ignoring case, or empty.
+std::string findIgnoringCase(const fs::path& dir, const std::string& name)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string candidate = it->path().filename().string();
+        if (sameIgnoringCase(candidate, name)) return candidate;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string normaliseSeparators(std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+std::string resolveExisting(const std::string& path)
+{
+    const std::string normal = normaliseSeparators(path);
+    std::error_code ec;
+    if (normal.empty() || fs::exists(normal, ec)) return normal;
+
+    fs::path resolved;
+    for (const fs::path& part : fs::path(normal)) {
+        const std::string name = part.string();
+        if (name.empty() || name == "/" || name == "." || name == "..") {
+            resolved /= part;
+            continue;
+        }
+        fs::path exact = resolved / part;
+        if (fs::exists(exact, ec)) {
+            resolved = exact;
+            continue;
+        }
+        const std::string match = findIgnoringCase(resolved, name);
+        if (match.empty()) return normal;
+        resolved /= match;
+    }
+    return resolved.string();
+}
+
+bool fileExists(const std::string& path)
+{
+    std::error_code ec;
+    return fs::is_regular_file(resolveExisting(path), ec);
+}
+
+bool directoryExists(const std::string& path)
+{
+    std::error_code ec;
+    return fs::is_directory(resolveExisting(path), ec);
+}
+
+} // namespace kalvenor

@@ -1,0 +1,79 @@
+#include "base/run_program.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace kalvenor {
+
+namespace {
+
+// The program name is everything up to the first blank.
+std::string programName(const std::string& commandText)
+{
+    const auto start = commandText.find_first_not_of(' ');
+    if (start == std::string::npos) return {};
+    const auto end = commandText.find(' ', start);
+    return commandText.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+bool isExecutableFile(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// Finds the program as execvp would: a name with a slash as given, else along PATH.
+// Returns 0 when found, else the error number that starting it would give.
+int locateProgram(const std::string& name)
+{
+    if (name.empty()) return ENOENT;
+    if (name.find('/') != std::string::npos) {
+        if (isExecutableFile(name)) return 0;
+        return access(name.c_str(), F_OK) == 0 ? EACCES : ENOENT;
+    }
+    const char* path = std::getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+    // Each PATH entry, an empty one meaning the current directory.
+    std::size_t begin = 0;
+    while (begin <= dirs.size()) {
+        const auto end = dirs.find(':', begin);
+        const std::size_t length = (end == std::string::npos ? dirs.size() : end) - begin;
+        const std::filesystem::path dir(length == 0 ? std::string(".") : dirs.substr(begin, length));
+        if (isExecutableFile((dir / name).string())) return 0;
+        if (end == std::string::npos) break;
+        begin = end + 1;
+    }
+    return ENOENT;
+}
+
+} // namespace
+
+int runProgram(const std::string& commandText)
+{
+    // A program that cannot be found is reported as not started; once found, the
+    // shell splits the arguments the way a user typing the line would expect.
+    if (const int error = locateProgram(programName(commandText)); error != 0) return -error;
+
+    const char* shell = "/bin/sh";
+    char* const argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(commandText.c_str()),
+                          nullptr};
+    pid_t pid = 0;
+    if (const int error = posix_spawn(&pid, shell, nullptr, nullptr, argv, environ); error != 0) return -error;
+
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -errno;
+    }
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return status;
+}
+
+} // namespace kalvenor

@@ -1,0 +1,78 @@
+#include "codecs/png.h"
+
+#include <csetjmp>
+#include <vector>
+
+#include <png.h>
+
+#include "base/atomic_file.h"
+#include "base/file_requests.h"
+#include "base/frontend.h"
+
+// As with JPEG, the function that calls setjmp holds only plain locals; the
+// file and the row belong to its caller.
+
+namespace kalvenor {
+
+namespace {
+
+void writeToFile(png_structp png, png_bytep data, png_size_t length)
+{
+    static_cast<AtomicFile*>(png_get_io_ptr(png))->write(data, length); // failures are sticky, seen at commit
+}
+
+void flushNothing(png_structp) {}
+
+void quietWarning(png_structp, png_const_charp) {}
+
+bool runPngWrite(png_structp png, png_infop info, AtomicFile& file, const PixelView& source, png_bytep line)
+{
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_write_fn(png, &file, writeToFile, flushNothing);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(source.width), static_cast<png_uint_32>(source.height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < source.height; ++y) {
+        unpackRgbRow(source.row(y), source.width, line);
+        png_write_row(png, line);
+    }
+    png_write_end(png, nullptr);
+    return true;
+}
+
+} // namespace
+
+ImageStatus savePng(const PixelView& source, const std::string& path)
+{
+    if (!source.valid()) return ImageStatus::NoBuffer;
+    std::vector<png_byte> line(static_cast<std::size_t>(source.width) * 3);
+    AtomicFile file;
+    if (!file.open(path, FileMode::Binary)) return ImageStatus::WriteFailed;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, quietWarning);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    const bool written = info != nullptr && runPngWrite(png, info, file, source, line.data());
+    png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
+    if (!written) return ImageStatus::WriteFailed;
+    return file.commit() ? ImageStatus::Ok : ImageStatus::WriteFailed;
+}
+
+ImageStatus savePng(ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const std::string& path)
+{
+    return savePng(viewOf(vidmem24, size), path);
+}
+
+int commandSavePng(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const std::string& directory)
+{
+    if (!vidmem24.allocated()) {
+        ui.message(kNeeds24Bit);
+        return 0;
+    }
+    const auto path = askSavePath(ui, "Save PNG file", directory, "*.PNG", ".PNG");
+    if (!path) return -1;
+    ui.status("    Save PNG    ");
+    if (savePng(vidmem24, size, *path) == ImageStatus::Ok) return 1;
+    ui.message(fileMessage(kErrorWritingFile, *path));
+    return 0;
+}
+
+} // namespace kalvenor

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "base/atomic_file.h"
+#include "support/file_size_limit.h"
+#include "support/temp_dir.h"
+
+namespace kalvenor {
+namespace {
+
+namespace fs = std::filesystem;
+
+using kalvenor::testing::FileSizeLimit;
+using kalvenor::testing::readFile;
+using kalvenor::testing::writeFile;
+
+struct TempDir : kalvenor::testing::TempDir {
+    TempDir() : kalvenor::testing::TempDir("atomic") {}
+};
+
+// Every name in the directory tree, relative to it, sorted.
+std::vector<std::string> entries(const fs::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(dir)) names.push_back(e.path().lexically_relative(dir).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+using Names = std::vector<std::string>;
+
+TEST(AtomicFile, TextModeStoresLineEndsAsCrLfAndBinaryModeKeepsBytes)
+{
+    TempDir dir;
+    const std::string bytes("a\nb\n\n\r\n\0z", 9);
+    {
+        AtomicFile f;
+        ASSERT_TRUE(f.open(dir / "t.txt", FileMode::Text));
+        EXPECT_TRUE(f.write(bytes.data(), bytes.size()));
+        EXPECT_TRUE(f.write(nullptr, 0));
+        EXPECT_TRUE(f.print("%d %s\n", -42, "x"));
+        ASSERT_TRUE(f.commit());
+    }
+    EXPECT_EQ(readFile(dir / "t.txt"), std::string("a\r\nb\r\n\r\n\r\r\n\0z-42 x\r\n", 20));
+    {
+        AtomicFile f;
+        ASSERT_TRUE(f.open(dir / "b.bin", FileMode::Binary));
+        EXPECT_TRUE(f.write(bytes));
+        ASSERT_TRUE(f.commit());
+    }
+    EXPECT_EQ(readFile(dir / "b.bin"), bytes);
+    EXPECT_EQ(entries(dir.path), (Names{"b.bin", "t.txt"}));
+}
+
+TEST(AtomicFile, LargeWritesAndLongFormattedLinesArriveWhole)
+{
+    TempDir dir;
+    std::string big;
+    for (int i = 0; i < 50000; ++i) big += std::to_string(i) + "\n";
+    const std::string wide(3000, 'w');
+    AtomicFile f;
+    ASSERT_TRUE(f.open(dir / "big.txt", FileMode::Text));
+    for (std::size_t at = 0; at < big.size(); at += 1000) EXPECT_TRUE(f.write(std::string_view(big).substr(at, 1000)));
+    EXPECT_TRUE(f.write(big)); // larger than the buffer in one call
+    EXPECT_TRUE(f.print("[%s]\n", wide.c_str()));
+    ASSERT_TRUE(f.commit());
+
+    std::string expected;
+    for (int i = 0; i < 50000; ++i) expected += std::to_string(i) + "\r\n";
+    expected += expected;
+    expected += "[" + wide + "]\r\n";
+    EXPECT_EQ(readFile(dir / "big.txt"), expected);
+}
+
+TEST(AtomicFile, ReplacesTheOldFileOnlyOnCommit)
+{
+    TempDir dir;
+    const std::string path = dir / "out.txt";
+    writeFile(path, "old");
+    ::chmod(path.c_str(), 0640);
+
+    AtomicFile f;
+    ASSERT_TRUE(f.open(path, FileMode::Binary));
+    ASSERT_TRUE(f.write("new contents", 12));
+    EXPECT_EQ(readFile(path), "old"); // not yet
+    ASSERT_TRUE(f.commit());
+    EXPECT_EQ(readFile(path), "new contents");
+    EXPECT_EQ(entries(dir.path), Names{"out.txt"});
+    // The replacement keeps the permissions of the file it replaced.
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    // Nothing more can be written once committed.
+    EXPECT_FALSE(f.write("x", 1));
+    EXPECT_FALSE(f.commit());
+}
+
+TEST(AtomicFile, DiscardOrDestructionWithoutCommitKeepsTheOldFile)
+{
+    TempDir dir;
+    const std::string path = dir / "out.txt";
+    writeFile(path, "old");
+    {
+        AtomicFile f;
+        ASSERT_TRUE(f.open(path, FileMode::Text));
+        ASSERT_TRUE(f.write("half a"));
+        f.discard();
+        EXPECT_FALSE(f.commit());
+    }
+    {
+        AtomicFile f;
+        ASSERT_TRUE(f.open(path, FileMode::Text));
+        ASSERT_TRUE(f.write(std::string(100000, 'y'))); // past the buffer: bytes reach the disk
+    }
+    EXPECT_EQ(readFile(path), "old");
+    EXPECT_EQ(entries(dir.path), Names{"out.txt"});
+}
+
+TEST(AtomicFile, FailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile)
+{
+    TempDir dir;
+    const std::string path = dir / "out.txt";
+    writeFile(path, "old");
+    AtomicFile f;
+    ASSERT_TRUE(f.open(path, FileMode::Binary));
+    {
+        FileSizeLimit limit(1000);
+        const std::string chunk(200000, 'z');
+        EXPECT_FALSE(f.write(chunk));
+    }
+    // The failure is remembered: later writes fail and so does the commit.
+    EXPECT_TRUE(f.failed());
+    EXPECT_FALSE(f.write("more", 4));
+    EXPECT_FALSE(f.commit());
+    EXPECT_EQ(readFile(path), "old");
+    EXPECT_EQ(entries(dir.path), Names{"out.txt"});
+}
+
+TEST(AtomicFile, FailureFoundOnlyWhenFlushingAtCommit)
+{
+    TempDir dir;
+    const std::string path = dir / "out.txt";
+    writeFile(path, "old");
+    AtomicFile f;
+    ASSERT_TRUE(f.open(path, FileMode::Binary));
+    {
+        FileSizeLimit limit(1000);
+        EXPECT_TRUE(f.write(std::string(5000, 'z'))); // still in the buffer
+        EXPECT_FALSE(f.commit());
+    }
+    EXPECT_EQ(readFile(path), "old");
+    EXPECT_EQ(entries(dir.path), Names{"out.txt"});
+}
+
+TEST(AtomicFile, CreatesEveryDirectoryOfThePathWithEitherSeparator)
+{
+    TempDir dir;
+    AtomicFile f;
+    ASSERT_TRUE(f.open(dir / "one\\two/three\\z.txt", FileMode::Text));
+    ASSERT_TRUE(f.write("z\n"));
+    ASSERT_TRUE(f.commit());
+    EXPECT_EQ(readFile(dir / "one/two/three/z.txt"), "z\r\n");
+    EXPECT_EQ(entries(dir.path), (Names{"one", "one/two", "one/two/three", "one/two/three/z.txt"}));
+}
+
+TEST(AtomicFile, ExistingNamesAreMatchedIgnoringCase)
+{
+    TempDir dir;
+    fs::create_directory(dir.path / "DEM");
+    writeFile(dir / "DEM/OUT.TXT", "old");
+    AtomicFile f;
+    ASSERT_TRUE(f.open(dir / "dem\\out.txt", FileMode::Binary));
+    EXPECT_EQ(f.targetPath(), dir / "DEM/OUT.TXT");
+    ASSERT_TRUE(f.write("new"));
+    ASSERT_TRUE(f.commit());
+    EXPECT_EQ(readFile(dir / "DEM/OUT.TXT"), "new");
+    EXPECT_EQ(entries(dir.path), (Names{"DEM", "DEM/OUT.TXT"}));
+
+    // Asked without creating, the path is resolved as far as it exists and nothing appears.
+    EXPECT_EQ(prepareOutputPath(dir / "dem\\New\\x.txt", false), dir / "DEM/New/x.txt");
+    EXPECT_EQ(entries(dir.path), (Names{"DEM", "DEM/OUT.TXT"}));
+}
+
+TEST(AtomicFile, ALinkedTargetIsReplacedThroughTheLink)
+{
+    TempDir dir;
+    fs::create_directory(dir.path / "real");
+    writeFile(dir / "real/data.txt", "old");
+    fs::create_symlink(dir.path / "real" / "data.txt", dir.path / "link.txt");
+    AtomicFile f;
+    ASSERT_TRUE(f.open(dir / "link.txt", FileMode::Binary));
+    ASSERT_TRUE(f.write("new"));
+    ASSERT_TRUE(f.commit());
+    EXPECT_TRUE(fs::is_symlink(dir.path / "link.txt"));
+    EXPECT_EQ(readFile(dir / "real/data.txt"), "new");
+    EXPECT_EQ(entries(dir.path), (Names{"link.txt", "real", "real/data.txt"}));
+}
+
+TEST(AtomicFile, OpenFailsWhereNoFileCanBe)
+{
+    TempDir dir;
+    writeFile(dir / "plain", "keep");
+    fs::create_directory(dir.path / "folder");
+    const std::string paths[] = {
+        dir / "plain/sub/z.txt", // a file where a directory should be
+        dir / "plain/z.txt",
+        dir / "folder",          // a directory where the file should be
+        dir / "folder/",         // no file name
+        "",
+    };
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        AtomicFile f;
+        EXPECT_FALSE(f.open(path, FileMode::Text));
+        EXPECT_FALSE(f.write("x"));
+        EXPECT_FALSE(f.commit());
+    }
+    EXPECT_EQ(entries(dir.path), (Names{"folder", "plain"}));
+    EXPECT_EQ(readFile(dir / "plain"), "keep");
+}
+
+} // namespace
+} // namespace kalvenor
