@@ -23,6 +23,7 @@ public:
     std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
     void message(const std::string&, const std::string&) override {}
     void status(const std::string&) override {}
+    void report(const std::string&) override {}
     void progress(const std::string&, int) override {}
     bool pollAbort() override { return false; }
     std::optional<MapPoint> mapPoint(const std::string&) override { return std::nullopt; }

@@ -62,6 +62,11 @@ public:
     // Status line text.
     virtual void status(const std::string& text) = 0;
 
+    // A report for the record that needs no answer, such as a script error
+    // with its file and line: a batch run writes it to its log, the window
+    // keeps it where the user can read it after the run.
+    virtual void report(const std::string& text) = 0;
+
     // Progress of a long operation: shown as "%s: %2d%%".
     virtual void progress(const std::string& label, int percent) = 0;
 

@@ -207,6 +207,13 @@ void HeadlessFrontend::message(const std::string& text, const std::string&)
     std::fprintf(out_, "%s\n", text.c_str());
 }
 
+void HeadlessFrontend::report(const std::string& text)
+{
+    endProgressLine();
+    std::fprintf(out_, "%s\n", text.c_str());
+    std::fflush(out_);
+}
+
 void HeadlessFrontend::status(const std::string& text)
 {
     if (text == lastStatus_) return;

@@ -44,6 +44,7 @@ public:
     std::optional<std::string> chooseFile(const FileRequest& request) override;
     void message(const std::string& text, const std::string& button) override;
     void status(const std::string& text) override;
+    void report(const std::string& text) override;
     void progress(const std::string& label, int percent) override;
     bool pollAbort() override;
     std::optional<MapPoint> mapPoint(const std::string& prompt) override;

@@ -57,6 +57,8 @@ void ScriptedFrontend::message(const std::string& text, const std::string&) { me
 
 void ScriptedFrontend::status(const std::string& text) { statuses.push_back(text); }
 
+void ScriptedFrontend::report(const std::string& text) { reports.push_back(text); }
+
 void ScriptedFrontend::progress(const std::string& label, int percent)
 {
     progressLines.push_back(progressText(label, percent));

@@ -28,6 +28,7 @@ public:
     std::vector<std::vector<double>> offeredNumbers; // what each askNumbers offered
     std::vector<std::string> messages;
     std::vector<std::string> statuses;
+    std::vector<std::string> reports;
     std::vector<std::string> progressLines;
     std::vector<FileRequest> fileRequests;
     std::vector<MapRect> plots;
@@ -43,6 +44,7 @@ public:
     std::optional<std::string> chooseFile(const FileRequest& request) override;
     void message(const std::string& text, const std::string& button) override;
     void status(const std::string& text) override;
+    void report(const std::string& text) override;
     void progress(const std::string& label, int percent) override;
     bool pollAbort() override;
     std::optional<MapPoint> mapPoint(const std::string& prompt) override;

@@ -302,37 +302,37 @@ AnimationStart existingAnimationStart(SeriesOutput& output, ImageSize image, Fro
     return {1, 0};
 }
 
-int makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, AnimationFiles& files,
+Outcome makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, AnimationFiles& files,
                        const FrameRequest& request)
 {
     ui.status(std::to_string(request.frame + 1) + " of " + std::to_string(request.total));
     if (request.render) {
         setPolygonSize(app.landscape, 1);
-        if (renderImage(app, ui, request.frame, request.total) != 1) return -1;
+        if (renderImage(app, ui, request.frame, request.total) != 1) return Outcome::Cancelled;
     }
     if (request.save) {
         // The file is opened at the first frame saved, when the script has set the image size.
         if (!files.opened) {
-            if (openAnimationFile(app, ui, output, files) != 1) return 0;
+            if (openAnimationFile(app, ui, output, files) != 1) return Outcome::Failed;
             files.opened = true;
         }
         ui.status("Saving frame " + std::to_string(request.frame + 1));
         const std::string path = isAnimationFile(output.format) ? files.path : frameFileName(output, request.frame);
         if (const ImageStatus saved = saveFrame(app, output, files, path); saved != ImageStatus::Ok) {
             ui.message(saveFailureText(output.format, saved, path));
-            return 0;
+            return Outcome::Failed;
         }
     }
     showTiming(app, ui, request);
-    return 1;
+    return Outcome::Done;
 }
 
-int runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output, int startFrame)
+ScriptOutcome runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output, int startFrame)
 {
     // An AVI holds true-colour frames: without the 24-bit image there is nothing to put in it.
     if (output.format == SeriesFormat::Avi && !app.images.vidmem24.allocated()) {
         ui.message(kNeeds24Bit);
-        return 0;
+        return {RunEnd::Failed, 0};
     }
     AnimationFiles files;
     const FrameCallback onFrame = [&](const FrameRequest& request) {
@@ -342,7 +342,7 @@ int runAnimation(App& app, Frontend& ui, const std::string& script, const Series
     RenderSettings& render = app.scene.render;
     const std::int32_t displayMode = render.displayMode;
     render.displayMode = 0;
-    const int result = runScript(app, ui, script, output.base, startFrame, onFrame);
+    const ScriptOutcome result = runScript(app, ui, script, output.base, startFrame, onFrame);
     render.displayMode = displayMode;
     closeAvi(files.avi);
     app.scene.camera.bank = 0.0f;
@@ -350,16 +350,16 @@ int runAnimation(App& app, Frontend& ui, const std::string& script, const Series
     return result;
 }
 
-std::string animationResultText(int result, int currentFrame, int totalFrames)
+std::string animationResultText(RunEnd end, int currentFrame, int totalFrames)
 {
-    switch (result) {
-    case 1: return "Script completed successfully.";
-    case -1: return "User aborted script!";
-    case -3: return "Format error in script!";
-    default:
-        return "Error running script! (frame " + std::to_string(currentFrame + 1) + " of " +
-               std::to_string(totalFrames) + ")";
+    switch (end) {
+    case RunEnd::Completed: return "Script completed successfully.";
+    case RunEnd::Stopped: return "User aborted script!";
+    case RunEnd::FormatError: return "Format error in script!";
+    case RunEnd::Failed: break;
     }
+    return "Error running script! (frame " + std::to_string(currentFrame + 1) + " of " + std::to_string(totalFrames) +
+           ")";
 }
 
 } // namespace kalvenor

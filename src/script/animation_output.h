@@ -88,19 +88,20 @@ struct AnimationFiles {
 };
 
 // Renders (unless the request is a rewrite) and saves one frame; the frame
-// callback of the script runner. 1 done, 0 the frame could not be saved, -1 the
-// render failed or was aborted.
-int makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, AnimationFiles& files,
+// callback of the script runner. Done, Failed when the frame could not be saved
+// (its message shown), Cancelled when the render failed or was aborted.
+Outcome makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, AnimationFiles& files,
                        const FrameRequest& request);
 
-// Runs the script with the output from startFrame; the runner's result, or 0
+// Runs the script with the output from startFrame; the runner's outcome, Failed
 // when the animation file could not be opened (its message shown). The render
 // display mode is 0 during the run and restored after it; the AVI is closed,
 // the camera bank ends at 0 and the status line shows the product title.
-int runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output, int startFrame);
+ScriptOutcome runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output,
+                           int startFrame);
 
 // "User aborted script!", "Error running script! (frame %d of %d)",
 // "Format error in script!" or "Script completed successfully.".
-std::string animationResultText(int result, int currentFrame, int totalFrames);
+std::string animationResultText(RunEnd end, int currentFrame, int totalFrames);
 
 } // namespace kalvenor

@@ -20,65 +20,65 @@ std::array<float, 3> withAxis(std::array<float, 3> position, int axis, float val
 
 // A single-axis keyword moves one coordinate and passes the other two as they are,
 // so the locks and the re-aiming work as for a full placement.
-int execCameraAxis(ScriptContext& ctx)
+LineResult execCameraAxis(ScriptContext& ctx)
 {
     CameraSettings& camera = ctx.app.scene.camera;
     const auto p = withAxis({camera.cameraX, camera.cameraY, camera.cameraZ}, ctx.param, floatArg(ctx));
     setCamera(camera, p[0], p[1], p[2]);
-    return 1;
+    return LineResult::Done;
 }
 
-int execCameraXYZ(ScriptContext& ctx)
+LineResult execCameraXYZ(ScriptContext& ctx)
 {
     setCamera(ctx.app.scene.camera, floatArg(ctx, 0), floatArg(ctx, 1), floatArg(ctx, 2));
-    return 1;
+    return LineResult::Done;
 }
 
-int execTargetAxis(ScriptContext& ctx)
+LineResult execTargetAxis(ScriptContext& ctx)
 {
     CameraSettings& camera = ctx.app.scene.camera;
     const auto p = withAxis({camera.targetX, camera.targetY, camera.targetZ}, ctx.param, floatArg(ctx));
     setTarget(camera, p[0], p[1], p[2]);
-    return 1;
+    return LineResult::Done;
 }
 
-int execTargetXYZ(ScriptContext& ctx)
+LineResult execTargetXYZ(ScriptContext& ctx)
 {
     setTarget(ctx.app.scene.camera, floatArg(ctx, 0), floatArg(ctx, 1), floatArg(ctx, 2));
-    return 1;
+    return LineResult::Done;
 }
 
 // Bank, heading and pitch are stored as given: no folding, no re-aiming.
-int execCameraAngle(ScriptContext& ctx)
+LineResult execCameraAngle(ScriptContext& ctx)
 {
     CameraSettings& camera = ctx.app.scene.camera;
     float* const angles[] = {&camera.bank, &camera.heading, &camera.pitch};
     *angles[ctx.param] = floatArg(ctx);
-    return 1;
+    return LineResult::Done;
 }
 
-int execFieldOfView(ScriptContext& ctx)
+LineResult execFieldOfView(ScriptContext& ctx)
 {
     setFieldOfView(ctx.app.scene.camera, floatArg(ctx));
-    return 1;
+    return LineResult::Done;
 }
 
-int execFocalLength(ScriptContext& ctx)
+LineResult execFocalLength(ScriptContext& ctx)
 {
     setFocalLength(ctx.app.scene.camera, floatArg(ctx));
-    return 1;
+    return LineResult::Done;
 }
 
-int execLensDirection(ScriptContext& ctx)
+LineResult execLensDirection(ScriptContext& ctx)
 {
     ctx.app.scene.camera.lensDirection = ctx.param;
-    return 1;
+    return LineResult::Done;
 }
 
-int execStereoLens(ScriptContext& ctx)
+LineResult execStereoLens(ScriptContext& ctx)
 {
     ctx.app.scene.camera.stereoLens = ctx.param;
-    return 1;
+    return LineResult::Done;
 }
 
 } // namespace kalvenor

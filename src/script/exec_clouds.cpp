@@ -12,78 +12,78 @@
 
 namespace kalvenor {
 
-int execClouds(ScriptContext& ctx)
+LineResult execClouds(ScriptContext& ctx)
 {
     ctx.app.scene.clouds.clouds = ctx.param;
-    return 1;
+    return LineResult::Done;
 }
 
-int execCloudDensity(ScriptContext& ctx)
+LineResult execCloudDensity(ScriptContext& ctx)
 {
     setCloudDensity(ctx.app.scene.clouds, intArg(ctx));
-    return 1;
+    return LineResult::Done;
 }
 
-int execCloudHardness(ScriptContext& ctx)
+LineResult execCloudHardness(ScriptContext& ctx)
 {
     setCloudHardness(ctx.app.scene.clouds, intArg(ctx));
-    return 1;
+    return LineResult::Done;
 }
 
-int execCloudAltitude(ScriptContext& ctx)
+LineResult execCloudAltitude(ScriptContext& ctx)
 {
     ctx.app.scene.clouds.altitude = intArg(ctx);
-    return 1;
+    return LineResult::Done;
 }
 
-int execCloudTexture(ScriptContext& ctx)
+LineResult execCloudTexture(ScriptContext& ctx)
 {
     setCloudDetail(ctx.app.scene.clouds, ctx.param != 0);
-    return 1;
+    return LineResult::Done;
 }
 
 // CloudNumber n: the cloud seed, and the pattern made from it.
-int execCloudNumber(ScriptContext& ctx)
+LineResult execCloudNumber(ScriptContext& ctx)
 {
     ctx.app.scene.clouds.number = intArg(ctx);
     regenerateClouds(ctx.app.scene.clouds, ctx.app.random);
-    return 1;
+    return LineResult::Done;
 }
 
 // CloudRandom: a new seed from the clock, as a new fractal seed is made.
-int execCloudRandom(ScriptContext& ctx)
+LineResult execCloudRandom(ScriptContext& ctx)
 {
     App& app = ctx.app;
     app.scene.clouds.number = static_cast<std::int32_t>(newFractalSeed(app.random, app.clock.millis()));
     regenerateClouds(app.scene.clouds, app.random);
-    return 1;
+    return LineResult::Done;
 }
 
-int execCloudLoad(ScriptContext& ctx)
+LineResult execCloudLoad(ScriptContext& ctx)
 {
     const std::string path = resolveExisting(ctx.args.word);
     if (loadCloudPattern(path, ctx.app.scene.clouds.pattern) != ImageStatus::Ok)
         ctx.ui.message(fileMessage(kErrorOpeningFile, path));
-    return 1;
+    return LineResult::Done;
 }
 
 // CloudSave name: the pattern as a .CLD file, without the requester's questions.
-int execCloudSave(ScriptContext& ctx)
+LineResult execCloudSave(ScriptContext& ctx)
 {
     const std::string path = withDefaultExtension(normaliseSeparators(ctx.args.word), ".CLD");
     if (saveCloudPattern(path, ctx.app.scene.clouds.pattern) != ImageStatus::Ok)
         ctx.ui.message(fileMessage(kErrorWritingFile, path));
-    return 1;
+    return LineResult::Done;
 }
 
-int execCloudsFromLandscape(ScriptContext& ctx)
+LineResult execCloudsFromLandscape(ScriptContext& ctx)
 {
     cloudsFromLandscape(ctx.app.scene.clouds, ctx.app.landscape);
-    return 1;
+    return LineResult::Done;
 }
 
 // CloudSize S, M, L or X: the size of the clouds the next generated pattern has.
-int execCloudSize(ScriptContext& ctx)
+LineResult execCloudSize(ScriptContext& ctx)
 {
     const std::string& word = ctx.args.word;
     const char size = word.size() == 1 ? static_cast<char>(std::toupper(static_cast<unsigned char>(word[0]))) : '?';
@@ -96,10 +96,10 @@ int execCloudSize(ScriptContext& ctx)
     default:
         ctx.ui.message("CloudSize takes S, M, L or X: " + word);
         ctx.applyMarks = false;
-        return 1;
+        return LineResult::Done;
     }
     ctx.app.scene.clouds.sizeDivisor = divisor;
-    return 1;
+    return LineResult::Done;
 }
 
 } // namespace kalvenor

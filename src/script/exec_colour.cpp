@@ -21,61 +21,61 @@ void setSchemeColour(SceneSettings& scene, int entry, const ScriptContext& ctx)
 } // namespace
 
 // The colouring inputs go through their setters, which invalidate exactly what depends on them.
-int execTreeLine(ScriptContext& ctx)
+LineResult execTreeLine(ScriptContext& ctx)
 {
     setTreeLine(ctx.app.landscape, ctx.app.scene.colouring, intArg(ctx));
-    return 1;
+    return LineResult::Done;
 }
 
-int execSnowLine(ScriptContext& ctx)
+LineResult execSnowLine(ScriptContext& ctx)
 {
     setSnowLine(ctx.app.landscape, ctx.app.scene.colouring, intArg(ctx));
-    return 1;
+    return LineResult::Done;
 }
 
-int execCliffThreshold(ScriptContext& ctx)
+LineResult execCliffThreshold(ScriptContext& ctx)
 {
     setCliffThreshold(ctx.app.landscape, ctx.app.scene.colouring, intArg(ctx));
-    return 1;
+    return LineResult::Done;
 }
 
-int execCliffs(ScriptContext& ctx)
+LineResult execCliffs(ScriptContext& ctx)
 {
     App& app = ctx.app;
     setCliffs(app.landscape, app.scene.colouring, app.colouring, app.random, ctx.param != 0);
-    return 1;
+    return LineResult::Done;
 }
 
-int execPaletteLock(ScriptContext& ctx)
+LineResult execPaletteLock(ScriptContext& ctx)
 {
     ctx.app.scene.render.paletteLocked = ctx.param;
-    return 1;
+    return LineResult::Done;
 }
 
-int execExposure(ScriptContext& ctx)
+LineResult execExposure(ScriptContext& ctx)
 {
     setExposure(ctx.app.landscape, ctx.app.scene.lighting, intArg(ctx));
-    return 1;
+    return LineResult::Done;
 }
 
 // The colour tables follow the contrast; the P mark has them rebuilt before the next render.
-int execContrast(ScriptContext& ctx)
+LineResult execContrast(ScriptContext& ctx)
 {
     setContrast(ctx.app.landscape, ctx.app.scene.lighting, intArg(ctx));
-    return 1;
+    return LineResult::Done;
 }
 
-int execSetColor(ScriptContext& ctx)
+LineResult execSetColor(ScriptContext& ctx)
 {
     setSchemeColour(ctx.app.scene, ctx.param, ctx);
-    return 1;
+    return LineResult::Done;
 }
 
-int execSetColorUnderTree(ScriptContext& ctx)
+LineResult execSetColorUnderTree(ScriptContext& ctx)
 {
     setSchemeColour(ctx.app.scene, ctx.param, ctx);
     setSchemeColour(ctx.app.scene, ctx.param - kUnderTreeToLeaves, ctx);
-    return 1;
+    return LineResult::Done;
 }
 
 } // namespace kalvenor

@@ -18,36 +18,36 @@ namespace {
 // A coordinate in metres divided by the cell size, truncated.
 int cellOf(double metres, float spacing) { return toInt32(metres / static_cast<double>(spacing)); }
 
-// 1 when the edit was made; otherwise the keyword's marks are not applied.
-int editResult(ScriptContext& ctx, int result)
+// The line is done either way; only an edit that was made applies the keyword's marks.
+LineResult editResult(ScriptContext& ctx, int result)
 {
     if (result != 1) ctx.applyMarks = false;
-    return 1;
+    return LineResult::Done;
 }
 
 } // namespace
 
-int execSmooth(ScriptContext& ctx)
+LineResult execSmooth(ScriptContext& ctx)
 {
     smoothLandscape(ctx.app.landscape, ctx.ui);
-    return 1;
+    return LineResult::Done;
 }
 
-int execStretch(ScriptContext& ctx)
+LineResult execStretch(ScriptContext& ctx)
 {
     App& app = ctx.app;
     stretchLandscape(app.landscape, app.scene.colouring, app.scene.generation.featureSize, ctx.ui);
-    return 1;
+    return LineResult::Done;
 }
 
-int execErode(ScriptContext& ctx)
+LineResult execErode(ScriptContext& ctx)
 {
     App& app = ctx.app;
     return editResult(ctx, erodeLandscape(app.landscape, intArg(ctx), app.random, ctx.ui));
 }
 
 // Enlarge x y z: the quarter around the cell fills the landscape; the sea is filled again.
-int execEnlarge(ScriptContext& ctx)
+LineResult execEnlarge(ScriptContext& ctx)
 {
     App& app = ctx.app;
     Landscape& land = app.landscape;
@@ -59,16 +59,16 @@ int execEnlarge(ScriptContext& ctx)
 }
 
 // VerticalScale n: the scale is stored as given and the elevations follow it.
-int execVerticalScale(ScriptContext& ctx)
+LineResult execVerticalScale(ScriptContext& ctx)
 {
     App& app = ctx.app;
     app.scene.generation.verticalScale = floatArg(ctx);
     applyVerticalScale(app.landscape, app.scene.generation, ctx.ui);
-    return 1;
+    return LineResult::Done;
 }
 
 // SeaLevel n m: the sea is filled to n; the second number is not used.
-int execSeaLevel(ScriptContext& ctx)
+LineResult execSeaLevel(ScriptContext& ctx)
 {
     App& app = ctx.app;
     const int level = intArg(ctx);
@@ -77,7 +77,7 @@ int execSeaLevel(ScriptContext& ctx)
     return editResult(ctx, result);
 }
 
-int execMakeRiver(ScriptContext& ctx)
+LineResult execMakeRiver(ScriptContext& ctx)
 {
     App& app = ctx.app;
     Landscape& land = app.landscape;
@@ -88,7 +88,7 @@ int execMakeRiver(ScriptContext& ctx)
 
 // MakeLake x y [level]: with two numbers the level is the elevation of the cell,
 // and a cell outside the landscape is ignored.
-int execMakeLake(ScriptContext& ctx)
+LineResult execMakeLake(ScriptContext& ctx)
 {
     App& app = ctx.app;
     Landscape& land = app.landscape;
@@ -105,7 +105,7 @@ int execMakeLake(ScriptContext& ctx)
 }
 
 // Our extensions: the manipulations that have no classic keyword.
-int execManipulation(ScriptContext& ctx)
+LineResult execManipulation(ScriptContext& ctx)
 {
     App& app = ctx.app;
     Landscape& land = app.landscape;
@@ -113,11 +113,11 @@ int execManipulation(ScriptContext& ctx)
     case kEditEnlargeAll: return editResult(ctx, enlargeAll(land, app.random, askFillType(ctx.ui), ctx.ui));
     case kEditShrink: return editResult(ctx, shrinkLandscape(land, app.random, ctx.ui));
     case kEditRotate: return editResult(ctx, rotateLandscape(land, ctx.ui));
-    case kEditFlipVertical: flipVertical(land, ctx.ui); return 1;
-    case kEditFlipHorizontal: flipHorizontal(land, ctx.ui); return 1;
-    case kEditSwapQuads: swapQuads(land, ctx.ui); return 1;
-    case kEditCloudify: cloudifyLandscape(land, ctx.ui); return 1;
-    default: removeSteps(land, ctx.ui); return 1;
+    case kEditFlipVertical: flipVertical(land, ctx.ui); return LineResult::Done;
+    case kEditFlipHorizontal: flipHorizontal(land, ctx.ui); return LineResult::Done;
+    case kEditSwapQuads: swapQuads(land, ctx.ui); return LineResult::Done;
+    case kEditCloudify: cloudifyLandscape(land, ctx.ui); return LineResult::Done;
+    default: removeSteps(land, ctx.ui); return LineResult::Done;
     }
 }
 

@@ -36,27 +36,25 @@ std::string scriptDirectory(std::string text)
     return withTrailingSeparator(normaliseSeparators(text));
 }
 
-bool continueOrCancel(ScriptContext& ctx, const std::string& question)
-{
-    return ctx.ui.ask(question, "Continue", "Cancel");
-}
-
 } // namespace
 
-int execComment(ScriptContext&) { return 1; }
+LineResult execComment(ScriptContext&) { return LineResult::Done; }
 
-int execIgnored(ScriptContext&) { return 1; }
+LineResult execIgnored(ScriptContext&) { return LineResult::Done; }
 
-int execUnknown(ScriptContext& ctx)
+LineResult execUnknown(ScriptContext& ctx)
 {
-    return continueOrCancel(ctx, "Script error: " + std::string(ctx.line)) ? 1 : -1;
+    const std::string word(firstWord(ctx.line));
+    const std::string reason = findKeyword(word) != nullptr ? word + " cannot be used in a script"
+                                                            : "unknown keyword \"" + word + "\"";
+    return scriptError(ctx, reason, "Script error: " + std::string(ctx.line));
 }
 
-int execRender(ScriptContext&) { return kScriptRenderFrame; }
+LineResult execRender(ScriptContext&) { return LineResult::RenderFrame; }
 
-int execRewriteImage(ScriptContext&) { return kScriptRewriteFrame; }
+LineResult execRewriteImage(ScriptContext&) { return LineResult::RewriteFrame; }
 
-int execDefaultDir(ScriptContext& ctx)
+LineResult execDefaultDir(ScriptContext& ctx)
 {
     DefaultDirs& dirs = ctx.app.dirs;
     const std::string dir = scriptDirectory(ctx.args.rest);
@@ -64,47 +62,47 @@ int execDefaultDir(ScriptContext& ctx)
         dirs.texture.fill(dir);
     else
         familyDirectory(dirs, ctx.param) = dir;
-    return 1;
+    return LineResult::Done;
 }
 
-int execSpawn(ScriptContext& ctx)
+LineResult execSpawn(ScriptContext& ctx)
 {
     const int status = runProgram(ctx.args.rest);
     ctx.app.landscape.mapStale = true;
-    if (status == 0) return 1;
+    if (status == 0) return LineResult::Done;
     const std::string line(ctx.line);
     const std::string question = status > 0 ? "Error code " + std::to_string(status) + " from \"" + line + "\""
                                             : "Unable to Spawn: " + line;
-    return continueOrCancel(ctx, question) ? 1 : -1;
+    return scriptError(ctx, question, question);
 }
 
-int execBeep(ScriptContext& ctx)
+LineResult execBeep(ScriptContext& ctx)
 {
     ctx.app.scene.script.beep = ctx.param;
-    return 1;
+    return LineResult::Done;
 }
 
-int execAutoSave(ScriptContext& ctx)
+LineResult execAutoSave(ScriptContext& ctx)
 {
     ctx.app.scene.script.saveFrames = ctx.param;
-    return 1;
+    return LineResult::Done;
 }
 
-int execTemporary(ScriptContext& ctx)
+LineResult execTemporary(ScriptContext& ctx)
 {
     ctx.app.scene.script.temporary = intArg(ctx);
-    return 1;
+    return LineResult::Done;
 }
 
 // ExportAsciiZ name step. A failure is reported and the script goes on.
-int execExportAsciiZ(ScriptContext& ctx)
+LineResult execExportAsciiZ(ScriptContext& ctx)
 {
     const std::string& name = ctx.args.word;
     const ExportResult result = exportAsciiZ(ctx.app.landscape, ctx.app.scene.render.box, normaliseSeparators(name),
                                              intArg(ctx), ctx.ui);
     if (result == ExportResult::OpenFailed) ctx.ui.message(fileMessage(kErrorOpeningFile, name));
     if (result == ExportResult::WriteFailed) ctx.ui.message(fileMessage(kErrorWritingFile, name));
-    return 1;
+    return LineResult::Done;
 }
 
 } // namespace kalvenor

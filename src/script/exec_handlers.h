@@ -1,6 +1,6 @@
 // The handlers of the script keywords, grouped by what they change. Each takes
-// a ScriptContext and returns 1, -1, or a frame-ending result; the interpreter
-// applies the keyword's invalidation marks afterwards.
+// a ScriptContext and returns Done, Stop, or a frame-ending result; the
+// interpreter applies the keyword's invalidation marks afterwards.
 #pragma once
 
 #include <cstdint>
@@ -8,10 +8,6 @@
 #include "script/keyword_table.h"
 
 namespace kalvenor {
-
-// Results of executing a line beside 1 (done) and -1 (stop).
-constexpr int kScriptRenderFrame = 1061;  // Render: render (and save) this frame
-constexpr int kScriptRewriteFrame = 1062; // RewriteImage: save the current image again
 
 // Arguments converted to the type of the setting they go to.
 inline std::int32_t intArg(const ScriptContext& ctx, int i = 0)
@@ -52,17 +48,17 @@ enum DirFamily : int {
 
 // Landscape and scheme files (exec_landscape_files.cpp)
 enum SaveLandscapeKind : int { kSaveDem, kSaveSession, kSaveScheme };
-int execLoadLandscape(ScriptContext& ctx);
-int execLoadScheme(ScriptContext& ctx);
-int execSaveLandscapeFile(ScriptContext& ctx);
-int execLoadBinaryDem(ScriptContext& ctx);
-int execExportDxf(ScriptContext& ctx);
+LineResult execLoadLandscape(ScriptContext& ctx);
+LineResult execLoadScheme(ScriptContext& ctx);
+LineResult execSaveLandscapeFile(ScriptContext& ctx);
+LineResult execLoadBinaryDem(ScriptContext& ctx);
+LineResult execExportDxf(ScriptContext& ctx);
 
 // Image files (exec_image_files.cpp)
 enum ImageFileKind : int { kImagePcx, kImageTarga, kImageBmp, kImageJpeg, kImagePng };
-int execSaveImage(ScriptContext& ctx);
-int execLoadImage(ScriptContext& ctx);
-int execLoadStereoRedBlue(ScriptContext& ctx);
+LineResult execSaveImage(ScriptContext& ctx);
+LineResult execLoadImage(ScriptContext& ctx);
+LineResult execLoadStereoRedBlue(ScriptContext& ctx);
 
 // Landscape editing (exec_editing.cpp)
 enum EditId : int {
@@ -75,115 +71,115 @@ enum EditId : int {
     kEditCloudify,
     kEditRemoveSteps,
 };
-int execSmooth(ScriptContext& ctx);
-int execStretch(ScriptContext& ctx);
-int execErode(ScriptContext& ctx);
-int execEnlarge(ScriptContext& ctx);
-int execVerticalScale(ScriptContext& ctx);
-int execSeaLevel(ScriptContext& ctx);
-int execMakeRiver(ScriptContext& ctx);
-int execMakeLake(ScriptContext& ctx);
-int execManipulation(ScriptContext& ctx);
+LineResult execSmooth(ScriptContext& ctx);
+LineResult execStretch(ScriptContext& ctx);
+LineResult execErode(ScriptContext& ctx);
+LineResult execEnlarge(ScriptContext& ctx);
+LineResult execVerticalScale(ScriptContext& ctx);
+LineResult execSeaLevel(ScriptContext& ctx);
+LineResult execMakeRiver(ScriptContext& ctx);
+LineResult execMakeLake(ScriptContext& ctx);
+LineResult execManipulation(ScriptContext& ctx);
 
 // Shared paths (exec_files.cpp)
-int execComment(ScriptContext& ctx);
-int execIgnored(ScriptContext& ctx);
-int execUnknown(ScriptContext& ctx);
-int execRender(ScriptContext& ctx);
-int execRewriteImage(ScriptContext& ctx);
-int execDefaultDir(ScriptContext& ctx);
-int execSpawn(ScriptContext& ctx);
-int execBeep(ScriptContext& ctx);
-int execAutoSave(ScriptContext& ctx);
-int execTemporary(ScriptContext& ctx);
-int execExportAsciiZ(ScriptContext& ctx);
+LineResult execComment(ScriptContext& ctx);
+LineResult execIgnored(ScriptContext& ctx);
+LineResult execUnknown(ScriptContext& ctx);
+LineResult execRender(ScriptContext& ctx);
+LineResult execRewriteImage(ScriptContext& ctx);
+LineResult execDefaultDir(ScriptContext& ctx);
+LineResult execSpawn(ScriptContext& ctx);
+LineResult execBeep(ScriptContext& ctx);
+LineResult execAutoSave(ScriptContext& ctx);
+LineResult execTemporary(ScriptContext& ctx);
+LineResult execExportAsciiZ(ScriptContext& ctx);
 
 // Camera and lens (exec_camera.cpp)
-int execCameraAxis(ScriptContext& ctx);
-int execCameraXYZ(ScriptContext& ctx);
-int execTargetAxis(ScriptContext& ctx);
-int execTargetXYZ(ScriptContext& ctx);
-int execCameraAngle(ScriptContext& ctx);
-int execFieldOfView(ScriptContext& ctx);
-int execFocalLength(ScriptContext& ctx);
-int execLensDirection(ScriptContext& ctx);
-int execStereoLens(ScriptContext& ctx);
+LineResult execCameraAxis(ScriptContext& ctx);
+LineResult execCameraXYZ(ScriptContext& ctx);
+LineResult execTargetAxis(ScriptContext& ctx);
+LineResult execTargetXYZ(ScriptContext& ctx);
+LineResult execCameraAngle(ScriptContext& ctx);
+LineResult execFieldOfView(ScriptContext& ctx);
+LineResult execFocalLength(ScriptContext& ctx);
+LineResult execLensDirection(ScriptContext& ctx);
+LineResult execStereoLens(ScriptContext& ctx);
 
 // Sun, sky and render options (exec_render.cpp)
-int execHaze(ScriptContext& ctx);
-int execSunAngle(ScriptContext& ctx);
-int execShadows(ScriptContext& ctx);
-int execExaggeration(ScriptContext& ctx);
-int execLightingRoughness(ScriptContext& ctx);
-int execSky(ScriptContext& ctx);
-int execHorizon(ScriptContext& ctx);
-int execBlend(ScriptContext& ctx);
-int execGouraud(ScriptContext& ctx);
-int execBackFaceCulling(ScriptContext& ctx);
-int execPolygonSize(ScriptContext& ctx);
-int execDither(ScriptContext& ctx);
-int execPixelDitherKind(ScriptContext& ctx);
-int execPixelDither(ScriptContext& ctx);
-int execTexture(ScriptContext& ctx);
-int execImageSize(ScriptContext& ctx);
-int execGrMode(ScriptContext& ctx);
-int execDisplayMode(ScriptContext& ctx);
-int execRedrawRate(ScriptContext& ctx);
-int execBackgroundFile(ScriptContext& ctx);
-int execForegroundFile(ScriptContext& ctx);
-int execBackground(ScriptContext& ctx);
-int execForeground(ScriptContext& ctx);
+LineResult execHaze(ScriptContext& ctx);
+LineResult execSunAngle(ScriptContext& ctx);
+LineResult execShadows(ScriptContext& ctx);
+LineResult execExaggeration(ScriptContext& ctx);
+LineResult execLightingRoughness(ScriptContext& ctx);
+LineResult execSky(ScriptContext& ctx);
+LineResult execHorizon(ScriptContext& ctx);
+LineResult execBlend(ScriptContext& ctx);
+LineResult execGouraud(ScriptContext& ctx);
+LineResult execBackFaceCulling(ScriptContext& ctx);
+LineResult execPolygonSize(ScriptContext& ctx);
+LineResult execDither(ScriptContext& ctx);
+LineResult execPixelDitherKind(ScriptContext& ctx);
+LineResult execPixelDither(ScriptContext& ctx);
+LineResult execTexture(ScriptContext& ctx);
+LineResult execImageSize(ScriptContext& ctx);
+LineResult execGrMode(ScriptContext& ctx);
+LineResult execDisplayMode(ScriptContext& ctx);
+LineResult execRedrawRate(ScriptContext& ctx);
+LineResult execBackgroundFile(ScriptContext& ctx);
+LineResult execForegroundFile(ScriptContext& ctx);
+LineResult execBackground(ScriptContext& ctx);
+LineResult execForeground(ScriptContext& ctx);
 
 // Landscape (exec_landscape.cpp)
-int execNewPalette(ScriptContext& ctx);
-int execGenerateFractal(ScriptContext& ctx);
-int execFractalize(ScriptContext& ctx);
-int execFractalRoughness(ScriptContext& ctx);
-int execFeatureSize(ScriptContext& ctx);
-int execIslandMode(ScriptContext& ctx);
-int execSetAltitude(ScriptContext& ctx);
-int execLandscapeSize(ScriptContext& ctx);
-int execWave(ScriptContext& ctx);
+LineResult execNewPalette(ScriptContext& ctx);
+LineResult execGenerateFractal(ScriptContext& ctx);
+LineResult execFractalize(ScriptContext& ctx);
+LineResult execFractalRoughness(ScriptContext& ctx);
+LineResult execFeatureSize(ScriptContext& ctx);
+LineResult execIslandMode(ScriptContext& ctx);
+LineResult execSetAltitude(ScriptContext& ctx);
+LineResult execLandscapeSize(ScriptContext& ctx);
+LineResult execWave(ScriptContext& ctx);
 
 // Terrain colouring and colours (exec_colour.cpp)
-int execTreeLine(ScriptContext& ctx);
-int execSnowLine(ScriptContext& ctx);
-int execCliffThreshold(ScriptContext& ctx);
-int execCliffs(ScriptContext& ctx);
-int execPaletteLock(ScriptContext& ctx);
-int execExposure(ScriptContext& ctx);
-int execContrast(ScriptContext& ctx);
-int execSetColor(ScriptContext& ctx);
-int execSetColorUnderTree(ScriptContext& ctx);
+LineResult execTreeLine(ScriptContext& ctx);
+LineResult execSnowLine(ScriptContext& ctx);
+LineResult execCliffThreshold(ScriptContext& ctx);
+LineResult execCliffs(ScriptContext& ctx);
+LineResult execPaletteLock(ScriptContext& ctx);
+LineResult execExposure(ScriptContext& ctx);
+LineResult execContrast(ScriptContext& ctx);
+LineResult execSetColor(ScriptContext& ctx);
+LineResult execSetColorUnderTree(ScriptContext& ctx);
 
 // Trees and clouds (exec_trees.cpp)
-int execTrees(ScriptContext& ctx);
-int execTreeSolid(ScriptContext& ctx);
-int execTreeDetail(ScriptContext& ctx);
-int execTreeTexture(ScriptContext& ctx);
-int execTreeLeaves(ScriptContext& ctx);
-int execMeanTreeSize(ScriptContext& ctx);
-int execTreeKindSize(ScriptContext& ctx);
-int execMeanTreeDensity(ScriptContext& ctx);
-int execTreeClassDensity(ScriptContext& ctx);
-int execTreeNone(ScriptContext& ctx);
-int execTreeClassNone(ScriptContext& ctx);
-int execTreeKindAll(ScriptContext& ctx);
-int execTreeKindOn(ScriptContext& ctx);
-int execTreeKindOff(ScriptContext& ctx);
-int execClouds(ScriptContext& ctx);
-int execCloudDensity(ScriptContext& ctx);
-int execCloudHardness(ScriptContext& ctx);
-int execCloudAltitude(ScriptContext& ctx);
-int execCloudTexture(ScriptContext& ctx);
-int execCloudNumber(ScriptContext& ctx);
-int execCloudRandom(ScriptContext& ctx);
-int execCloudLoad(ScriptContext& ctx);
-int execCloudSave(ScriptContext& ctx);
-int execCloudsFromLandscape(ScriptContext& ctx);
-int execCloudSize(ScriptContext& ctx);
+LineResult execTrees(ScriptContext& ctx);
+LineResult execTreeSolid(ScriptContext& ctx);
+LineResult execTreeDetail(ScriptContext& ctx);
+LineResult execTreeTexture(ScriptContext& ctx);
+LineResult execTreeLeaves(ScriptContext& ctx);
+LineResult execMeanTreeSize(ScriptContext& ctx);
+LineResult execTreeKindSize(ScriptContext& ctx);
+LineResult execMeanTreeDensity(ScriptContext& ctx);
+LineResult execTreeClassDensity(ScriptContext& ctx);
+LineResult execTreeNone(ScriptContext& ctx);
+LineResult execTreeClassNone(ScriptContext& ctx);
+LineResult execTreeKindAll(ScriptContext& ctx);
+LineResult execTreeKindOn(ScriptContext& ctx);
+LineResult execTreeKindOff(ScriptContext& ctx);
+LineResult execClouds(ScriptContext& ctx);
+LineResult execCloudDensity(ScriptContext& ctx);
+LineResult execCloudHardness(ScriptContext& ctx);
+LineResult execCloudAltitude(ScriptContext& ctx);
+LineResult execCloudTexture(ScriptContext& ctx);
+LineResult execCloudNumber(ScriptContext& ctx);
+LineResult execCloudRandom(ScriptContext& ctx);
+LineResult execCloudLoad(ScriptContext& ctx);
+LineResult execCloudSave(ScriptContext& ctx);
+LineResult execCloudsFromLandscape(ScriptContext& ctx);
+LineResult execCloudSize(ScriptContext& ctx);
 
 // exec_textures.cpp
-int execTextureLoad(ScriptContext& ctx);
+LineResult execTextureLoad(ScriptContext& ctx);
 
 } // namespace kalvenor

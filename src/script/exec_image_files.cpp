@@ -37,13 +37,13 @@ void reportLoad(ImageStatus status, const std::string& path, Frontend& ui)
 
 } // namespace
 
-int execSaveImage(ScriptContext& ctx)
+LineResult execSaveImage(ScriptContext& ctx)
 {
     App& app = ctx.app;
     const ImageSize size = currentImageSize(app);
     const std::string path = normaliseSeparators(ctx.args.word);
     const bool eightBit = ctx.param == kImagePcx;
-    if (eightBit ? !app.images.vidmem8.allocated() : !app.images.vidmem24.allocated()) return 1;
+    if (eightBit ? !app.images.vidmem8.allocated() : !app.images.vidmem24.allocated()) return LineResult::Done;
     ImageStatus status = ImageStatus::Ok;
     switch (ctx.param) {
     case kImagePcx: status = savePcx(app.images.vidmem8, size, app.palette, path); break;
@@ -55,15 +55,15 @@ int execSaveImage(ScriptContext& ctx)
     default: status = savePng(app.images.vidmem24, size, path); break;
     }
     reportSave(status, path, ctx.ui);
-    return 1;
+    return LineResult::Done;
 }
 
 // Targa in opaque mode; the buffer is not cleared first.
-int execLoadImage(ScriptContext& ctx)
+LineResult execLoadImage(ScriptContext& ctx)
 {
     App& app = ctx.app;
     const PixelView view = viewOf(app.images.vidmem24, currentImageSize(app));
-    if (!view.valid()) return 1;
+    if (!view.valid()) return LineResult::Done;
     const std::string path = resolveExisting(ctx.args.word);
     ImageStatus status = ImageStatus::Ok;
     switch (ctx.param) {
@@ -84,16 +84,16 @@ int execLoadImage(ScriptContext& ctx)
     }
     }
     reportLoad(status, path, ctx.ui);
-    return 1;
+    return LineResult::Done;
 }
 
-int execLoadStereoRedBlue(ScriptContext& ctx)
+LineResult execLoadStereoRedBlue(ScriptContext& ctx)
 {
     App& app = ctx.app;
-    if (!app.images.vidmem24.allocated()) return 1;
+    if (!app.images.vidmem24.allocated()) return LineResult::Done;
     loadStereoPair(ctx.ui, app.images.vidmem24, currentImageSize(app), StereoKind::RedBlue, app.loadedImage,
                    app.dirs.stereo);
-    return 1;
+    return LineResult::Done;
 }
 
 } // namespace kalvenor

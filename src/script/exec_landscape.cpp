@@ -11,88 +11,89 @@
 namespace kalvenor {
 
 // The palette is predicted again before the next render; the P mark says so.
-int execNewPalette(ScriptContext&) { return 1; }
+LineResult execNewPalette(ScriptContext&) { return LineResult::Done; }
 
-int execGenerateFractal(ScriptContext& ctx)
+LineResult execGenerateFractal(ScriptContext& ctx)
 {
     App& app = ctx.app;
     app.scene.generation.seed = toSeed(ctx.args.number[0]);
     generateLandscape(app.landscape, app.scene.generation, app.random, ctx.ui);
     refreshAfterGeneration(app.landscape, app.scene);
-    return 1;
+    return LineResult::Done;
 }
 
-int execFractalize(ScriptContext& ctx)
+LineResult execFractalize(ScriptContext& ctx)
 {
     App& app = ctx.app;
     roughenLandscape(app.landscape, app.scene.generation, app.random, ctx.ui);
     computeElevationStatistics(app.landscape);
     resetDerivedMaps(app.landscape);
-    return 1;
+    return LineResult::Done;
 }
 
-int execFractalRoughness(ScriptContext& ctx)
+LineResult execFractalRoughness(ScriptContext& ctx)
 {
     ctx.app.scene.generation.roughness = intArg(ctx);
-    return 1;
+    return LineResult::Done;
 }
 
-int execFeatureSize(ScriptContext& ctx)
+LineResult execFeatureSize(ScriptContext& ctx)
 {
     ctx.app.scene.generation.featureSize = ctx.param;
-    return 1;
+    return LineResult::Done;
 }
 
-int execIslandMode(ScriptContext& ctx)
+LineResult execIslandMode(ScriptContext& ctx)
 {
     ctx.app.scene.generation.islandMode = ctx.param;
-    return 1;
+    return LineResult::Done;
 }
 
 // The cell is the truncated coordinate divided by the spacing, truncated again.
 // Only sample points (0 .. sizeX, 0 .. sizeY) can be set; the elevation saturates
 // at the 16-bit range instead of wrapping.
-int execSetAltitude(ScriptContext& ctx)
+LineResult execSetAltitude(ScriptContext& ctx)
 {
     Landscape& land = ctx.app.landscape;
     const int column = toInt32(static_cast<float>(intArg(ctx, 0)) / land.spacingX);
     const int row = toInt32(static_cast<float>(intArg(ctx, 1)) / land.spacingY);
     if (column < 0 || column > land.sizeX || row < 0 || row > land.sizeY || !land.elevation.allocated()) {
         ctx.applyMarks = false;
-        return 1;
+        return LineResult::Done;
     }
     land.elevation[row][column] = static_cast<std::int16_t>(std::clamp(intArg(ctx, 2), -32768, 32767));
-    return 1;
+    return LineResult::Done;
 }
 
 // A preset resizes and rebuilds the default landscape, even when memory runs
 // out and the previous size comes back; "Automatic" only switches the size mode.
-int execLandscapeSize(ScriptContext& ctx)
+LineResult execLandscapeSize(ScriptContext& ctx)
 {
     App& app = ctx.app;
     const int result = selectSizePreset(app.landscape, app.random, ctx.param);
     if (ctx.param != kSizeAutomatic) resetForNewLandscape(app.landscape, app.scene);
-    if (result != 0) return 1;
+    if (result != 0) return LineResult::Done;
 
-    if (ctx.ui.ask("Out of memory: " + std::string(ctx.line), "Continue", "Cancel")) return 1;
-    // The landscape was rebuilt all the same, so its derived data is stale.
-    applyScriptMarks(app.landscape, kMarkAll);
-    return -1;
+    const LineResult answer =
+        scriptError(ctx, "out of memory for the landscape size", "Out of memory: " + std::string(ctx.line));
+    // Going on applies the keyword's marks; a stop still leaves a landscape rebuilt, so its derived data is stale.
+    if (answer == LineResult::Stop) applyScriptMarks(app.landscape, kMarkAll);
+    return answer;
 }
 
 // WavePhase (parameter 4) sets whole percent like the other wave keywords set
 // whole numbers; the phase itself is kept finer as frames step it on.
-int execWave(ScriptContext& ctx)
+LineResult execWave(ScriptContext& ctx)
 {
     WaveSettings& waves = ctx.app.scene.waves;
     constexpr int kPhaseParam = 4;
     if (ctx.param == kPhaseParam) {
         waves.phase = static_cast<float>(intArg(ctx));
-        return 1;
+        return LineResult::Done;
     }
     std::int32_t* const fields[] = {&waves.source, &waves.length, &waves.speed, &waves.amplitude};
     *fields[ctx.param] = intArg(ctx);
-    return 1;
+    return LineResult::Done;
 }
 
 } // namespace kalvenor

@@ -35,7 +35,7 @@ void reportBinaryImport(BinaryImportStatus status, const std::string& path, Fron
 
 // LoadBinaryDEM name w h: raw 16-bit elevations, no header. The grid keeps its
 // size; vertical scale 1.0 and sea level 0 afterwards.
-int execLoadBinaryDem(ScriptContext& ctx)
+LineResult execLoadBinaryDem(ScriptContext& ctx)
 {
     App& app = ctx.app;
     const std::string path = resolveExisting(ctx.args.word);
@@ -44,27 +44,27 @@ int execLoadBinaryDem(ScriptContext& ctx)
     if (status != BinaryImportStatus::Ok) {
         reportBinaryImport(status, path, ctx.ui);
         ctx.applyMarks = false;
-        return 1;
+        return LineResult::Done;
     }
     app.scene.generation.verticalScale = 1.0f;
     app.scene.generation.verticalScale2 = 1.0f;
     app.scene.colouring.seaLevel = 0;
     computeElevationStatistics(app.landscape);
     resetDerivedMaps(app.landscape);
-    return 1;
+    return LineResult::Done;
 }
 
 // LoadDEM / LoadLandscape name: either landscape format. A file that carried
 // settings keeps them; otherwise the vertical scale comes from the file (1.0
 // when it has none) and the sea level goes back to 0.
-int execLoadLandscape(ScriptContext& ctx)
+LineResult execLoadLandscape(ScriptContext& ctx)
 {
     App& app = ctx.app;
     LoadTarget target = loadTargetOf(app);
     const LoadResult loaded = loadLandscapeFile(resolveExisting(ctx.args.word), target, ctx.ui);
     if (loaded.result == 0) {
         ctx.applyMarks = false;
-        return 1;
+        return LineResult::Done;
     }
     if (loaded.result == 1) {
         const float scale = loaded.fileVerticalScale != 0.0f ? loaded.fileVerticalScale : 1.0f;
@@ -75,25 +75,25 @@ int execLoadLandscape(ScriptContext& ctx)
     computeElevationStatistics(app.landscape);
     // A session carries its camera path: the flight is rebuilt from its nodes at once.
     if (loaded.result == 2) generatePathPoints(app.path, app.landscape, ctx.ui);
-    return 1;
+    return LineResult::Done;
 }
 
 // LoadCMap / LoadScheme name: the colour scheme of an old-format file (or .SCM
 // in that layout); unset entries get the default colours.
-int execLoadScheme(ScriptContext& ctx)
+LineResult execLoadScheme(ScriptContext& ctx)
 {
     const std::string path = resolveExisting(ctx.args.word);
     const SchemeLoadStatus status = loadSchemeOldLayout(path, ctx.app.scene.colourScheme);
-    if (status == SchemeLoadStatus::Ok) return 1;
+    if (status == SchemeLoadStatus::Ok) return LineResult::Done;
     ctx.applyMarks = false;
     if (status == SchemeLoadStatus::OpenFailed) ctx.ui.message(fileMessage(kErrorOpeningFile, path));
     else ctx.ui.message(fileMessage(kErrorReadingFile, path));
-    return 1;
+    return LineResult::Done;
 }
 
 // SaveDEM, SaveSession, SaveScheme name: the three landscape writers without
 // their questions. A failure has already shown its message.
-int execSaveLandscapeFile(ScriptContext& ctx)
+LineResult execSaveLandscapeFile(ScriptContext& ctx)
 {
     const std::string path = normaliseSeparators(ctx.args.word);
     switch (ctx.param) {
@@ -101,12 +101,12 @@ int execSaveLandscapeFile(ScriptContext& ctx)
     case kSaveSession: saveSession(ctx.app, path, ctx.ui); break;
     default: saveScheme(ctx.app, path, ctx.ui); break;
     }
-    return 1;
+    return LineResult::Done;
 }
 
 // ExportDXF name step maxPolygons overlap utm: the DXF export without its
 // questions. overlap and utm are 0 (no) or not 0 (yes).
-int execExportDxf(ScriptContext& ctx)
+LineResult execExportDxf(ScriptContext& ctx)
 {
     DxfOptions options;
     options.step = intArg(ctx, 0);
@@ -119,7 +119,7 @@ int execExportDxf(ScriptContext& ctx)
     // The export command reports a file that cannot be created as a write error too.
     if (result == ExportResult::OpenFailed || result == ExportResult::WriteFailed)
         ctx.ui.message(fileMessage(kErrorWritingFile, name));
-    return 1;
+    return LineResult::Done;
 }
 
 } // namespace kalvenor

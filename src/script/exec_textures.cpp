@@ -19,7 +19,7 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 // TextureLoad CLASS FILE: CLASS a whole number 0..255; the rest of the line is
 // the Targa file (blanks allowed). Without a file the class's texture is freed.
-int execTextureLoad(ScriptContext& ctx)
+LineResult execTextureLoad(ScriptContext& ctx)
 {
     const std::string& rest = ctx.args.rest;
     int classCode = -1;
@@ -30,13 +30,13 @@ int execTextureLoad(ScriptContext& ctx)
         classCode >= static_cast<int>(kTextureSlots)) {
         ctx.ui.message("TextureLoad takes a class 0..255 and a Targa file: " + rest);
         ctx.applyMarks = false;
-        return 1;
+        return LineResult::Done;
     }
     std::string name(end, last);
     const auto from = name.find_first_not_of(" \t");
     name = from == std::string::npos ? std::string() : name.substr(from, name.find_last_not_of(" \t") - from + 1);
     loadTexture(ctx.app.textures, classCode, name.empty() ? name : normaliseSeparators(name), ctx.ui);
-    return 1;
+    return LineResult::Done;
 }
 
 } // namespace kalvenor

@@ -16,98 +16,98 @@ constexpr int kTreeClasses = 4;
 
 } // namespace
 
-int execTrees(ScriptContext& ctx)
+LineResult execTrees(ScriptContext& ctx)
 {
     ctx.app.scene.trees.trees = ctx.param;
-    return 1;
+    return LineResult::Done;
 }
 
-int execTreeSolid(ScriptContext& ctx)
+LineResult execTreeSolid(ScriptContext& ctx)
 {
     ctx.app.scene.trees.solid = ctx.param;
-    return 1;
+    return LineResult::Done;
 }
 
 // Detail only shows on solid trees, so every detail level also selects them.
-int execTreeDetail(ScriptContext& ctx)
+LineResult execTreeDetail(ScriptContext& ctx)
 {
     ctx.app.scene.trees.detail = ctx.param;
     ctx.app.scene.trees.solid = 1;
-    return 1;
+    return LineResult::Done;
 }
 
-int execTreeTexture(ScriptContext& ctx)
+LineResult execTreeTexture(ScriptContext& ctx)
 {
     ctx.app.scene.trees.texture = ctx.param;
-    return 1;
+    return LineResult::Done;
 }
 
-int execTreeLeaves(ScriptContext& ctx)
+LineResult execTreeLeaves(ScriptContext& ctx)
 {
     ctx.app.scene.trees.leaves.fill(static_cast<std::uint8_t>(ctx.param));
-    return 1;
+    return LineResult::Done;
 }
 
-int execMeanTreeSize(ScriptContext& ctx)
+LineResult execMeanTreeSize(ScriptContext& ctx)
 {
     applyMeanTreeSize(ctx.app.scene.trees, intArg(ctx));
-    return 1;
+    return LineResult::Done;
 }
 
-int execTreeKindSize(ScriptContext& ctx)
+LineResult execTreeKindSize(ScriptContext& ctx)
 {
     TreeSettings& t = ctx.app.scene.trees;
     std::int32_t* const sizes[] = {&t.palmSize, &t.oakSize, &t.cactusSize, &t.pineSize};
     *sizes[ctx.param] = intArg(ctx);
-    return 1;
+    return LineResult::Done;
 }
 
-int execMeanTreeDensity(ScriptContext& ctx)
+LineResult execMeanTreeDensity(ScriptContext& ctx)
 {
     applyMeanTreeDensity(ctx.app.landscape, ctx.app.scene.trees, intArg(ctx));
-    return 1;
+    return LineResult::Done;
 }
 
-int execTreeClassDensity(ScriptContext& ctx)
+LineResult execTreeClassDensity(ScriptContext& ctx)
 {
     setTreeDensity(ctx.app.landscape, ctx.app.scene.trees, ctx.param, intArg(ctx));
-    return 1;
+    return LineResult::Done;
 }
 
 // The kind keywords compute a band's new mask; the setter invalidates the placement.
-int execTreeNone(ScriptContext& ctx)
+LineResult execTreeNone(ScriptContext& ctx)
 {
     for (int band = 0; band < kTreeClasses; ++band) setTreeKinds(ctx.app.landscape, ctx.app.scene.trees, band, 0);
-    return 1;
+    return LineResult::Done;
 }
 
-int execTreeClassNone(ScriptContext& ctx)
+LineResult execTreeClassNone(ScriptContext& ctx)
 {
     setTreeKinds(ctx.app.landscape, ctx.app.scene.trees, ctx.param, 0);
-    return 1;
+    return LineResult::Done;
 }
 
-int execTreeKindAll(ScriptContext& ctx)
+LineResult execTreeKindAll(ScriptContext& ctx)
 {
     for (int band = 0; band < kTreeClasses; ++band)
         setTreeKinds(ctx.app.landscape, ctx.app.scene.trees, band, ctx.param);
-    return 1;
+    return LineResult::Done;
 }
 
-int execTreeKindOn(ScriptContext& ctx)
+LineResult execTreeKindOn(ScriptContext& ctx)
 {
     TreeSettings& trees = ctx.app.scene.trees;
     const int band = ctx.param / 256;
     setTreeKinds(ctx.app.landscape, trees, band, trees.kindMask[static_cast<std::size_t>(band)] | (ctx.param % 256));
-    return 1;
+    return LineResult::Done;
 }
 
-int execTreeKindOff(ScriptContext& ctx)
+LineResult execTreeKindOff(ScriptContext& ctx)
 {
     TreeSettings& trees = ctx.app.scene.trees;
     const int band = ctx.param / 256;
     setTreeKinds(ctx.app.landscape, trees, band, trees.kindMask[static_cast<std::size_t>(band)] & ~(ctx.param % 256));
-    return 1;
+    return LineResult::Done;
 }
 
 } // namespace kalvenor

@@ -9,31 +9,35 @@
 
 namespace kalvenor {
 
-static_assert(kLineRender == kScriptRenderFrame && kLineRewrite == kScriptRewriteFrame);
-
-int executeLine(App& app, Frontend& ui, std::string_view text)
+LineResult executeLine(App& app, Frontend& ui, std::string_view text, ScriptPlace& place)
 {
     const std::string line = prepareLine(text);
-    if (isBlankLine(line)) return 1;
+    if (isBlankLine(line)) return LineResult::Done;
 
     const Keyword* entry = findKeyword(firstWord(line));
     const ScriptArgs args = parseArgs(line, entry != nullptr ? entry->pattern : ArgPattern::None);
-    ScriptContext ctx{app, ui, args, line, entry != nullptr ? entry->param : 0};
+    ScriptContext ctx{app, ui, args, line, entry != nullptr ? entry->param : 0, place};
     if (entry == nullptr) return execUnknown(ctx);
 
-    const int result = entry->handler(ctx);
-    if (result == 1 && ctx.applyMarks) applyScriptMarks(app.landscape, entry->marks);
+    const LineResult result = entry->handler(ctx);
+    if (result == LineResult::Done && ctx.applyMarks) applyScriptMarks(app.landscape, entry->marks);
     return result;
 }
 
-int classifyLine(std::string_view text)
+LineResult executeLine(App& app, Frontend& ui, std::string_view text)
+{
+    ScriptPlace nowhere;
+    return executeLine(app, ui, text, nowhere);
+}
+
+LineResult classifyLine(std::string_view text)
 {
     const std::string line = prepareLine(text);
     const Keyword* entry = findKeyword(firstWord(line));
-    if (entry == nullptr) return 0;
-    if (entry->handler == execRender) return kLineRender;
-    if (entry->handler == execRewriteImage) return kLineRewrite;
-    return 0;
+    if (entry == nullptr) return LineResult::Done;
+    if (entry->handler == execRender) return LineResult::RenderFrame;
+    if (entry->handler == execRewriteImage) return LineResult::RewriteFrame;
+    return LineResult::Done;
 }
 
 bool isFrameLine(std::string_view text)

@@ -4,21 +4,23 @@
 #include <array>
 #include <string_view>
 
+#include "script/keyword_table.h"
+
 namespace kalvenor {
 
 struct App;
 class Frontend;
 
-// Results of executeLine beside 1 (done) and -1 (the script must stop).
-constexpr int kLineRender = 1061;  // Render: this frame is rendered (and saved) now
-constexpr int kLineRewrite = 1062; // RewriteImage: the current image is saved again as this frame
+// Executes one command line from place (its errors are counted there and
+// reported with its file and line). A blank line does nothing and is Done.
+LineResult executeLine(App& app, Frontend& ui, std::string_view text, ScriptPlace& place);
 
-// Executes one command line. A blank line does nothing and returns 1.
-int executeLine(App& app, Frontend& ui, std::string_view text);
+// The same for a line that comes from no file.
+LineResult executeLine(App& app, Frontend& ui, std::string_view text);
 
-// kLineRender for Render, kLineRewrite for RewriteImage, 0 for anything else.
-// Executes nothing.
-int classifyLine(std::string_view text);
+// RenderFrame for Render, RewriteFrame for RewriteImage, Done for anything
+// else. Executes nothing.
+LineResult classifyLine(std::string_view text);
 
 // A frame line: after any leading '-', '+', blank or tab, the first other
 // character is a decimal digit.

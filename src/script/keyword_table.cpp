@@ -4,6 +4,7 @@
 #include <array>
 
 #include "model/landscape.h"
+#include "base/frontend.h"
 #include "model/scene_settings.h"
 #include "script/exec_handlers.h"
 #include "terrain/invalidation.h"
@@ -385,6 +386,20 @@ void applyScriptMarks(Landscape& land, std::uint8_t marks)
     if (marks & kMarkP) land.paletteStale = 1;
     if (marks & kMarkL) land.modified = true;
     if (marks & kMarkM) land.mapStale = true;
+}
+
+std::string placePrefix(const ScriptPlace& place)
+{
+    if (place.line <= 0) return {};
+    const std::string line = std::to_string(place.line);
+    return place.file.empty() ? "line " + line + ": " : place.file + ":" + line + ": ";
+}
+
+LineResult scriptError(ScriptContext& ctx, const std::string& reason, const std::string& question)
+{
+    ++ctx.place.errors;
+    ctx.ui.report(placePrefix(ctx.place) + reason);
+    return ctx.ui.ask(question, "Continue", "Cancel") ? LineResult::Done : LineResult::Stop;
 }
 
 std::span<const Keyword> keywordTable() { return kKeywords; }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "script/script_args.h"
@@ -19,20 +20,41 @@ struct App;
 struct Landscape;
 class Frontend;
 
+// What executing one line came to. RenderFrame and RewriteFrame end a frame:
+// the frame is rendered (and saved) now, or the current image is saved again.
+enum class LineResult { Done, Stop, RenderFrame, RewriteFrame };
+
+// Where the line being run comes from, and the script errors its run met so far.
+struct ScriptPlace {
+    std::string file; // the script as the user named it; empty for a line from elsewhere
+    int line = 0;     // counted from 1
+    int errors = 0;
+};
+
+// "FILE:LINE: " (or "line LINE: " without a file; nothing without a line).
+std::string placePrefix(const ScriptPlace& place);
+
 // What a handler gets: the state to change, the user, the arguments read with
-// the keyword's pattern, the prepared line (for messages) and the entry's parameter.
+// the keyword's pattern, the prepared line (for messages), the entry's
+// parameter and where the line comes from.
 struct ScriptContext {
     App& app;
     Frontend& ui;
     const ScriptArgs& args;
     std::string_view line;
     int param = 0;
+    ScriptPlace& place;
     // Cleared by a handler that changed nothing, so the table's marks are not applied.
     bool applyMarks = true;
 };
 
-// Returns 1 when done, -1 when the script must stop, or a frame-ending result.
-using ScriptHandler = int (*)(ScriptContext&);
+// Returns Done, Stop when the script must stop, or a frame-ending result.
+using ScriptHandler = LineResult (*)(ScriptContext&);
+
+// A script error: counted in the run, reported with its place and reason
+// ("demo.scr:27: unknown keyword \"Tree4PineAll\""), then question is asked with
+// Continue (Done) and Cancel (Stop).
+LineResult scriptError(ScriptContext& ctx, const std::string& reason, const std::string& question);
 
 // Derived data that a keyword invalidates.
 enum ScriptMark : std::uint8_t {

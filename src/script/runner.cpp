@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "app/app.h"
 #include "base/frontend.h"
@@ -24,6 +25,10 @@ struct FileCloser {
 };
 using ScriptFile = std::unique_ptr<std::FILE, FileCloser>;
 
+// A piece of a line longer than the buffer comes back as the next "line" but
+// is still the same line of the file: only a piece that ends the line counts.
+int lineEnds(const std::string& piece) { return !piece.empty() && piece.back() == '\n' ? 1 : 0; }
+
 bool readLine(std::FILE* file, std::string& line)
 {
     char buffer[kLineBuffer];
@@ -40,7 +45,10 @@ bool isScriptHeader(const std::string& line)
 }
 
 // How many frames a line ends: a frame line, Render or RewriteImage end one.
-int framesEnded(const std::string& line) { return isFrameLine(line) || classifyLine(line) != 0 ? 1 : 0; }
+int framesEnded(const std::string& line)
+{
+    return isFrameLine(line) || classifyLine(line) != LineResult::Done ? 1 : 0;
+}
 
 // Skips line 2, then counts the frames of the rest of the file.
 int countFrames(std::FILE* file)
@@ -70,77 +78,107 @@ struct ScriptRun {
     bool output = false;
     const FrameCallback& onFrame;
     FrameRequest frame;
+    ScriptPlace place;
 };
 
-// runLine's answer when the run goes on; any other value is the run's result.
-constexpr int kGoOn = 2;
-
-// Executes one line; returns kGoOn, or the run's result.
-int runLine(ScriptRun& run, const std::string& line)
+// Executes one line; nothing while the run goes on, otherwise how it ended.
+std::optional<RunEnd> runLine(ScriptRun& run, const std::string& line)
 {
-    int ended = 0;
+    LineResult ended = LineResult::Done;
     if (isFrameLine(line)) {
         std::array<float, 6> values{};
-        if (readFrameLine(line, values) < 6) return -3;
+        if (readFrameLine(line, values) < 6) {
+            run.ui.report(placePrefix(run.place) + "a frame line needs six numbers separated by commas");
+            return RunEnd::FormatError;
+        }
         placeCamera(run.app.scene.camera, values);
-        ended = kLineRender;
+        ended = LineResult::RenderFrame;
     } else {
-        const int result = executeLine(run.app, run.ui, line);
-        if (result == -1) return -1;
-        if (result == kLineRender || result == kLineRewrite) ended = result;
+        ended = executeLine(run.app, run.ui, line, run.place);
+        if (ended == LineResult::Stop) return RunEnd::Stopped;
     }
-    if (!run.output || ended == 0) return kGoOn;
+    if (!run.output || ended == LineResult::Done) return std::nullopt;
 
-    run.frame.render = ended == kLineRender;
+    run.frame.render = ended == LineResult::RenderFrame;
     run.frame.save = run.app.scene.script.saveFrames != 0;
-    const int made = run.onFrame ? run.onFrame(run.frame) : 1;
-    if (made != 1) return made == 0 ? 0 : -1;
+    const Outcome made = run.onFrame ? run.onFrame(run.frame) : Outcome::Done;
+    if (made == Outcome::Failed) return RunEnd::Failed;
+    if (made == Outcome::Cancelled) return RunEnd::Stopped;
 
     ++run.frame.frame;
     ++run.frame.framesMade;
     run.frame.frameStartMillis = run.app.clock.millis();
     run.app.scriptProgress.currentFrame = run.frame.frame;
-    return run.frame.frame > kLastScriptFrame ? 1 : kGoOn;
+    if (run.frame.frame > kLastScriptFrame) return RunEnd::Completed;
+    return std::nullopt;
 }
 
 } // namespace
 
-int runScript(App& app, Frontend& ui, const std::string& path, const std::optional<std::string>& outputBase,
-              int startFrame, const FrameCallback& onFrame)
+int classicRunResult(RunEnd end)
+{
+    switch (end) {
+    case RunEnd::Completed: return 1;
+    case RunEnd::Failed: return 0;
+    case RunEnd::Stopped: return -1;
+    case RunEnd::FormatError: return -3;
+    }
+    return 0;
+}
+
+std::string scriptErrorSummary(int errors)
+{
+    return std::to_string(errors) + (errors == 1 ? " script error" : " script errors");
+}
+
+ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const std::optional<std::string>& outputBase,
+                        int startFrame, const FrameCallback& onFrame)
 {
     app.scene.script.saveFrames = 1;
     ScriptFile file(std::fopen(resolveExisting(path).c_str(), "rb"));
     if (!file) {
         ui.message(fileMessage(kErrorOpeningFile, path));
-        return 0;
+        return {RunEnd::Failed, 0};
     }
 
     std::string line;
     if (!readLine(file.get(), line) || !isScriptHeader(line)) {
         ui.message("\"" + path + "\" is not a script file");
-        return -3;
+        return {RunEnd::FormatError, 0};
     }
 
-    ScriptRun run{app, ui, outputBase.has_value(), onFrame, {}};
+    ScriptRun run{app, ui, outputBase.has_value(), onFrame, {}, {path, 0, 0}};
     run.frame.total = countFrames(file.get());
 
     // Back to the first command: lines 1 and 2 are skipped again.
     std::rewind(file.get());
     readLine(file.get(), line);
     readLine(file.get(), line);
+    run.place.line = 2;
 
     // Continuing an animation: the lines before frame startFrame are passed over unexecuted.
     const int start = std::max(startFrame, 0);
-    for (int passed = 0; passed < start && readLine(file.get(), line);) passed += framesEnded(line);
+    for (int passed = 0; passed < start && readLine(file.get(), line);) {
+        passed += framesEnded(line);
+        run.place.line += lineEnds(line);
+    }
 
     run.frame.frame = start;
     app.scriptProgress.totalFrames = run.frame.total;
     app.scriptProgress.currentFrame = start;
     run.frame.runStartMillis = run.frame.frameStartMillis = app.clock.millis();
 
-    while (readLine(file.get(), line))
-        if (const int result = runLine(run, line); result != kGoOn) return result;
-    return 1;
+    RunEnd end = RunEnd::Completed;
+    int pendingLine = run.place.line + 1; // the number of the next line read
+    while (readLine(file.get(), line)) {
+        run.place.line = pendingLine;
+        pendingLine += lineEnds(line);
+        if (const std::optional<RunEnd> ended = runLine(run, line)) {
+            end = *ended;
+            break;
+        }
+    }
+    return {end, run.place.errors};
 }
 
 } // namespace kalvenor

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "base/outcome.h"
 #include "files/script_file.h"
 
 namespace kalvenor {
@@ -25,24 +26,41 @@ struct FrameRequest {
     std::uint32_t frameStartMillis = 0; // tick count at the end of the previous frame (or the run start)
 };
 
-// Renders and saves one frame: 1 done, 0 the frame could not be saved, -1 the
-// render failed or was aborted.
-using FrameCallback = std::function<int(const FrameRequest&)>;
+// Renders and saves one frame: Done, Failed when the frame could not be saved,
+// Cancelled when the render failed or was aborted.
+using FrameCallback = std::function<Outcome(const FrameRequest&)>;
 
 // The last frame number a run makes.
 constexpr int kLastScriptFrame = 99999;
 
+
+// How a run ended.
+enum class RunEnd {
+    Completed,   // at the end of the file, or after the last frame number
+    Failed,      // the file could not be opened, or a frame was not saved
+    Stopped,     // the user stopped it, or a render failed or was aborted
+    FormatError, // the file is not a script, or a frame line lacks numbers
+};
+
+struct ScriptOutcome {
+    RunEnd end = RunEnd::Completed;
+    int errors = 0; // script errors met on the way, each reported with its file and line
+};
+
+// The classic result of a run: 1 completed, 0 failed, -1 stopped, -3 format error.
+int classicRunResult(RunEnd end);
 
 // Runs the script at path (either separator; a name missing as written is
 // looked up ignoring case). Without an output base, frame lines and Render only
 // set the camera and the callback is never called. With one, every frame line,
 // Render and RewriteImage calls onFrame. startFrame > 0 skips, without executing
 // them, the lines before that many frames. Publishes the total and the current
-// frame in app.scriptProgress.
-// Returns 1 at the end of the file (or after the last frame number), 0 when the
-// file cannot be opened or a frame was not saved, -1 when stopped or a render
-// failed, -3 when the file is not a script or a frame line lacks numbers.
-int runScript(App& app, Frontend& ui, const std::string& path, const std::optional<std::string>& outputBase,
-              int startFrame, const FrameCallback& onFrame);
+// frame in app.scriptProgress. Script errors are reported as "PATH:LINE: reason"
+// with path as given.
+ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const std::optional<std::string>& outputBase,
+                        int startFrame, const FrameCallback& onFrame);
+
+// "1 script error", "2 script errors".
+std::string scriptErrorSummary(int errors);
 
 } // namespace kalvenor

@@ -102,13 +102,21 @@ ImageStatus saveImageByExtension(App& app, const std::string& path)
     return ImageStatus::BadArgument;
 }
 
+// The message of a run that did not complete.
+void showRunEnd(Frontend& ui, const App& app, RunEnd end)
+{
+    if (end != RunEnd::Completed)
+        ui.message(animationResultText(end, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
+}
+
 // kalvenor render: the script's settings, one render, the image saved by its extension.
-int renderOne(App& app, Frontend& ui, const CommandLine& cl)
+int renderOne(App& app, Frontend& ui, const CommandLine& cl, int& scriptErrors)
 {
     if (!cl.script.empty()) {
-        const int result = runScript(app, ui, cl.script, std::nullopt, 0, nullptr);
-        if (result != 1) {
-            ui.message(animationResultText(result, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
+        const ScriptOutcome run = runScript(app, ui, cl.script, std::nullopt, 0, nullptr);
+        scriptErrors += run.errors;
+        if (run.end != RunEnd::Completed) {
+            showRunEnd(ui, app, run.end);
             return kExitFailed;
         }
     }
@@ -139,7 +147,7 @@ int renderOne(App& app, Frontend& ui, const CommandLine& cl)
 
 // kalvenor run --out BASE: every frame rendered and saved as a numbered file,
 // or appended to one animation file.
-int runSeries(App& app, Frontend& ui, const CommandLine& cl)
+int runSeries(App& app, Frontend& ui, const CommandLine& cl, int& scriptErrors)
 {
     const std::optional<SeriesFormat> format = seriesFormat(cl.format);
     if (!format) return kExitUsage; // the parser let through only known names
@@ -151,9 +159,10 @@ int runSeries(App& app, Frontend& ui, const CommandLine& cl)
         if (begin.result != 1) return kExitFailed; // its message is shown; nothing was rendered
         start = begin.frame;
     }
-    const int result = runAnimation(app, ui, cl.script, output, start);
-    ui.message(animationResultText(result, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
-    return result == 1 ? kExitOk : kExitFailed;
+    const ScriptOutcome run = runAnimation(app, ui, cl.script, output, start);
+    scriptErrors += run.errors;
+    ui.message(animationResultText(run.end, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
+    return run.end == RunEnd::Completed ? kExitOk : kExitFailed;
 }
 
 int runBatch(const CommandLine& cl, const char* argv0)
@@ -172,7 +181,10 @@ int runBatch(const CommandLine& cl, const char* argv0)
     app.programDir = programDirectory(argv0);
     initialiseApp(app, ui);
     setDefaultDirectories(app.dirs, app.programDir);
-    if (cl.startup) runStartupScript(app, ui, app.programDir);
+    // Script errors do not stop a batch run (each one's question is answered
+    // Continue), but a run that met any ends with a failure.
+    int scriptErrors = 0;
+    if (cl.startup) scriptErrors += runStartupScript(app, ui, app.programDir).errors;
     if (cl.startup || !cl.landscapeFile.empty()) {
         if (loadStartupLandscape(app, ui, cl.landscapeFile, app.programDir) == 0 && !cl.landscapeFile.empty())
             return kExitFailed;
@@ -180,16 +192,20 @@ int runBatch(const CommandLine& cl, const char* argv0)
 
     int code = kExitOk;
     if (cl.mode == Mode::Render) {
-        code = renderOne(app, port, cl);
+        code = renderOne(app, port, cl, scriptErrors);
     } else if (cl.outputBase) {
-        code = runSeries(app, port, cl);
+        code = runSeries(app, port, cl, scriptErrors);
     } else {
-        const int result = runScript(app, ui, cl.script, std::nullopt, cl.startFrame, nullptr);
-        if (result != 1)
-            port.message(animationResultText(result, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
-        code = result == 1 ? kExitOk : kExitFailed;
+        const ScriptOutcome run = runScript(app, ui, cl.script, std::nullopt, cl.startFrame, nullptr);
+        scriptErrors += run.errors;
+        showRunEnd(port, app, run.end);
+        code = run.end == RunEnd::Completed ? kExitOk : kExitFailed;
     }
     if (cl.info) describeLandscape(app.landscape, stdout);
+    if (scriptErrors > 0) {
+        port.report(scriptErrorSummary(scriptErrors));
+        code = kExitFailed;
+    }
     return code;
 }
 

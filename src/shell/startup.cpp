@@ -81,13 +81,13 @@ void setDefaultDirectories(DefaultDirs& dirs, const std::string& programDir)
     }
 }
 
-int runStartupScript(App& app, Frontend& ui, const std::string& firstDir)
+ScriptOutcome runStartupScript(App& app, Frontend& ui, const std::string& firstDir)
 {
     for (const std::string& dir : {withTrailingSeparator(firstDir), app.dirs.script}) {
         const std::string path = resolveExisting(dir + "STARTUP.SCR");
         if (fileExists(path)) return runScript(app, ui, path, std::nullopt, 0, nullptr);
     }
-    return 1;
+    return {};
 }
 
 int loadStartupLandscape(App& app, Frontend& ui, const std::string& argument, const std::string& firstDir)

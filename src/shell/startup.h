@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "script/runner.h"
 
 namespace kalvenor {
 
@@ -21,8 +22,9 @@ void initialiseApp(App& app, Frontend& ui);
 void setDefaultDirectories(DefaultDirs& dirs, const std::string& programDir);
 
 // Runs "STARTUP.SCR" from firstDir, or else from the script directory, when it
-// exists there. Returns the runner's result, or 1 when there is no such script.
-int runStartupScript(App& app, Frontend& ui, const std::string& firstDir);
+// exists there. Returns the runner's outcome; a run completed without errors
+// when there is no such script.
+ScriptOutcome runStartupScript(App& app, Frontend& ui, const std::string& firstDir);
 
 // The start-up landscape: the file named on the command line, or else
 // "STARTUP.DEM" from firstDir or the landscape directory. A file that brought

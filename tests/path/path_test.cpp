@@ -186,7 +186,7 @@ TEST(PathLayout, LoadingASessionRegeneratesThePoints)
     App loaded;
     initialiseApp(loaded, ui);
     ASSERT_TRUE(loaded.path.points.empty());
-    ASSERT_EQ(executeLine(loaded, ui, "LoadLandscape " + (dir / "s.k4s")), 1);
+    ASSERT_EQ(executeLine(loaded, ui, "LoadLandscape " + (dir / "s.k4s")), LineResult::Done);
     EXPECT_GT(loaded.path.points.size(), 4u);
 
     App started;
@@ -834,7 +834,7 @@ TEST(PathExport, TheWrittenScriptFliesThePath)
     App app;
     ScriptedFrontend ui;
     initialiseApp(app, ui);
-    ASSERT_EQ(runScript(app, ui, file, std::nullopt, 0, nullptr), 1);
+    ASSERT_EQ(classicRunResult(runScript(app, ui, file, std::nullopt, 0, nullptr).end), 1);
     EXPECT_EQ(app.scriptProgress.totalFrames, 2);
     EXPECT_EQ(app.scene.camera.cameraX, 130.0f);
     EXPECT_EQ(app.scene.camera.heading, -10.0f);

@@ -490,8 +490,9 @@ TEST(TexturedTerrain, SunAndMoonTakeTheirLoadedMaps)
 int runTextureLoad(App& app, ScriptedFrontend& ui, const std::string& line)
 {
     const ScriptArgs args = parseArgs(line, ArgPattern::RestOfLine);
-    ScriptContext ctx{app, ui, args, line, 0, true};
-    const int result = execTextureLoad(ctx);
+    ScriptPlace place;
+    ScriptContext ctx{app, ui, args, line, 0, place, true};
+    const int result = execTextureLoad(ctx) == LineResult::Done ? 1 : -1;
     return ctx.applyMarks ? result : -result;
 }
 

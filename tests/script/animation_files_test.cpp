@@ -154,7 +154,7 @@ TEST_F(AnimationFile, EveryFrameGoesIntoTheOneFile)
 {
     for (const SeriesFormat format : kFileFormats) {
         const SeriesOutput out = output(format);
-        ASSERT_EQ(runAnimation(app, ui, script, out, 0), 1);
+        ASSERT_EQ(classicRunResult(runAnimation(app, ui, script, out, 0).end), 1);
         EXPECT_EQ(framesIn(out), 3u);
         const Bytes file = readBytes(animationFileName(out));
         const Bytes image8 = topDown(app.images.vidmem8, width, height);
@@ -193,7 +193,7 @@ TEST_F(AnimationFile, ContinueStartsAfterTheFramesInTheFileAndDeleteStartsAnew)
 {
     for (const SeriesFormat format : kFileFormats) {
         SeriesOutput out = output(format);
-        ASSERT_EQ(runAnimation(app, ui, script, out, 0), 1);
+        ASSERT_EQ(classicRunResult(runAnimation(app, ui, script, out, 0).end), 1);
         ui.askAnswers = {true};
         const AnimationStart again = existingAnimationStart(out, {width, height}, ui);
         EXPECT_EQ(again.result, 1);
@@ -219,7 +219,7 @@ TEST_F(AnimationFile, AStoppedRunLeavesAFileThatCanBeContinued)
             watch.file = animationFileName(out);
             if (abort) watch.abortAt = "2 of 3";
             else watch.failSaveAt = "Saving frame 2";
-            EXPECT_EQ(runAnimation(app, watch, script, out, 0), abort ? -1 : 0);
+            EXPECT_EQ(classicRunResult(runAnimation(app, watch, script, out, 0).end), abort ? -1 : 0);
             watch.limit.reset();
             EXPECT_EQ(framesIn(out), 1u);
             if (!abort) {
@@ -230,7 +230,7 @@ TEST_F(AnimationFile, AStoppedRunLeavesAFileThatCanBeContinued)
             const AnimationStart start = existingAnimationStart(out, {width, height}, ui);
             ASSERT_EQ(start.result, 1);
             ASSERT_EQ(start.frame, 1);
-            EXPECT_EQ(runAnimation(app, ui, script, out, start.frame), 1);
+            EXPECT_EQ(classicRunResult(runAnimation(app, ui, script, out, start.frame).end), 1);
             EXPECT_EQ(framesIn(out), 3u);
         }
     }
@@ -339,12 +339,12 @@ TEST_F(AnimationFile, TheFileTakesTheSizeTheScriptSets)
                                                  "3840, 100, 900, 0, 0, -10,\n");
     for (const SeriesFormat format : kFileFormats) {
         SeriesOutput out = output(format);
-        ASSERT_EQ(runAnimation(app, ui, sized, out, 0), 1) << ui.messages.back();
+        ASSERT_EQ(classicRunResult(runAnimation(app, ui, sized, out, 0).end), 1) << ui.messages.back();
         EXPECT_EQ(framesIn(out), 2u);
         const AnimationStart start = existingAnimationStart(out, {0, 0}, ui); // size not known yet
         ASSERT_EQ(start.result, 1);
         EXPECT_EQ(start.frame, 2);
-        EXPECT_EQ(runAnimation(app, ui, other, out, 0), 0);
+        EXPECT_EQ(classicRunResult(runAnimation(app, ui, other, out, 0).end), 0);
         EXPECT_EQ(framesIn(out), 2u);
         setImageSize(app.images, app.geometry, app.scene.render, ui, 320, 200);
     }
@@ -355,7 +355,7 @@ TEST_F(AnimationFile, AnAviNeedsTheTwentyFourBitImage)
 {
     app.images.vidmem24.release();
     const SeriesOutput out = output(SeriesFormat::Avi);
-    EXPECT_EQ(runAnimation(app, ui, script, out, 0), 0);
+    EXPECT_EQ(classicRunResult(runAnimation(app, ui, script, out, 0).end), 0);
     EXPECT_EQ(ui.messages.back(), kNeeds24Bit);
     EXPECT_FALSE(fs::exists(animationFileName(out)));
 }

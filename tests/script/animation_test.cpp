@@ -22,8 +22,8 @@ TEST(AnimationOutput, FrameNamesAndBases)
     EXPECT_EQ(seriesBaseFromChoice("C:\\anim\\flight.tga"), "C:/anim/fli");
     EXPECT_EQ(seriesBaseFromChoice("flight.tga"), "fli");
     EXPECT_EQ(seriesBaseFromChoice("ab"), "ab");
-    EXPECT_EQ(animationResultText(0, 4, 10), "Error running script! (frame 5 of 10)");
-    EXPECT_EQ(animationResultText(1, 0, 0), "Script completed successfully.");
+    EXPECT_EQ(animationResultText(RunEnd::Failed, 4, 10), "Error running script! (frame 5 of 10)");
+    EXPECT_EQ(animationResultText(RunEnd::Completed, 0, 0), "Script completed successfully.");
 }
 
 // The base is the chosen directory and the file name without its extension
@@ -56,7 +56,7 @@ TEST_F(Animation, EveryFrameEndingLineWritesOneNumberedImageAndContinuingSkipsTh
                                                     "RewriteImage\n");
     const SeriesOutput output{(dir / "frames" / "fl").string(), SeriesFormat::Png};
     ASSERT_EQ(existingSeriesStart(output, ui), 0);
-    ASSERT_EQ(runAnimation(app, ui, script, output, 0), 1);
+    ASSERT_EQ(classicRunResult(runAnimation(app, ui, script, output, 0).end), 1);
     for (int n = 0; n < 3; ++n) EXPECT_TRUE(fs::exists(frameFileName(output, n))) << n;
     EXPECT_FALSE(fs::exists(frameFileName(output, 3)));
     EXPECT_EQ(app.scriptProgress.totalFrames, 3);
@@ -77,7 +77,7 @@ TEST_F(Animation, SaveFramesOffRendersWithoutWriting)
     app.scene.render.antialias = 0;
     const std::string script = write("a.scr", "Kalve Script File\ncaption\nAutoSaveOff\nRender\n");
     const SeriesOutput output{(dir / "no").string(), SeriesFormat::Targa};
-    ASSERT_EQ(runAnimation(app, ui, script, output, 0), 1);
+    ASSERT_EQ(classicRunResult(runAnimation(app, ui, script, output, 0).end), 1);
     EXPECT_FALSE(fs::exists(frameFileName(output, 0)));
 }
 
@@ -114,7 +114,7 @@ TEST_F(Animation, DisplayModeIsOffDuringTheRunAndRestoredAfterIt)
         DisplayModeWatch watch(app.scene.render);
         const std::string script = write("d.scr", c.script);
         const SeriesOutput output{(dir / "d").string(), SeriesFormat::Targa};
-        EXPECT_EQ(runAnimation(app, watch, script, output, 0), c.result) << c.script;
+        EXPECT_EQ(classicRunResult(runAnimation(app, watch, script, output, 0).end), c.result) << c.script;
         ASSERT_FALSE(watch.statuses.empty());
         EXPECT_EQ(watch.statuses.back(), kProductTitle);
         watch.modes.pop_back(); // the title is shown once the mode is back

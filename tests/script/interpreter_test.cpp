@@ -19,7 +19,7 @@ TEST_F(Interpreter, CommentsAndBlankLinesDoNothing)
 {
     const SceneSettings before = app.scene;
     for (const char* line : {"Rem text", "REM", ";note", "; x", ";", "   ", "\t\x01", ""})
-        EXPECT_EQ(run(line), 1) << line;
+        EXPECT_EQ(run(line), LineResult::Done) << line;
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(app.scene.sky.haze, before.sky.haze);
@@ -27,11 +27,11 @@ TEST_F(Interpreter, CommentsAndBlankLinesDoNothing)
 
 TEST_F(Interpreter, UnknownKeywordsAskToContinueOrCancel)
 {
-    EXPECT_EQ(run("Remark here"), 1);
-    EXPECT_EQ(run("CameraXYZ5 1 2 3\r\n"), 1);
-    EXPECT_EQ(run("LoadPCX\tpic.pcx"), 1);
+    EXPECT_EQ(run("Remark here"), LineResult::Done);
+    EXPECT_EQ(run("CameraXYZ5 1 2 3\r\n"), LineResult::Done);
+    EXPECT_EQ(run("LoadPCX\tpic.pcx"), LineResult::Done);
     ui.askAnswers = {false};
-    EXPECT_EQ(run("Bogus"), -1);
+    EXPECT_EQ(run("Bogus"), LineResult::Stop);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"Script error: Remark here [Continue|Cancel]",
                                                       "Script error: CameraXYZ5 1 2 3 [Continue|Cancel]",
                                                       "Script error: LoadPCX pic.pcx [Continue|Cancel]",
@@ -40,20 +40,22 @@ TEST_F(Interpreter, UnknownKeywordsAskToContinueOrCancel)
 
 TEST_F(Interpreter, RenderAndRewriteImageEndFramesAndClassify)
 {
-    EXPECT_EQ(run("render"), kLineRender);
-    EXPECT_EQ(run("RewriteImage"), kLineRewrite);
+    EXPECT_EQ(run("render"), LineResult::RenderFrame);
+    EXPECT_EQ(run("RewriteImage"), LineResult::RewriteFrame);
     struct Case {
         const char* line;
-        int expected;
+        LineResult expected;
     };
-    for (const Case& c : {Case{"Render", kLineRender}, Case{"  REWRITEIMAGE extra", kLineRewrite},
-                          Case{"Rem Render", 0}, Case{"Renderx", 0}, Case{"1, 2, 3, 4, 5, 6", 0}, Case{"", 0}})
+    constexpr LineResult kOther = LineResult::Done;
+    for (const Case& c : {Case{"Render", LineResult::RenderFrame}, Case{"  REWRITEIMAGE extra", LineResult::RewriteFrame},
+                          Case{"Rem Render", kOther}, Case{"Renderx", kOther}, Case{"1, 2, 3, 4, 5, 6", kOther},
+                          Case{"", kOther}})
         EXPECT_EQ(classifyLine(c.line), c.expected) << c.line;
 }
 
 TEST_F(Interpreter, IntegerSettingsTruncateAndMissingNumbersAreZero)
 {
-    EXPECT_EQ(run("Haze"), 1);
+    EXPECT_EQ(run("Haze"), LineResult::Done);
     EXPECT_EQ(app.scene.sky.haze, 0);
     run("TreeLine 49.9");
     EXPECT_EQ(app.scene.colouring.treeLine, 49);
@@ -97,7 +99,7 @@ TEST_F(Interpreter, SeedsKeepAllThirtyTwoBits)
     for (const Case& c : {Case{"GenerateFractal 123456789", 123456789u, "Fractal ISLAND #123456789"},
                           Case{"GenerateFractal 4294967295", 0xFFFFFFFFu, nullptr},
                           Case{"GenerateFractal -1", 0xFFFFFFFFu, nullptr}, Case{"GenerateFractal 0", 0u, nullptr}}) {
-        ASSERT_EQ(run(c.line), 1) << c.line;
+        ASSERT_EQ(run(c.line), LineResult::Done) << c.line;
         EXPECT_EQ(app.scene.generation.seed, c.seed) << c.line;
         if (c.name != nullptr) {
             EXPECT_EQ(app.landscape.name, c.name);
@@ -118,7 +120,7 @@ TEST_F(Interpreter, GenerateAndFractalizeRefreshTheDerivedState)
     land.modified = false;
     land.mapStale = false;
     land.polygonSize = 4;
-    ASSERT_EQ(run("GenerateFractal 77"), 1);
+    ASSERT_EQ(run("GenerateFractal 77"), LineResult::Done);
     EXPECT_EQ(land.polygonSize, 1); // the scene reset after generation
     EXPECT_EQ(land.shadowValidAt, land.sizeX);
     EXPECT_EQ(land.terrainValidAt, land.sizeX);
@@ -130,7 +132,7 @@ TEST_F(Interpreter, GenerateAndFractalizeRefreshTheDerivedState)
 
     land.shadowValidAt = 1;
     land.modified = false;
-    ASSERT_EQ(run("Fractalize"), 1);
+    ASSERT_EQ(run("Fractalize"), LineResult::Done);
     EXPECT_EQ(land.shadowValidAt, land.sizeX);
     EXPECT_TRUE(land.modified);
     std::int32_t high = -32768;
@@ -187,7 +189,7 @@ TEST_F(Interpreter, CloudKeywords)
         {"CloudHardness -5", 40, 0, 103, 203},
     };
     for (const Case& k : cases) {
-        ASSERT_EQ(run(k.line), 1);
+        ASSERT_EQ(run(k.line), LineResult::Done);
         EXPECT_EQ(c.density, k.density) << k.line;
         EXPECT_EQ(c.hardness, k.hardness) << k.line;
         EXPECT_EQ(c.low, k.low) << k.line;
@@ -195,31 +197,31 @@ TEST_F(Interpreter, CloudKeywords)
     }
 
     // The pattern follows the seed: the same seed twice gives the same pattern.
-    ASSERT_EQ(run("CloudNumber 12.9"), 1);
+    ASSERT_EQ(run("CloudNumber 12.9"), LineResult::Done);
     EXPECT_EQ(c.number, 12);
     const std::vector<std::uint8_t> twelve = c.pattern;
-    ASSERT_EQ(run("CloudNumber 13"), 1);
+    ASSERT_EQ(run("CloudNumber 13"), LineResult::Done);
     EXPECT_NE(c.pattern, twelve);
-    ASSERT_EQ(run("CloudNumber 12"), 1);
+    ASSERT_EQ(run("CloudNumber 12"), LineResult::Done);
     EXPECT_EQ(c.pattern, twelve);
 
     // Saved and loaded back unchanged; a missing file says so and keeps the pattern.
     const std::string file = (std::filesystem::temp_directory_path() / "kalvenor_interp_sky").string();
-    ASSERT_EQ(run("CloudSave " + file), 1);
-    ASSERT_EQ(run("CloudRandom"), 1);
+    ASSERT_EQ(run("CloudSave " + file), LineResult::Done);
+    ASSERT_EQ(run("CloudRandom"), LineResult::Done);
     EXPECT_NE(c.pattern, twelve);
-    ASSERT_EQ(run("CloudLoad " + file + ".CLD"), 1);
+    ASSERT_EQ(run("CloudLoad " + file + ".CLD"), LineResult::Done);
     EXPECT_EQ(c.pattern, twelve);
     EXPECT_TRUE(ui.messages.empty());
-    ASSERT_EQ(run("CloudLoad no_such_sky.cld"), 1);
+    ASSERT_EQ(run("CloudLoad no_such_sky.cld"), LineResult::Done);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].rfind("Error opening file:", 0), 0u);
     EXPECT_EQ(c.pattern, twelve);
     std::filesystem::remove(file + ".CLD");
 
-    ASSERT_EQ(run("CloudSize l"), 1);
+    ASSERT_EQ(run("CloudSize l"), LineResult::Done);
     EXPECT_EQ(c.sizeDivisor, 4);
-    ASSERT_EQ(run("CloudSize Q"), 1);
+    ASSERT_EQ(run("CloudSize Q"), LineResult::Done);
     EXPECT_EQ(c.sizeDivisor, 4);
     EXPECT_EQ(ui.messages.back(), "CloudSize takes S, M, L or X: Q");
 }
@@ -228,7 +230,7 @@ TEST_F(Interpreter, SetColorWritesTheSchemeEntryBytes)
 {
     auto& s = app.scene.colourScheme;
     app.landscape.paletteStale = 0;
-    ASSERT_EQ(run("SetColorSnow2 10 20.9 300"), 1);
+    ASSERT_EQ(run("SetColorSnow2 10 20.9 300"), LineResult::Done);
     EXPECT_EQ(s[43 * 4 + 0], 0);
     EXPECT_EQ(s[43 * 4 + 1], 10);
     EXPECT_EQ(s[43 * 4 + 2], 20);
@@ -308,7 +310,7 @@ TEST_F(Interpreter, SwitchesAndRenderSettings)
                              "ExaggerationOn", "DisableCliffs", "LockPalette", "IslandModeOff", "FeatureSize8",
                              "PolygonSize4", "BeepOn", "AutoSaveOff", "TreeOn", "CloudOn", "CloudTextureOn",
                              "BackgroundOn", "ForegroundOn", "DisableScreen", "LensLeft"})
-        ASSERT_EQ(run(line), 1) << line;
+        ASSERT_EQ(run(line), LineResult::Done) << line;
     EXPECT_EQ(s.sky.sky, 0);
     EXPECT_EQ(s.sky.horizon, 0);
     EXPECT_EQ(s.render.blend, 0);
@@ -422,7 +424,7 @@ TEST_F(Interpreter, SetAltitudeSetsOneSamplePoint)
     Landscape& land = app.landscape;
     land.terrainValidAt = land.shadowValidAt = 1;
     // x 95 -> 95 / 30 = 3.17 -> column 3; y 61.9 -> 61 -> 61 / 30 = 2.03 -> row 2.
-    ASSERT_EQ(run("SetAltitude 95 61.9 500.7"), 1);
+    ASSERT_EQ(run("SetAltitude 95 61.9 500.7"), LineResult::Done);
     EXPECT_EQ(land.elevation[2][3], 500);
     EXPECT_EQ(land.terrainValidAt, land.sizeX);
     EXPECT_EQ(land.shadowValidAt, land.sizeX);
@@ -444,7 +446,7 @@ TEST_F(Interpreter, LandscapeSizePresetsResizeAndResetTheScene)
 {
     Landscape& land = app.landscape;
     setLandscapeName(land, "Something");
-    ASSERT_EQ(run("LandscapeSizeLarge"), 1);
+    ASSERT_EQ(run("LandscapeSizeLarge"), LineResult::Done);
     EXPECT_EQ(land.gridWidth, kLargeGrid);
     EXPECT_EQ(land.sizeMode, SizeMode::Fixed);
     EXPECT_EQ(land.name, "Flatland");
@@ -454,7 +456,7 @@ TEST_F(Interpreter, LandscapeSizePresetsResizeAndResetTheScene)
 
     setLandscapeName(land, "Kept");
     app.scene.camera.cameraX = 5.0f;
-    ASSERT_EQ(run("LandscapeSizeAuto"), 1);
+    ASSERT_EQ(run("LandscapeSizeAuto"), LineResult::Done);
     EXPECT_EQ(land.gridWidth, kLargeGrid);
     EXPECT_EQ(land.sizeMode, SizeMode::Automatic);
     EXPECT_EQ(land.name, "Flatland");
@@ -465,14 +467,14 @@ TEST_F(Interpreter, LandscapeSizeOutOfMemoryAsksAndReverts)
 {
     Landscape& land = app.landscape;
     land.mapBudgetBytes = 4u * kSmallGrid * kSmallGrid * 2u; // room for 258 x 258 only
-    EXPECT_EQ(run("LandscapeSizeHuge"), 1);
+    EXPECT_EQ(run("LandscapeSizeHuge"), LineResult::Done);
     EXPECT_EQ(land.gridWidth, kSmallGrid);
     EXPECT_EQ(land.sizeMode, SizeMode::Automatic);
     EXPECT_EQ(land.elevation[128][128], 240); // a fresh default landscape
 
     ui.askAnswers = {false};
     land.modified = false;
-    EXPECT_EQ(run("LandscapeSizeMega"), -1);
+    EXPECT_EQ(run("LandscapeSizeMega"), LineResult::Stop);
     EXPECT_EQ(land.gridWidth, kSmallGrid);
     EXPECT_TRUE(land.modified);
     EXPECT_EQ(ui.questions, (std::vector<std::string>{"Out of memory: LandscapeSizeHuge [Continue|Cancel]",
@@ -482,20 +484,20 @@ TEST_F(Interpreter, LandscapeSizeOutOfMemoryAsksAndReverts)
 TEST_F(Interpreter, SpawnReportsFailuresAndRedrawsTheMap)
 {
     app.landscape.mapStale = false;
-    EXPECT_EQ(run("Spawn true"), 1);
+    EXPECT_EQ(run("Spawn true"), LineResult::Done);
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_TRUE(app.landscape.mapStale);
 
-    EXPECT_EQ(run("Spawn false"), 1);
+    EXPECT_EQ(run("Spawn false"), LineResult::Done);
     ui.askAnswers = {false};
-    EXPECT_EQ(run("Spawn   kalvenor-no-such-program --flag"), -1);
+    EXPECT_EQ(run("Spawn   kalvenor-no-such-program --flag"), LineResult::Stop);
     EXPECT_EQ(ui.questions,
               (std::vector<std::string>{"Error code 1 from \"Spawn false\" [Continue|Cancel]",
                                         "Unable to Spawn: Spawn   kalvenor-no-such-program --flag [Continue|Cancel]"}));
 
     // The rest of the line reaches the shell as written.
     const std::string marker = (dir / "made").string();
-    EXPECT_EQ(run("Spawn touch " + marker), 1);
+    EXPECT_EQ(run("Spawn touch " + marker), LineResult::Done);
     EXPECT_TRUE(std::filesystem::exists(marker));
 }
 
@@ -523,7 +525,7 @@ TEST_F(Interpreter, DefaultDirectoriesGetASeparator)
 TEST_F(Interpreter, ExportAsciiZWritesOrReportsTheFile)
 {
     const std::string path = (dir / "sub" / "land.txt").string();
-    ASSERT_EQ(run("ExportAsciiZ " + path + " 64"), 1);
+    ASSERT_EQ(run("ExportAsciiZ " + path + " 64"), LineResult::Done);
     EXPECT_TRUE(ui.messages.empty());
     std::ifstream in(path);
     std::string first;
@@ -532,7 +534,7 @@ TEST_F(Interpreter, ExportAsciiZWritesOrReportsTheFile)
 
     write("plain", "x");
     const std::string blocked = (dir / "plain" / "land.txt").string();
-    EXPECT_EQ(run("ExportAsciiZ " + blocked + " 1"), 1);
+    EXPECT_EQ(run("ExportAsciiZ " + blocked + " 1"), LineResult::Done);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"Error opening file: \"" + blocked + "\""}));
 }
 

@@ -27,7 +27,7 @@ TEST_F(LandscapeFileKeywords, LoadBinaryDemFillsTheGridCornerAndResetsScaleAndSe
     app.scene.generation.verticalScale = 2.5f;
     app.scene.colouring.seaLevel = 12;
 
-    EXPECT_EQ(run("LoadBinaryDEM " + path + " 4 3"), 1);
+    EXPECT_EQ(run("LoadBinaryDEM " + path + " 4 3"), LineResult::Done);
     const Landscape& land = app.landscape;
     EXPECT_EQ(land.gridWidth, kSmallGrid);
     EXPECT_EQ(land.elevation[0][0], 1);
@@ -46,7 +46,7 @@ TEST_F(LandscapeFileKeywords, LoadBinaryDemFillsTheGridCornerAndResetsScaleAndSe
 TEST_F(LandscapeFileKeywords, LoadBinaryDemOfAMissingFileSaysSoAndKeepsTheLandscape)
 {
     const std::int16_t top = app.landscape.elevation[129][129];
-    EXPECT_EQ(run("LoadBinaryDEM " + (dir / "missing.bin").string() + " 4 3"), 1);
+    EXPECT_EQ(run("LoadBinaryDEM " + (dir / "missing.bin").string() + " 4 3"), LineResult::Done);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], "Error opening file: \"" + (dir / "missing.bin").string() + "\"");
     EXPECT_EQ(app.landscape.elevation[129][129], top);
@@ -63,7 +63,7 @@ TEST_F(LandscapeFileKeywords, ExportDxfWritesPolyfaceObjectsWithTheGivenSettings
     // Step 64 on the 258 x 258 grid: a 5 x 5 vertex lattice, 32 faces, split at 10 faces.
     const std::string path = (dir / "out" / "land.dxf").string();
     app.landscape.utmX = 1000;
-    EXPECT_EQ(run("ExportDXF " + path + " 64 10 0 1"), 1);
+    EXPECT_EQ(run("ExportDXF " + path + " 64 10 0 1"), LineResult::Done);
     const std::string text = testing::readFile(path);
     ASSERT_FALSE(text.empty());
     EXPECT_EQ(text.rfind("0\r\nSECTION\r\n2\r\nENTITIES\r\n", 0), 0u);
@@ -74,7 +74,7 @@ TEST_F(LandscapeFileKeywords, ExportDxfWritesPolyfaceObjectsWithTheGivenSettings
 
 TEST_F(LandscapeFileKeywords, ExportDxfIntoAnUnwritablePlaceSaysSo)
 {
-    EXPECT_EQ(run("ExportDXF /proc/kalvenor.dxf 64 10 0 0"), 1);
+    EXPECT_EQ(run("ExportDXF /proc/kalvenor.dxf 64 10 0 0"), LineResult::Done);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], "Error writing file: \"/proc/kalvenor.dxf\"");
 }
@@ -87,17 +87,17 @@ namespace {
 
 TEST_F(LandscapeFileKeywords, SessionSavedByScriptLoadsBackWithItsSettings)
 {
-    ASSERT_EQ(run("GenerateFractal 123456789"), 1);
-    ASSERT_EQ(run("Haze 37"), 1);
+    ASSERT_EQ(run("GenerateFractal 123456789"), LineResult::Done);
+    ASSERT_EQ(run("Haze 37"), LineResult::Done);
     const std::string path = (dir / "sessions" / "island.k4s").string();
-    ASSERT_EQ(run("SaveSession " + path), 1);
+    ASSERT_EQ(run("SaveSession " + path), LineResult::Done);
     EXPECT_TRUE(ui.messages.empty());
 
     // A fresh program loads it back: the landscape and the settings come with it.
     App other;
     ASSERT_EQ(resizeLandscape(other.landscape, other.random, kLargeGrid, kLargeGrid), 1);
     ScriptedFrontend otherUi;
-    ASSERT_EQ(executeLine(other, otherUi, "LoadLandscape " + path), 1);
+    ASSERT_EQ(executeLine(other, otherUi, "LoadLandscape " + path), LineResult::Done);
     EXPECT_EQ(other.landscape.gridWidth, kSmallGrid);
     EXPECT_EQ(other.landscape.name, "Fractal ISLAND #123456789");
     EXPECT_EQ(other.scene.sky.haze, 37);
@@ -108,14 +108,14 @@ TEST_F(LandscapeFileKeywords, SessionSavedByScriptLoadsBackWithItsSettings)
 
 TEST_F(LandscapeFileKeywords, ElevationsOnlyFileKeepsSettingsAndResetsScaleAndSea)
 {
-    ASSERT_EQ(run("GenerateFractal 42"), 1);
+    ASSERT_EQ(run("GenerateFractal 42"), LineResult::Done);
     app.scene.generation.verticalScale = 3.0f;
     const std::string path = (dir / "land.dem").string();
-    ASSERT_EQ(run("SaveDEM " + path), 1);
-    ASSERT_EQ(run("Haze 12"), 1);
+    ASSERT_EQ(run("SaveDEM " + path), LineResult::Done);
+    ASSERT_EQ(run("Haze 12"), LineResult::Done);
     app.scene.generation.verticalScale = 5.0f;
     app.scene.colouring.seaLevel = 50;
-    ASSERT_EQ(run("LoadDEM " + path), 1);
+    ASSERT_EQ(run("LoadDEM " + path), LineResult::Done);
     EXPECT_EQ(app.scene.sky.haze, 12);
     EXPECT_EQ(app.scene.generation.verticalScale, 3.0f); // the file's own VerticalScale word
     EXPECT_EQ(app.scene.colouring.seaLevel, 0);
@@ -125,8 +125,8 @@ TEST_F(LandscapeFileKeywords, LoadingSomethingElseSaysSoAndKeepsTheLandscape)
 {
     const std::string path = write("notes.txt", std::string(4000, 'x'));
     const std::int16_t top = app.landscape.elevation[129][129];
-    EXPECT_EQ(run("LoadLandscape " + path), 1);
-    EXPECT_EQ(run("LoadScheme " + path), 1);
+    EXPECT_EQ(run("LoadLandscape " + path), LineResult::Done);
+    EXPECT_EQ(run("LoadScheme " + path), LineResult::Done);
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0], "Not a Kalvenor Landscape file.");
     EXPECT_EQ(ui.messages[1], "Error reading file: \"" + path + "\"");
@@ -138,9 +138,9 @@ TEST_F(LandscapeFileKeywords, SchemeFromALandscapeFileFillsUnsetEntries)
     app.scene.colourScheme.fill(0);
     app.scene.colourScheme[4 * 42 + 1] = 200; // one set entry travels with the file
     const std::string path = (dir / "colours.dem").string();
-    ASSERT_EQ(run("SaveDEM " + path), 1);
+    ASSERT_EQ(run("SaveDEM " + path), LineResult::Done);
     app.scene.colourScheme.fill(0);
-    ASSERT_EQ(run("LoadCMap " + path), 1);
+    ASSERT_EQ(run("LoadCMap " + path), LineResult::Done);
     EXPECT_EQ(app.scene.colourScheme[4 * 42 + 1], 200);
     EXPECT_EQ(app.scene.colourScheme[308 + 1], 255); // a default colour filled in
 }

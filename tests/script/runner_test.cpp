@@ -22,13 +22,16 @@ protected:
     {
         return [this](const FrameRequest& request) {
             frames.push_back(request);
-            return frameResult;
+            return outcomeOf(frameResult);
         };
     }
 
+    // The run's classic result (1, 0, -1, -3); the outcome itself stays in last.
+    ScriptOutcome last;
     int runFile(const std::string& path, bool output = false, int start = 0)
     {
-        return runScript(app, ui, path, output ? std::optional<std::string>("out") : std::nullopt, start, recorder());
+        last = runScript(app, ui, path, output ? std::optional<std::string>("out") : std::nullopt, start, recorder());
+        return classicRunResult(last.end);
     }
 };
 
@@ -81,6 +84,33 @@ TEST_F(Runner, ShortFrameLineIsAFormatError)
     EXPECT_EQ(runFile(path), -3);
     EXPECT_NE(app.scene.sky.haze, 5);
     EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.reports, (std::vector<std::string>{path + ":4: a frame line needs six numbers separated by commas"}));
+}
+
+// Every script error is counted and reported with the script as named and the
+// number of its line in the file: the rest of a line longer than the 255
+// characters read at once runs as a line of its own but keeps its line number,
+// CR LF ends a line, and lines skipped to a start frame count too.
+TEST_F(Runner, ScriptErrorsNameTheFileAndLine)
+{
+    const std::string longLine = "Rem " + std::string(251, 'x') + "Bogus2\n";
+    const std::string path = write("errors.scr", kHead + "Haze 4\r\nBogusWord 3\n" + longLine +
+                                                     "Tree4PineAll\nRender\nLoadPCX pic.pcx\nHaze 5\n");
+    EXPECT_EQ(runFile(path), 1);
+    EXPECT_EQ(last.errors, 4);
+    EXPECT_EQ(app.scene.sky.haze, 5); // Continue is the default answer: the run goes on
+    EXPECT_EQ(ui.reports, (std::vector<std::string>{path + ":4: unknown keyword \"BogusWord\"",
+                                                    path + ":5: unknown keyword \"Bogus2\"",
+                                                    path + ":6: unknown keyword \"Tree4PineAll\"",
+                                                    path + ":8: LoadPCX cannot be used in a script"}));
+    EXPECT_EQ(ui.questions.front(), "Script error: BogusWord 3 [Continue|Cancel]"); // the question is as before
+
+    ui.reports.clear();
+    EXPECT_EQ(runFile(path, true, 1), 1); // from frame 1: the lines up to Render are passed over
+    EXPECT_EQ(last.errors, 1);
+    EXPECT_EQ(ui.reports, (std::vector<std::string>{path + ":8: LoadPCX cannot be used in a script"}));
+    EXPECT_EQ(scriptErrorSummary(1), "1 script error");
+    EXPECT_EQ(scriptErrorSummary(3), "3 script errors");
 }
 
 TEST_F(Runner, CancelAfterAnErrorStopsTheScript)

@@ -36,7 +36,7 @@ protected:
 
     void TearDown() override { std::filesystem::remove_all(dir); }
 
-    int run(std::string_view line) { return executeLine(app, ui, line); }
+    LineResult run(std::string_view line) { return executeLine(app, ui, line); }
 
     // Writes a file in the temporary directory and returns its path.
     std::string write(const std::string& name, const std::string& content)

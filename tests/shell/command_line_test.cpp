@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <sys/wait.h>
 
@@ -60,9 +61,11 @@ TEST(CommandLine, RefusesBadUsageWithAReason)
 }
 
 // Runs the real program and returns its exit code, capturing standard output.
-int runKalvenor(const std::string& arguments, std::string& out)
+// Runs the program; out gets its standard output, or with withErrors its
+// standard error as well.
+int runKalvenor(const std::string& arguments, std::string& out, bool withErrors = false)
 {
-    const std::string command = std::string(KALVENOR_BINARY) + " " + arguments + " 2>/dev/null";
+    const std::string command = std::string(KALVENOR_BINARY) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return -1;
     std::array<char, 256> buffer{};
@@ -78,7 +81,7 @@ TEST(CommandLine, BatchRunsReportThroughTheirExitCode)
     const std::string header = "Kalve Script File\ncaption\n";
     writeFile(dir / "good.scr", header + "GenerateFractal 7\nExportAsciiZ " + (dir / "z.txt") + " 64\n");
     writeFile(dir / "bad.scr", header + "1, 2, 3\n");
-    writeFile(dir / "cancel.scr", header + "Remark\nHaze 5\n");
+    writeFile(dir / "cancel.scr", header + "Remark\nHaze 5\nBogusWord 3\n");
     std::string out;
 
     EXPECT_EQ(runKalvenor("run " + (dir / "good.scr") + " --info", out), 0);
@@ -88,7 +91,15 @@ TEST(CommandLine, BatchRunsReportThroughTheirExitCode)
     EXPECT_EQ(runKalvenor("run " + (dir / "bad.scr"), out), 1);
     EXPECT_EQ(runKalvenor("run " + (dir / "missing.scr"), out), 1);
     EXPECT_EQ(runKalvenor("run " + (dir / "cancel.scr") + " --answer 'Script error=Cancel'", out), 1);
-    EXPECT_EQ(runKalvenor("run " + (dir / "cancel.scr"), out), 0); // the default answer is Continue
+    // Script errors do not stop a batch run (Continue is the default answer), but
+    // each is reported with its file and line and the run fails with a summary.
+    EXPECT_EQ(runKalvenor("run " + (dir / "cancel.scr"), out, true), 1);
+    EXPECT_NE(out.find(dir / "cancel.scr" + ":3: unknown keyword \"Remark\"\n"), std::string::npos) << out;
+    EXPECT_NE(out.find(dir / "cancel.scr" + ":5: unknown keyword \"BogusWord\"\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\n2 script errors\n"), std::string::npos) << out;
+    EXPECT_EQ(runKalvenor("render " + (dir / "cancel.scr") + " -o " + (dir / "c.tga"), out, true), 1);
+    EXPECT_TRUE(std::filesystem::exists(dir / "c.tga")); // the picture is still made
+    EXPECT_NE(out.find("2 script errors"), std::string::npos) << out;
     EXPECT_EQ(runKalvenor("run", out), 2);
     EXPECT_EQ(runKalvenor("--version", out), 0);
     EXPECT_EQ(out.rfind("kalvenor ", 0), 0u);

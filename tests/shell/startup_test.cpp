@@ -108,11 +108,11 @@ TEST(Startup, StartupScriptFromTheFirstDirectoryBeforeTheScriptDirectory)
     initialiseApp(app, ui);
     setDefaultDirectories(app.dirs, root.path.string());
 
-    EXPECT_EQ(runStartupScript(app, ui, root.path.string()), 1);
+    EXPECT_EQ(runStartupScript(app, ui, root.path.string()).end, RunEnd::Completed);
     EXPECT_EQ(app.scene.sky.haze, 11); // only the script directory has one
 
     writeFile(root / "startup.scr", std::string(kHeader) + "Haze 22\n");
-    EXPECT_EQ(runStartupScript(app, ui, root.path.string()), 1);
+    EXPECT_EQ(runStartupScript(app, ui, root.path.string()).end, RunEnd::Completed);
     EXPECT_EQ(app.scene.sky.haze, 22);
 }
 
