@@ -46,7 +46,7 @@ void BM_FullRender(benchmark::State& state)
     app->scene.texture.kind = 0;
     setImageSize(app->images, app->geometry, app->scene.render, ui, static_cast<int>(state.range(1)),
                  static_cast<int>(state.range(2)));
-    if (renderImage(*app, ui) != 1) state.SkipWithError("render failed");
+    if (renderImage(*app, ui) != Outcome::Done) state.SkipWithError("render failed");
 
     timeRenders(state, *app, ui);
 }
@@ -83,7 +83,7 @@ void BM_RenderWithTrees(benchmark::State& state)
     for (const char* line : {"TreeOn", "TreeDensity 120", "TreeOakAll", "Tree2PineOn", "Tree4PineAll"})
         executeLine(*app, ui, line);
     executeLine(*app, ui, state.range(1) != 0 ? "Tree3D" : "Tree2D");
-    if (renderImage(*app, ui) != 1) state.SkipWithError("render failed");
+    if (renderImage(*app, ui) != Outcome::Done) state.SkipWithError("render failed");
 
     timeRenders(state, *app, ui);
 }

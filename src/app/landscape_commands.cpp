@@ -40,38 +40,41 @@ LoadTarget loadTargetOf(App& app)
     return {app.landscape, app.scene, app.random, app.textures, app.path, app.palette, &app.colouring.sun};
 }
 
-int loadLandscape(App& app, const std::string& path, Frontend& ui)
+Loaded loadLandscape(App& app, const std::string& path, Frontend& ui)
 {
     LoadTarget target = loadTargetOf(app);
-    return loadLandscapeFile(path, target, ui).result;
+    return loadLandscapeFile(path, target, ui).loaded;
 }
 
-int loadSchemeNewLayout(App& app, const std::string& path, Frontend& ui)
+Outcome loadSchemeNewLayout(App& app, const std::string& path, Frontend& ui)
 {
     LoadTarget target = loadTargetOf(app);
-    return loadSchemeNewLayout(target, path, ui);
+    return loadSchemeNewLayout(target, path, ui) == 1 ? Outcome::Done : Outcome::Failed;
 }
 
 // ---- Saves and commands ----
 
-int saveDem(App& app, const std::string& path, Frontend& ui)
+Outcome saveDem(App& app, const std::string& path, Frontend& ui)
 {
-    return writeDem(app.landscape, app.scene, path, wholeLandscape(app.landscape), ui);
+    return outcomeOf(writeDem(app.landscape, app.scene, path, wholeLandscape(app.landscape), ui));
 }
 
-int saveSession(App& app, const std::string& path, Frontend& ui)
+Outcome saveSession(App& app, const std::string& path, Frontend& ui)
 {
-    if (ensureTerrainComputed(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return -1;
-    return writeSession(sessionSourceOf(app), path, fullSession(), ui);
+    if (ensureTerrainComputed(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return Outcome::Cancelled;
+    return outcomeOf(writeSession(sessionSourceOf(app), path, fullSession(), ui));
 }
 
-int saveScheme(App& app, const std::string& path, Frontend& ui) { return writeSession(sessionSourceOf(app), path, schemeFile(), ui); }
+Outcome saveScheme(App& app, const std::string& path, Frontend& ui)
+{
+    return outcomeOf(writeSession(sessionSourceOf(app), path, schemeFile(), ui));
+}
 
-int saveSessionCommand(App& app, Frontend& ui, bool shiftHeld)
+Outcome saveSessionCommand(App& app, Frontend& ui, bool shiftHeld)
 {
     const auto path = askSavePath(ui, "Save Session Landscape", app.dirs.landscape, "*.K4S", ".K4S");
-    if (!path) return -1;
-    if (ensureTerrainComputed(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return -1;
+    if (!path) return Outcome::Cancelled;
+    if (ensureTerrainComputed(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return Outcome::Cancelled;
     SessionSwitches switches = fullSession();
     if (anyTextureInUse(app.textures))
         switches.embedTextures = ui.ask("Embed textures or only their names?", "Embed", "Names only");
@@ -81,79 +84,79 @@ int saveSessionCommand(App& app, Frontend& ui, bool shiftHeld)
         switches.shadow = switches.elevation && ui.ask("Include shadow map?", "Yes", "No");
         switches.clouds = switches.elevation && ui.ask("Include cloud pattern?", "Yes", "No");
     }
-    return writeSession(sessionSourceOf(app), *path, switches, ui);
+    return outcomeOf(writeSession(sessionSourceOf(app), *path, switches, ui));
 }
 
-int openLandscapeCommand(App& app, Frontend& ui)
+LandscapeOpened openLandscapeCommand(App& app, Frontend& ui)
 {
     const auto path = askLoadPath(ui, "Load Kalvenor Landscape", app.dirs.landscape, "*.K4S;*.DEM");
-    if (!path) return -1;
-    const int result = loadLandscape(app, *path, ui);
-    if (result == 0) return 0;
-    if (result == 1) resetForNewLandscape(app.landscape, app.scene);
+    if (!path) return {Outcome::Cancelled, Loaded::Nothing};
+    const Loaded loaded = loadLandscape(app, *path, ui);
+    if (loaded == Loaded::Nothing) return {Outcome::Failed, loaded};
+    if (loaded == Loaded::Landscape) resetForNewLandscape(app.landscape, app.scene);
     computeElevationStatistics(app.landscape);
     app.landscape.mapStale = true;
-    return result;
+    return {Outcome::Done, loaded};
 }
 
-int loadSchemeCommand(App& app, Frontend& ui)
+Outcome loadSchemeCommand(App& app, Frontend& ui)
 {
     const auto path = askLoadPath(ui, "Load Kalvenor Color Scheme", app.dirs.scheme, "*.SCM");
-    if (!path) return -1;
+    if (!path) return Outcome::Cancelled;
     // The old layout first (any old-format landscape file is one), then the new.
     if (loadSchemeOldLayout(*path, app.scene.colourScheme) == SchemeLoadStatus::Ok) {
         app.landscape.paletteStale = 1;
-        return 1;
+        return Outcome::Done;
     }
-    const int result = loadSchemeNewLayout(app, *path, ui);
-    if (result == 1) app.landscape.paletteStale = 1;
+    const Outcome result = loadSchemeNewLayout(app, *path, ui);
+    if (result == Outcome::Done) app.landscape.paletteStale = 1;
     return result;
 }
 
-int saveElevationsCommand(App& app, Frontend& ui)
+Outcome saveElevationsCommand(App& app, Frontend& ui)
 {
     const auto path = askSavePath(ui, "Save Kalvenor Landscape", app.dirs.landscape, "*.DEM", ".DEM");
-    if (!path) return -1;
+    if (!path) return Outcome::Cancelled;
     DemRegion region = wholeLandscape(app.landscape);
     if (!ui.ask("Save entire landscape?", "Yes", "No")) {
         ui.status("Mark Region:");
         const std::optional<MapPoint> corner = ui.mapPoint("Mark Region:");
-        if (!corner) return -1;
+        if (!corner) return Outcome::Cancelled;
         region = halfRegionAt(app.landscape, *corner);
     }
-    return writeDem(app.landscape, app.scene, *path, region, ui);
+    return outcomeOf(writeDem(app.landscape, app.scene, *path, region, ui));
 }
 
-int saveSchemeCommand(App& app, Frontend& ui)
+Outcome saveSchemeCommand(App& app, Frontend& ui)
 {
     const auto path = askSavePath(ui, "Save Kalvenor Color Scheme", app.dirs.scheme, "*.SCM", ".SCM");
-    if (!path) return -1;
+    if (!path) return Outcome::Cancelled;
     return saveScheme(app, *path, ui);
 }
 
-int loadRegionCommand(App& app, Frontend& ui)
+Outcome loadRegionCommand(App& app, Frontend& ui)
 {
     Landscape& land = app.landscape;
     const SizeMode mode = land.sizeMode;
     if (mode == SizeMode::Automatic) {
         const std::optional<int> size = ui.choose("Select a region size:", {"Large", "Huge"});
-        if (!size) return -1;
+        if (!size) return Outcome::Cancelled;
         const int side = *size == 0 ? kLargeGrid : kHugeGrid;
         if (resizeLandscape(land, app.random, side, side) == 0) {
             ui.message(kInsufficientMemory);
-            return 0;
+            return Outcome::Failed;
         }
     }
     const std::optional<std::string> chosen =
         ui.chooseFile({"Load Landsape Region", app.dirs.landscape, "*.DEM", "", false});
-    if (!chosen) return -1;
+    if (!chosen) return Outcome::Cancelled;
 
     std::vector<std::uint8_t> bytes;
     LoadStatus status = readWholeFile(*chosen, bytes);
     if (status == LoadStatus::Ok) status = readRegionAnchor(bytes, app.landscape, app.scene);
     if (status != LoadStatus::Ok) {
         showLoadFailure(ui, status, *chosen);
-        return 0;
+        return Outcome::Failed;
     }
     land.elevation.clear();
     resetDerivedMaps(land);
@@ -176,7 +179,7 @@ int loadRegionCommand(App& app, Frontend& ui)
     }
     land.sizeMode = mode;
     finishElevations(land);
-    return aborted ? -1 : 1;
+    return aborted ? Outcome::Cancelled : Outcome::Done;
 }
 
 } // namespace kalvenor

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "base/outcome.h"
 #include "files/landscape_file.h"
 
 namespace kalvenor {
@@ -12,33 +13,40 @@ namespace kalvenor {
 // The pieces of the App a load may replace.
 LoadTarget loadTargetOf(App& app);
 
-// Open landscape, start-up landscape and the script's LoadLandscape: 0, 1 or 2.
-int loadLandscape(App& app, const std::string& path, Frontend& ui);
+// Open landscape, start-up landscape and the script's LoadLandscape.
+Loaded loadLandscape(App& app, const std::string& path, Frontend& ui);
 
 // A colour scheme in the new layout (the scheme loader's second try): settings,
 // colour blocks and textures; a file without maps leaves grid and placement alone.
-// 1 on success, 0 with the reader's message otherwise.
-int loadSchemeNewLayout(App& app, const std::string& path, Frontend& ui);
+// Failed with the reader's message shown.
+Outcome loadSchemeNewLayout(App& app, const std::string& path, Frontend& ui);
 
-// Plain saves for scripts; each shows its file message on failure and returns 1 or 0.
-int saveDem(App& app, const std::string& path, Frontend& ui);     // old format, whole landscape
-int saveSession(App& app, const std::string& path, Frontend& ui); // everything, textures embedded
-int saveScheme(App& app, const std::string& path, Frontend& ui);  // new layout colour scheme
+// Plain saves for scripts; each shows its file message when it fails. A session
+// save is Cancelled when the terrain preparation before it was aborted.
+Outcome saveDem(App& app, const std::string& path, Frontend& ui);     // old format, whole landscape
+Outcome saveSession(App& app, const std::string& path, Frontend& ui); // everything, textures embedded
+Outcome saveScheme(App& app, const std::string& path, Frontend& ui);  // new layout colour scheme
 
-// ---- Commands (1 done, 0 failed, -1 cancelled) ----
+// ---- Commands: Done, Failed (the message shown), or Cancelled ----
 
 // "&Save Landscape". shiftHeld asks which maps to include.
-int saveSessionCommand(App& app, Frontend& ui, bool shiftHeld);
+Outcome saveSessionCommand(App& app, Frontend& ui, bool shiftHeld);
+
 // "&Open Landscape": either format; a file without settings is followed by the
-// new-landscape reset. 0, 1 or 2 as the dispatcher; -1 when cancelled.
-int openLandscapeCommand(App& app, Frontend& ui);
-// "Load &Color Scheme": the old layout, else the new one. 1, 0, or -1 when cancelled.
-int loadSchemeCommand(App& app, Frontend& ui);
+// new-landscape reset. What the file brought comes with the outcome.
+struct LandscapeOpened {
+    Outcome outcome = Outcome::Cancelled;
+    Loaded loaded = Loaded::Nothing;
+};
+LandscapeOpened openLandscapeCommand(App& app, Frontend& ui);
+
+// "Load &Color Scheme": the old layout, else the new one.
+Outcome loadSchemeCommand(App& app, Frontend& ui);
 // "Save &Elevations Only".
-int saveElevationsCommand(App& app, Frontend& ui);
+Outcome saveElevationsCommand(App& app, Frontend& ui);
 // "Save Kalvenor Color Scheme".
-int saveSchemeCommand(App& app, Frontend& ui);
+Outcome saveSchemeCommand(App& app, Frontend& ui);
 // "Open &Region": old-format tiles of one directory placed by their UTM.
-int loadRegionCommand(App& app, Frontend& ui);
+Outcome loadRegionCommand(App& app, Frontend& ui);
 
 } // namespace kalvenor

@@ -73,7 +73,7 @@ const char* progressLabel(int index, int count, char* buffer, int size)
     return buffer;
 }
 
-int renderFrame(App& app, Frontend& ui, int index, int count)
+Outcome renderFrame(App& app, Frontend& ui, int index, int count)
 {
     CameraSettings& camera = app.scene.camera;
     RenderSettings& render = app.scene.render;
@@ -112,25 +112,25 @@ int renderFrame(App& app, Frontend& ui, int index, int count)
         sky.sunCounter += 1;
         advanceWavePhase(app.scene.waves);
     }
-    return result == 1 ? 1 : -1;
+    return result == 1 ? Outcome::Done : Outcome::Cancelled;
 }
 
-int renderImage(App& app, Frontend& ui) { return renderImage(app, ui, 0, 1); }
+Outcome renderImage(App& app, Frontend& ui) { return renderImage(app, ui, 0, 1); }
 
-int renderImage(App& app, Frontend& ui, int index, int count)
+Outcome renderImage(App& app, Frontend& ui, int index, int count)
 {
     if (!app.images.vidmem8.allocated()) {
         ui.message(kNoVidmem8);
-        return 0;
+        return Outcome::Failed;
     }
     if (!app.images.vidmem24.allocated()) {
         ui.message(kNoVidmem24);
-        return 0;
+        return Outcome::Failed;
     }
 
     // Colours, cliffs and shades, then the palette: an abort cancels the render.
-    if (prepareTerrain(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return -1;
-    if (predictPalette(app, ui) != 1) return -1;
+    if (prepareTerrain(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return Outcome::Cancelled;
+    if (predictPalette(app, ui) != 1) return Outcome::Cancelled;
 
     clearImages(app.images);
     resetPaletteMap(app.paletteMap);
@@ -141,8 +141,8 @@ int renderImage(App& app, Frontend& ui, int index, int count)
 
     const RenderSettings& render = app.scene.render;
     if (render.background) loadBackground(app.images.vidmem24, imageSizeOf(app), render);
-    const int result = renderFrame(app, ui, index, count);
-    if (result == 1 && render.foreground) applyForeground(app.images.vidmem24, imageSizeOf(app), render);
+    const Outcome result = renderFrame(app, ui, index, count);
+    if (result == Outcome::Done && render.foreground) applyForeground(app.images.vidmem24, imageSizeOf(app), render);
 
     app.scene.render.renderEndMillis = static_cast<std::int32_t>(app.clock.millis());
     app.scene.render.polygonCount = app.raster.framePolygons;

@@ -231,7 +231,7 @@ LoadResult readDem(std::span<const std::uint8_t> bytes, LoadTarget& target, Fron
     result.status = readDemMaps(bytes, contents, at, land);
     if (result.status != LoadStatus::Ok) return result;
     commitDemSettings(bytes, contents, staged, blocksPresent, target);
-    result.result = blocksPresent ? 2 : 1;
+    result.loaded = blocksPresent ? Loaded::WithSettings : Loaded::Landscape;
     return result;
 }
 

@@ -287,7 +287,7 @@ LoadResult parseLandscapeFile(std::span<const std::uint8_t> bytes, LoadTarget& t
             result.status = LoadStatus::NotLandscape;
     }
     if (result.status != LoadStatus::Ok) {
-        result.result = 0;
+        result.loaded = Loaded::Nothing;
         showLoadFailure(ui, result.status, name);
     } else {
         target.landscape.modified = false;
@@ -306,7 +306,7 @@ LoadResult loadLandscapeFile(const std::string& path, LoadTarget& target, Fronte
     }
     result = parseLandscapeFile(bytes, target, ui, path);
     // Settings from the file bring their sun; the derived light follows them.
-    if (result.result == 2 && target.sun != nullptr) recomputeSun(target.scene.lighting, *target.sun);
+    if (result.loaded == Loaded::WithSettings && target.sun != nullptr) recomputeSun(target.scene.lighting, *target.sun);
     return result;
 }
 

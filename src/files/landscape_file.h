@@ -73,8 +73,15 @@ struct LoadTarget {
     SunLight* sun = nullptr; // rebuilt from the sun settings a file brings, when given
 };
 
+// What a load brought into memory.
+enum class Loaded {
+    Nothing,      // the load failed: everything is as it was
+    Landscape,    // the landscape alone; the settings are as they were
+    WithSettings, // the landscape and the settings it was saved with
+};
+
 struct LoadResult {
-    int result = 0; // 0 failed, 1 landscape only, 2 settings loaded too
+    Loaded loaded = Loaded::Nothing;
     LoadStatus status = LoadStatus::ReadFailed;
     // The file's VerticalScale word; 0 when the file has none (script loads fall back to 1.0).
     float fileVerticalScale = 0.0f;
@@ -136,7 +143,7 @@ LoadStatus readWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
 LoadResult parseLandscapeFile(std::span<const std::uint8_t> bytes, LoadTarget& target, Frontend& ui,
                               const std::string& name = {});
 
-// Open landscape, start-up landscape and the script's LoadLandscape: 0, 1 or 2.
+// Open landscape, start-up landscape and the script's LoadLandscape.
 LoadResult loadLandscapeFile(const std::string& path, LoadTarget& target, Frontend& ui);
 
 

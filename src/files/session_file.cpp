@@ -356,7 +356,7 @@ LoadResult readSession(std::span<const std::uint8_t> bytes, LoadTarget& target, 
         if (result.status != LoadStatus::Ok) return result;
     }
     commitSession(stage, target);
-    result.result = 2;
+    result.loaded = Loaded::WithSettings;
     return result;
 }
 

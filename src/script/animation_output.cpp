@@ -308,7 +308,8 @@ Outcome makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, A
     ui.status(std::to_string(request.frame + 1) + " of " + std::to_string(request.total));
     if (request.render) {
         setPolygonSize(app.landscape, 1);
-        if (renderImage(app, ui, request.frame, request.total) != 1) return Outcome::Cancelled;
+        if (const Outcome rendered = renderImage(app, ui, request.frame, request.total); rendered != Outcome::Done)
+            return rendered;
     }
     if (request.save) {
         // The file is opened at the first frame saved, when the script has set the image size.

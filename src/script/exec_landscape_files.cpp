@@ -62,11 +62,11 @@ LineResult execLoadLandscape(ScriptContext& ctx)
     App& app = ctx.app;
     LoadTarget target = loadTargetOf(app);
     const LoadResult loaded = loadLandscapeFile(resolveExisting(ctx.args.word), target, ctx.ui);
-    if (loaded.result == 0) {
+    if (loaded.loaded == Loaded::Nothing) {
         ctx.applyMarks = false;
         return LineResult::Done;
     }
-    if (loaded.result == 1) {
+    if (loaded.loaded == Loaded::Landscape) {
         const float scale = loaded.fileVerticalScale != 0.0f ? loaded.fileVerticalScale : 1.0f;
         app.scene.generation.verticalScale = scale;
         app.scene.generation.verticalScale2 = scale;
@@ -74,7 +74,7 @@ LineResult execLoadLandscape(ScriptContext& ctx)
     }
     computeElevationStatistics(app.landscape);
     // A session carries its camera path: the flight is rebuilt from its nodes at once.
-    if (loaded.result == 2) generatePathPoints(app.path, app.landscape, ctx.ui);
+    if (loaded.loaded == Loaded::WithSettings) generatePathPoints(app.path, app.landscape, ctx.ui);
     return LineResult::Done;
 }
 

@@ -120,9 +120,9 @@ int renderOne(App& app, Frontend& ui, const CommandLine& cl, int& scriptErrors)
             return kExitFailed;
         }
     }
-    const int rendered = renderImage(app, ui);
-    if (rendered != 1) {
-        if (rendered == -1) ui.message("Render aborted.");
+    const Outcome rendered = renderImage(app, ui);
+    if (rendered != Outcome::Done) {
+        if (rendered == Outcome::Cancelled) ui.message("Render aborted.");
         return kExitFailed;
     }
     const RenderSettings& render = app.scene.render;
@@ -186,7 +186,7 @@ int runBatch(const CommandLine& cl, const char* argv0)
     int scriptErrors = 0;
     if (cl.startup) scriptErrors += runStartupScript(app, ui, app.programDir).errors;
     if (cl.startup || !cl.landscapeFile.empty()) {
-        if (loadStartupLandscape(app, ui, cl.landscapeFile, app.programDir) == 0 && !cl.landscapeFile.empty())
+        if (loadStartupLandscape(app, ui, cl.landscapeFile, app.programDir) == Loaded::Nothing && !cl.landscapeFile.empty())
             return kExitFailed;
     }
 

@@ -53,7 +53,7 @@ std::optional<PathCommandLine> parsePathCommandLine(const std::vector<std::strin
 
 int exportStoredPath(App& app, Frontend& ui, const std::string& file, const std::string& script)
 {
-    if (loadLandscape(app, file, ui) == 0) return kExitFailed;
+    if (loadLandscape(app, file, ui) == Loaded::Nothing) return kExitFailed;
     if (pathNodeCount(app.path) == 0) {
         ui.message(file + " carries no camera path.");
         return kExitFailed;

@@ -90,7 +90,7 @@ ScriptOutcome runStartupScript(App& app, Frontend& ui, const std::string& firstD
     return {};
 }
 
-int loadStartupLandscape(App& app, Frontend& ui, const std::string& argument, const std::string& firstDir)
+std::optional<Loaded> loadStartupLandscape(App& app, Frontend& ui, const std::string& argument, const std::string& firstDir)
 {
     std::string path;
     if (!argument.empty()) {
@@ -103,13 +103,13 @@ int loadStartupLandscape(App& app, Frontend& ui, const std::string& argument, co
                 break;
             }
         }
-        if (path.empty()) return -1;
+        if (path.empty()) return std::nullopt;
     }
-    const int result = loadLandscape(app, path, ui);
+    const Loaded result = loadLandscape(app, path, ui);
     // A failed load leaves the landscape and what the start-up script set as they were.
-    if (result == 1) resetForNewLandscape(app.landscape, app.scene);
+    if (result == Loaded::Landscape) resetForNewLandscape(app.landscape, app.scene);
     computeElevationStatistics(app.landscape);
-    if (result == 2) generatePathPoints(app.path, app.landscape, ui); // the session's camera path
+    if (result == Loaded::WithSettings) generatePathPoints(app.path, app.landscape, ui); // the session's camera path
     app.landscape.mapStale = true;
     return result;
 }

@@ -2,9 +2,11 @@
 // directories, and the start-up script.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/app.h"
+#include "files/landscape_file.h"
 #include "script/runner.h"
 
 namespace kalvenor {
@@ -28,9 +30,9 @@ ScriptOutcome runStartupScript(App& app, Frontend& ui, const std::string& firstD
 
 // The start-up landscape: the file named on the command line, or else
 // "STARTUP.DEM" from firstDir or the landscape directory. A file that brought
-// no settings is followed by the new-landscape reset. Returns the loader's
-// result (0, 1 or 2), or -1 when there was nothing to load.
-int loadStartupLandscape(App& app, Frontend& ui, const std::string& argument, const std::string& firstDir);
+// no settings is followed by the new-landscape reset. Returns what the load
+// brought, or nothing when there was nothing to load.
+std::optional<Loaded> loadStartupLandscape(App& app, Frontend& ui, const std::string& argument, const std::string& firstDir);
 
 // The directory of the running program, with a trailing separator.
 std::string programDirectory(const char* argv0);

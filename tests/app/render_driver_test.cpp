@@ -34,17 +34,17 @@ struct RenderFixture {
 TEST(RenderDriver, RendersAreRepeatablePixelForPixel)
 {
     RenderFixture first;
-    ASSERT_EQ(renderImage(first.app, first.ui), 1);
+    ASSERT_EQ(renderImage(first.app, first.ui), Outcome::Done);
     EXPECT_GT(first.app.scene.render.polygonCount, 1000);
     RenderFixture second;
-    ASSERT_EQ(renderImage(second.app, second.ui), 1);
+    ASSERT_EQ(renderImage(second.app, second.ui), Outcome::Done);
     EXPECT_EQ(first.pixels(), second.pixels());
     // A second render in the same program draws the same picture again; only the pixel
     // dither, whose stream runs on from render to render, may differ, so it is off here.
     first.app.scene.render.pixelDither = 0;
-    ASSERT_EQ(renderImage(first.app, first.ui), 1);
+    ASSERT_EQ(renderImage(first.app, first.ui), Outcome::Done);
     const auto undithered = first.pixels();
-    ASSERT_EQ(renderImage(first.app, first.ui), 1);
+    ASSERT_EQ(renderImage(first.app, first.ui), Outcome::Done);
     EXPECT_EQ(first.pixels(), undithered);
 }
 
@@ -52,11 +52,11 @@ TEST(RenderDriver, AnAbortEndsTheFrameAndKeepsWhatWasDrawn)
 {
     RenderFixture f;
     f.app.scene.render.antialias = 0;
-    ASSERT_EQ(renderImage(f.app, f.ui), 1); // colours, shades and palette are ready now
+    ASSERT_EQ(renderImage(f.app, f.ui), Outcome::Done); // colours, shades and palette are ready now
     const int whole = f.app.scene.render.polygonCount;
     f.ui.polls = 0;
     f.ui.abortOnPoll = 3;
-    EXPECT_EQ(renderImage(f.app, f.ui), -1);
+    EXPECT_EQ(renderImage(f.app, f.ui), Outcome::Cancelled);
     EXPECT_LT(f.app.scene.render.polygonCount, whole);
 }
 
@@ -67,13 +67,13 @@ TEST(RenderDriver, CompletedFramesStepTheWavePhase)
     RenderFixture f;
     f.app.scene.render.antialias = 0;
     f.app.scene.waves.speed = 300;
-    ASSERT_EQ(renderImage(f.app, f.ui), 1);
+    ASSERT_EQ(renderImage(f.app, f.ui), Outcome::Done);
     EXPECT_NEAR(f.app.scene.waves.phase, 1.0f / 3.0f, 1e-5);
-    ASSERT_EQ(renderImage(f.app, f.ui), 1);
+    ASSERT_EQ(renderImage(f.app, f.ui), Outcome::Done);
     EXPECT_NEAR(f.app.scene.waves.phase, 2.0f / 3.0f, 1e-5);
     f.ui.polls = 0;
     f.ui.abortOnPoll = 3;
-    EXPECT_EQ(renderImage(f.app, f.ui), -1);
+    EXPECT_EQ(renderImage(f.app, f.ui), Outcome::Cancelled);
     EXPECT_NEAR(f.app.scene.waves.phase, 2.0f / 3.0f, 1e-5);
 }
 
@@ -81,11 +81,11 @@ TEST(RenderDriver, MissingBuffersAreRefusedWithTheirMessage)
 {
     RenderFixture f;
     f.app.images.vidmem8.release();
-    EXPECT_EQ(renderImage(f.app, f.ui), 0);
+    EXPECT_EQ(renderImage(f.app, f.ui), Outcome::Failed);
     EXPECT_EQ(f.ui.messages.back(), kNoVidmem8);
     f.app.images.vidmem8.allocate(320, 200);
     f.app.images.vidmem24.release();
-    EXPECT_EQ(renderImage(f.app, f.ui), 0);
+    EXPECT_EQ(renderImage(f.app, f.ui), Outcome::Failed);
     EXPECT_EQ(f.ui.messages.back(), kNoVidmem24);
 }
 

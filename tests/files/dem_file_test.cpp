@@ -64,12 +64,12 @@ TEST(DemFile, SaveLoadSaveGivesIdenticalBytes)
         for (std::size_t i = 0; i < first.scene.colourScheme.size(); ++i)
             first.scene.colourScheme[i] = static_cast<std::uint8_t>(i * 3);
         ScriptedFrontend ui;
-        ASSERT_EQ(saveDem(first, dir / "a.DEM", ui), 1);
+        ASSERT_EQ(saveDem(first, dir / "a.DEM", ui), Outcome::Done);
 
         App second;
         makeGrid(second, 258, 258);
         fillLandscape(second.landscape, 99);
-        EXPECT_EQ(loadLandscape(second, dir / "a.DEM", ui), 1) << w;
+        EXPECT_EQ(loadLandscape(second, dir / "a.DEM", ui), Loaded::Landscape) << w;
         EXPECT_EQ(second.landscape.gridWidth, w);
         EXPECT_EQ(second.landscape.gridHeight, h);
         EXPECT_TRUE(sameElevations(first.landscape, second.landscape));
@@ -78,7 +78,7 @@ TEST(DemFile, SaveLoadSaveGivesIdenticalBytes)
         EXPECT_EQ(second.landscape.utmX, 512000);
         EXPECT_EQ(second.landscape.utmExtra, 33);
         EXPECT_EQ(second.scene.colourScheme, first.scene.colourScheme);
-        ASSERT_EQ(saveDem(second, dir / "b.DEM", ui), 1);
+        ASSERT_EQ(saveDem(second, dir / "b.DEM", ui), Outcome::Done);
         EXPECT_EQ(readFile(dir / "a.DEM"), readFile(dir / "b.DEM")) << w;
         EXPECT_TRUE(ui.messages.empty());
     }
@@ -156,7 +156,7 @@ TEST(DemFile, HalfRegionIsClampedAndMovesThePlacementToItsCorner)
     App loaded;
     makeGrid(loaded, 258, 258);
     ScriptedFrontend ui;
-    ASSERT_EQ(parse(loaded, file, ui).result, 1);
+    ASSERT_EQ(parse(loaded, file, ui).loaded, Loaded::Landscape);
     for (int r = 0; r < 258; ++r)
         for (int c = 0; c < 258; ++c)
             ASSERT_EQ(loaded.landscape.elevation[r][c], app.landscape.elevation[r + 10][c + 256]) << c << "," << r;
@@ -209,7 +209,7 @@ TEST(DemFile, ViewAndSceneBlocksAreConverted)
     makeGrid(app, 258, 258);
     ScriptedFrontend ui;
     const LoadResult result = parse(app, f.file, ui);
-    ASSERT_EQ(result.result, 2);
+    ASSERT_EQ(result.loaded, Loaded::WithSettings);
     const SceneSettings& s = app.scene;
     EXPECT_EQ(app.landscape.spacingX, 30.0f);
     EXPECT_EQ(app.landscape.spacingY, 25.0f);
@@ -262,7 +262,7 @@ TEST(DemFile, ExtendedBlockFloatsFollowFlagBitFour)
         App app;
         makeGrid(app, 258, 258);
         ScriptedFrontend ui;
-        ASSERT_EQ(parse(app, f.file, ui).result, 2);
+        ASSERT_EQ(parse(app, f.file, ui).loaded, Loaded::WithSettings);
         const SceneSettings& s = app.scene;
         EXPECT_EQ(s.camera.bank, 1.5f) << bigEndian;
         EXPECT_EQ(s.camera.heading, -12.5f) << "the float heading replaces the whole degrees, negated";
@@ -309,7 +309,7 @@ TEST(DemFile, MapBlocksBehindFlagBitZero)
     App app;
     makeGrid(app, 258, 258);
     ScriptedFrontend ui;
-    ASSERT_EQ(parse(app, f.file, ui).result, 1);
+    ASSERT_EQ(parse(app, f.file, ui).loaded, Loaded::Landscape);
     const Landscape& land = app.landscape;
     EXPECT_EQ(land.terrain[3][0], 0x34) << "terrain cells keep only their low byte";
     EXPECT_EQ(land.terrain[3][2], 0x36);
@@ -331,7 +331,7 @@ TEST(DemFile, ZeroSizeWordsMeanTheSmallGrid)
     App app;
     makeGrid(app, 300, 300);
     ScriptedFrontend ui;
-    EXPECT_EQ(parse(app, f.file, ui).result, 1);
+    EXPECT_EQ(parse(app, f.file, ui).loaded, Loaded::Landscape);
     EXPECT_EQ(app.landscape.gridWidth, 258);
     EXPECT_EQ(app.landscape.gridHeight, 258);
 }

@@ -90,7 +90,7 @@ TEST(LandscapeFilePlacement, AutomaticModeTakesTheFilesSizeAndPlacement)
     App app;
     makeGrid(app, 258, 258, SizeMode::Automatic);
     ScriptedFrontend ui;
-    ASSERT_EQ(parse(app, demOf(300, 200, 5000, 6000), ui).result, 1);
+    ASSERT_EQ(parse(app, demOf(300, 200, 5000, 6000), ui).loaded, Loaded::Landscape);
     EXPECT_EQ(app.landscape.gridWidth, 300);
     EXPECT_EQ(app.landscape.gridHeight, 200);
     EXPECT_EQ(app.landscape.utmX, 5000);
@@ -129,7 +129,7 @@ TEST(LandscapeFilePlacement, FixedModePlacesASmallerFileByUtmOrByHand)
         ScriptedFrontend ui;
         ui.choiceAnswers = {c.choice};
         ui.pointAnswers = {c.point};
-        ASSERT_EQ(parse(app, file, ui).result, 1) << c.name;
+        ASSERT_EQ(parse(app, file, ui).loaded, Loaded::Landscape) << c.name;
         EXPECT_EQ(ui.questions.front(), "Choose placement mode: [Manual|Auto]");
         EXPECT_EQ(app.landscape.gridWidth, 514);
         EXPECT_EQ(app.landscape.utmX, c.utmX) << c.name;
@@ -167,7 +167,7 @@ TEST(LandscapeFilePlacement, RefusalsLeaveTheLandscapeAsItWas)
         makeGrid(before, 514, 514, c.mode, 4);
         ScriptedFrontend ui;
         ui.choiceAnswers = {c.choice};
-        EXPECT_EQ(parse(app, c.file, ui).result, 0) << c.name;
+        EXPECT_EQ(parse(app, c.file, ui).loaded, Loaded::Nothing) << c.name;
         EXPECT_TRUE(sameElevations(app.landscape, before.landscape)) << c.name;
         EXPECT_EQ(app.landscape.utmX, 0);
         const std::vector<std::string> expected =
@@ -195,7 +195,7 @@ TEST(LandscapeFile, FileMessagesNameTheFile)
         App app;
         makeGrid(app, 258, 258, SizeMode::Automatic);
         ScriptedFrontend ui;
-        EXPECT_EQ(loadLandscape(app, c.path, ui), 0);
+        EXPECT_EQ(loadLandscape(app, c.path, ui), Loaded::Nothing);
         EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
     }
 }
@@ -282,7 +282,7 @@ TEST(LandscapeFile, MalformedFilesAreRefusedWithTheReadingMessage)
         App before;
         makeGrid(before, 300, 300, SizeMode::Automatic, 6);
         ScriptedFrontend ui;
-        EXPECT_EQ(parse(app, c.build(), ui).result, 0) << c.name;
+        EXPECT_EQ(parse(app, c.build(), ui).loaded, Loaded::Nothing) << c.name;
         EXPECT_EQ(ui.messages, std::vector<std::string>{"Error reading file: \"f.dem\""}) << c.name;
         EXPECT_TRUE(whole(app.landscape)) << c.name;
         EXPECT_EQ(app.scene.colouring.snowLine, 4321) << c.name << ": settings only come with a whole file";
@@ -300,7 +300,7 @@ TEST(LandscapeFile, TextureDataPastTheEndClearsOnlyThatEntry)
     App app;
     makeGrid(app, 258, 258, SizeMode::Automatic);
     ScriptedFrontend ui;
-    EXPECT_EQ(parse(app, f, ui).result, 2);
+    EXPECT_EQ(parse(app, f, ui).loaded, Loaded::WithSettings);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(app.textures[1].inUse());
     EXPECT_TRUE(app.textures[1].data.empty());
@@ -315,7 +315,7 @@ TEST(LandscapeFileCommands, SavesAskTheirQuestionsAndAddTheExtension)
 
     ScriptedFrontend ui;
     ui.fileAnswers = {dir / "land", dir / "land"};
-    ASSERT_EQ(saveElevationsCommand(app, ui), 1);
+    ASSERT_EQ(saveElevationsCommand(app, ui), Outcome::Done);
     EXPECT_EQ(ui.fileRequests[0].title, "Save Kalvenor Landscape");
     EXPECT_EQ(ui.fileRequests[0].pattern, "*.DEM");
     const std::string saved = readFile(dir / "land.DEM");
@@ -324,7 +324,7 @@ TEST(LandscapeFileCommands, SavesAskTheirQuestionsAndAddTheExtension)
     // An existing file: "Replace %s ?" with the path; Cancel leaves it alone.
     fillElevations(app.landscape, 50);
     ui.askAnswers = {false};
-    EXPECT_EQ(saveElevationsCommand(app, ui), -1);
+    EXPECT_EQ(saveElevationsCommand(app, ui), Outcome::Cancelled);
     EXPECT_EQ(ui.questions.back(), "Replace " + (dir / "land.DEM") + " ? [Replace|Cancel]");
     EXPECT_EQ(readFile(dir / "land.DEM"), saved);
 
@@ -335,19 +335,19 @@ TEST(LandscapeFileCommands, SavesAskTheirQuestionsAndAddTheExtension)
     region.fileAnswers = {dir / "half"};
     region.askAnswers = {false};
     region.pointAnswers = {MapPoint{100, 20}};
-    ASSERT_EQ(saveElevationsCommand(large, region), 1);
+    ASSERT_EQ(saveElevationsCommand(large, region), Outcome::Done);
     EXPECT_EQ(region.questions, (std::vector<std::string>{"Save entire landscape? [Yes|No]", "Mark Region:"}));
     EXPECT_NE(std::find(region.statuses.begin(), region.statuses.end(), "Mark Region:"), region.statuses.end());
     EXPECT_EQ(readFile(dir / "half.DEM").size() > 2048, true);
 
     ScriptedFrontend scheme;
     scheme.fileAnswers = {dir / "colours"};
-    ASSERT_EQ(saveSchemeCommand(app, scheme), 1);
+    ASSERT_EQ(saveSchemeCommand(app, scheme), Outcome::Done);
     EXPECT_EQ(scheme.fileRequests[0].title, "Save Kalvenor Color Scheme");
     EXPECT_TRUE(std::filesystem::exists(dir / "colours.SCM"));
 
     ScriptedFrontend cancelled;
-    EXPECT_EQ(saveSessionCommand(app, cancelled, false), -1);
+    EXPECT_EQ(saveSessionCommand(app, cancelled, false), Outcome::Cancelled);
     EXPECT_EQ(cancelled.fileRequests[0].title, "Save Session Landscape");
     EXPECT_EQ(cancelled.fileRequests[0].pattern, "*.K4S");
 }
@@ -360,8 +360,8 @@ TEST(LandscapeFileCommands, FailedSavesReportTheFile)
     App app;
     makeGrid(app, 258, 258, SizeMode::Automatic);
     ScriptedFrontend ui;
-    EXPECT_EQ(saveDem(app, path, ui), 0);
-    EXPECT_EQ(saveSession(app, path, ui), 0);
+    EXPECT_EQ(saveDem(app, path, ui), Outcome::Failed);
+    EXPECT_EQ(saveSession(app, path, ui), Outcome::Failed);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{"Error opening file: \"" + path + "\"",
                                                      "Error opening file: \"" + path + "\""}));
     EXPECT_EQ(readFile(dir / "plain"), "not a directory");
@@ -370,7 +370,7 @@ TEST(LandscapeFileCommands, FailedSavesReportTheFile)
     App wide;
     ASSERT_EQ(allocateGrid(wide.landscape, 2051, 3), 1);
     ScriptedFrontend refused;
-    EXPECT_EQ(saveDem(wide, dir / "wide.DEM", refused), 0);
+    EXPECT_EQ(saveDem(wide, dir / "wide.DEM", refused), Outcome::Failed);
     EXPECT_EQ(refused.messages, std::vector<std::string>{"Error writing file: \"" + (dir / "wide.DEM") + "\""});
     EXPECT_FALSE(std::filesystem::exists(dir / "wide.DEM"));
 }
@@ -396,7 +396,7 @@ TEST(LandscapeFileRegion, TilesLandByTheirUtm)
     ScriptedFrontend ui;
     ui.choiceAnswers = {0}; // Large
     ui.fileAnswers = {dir / "a.dem"};
-    ASSERT_EQ(loadRegionCommand(app, ui), 1);
+    ASSERT_EQ(loadRegionCommand(app, ui), Outcome::Done);
     EXPECT_EQ(ui.questions.front(), "Select a region size: [Large|Huge]");
     EXPECT_EQ(ui.fileRequests[0].title, "Load Landsape Region");
     EXPECT_TRUE(ui.messages.empty());
@@ -420,7 +420,7 @@ TEST(LandscapeFileRegion, TilesLandByTheirUtm)
     tight.landscape.mapBudgetBytes = 4 * 258 * 258 * 2;
     ScriptedFrontend memory;
     memory.choiceAnswers = {1}; // Huge
-    EXPECT_EQ(loadRegionCommand(tight, memory), 0);
+    EXPECT_EQ(loadRegionCommand(tight, memory), Outcome::Failed);
     EXPECT_EQ(memory.messages, std::vector<std::string>{"Insufficient memory available."});
     EXPECT_TRUE(memory.fileRequests.empty());
     EXPECT_EQ(tight.landscape.gridWidth, 258);
@@ -431,7 +431,7 @@ TEST(LandscapeFileRegion, TilesLandByTheirUtm)
     ScriptedFrontend stop;
     stop.fileAnswers = {dir / "a.dem"};
     stop.abortOnPoll = 1;
-    EXPECT_EQ(loadRegionCommand(aborted, stop), -1);
+    EXPECT_EQ(loadRegionCommand(aborted, stop), Outcome::Cancelled);
     EXPECT_EQ(aborted.landscape.elevation[5][5], 0);
     EXPECT_EQ(aborted.landscape.sizeMode, SizeMode::Fixed);
 }

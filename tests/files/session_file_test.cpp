@@ -105,12 +105,12 @@ TEST(SessionFile, SaveLoadSaveGivesIdenticalBytesAndEveryBlockBack)
     App first;
     buildSession(first, 301, 260);
     ScriptedFrontend ui;
-    ASSERT_EQ(saveSession(first, dir / "a.K4S", ui), 1);
+    ASSERT_EQ(saveSession(first, dir / "a.K4S", ui), Outcome::Done);
 
     App second;
     ASSERT_EQ(allocateGrid(second.landscape, 258, 258), 1);
-    ASSERT_EQ(loadLandscape(second, dir / "a.K4S", ui), 2);
-    ASSERT_EQ(saveSession(second, dir / "b.K4S", ui), 1);
+    ASSERT_EQ(loadLandscape(second, dir / "a.K4S", ui), Loaded::WithSettings);
+    ASSERT_EQ(saveSession(second, dir / "b.K4S", ui), Outcome::Done);
     EXPECT_EQ(readFile(dir / "a.K4S"), readFile(dir / "b.K4S"));
     EXPECT_TRUE(ui.messages.empty());
 
@@ -187,7 +187,7 @@ TEST(SessionFile, HeaderWordsAreLittleEndianWithTheirStoredTypes)
     ASSERT_EQ(allocateGrid(loaded.landscape, 258, 258), 1);
     loaded.scene.generation.verticalScale2 = 9.0f;
     ScriptedFrontend ui;
-    ASSERT_EQ(parse(loaded, patched, ui).result, 2);
+    ASSERT_EQ(parse(loaded, patched, ui).loaded, Loaded::WithSettings);
     EXPECT_EQ(loaded.scene.lighting.sunAzimuth, -91.0f);
     EXPECT_EQ(loaded.scene.camera.fieldOfView, 48);
     EXPECT_EQ(loaded.scene.texture.horizontalDeformation, 0);
@@ -293,7 +293,7 @@ TEST(SessionFile, TexturesByNameKeepOnlyTheirNames)
     ASSERT_EQ(allocateGrid(loaded.landscape, 258, 258), 1);
     setTexture(loaded.textures, 7, "old.tga", 10);
     ScriptedFrontend ui;
-    ASSERT_EQ(parse(loaded, file, ui).result, 2);
+    ASSERT_EQ(parse(loaded, file, ui).loaded, Loaded::WithSettings);
     EXPECT_TRUE(loaded.textures[3].inUse());
     EXPECT_EQ(loaded.textures[3].name(), "GROUND\\grass.tga");
     EXPECT_TRUE(loaded.textures[3].data.empty());
@@ -304,7 +304,7 @@ TEST(SessionFile, TexturesByNameKeepOnlyTheirNames)
     resetTextureSlots(app.textures);
     const Bytes bare = encode(app, fullSession());
     EXPECT_EQ(get32le(bare.data() + 180), 0u);
-    ASSERT_EQ(parse(loaded, bare, ui).result, 2);
+    ASSERT_EQ(parse(loaded, bare, ui).loaded, Loaded::WithSettings);
     EXPECT_FALSE(anyTextureInUse(loaded.textures));
 }
 
@@ -314,7 +314,7 @@ TEST(SessionFile, SchemeFileCarriesSettingsAndColoursButNoMaps)
     App app;
     buildSession(app, 301, 260);
     ScriptedFrontend ui;
-    ASSERT_EQ(saveScheme(app, dir / "a.SCM", ui), 1);
+    ASSERT_EQ(saveScheme(app, dir / "a.SCM", ui), Outcome::Done);
     const std::string text = readFile(dir / "a.SCM");
     const Bytes file(text.begin(), text.end());
     EXPECT_EQ(get32le(file.data() + 132), 0u) << "not a session";
@@ -327,7 +327,7 @@ TEST(SessionFile, SchemeFileCarriesSettingsAndColoursButNoMaps)
     other.landscape.utmX = 5;
     setLandscapeName(other.landscape, "Mine");
     const std::int16_t corner = other.landscape.elevation[10][10];
-    ASSERT_EQ(loadSchemeNewLayout(other, dir / "a.SCM", ui), 1);
+    ASSERT_EQ(loadSchemeNewLayout(other, dir / "a.SCM", ui), Outcome::Done);
     EXPECT_EQ(other.landscape.gridWidth, 258);
     EXPECT_EQ(other.landscape.utmX, 5);
     EXPECT_EQ(other.landscape.name, "Mine");
@@ -338,7 +338,7 @@ TEST(SessionFile, SchemeFileCarriesSettingsAndColoursButNoMaps)
     EXPECT_EQ(other.scene.render.backgroundFile, "back.tga");
     EXPECT_EQ(other.textures[3].data, app.textures[3].data);
     // Saved again, only the landscape's own words (name, size, placement) differ.
-    ASSERT_EQ(saveScheme(other, dir / "b.SCM", ui), 1);
+    ASSERT_EQ(saveScheme(other, dir / "b.SCM", ui), Outcome::Done);
     EXPECT_EQ(readFile(dir / "b.SCM").substr(172), text.substr(172));
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -360,20 +360,20 @@ TEST(SessionFile, OutOfDateTerrainIsComputedFirstOrTheSaveIsCancelled)
     ScriptedFrontend quit;
     quit.fileAnswers = {dir / "quit.k4s"};
     quit.askAnswers = {false};
-    EXPECT_EQ(saveSessionCommand(app, quit, false), -1);
+    EXPECT_EQ(saveSessionCommand(app, quit, false), Outcome::Cancelled);
     EXPECT_EQ(quit.questions, std::vector<std::string>{"Need to calculate colors/shades [OK|Quit]"});
     EXPECT_FALSE(std::filesystem::exists(dir / "quit.k4s"));
 
     ScriptedFrontend ok;
     ok.fileAnswers = {dir / "ok.k4s"};
-    EXPECT_EQ(saveSessionCommand(app, ok, false), 1);
+    EXPECT_EQ(saveSessionCommand(app, ok, false), Outcome::Done);
     EXPECT_LE(app.landscape.terrainValidAt, app.landscape.polygonSize);
     EXPECT_LE(app.landscape.shadowValidAt, app.landscape.polygonSize);
     EXPECT_TRUE(std::filesystem::exists(dir / "ok.k4s"));
 
     ScriptedFrontend again; // now up to date: no question
     again.fileAnswers = {dir / "again.k4s"};
-    EXPECT_EQ(saveSessionCommand(app, again, false), 1);
+    EXPECT_EQ(saveSessionCommand(app, again, false), Outcome::Done);
     EXPECT_TRUE(again.questions.empty());
 }
 
@@ -386,7 +386,7 @@ TEST(SessionFile, ElevationAnsweredNoWritesNoMapRows)
     ScriptedFrontend ui;
     ui.fileAnswers = {dir / "plain"};
     ui.askAnswers = {true, false}; // Embed, then No elevation data
-    ASSERT_EQ(saveSessionCommand(app, ui, true), 1);
+    ASSERT_EQ(saveSessionCommand(app, ui, true), Outcome::Done);
     const std::vector<std::string> questions = {"Embed textures or only their names? [Embed|Names only]",
                                                 "Include elevation data? [Yes|No]"};
     EXPECT_EQ(ui.questions, questions);
@@ -408,7 +408,7 @@ TEST(SessionFile, ShiftQuestionsChooseTheMaps)
     ScriptedFrontend ui;
     ui.fileAnswers = {dir / "m.k4s"};
     ui.askAnswers = {true, false, true, false}; // elevation yes, terrain no, shadow yes, clouds no
-    ASSERT_EQ(saveSessionCommand(app, ui, true), 1);
+    ASSERT_EQ(saveSessionCommand(app, ui, true), Outcome::Done);
     const std::vector<std::string> questions = {"Include elevation data? [Yes|No]", "Include terrain map? [Yes|No]",
                                                 "Include shadow map? [Yes|No]", "Include cloud pattern? [Yes|No]"};
     EXPECT_EQ(ui.questions, questions);

@@ -163,11 +163,11 @@ TEST(PathLayout, SessionsCarryThePathBytesUnchanged)
     initialiseApp(saved, ui);
     for (std::size_t i = 0; i < saved.path.settings.size(); ++i) saved.path.settings[i] = static_cast<std::uint8_t>(i * 7 + 3);
     for (std::size_t i = 0; i < saved.path.nodes.size(); ++i) saved.path.nodes[i] = static_cast<std::uint8_t>(i * 13 + 5);
-    ASSERT_EQ(saveSession(saved, dir / "s.k4s", ui), 1);
+    ASSERT_EQ(saveSession(saved, dir / "s.k4s", ui), Outcome::Done);
 
     App loaded;
     initialiseApp(loaded, ui);
-    ASSERT_EQ(loadLandscape(loaded, dir / "s.k4s", ui), 2);
+    ASSERT_EQ(loadLandscape(loaded, dir / "s.k4s", ui), Loaded::WithSettings);
     EXPECT_EQ(loaded.path.settings, saved.path.settings);
     EXPECT_EQ(loaded.path.nodes, saved.path.nodes);
 }
@@ -181,7 +181,7 @@ TEST(PathLayout, LoadingASessionRegeneratesThePoints)
     App saved;
     initialiseApp(saved, ui);
     setNodes(saved.path, {node(300, 300, 500), node(2000, 300, 500), node(2000, 2000, 500), node(300, 2000, 500)});
-    ASSERT_EQ(saveSession(saved, dir / "s.k4s", ui), 1);
+    ASSERT_EQ(saveSession(saved, dir / "s.k4s", ui), Outcome::Done);
 
     App loaded;
     initialiseApp(loaded, ui);
@@ -191,7 +191,7 @@ TEST(PathLayout, LoadingASessionRegeneratesThePoints)
 
     App started;
     initialiseApp(started, ui);
-    ASSERT_EQ(loadStartupLandscape(started, ui, dir / "s.k4s", dir.path.string()), 2);
+    ASSERT_EQ(loadStartupLandscape(started, ui, dir / "s.k4s", dir.path.string()), Loaded::WithSettings);
     EXPECT_EQ(started.path.points.size(), loaded.path.points.size());
 }
 

@@ -345,7 +345,7 @@ TEST(Textures, EmbeddedInASessionTheyComeBackWhole)
     auto loaded = std::make_unique<App>();
     ASSERT_EQ(allocateGrid(loaded->landscape, 258, 258), 1);
     LoadTarget target = loadTargetOf(*loaded);
-    ASSERT_EQ(readSession(file, target, ui).result, 2);
+    ASSERT_EQ(readSession(file, target, ui).loaded, Loaded::WithSettings);
     // Sessions store an in-use flag where memory keeps the class; the slot's place names the class.
     EXPECT_TRUE(loaded->textures[56].inUse());
     EXPECT_TRUE(std::equal(loaded->textures[56].entry.begin() + 1, loaded->textures[56].entry.end(),

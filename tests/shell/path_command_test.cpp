@@ -50,7 +50,7 @@ protected:
         }
         setPathNodeCount(app.path, static_cast<int>(xs.size()));
         const std::string file = dir / name;
-        EXPECT_EQ(saveSession(app, file, ui), 1);
+        EXPECT_EQ(saveSession(app, file, ui), Outcome::Done);
         return file;
     }
 
@@ -102,7 +102,7 @@ TEST_F(PathCommand, FailuresEndWithTheirMessage)
 {
     App plain;
     initialiseApp(plain, ui);
-    ASSERT_EQ(saveDem(plain, dir / "plain.dem", ui), 1);
+    ASSERT_EQ(saveDem(plain, dir / "plain.dem", ui), Outcome::Done);
     const std::string twoNodes = session("two.k4s", {0, 100}, {3000, 3000});
     const std::string flight = session("flight.k4s", {0, 100, 200, 300}, {2000, 2000, 4000, 4000});
     testing::writeFile(dir / "blocker", "a file, not a directory");

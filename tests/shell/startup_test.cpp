@@ -123,20 +123,20 @@ TEST(Startup, StartupLandscapeLoadsAndResetsOnlyWhatItMust)
     ScriptedFrontend ui;
     initialiseApp(app, ui);
     setDefaultDirectories(app.dirs, root.path.string());
-    EXPECT_EQ(loadStartupLandscape(app, ui, "", root.path.string()), -1); // nothing there: nothing happens
+    EXPECT_EQ(loadStartupLandscape(app, ui, "", root.path.string()), std::nullopt); // nothing there: nothing happens
 
     // An elevations-only file: loaded, then the new-landscape reset (sea level back to 0).
     app.landscape.elevation[5][5] = 777;
-    ASSERT_EQ(saveDem(app, root / "STARTUP.DEM", ui), 1);
+    ASSERT_EQ(saveDem(app, root / "STARTUP.DEM", ui), Outcome::Done);
     app.scene.colouring.seaLevel = 40;
     app.landscape.elevation[5][5] = 0;
-    EXPECT_EQ(loadStartupLandscape(app, ui, "", root.path.string()), 1);
+    EXPECT_EQ(loadStartupLandscape(app, ui, "", root.path.string()), Loaded::Landscape);
     EXPECT_EQ(app.landscape.elevation[5][5], 777);
     EXPECT_EQ(app.scene.colouring.seaLevel, 0);
 
     // A missing named file: its message, and the landscape and settings stay.
     app.scene.colouring.seaLevel = 40;
-    EXPECT_EQ(loadStartupLandscape(app, ui, root / "missing.k4s", root.path.string()), 0);
+    EXPECT_EQ(loadStartupLandscape(app, ui, root / "missing.k4s", root.path.string()), Loaded::Nothing);
     EXPECT_EQ(app.scene.colouring.seaLevel, 40);
     EXPECT_EQ(app.landscape.elevation[5][5], 777);
     EXPECT_EQ(ui.messages.back(), "Error opening file: \"" + (root / "missing.k4s") + "\"");
