@@ -41,6 +41,8 @@ struct CameraSettings {
     std::int32_t stereoLens = kLensCenter;
     float cameraSeparation = 10.0f; // metres from the centre camera to each eye
     std::int32_t stereoShift = 32;  // pixels
+
+    bool operator==(const CameraSettings&) const = default;
 };
 
 struct LightingSettings {
@@ -53,6 +55,8 @@ struct LightingSettings {
     std::int32_t contrast = 192;
     std::int32_t autoExposure = 1;
     std::int32_t phongHighlights = 1;
+
+    bool operator==(const LightingSettings&) const = default;
 };
 
 // The sun and moon discs drawn in the sky.
@@ -68,6 +72,8 @@ struct SunMoonSettings {
     std::array<std::int32_t, 4> sunWords = {}; // disc placement words, recomputed from the sun direction
     std::int32_t sunSize = 10;        // 0 = no sun
     std::int32_t sunWord452 = 0;
+
+    bool operator==(const SunMoonSettings&) const = default;
 };
 
 struct SkySettings {
@@ -75,6 +81,8 @@ struct SkySettings {
     std::int32_t horizon = 1;
     std::int32_t haze = 100;
     SunMoonSettings sunMoon;
+
+    bool operator==(const SkySettings&) const = default;
 };
 
 struct TerrainColourSettings {
@@ -94,6 +102,8 @@ struct TerrainColourSettings {
     std::int32_t strataTiltB = 0;
     // Stacking direction of the strata (x, y, z); the default stacks horizontal layers.
     std::array<float, 3> strataTilt = {0.0f, 0.0f, 1.0f};
+
+    bool operator==(const TerrainColourSettings&) const = default;
 };
 
 struct GenerationSettings {
@@ -103,6 +113,8 @@ struct GenerationSettings {
     std::int32_t islandMode = 1;
     float verticalScale = 1.0f;
     float verticalScale2 = 1.0f; // the second vertical factor
+
+    bool operator==(const GenerationSettings&) const = default;
 };
 
 struct WaveSettings {
@@ -115,6 +127,8 @@ struct WaveSettings {
     // so a speed that does not divide 100 keeps its pace; files and scripts
     // carry whole percent.
     float phase = 0.0f;
+
+    bool operator==(const WaveSettings&) const = default;
 };
 
 // Tree kinds are bit values in a band's kind mask.
@@ -135,6 +149,8 @@ struct TreeSettings {
     std::int32_t detail = 1; // -1 low, 0 medium, 1 high, 2 ultra
     std::array<std::uint8_t, 4> leaves = {1, 1, 1, 1};
     std::int32_t texture = 0; // 2 on, 0 off
+
+    bool operator==(const TreeSettings&) const = default;
 };
 
 struct CloudSettings {
@@ -153,6 +169,8 @@ struct CloudSettings {
     std::int32_t detailFar = 11;
     std::vector<std::uint8_t> pattern = std::vector<std::uint8_t>(256 * 256); // 256 rows of 256 bytes
     std::array<std::uint8_t, 1024> colours = {};
+
+    bool operator==(const CloudSettings&) const = default;
 };
 
 struct BoundingBox {
@@ -161,6 +179,8 @@ struct BoundingBox {
     std::int32_t firstRow = 0;
     std::int32_t lastColumn = 0;
     std::int32_t lastRow = 0;
+
+    bool operator==(const BoundingBox&) const = default;
 };
 
 struct RenderSettings {
@@ -196,6 +216,8 @@ struct RenderSettings {
     std::int32_t polygonCount = 0;
     std::int32_t renderStartMillis = 0;
     std::int32_t renderEndMillis = 0;
+
+    bool operator==(const RenderSettings&) const = default;
 };
 
 struct TextureSettings {
@@ -208,12 +230,16 @@ struct TextureSettings {
     std::int32_t shadeWord656 = 0;    // derived from the shade level
     std::int32_t shadeWord660 = 0;
     std::int32_t horizontalDeformation = 0;
+
+    bool operator==(const TextureSettings&) const = default;
 };
 
 struct ScriptSettings {
     std::int32_t saveFrames = 1; // AutoSaveOn / AutoSaveOff
     std::int32_t beep = 0;
     std::int32_t temporary = 100; // internal tuning value
+
+    bool operator==(const ScriptSettings&) const = default;
 };
 
 struct SceneSettings {
@@ -230,6 +256,8 @@ struct SceneSettings {
     ScriptSettings script;
     std::array<std::uint8_t, 1024> colourScheme = {};      // 256 entries of 4 bytes: 0, red, green, blue
     std::array<std::uint8_t, 1280> surfaceAttributes = {}; // five bytes per scheme entry
+
+    bool operator==(const SceneSettings&) const = default;
 };
 
 } // namespace kalvenor

@@ -69,16 +69,4 @@ LineResult execFocalLength(ScriptContext& ctx)
     return LineResult::Done;
 }
 
-LineResult execLensDirection(ScriptContext& ctx)
-{
-    ctx.app.scene.camera.lensDirection = ctx.param;
-    return LineResult::Done;
-}
-
-LineResult execStereoLens(ScriptContext& ctx)
-{
-    ctx.app.scene.camera.stereoLens = ctx.param;
-    return LineResult::Done;
-}
-
 } // namespace kalvenor

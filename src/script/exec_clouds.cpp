@@ -12,12 +12,6 @@
 
 namespace kalvenor {
 
-LineResult execClouds(ScriptContext& ctx)
-{
-    ctx.app.scene.clouds.clouds = ctx.param;
-    return LineResult::Done;
-}
-
 LineResult execCloudDensity(ScriptContext& ctx)
 {
     setCloudDensity(ctx.app.scene.clouds, intArg(ctx));
@@ -27,12 +21,6 @@ LineResult execCloudDensity(ScriptContext& ctx)
 LineResult execCloudHardness(ScriptContext& ctx)
 {
     setCloudHardness(ctx.app.scene.clouds, intArg(ctx));
-    return LineResult::Done;
-}
-
-LineResult execCloudAltitude(ScriptContext& ctx)
-{
-    ctx.app.scene.clouds.altitude = intArg(ctx);
     return LineResult::Done;
 }
 

@@ -46,12 +46,6 @@ LineResult execCliffs(ScriptContext& ctx)
     return LineResult::Done;
 }
 
-LineResult execPaletteLock(ScriptContext& ctx)
-{
-    ctx.app.scene.render.paletteLocked = ctx.param;
-    return LineResult::Done;
-}
-
 LineResult execExposure(ScriptContext& ctx)
 {
     setExposure(ctx.app.landscape, ctx.app.scene.lighting, intArg(ctx));

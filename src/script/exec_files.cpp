@@ -76,24 +76,6 @@ LineResult execSpawn(ScriptContext& ctx)
     return scriptError(ctx, question, question);
 }
 
-LineResult execBeep(ScriptContext& ctx)
-{
-    ctx.app.scene.script.beep = ctx.param;
-    return LineResult::Done;
-}
-
-LineResult execAutoSave(ScriptContext& ctx)
-{
-    ctx.app.scene.script.saveFrames = ctx.param;
-    return LineResult::Done;
-}
-
-LineResult execTemporary(ScriptContext& ctx)
-{
-    ctx.app.scene.script.temporary = intArg(ctx);
-    return LineResult::Done;
-}
-
 // ExportAsciiZ name step. A failure is reported and the script goes on.
 LineResult execExportAsciiZ(ScriptContext& ctx)
 {

@@ -89,9 +89,6 @@ LineResult execRender(ScriptContext& ctx);
 LineResult execRewriteImage(ScriptContext& ctx);
 LineResult execDefaultDir(ScriptContext& ctx);
 LineResult execSpawn(ScriptContext& ctx);
-LineResult execBeep(ScriptContext& ctx);
-LineResult execAutoSave(ScriptContext& ctx);
-LineResult execTemporary(ScriptContext& ctx);
 LineResult execExportAsciiZ(ScriptContext& ctx);
 
 // Camera and lens (exec_camera.cpp)
@@ -102,41 +99,26 @@ LineResult execTargetXYZ(ScriptContext& ctx);
 LineResult execCameraAngle(ScriptContext& ctx);
 LineResult execFieldOfView(ScriptContext& ctx);
 LineResult execFocalLength(ScriptContext& ctx);
-LineResult execLensDirection(ScriptContext& ctx);
-LineResult execStereoLens(ScriptContext& ctx);
 
 // Sun, sky and render options (exec_render.cpp)
-LineResult execHaze(ScriptContext& ctx);
 LineResult execSunAngle(ScriptContext& ctx);
 LineResult execShadows(ScriptContext& ctx);
 LineResult execExaggeration(ScriptContext& ctx);
 LineResult execLightingRoughness(ScriptContext& ctx);
-LineResult execSky(ScriptContext& ctx);
-LineResult execHorizon(ScriptContext& ctx);
-LineResult execBlend(ScriptContext& ctx);
-LineResult execGouraud(ScriptContext& ctx);
-LineResult execBackFaceCulling(ScriptContext& ctx);
 LineResult execPolygonSize(ScriptContext& ctx);
 LineResult execDither(ScriptContext& ctx);
 LineResult execPixelDitherKind(ScriptContext& ctx);
-LineResult execPixelDither(ScriptContext& ctx);
 LineResult execTexture(ScriptContext& ctx);
 LineResult execImageSize(ScriptContext& ctx);
 LineResult execGrMode(ScriptContext& ctx);
-LineResult execDisplayMode(ScriptContext& ctx);
 LineResult execRedrawRate(ScriptContext& ctx);
 LineResult execBackgroundFile(ScriptContext& ctx);
 LineResult execForegroundFile(ScriptContext& ctx);
-LineResult execBackground(ScriptContext& ctx);
-LineResult execForeground(ScriptContext& ctx);
 
 // Landscape (exec_landscape.cpp)
 LineResult execNewPalette(ScriptContext& ctx);
 LineResult execGenerateFractal(ScriptContext& ctx);
 LineResult execFractalize(ScriptContext& ctx);
-LineResult execFractalRoughness(ScriptContext& ctx);
-LineResult execFeatureSize(ScriptContext& ctx);
-LineResult execIslandMode(ScriptContext& ctx);
 LineResult execSetAltitude(ScriptContext& ctx);
 LineResult execLandscapeSize(ScriptContext& ctx);
 LineResult execWave(ScriptContext& ctx);
@@ -146,17 +128,13 @@ LineResult execTreeLine(ScriptContext& ctx);
 LineResult execSnowLine(ScriptContext& ctx);
 LineResult execCliffThreshold(ScriptContext& ctx);
 LineResult execCliffs(ScriptContext& ctx);
-LineResult execPaletteLock(ScriptContext& ctx);
 LineResult execExposure(ScriptContext& ctx);
 LineResult execContrast(ScriptContext& ctx);
 LineResult execSetColor(ScriptContext& ctx);
 LineResult execSetColorUnderTree(ScriptContext& ctx);
 
 // Trees and clouds (exec_trees.cpp)
-LineResult execTrees(ScriptContext& ctx);
-LineResult execTreeSolid(ScriptContext& ctx);
 LineResult execTreeDetail(ScriptContext& ctx);
-LineResult execTreeTexture(ScriptContext& ctx);
 LineResult execTreeLeaves(ScriptContext& ctx);
 LineResult execMeanTreeSize(ScriptContext& ctx);
 LineResult execTreeKindSize(ScriptContext& ctx);
@@ -167,10 +145,8 @@ LineResult execTreeClassNone(ScriptContext& ctx);
 LineResult execTreeKindAll(ScriptContext& ctx);
 LineResult execTreeKindOn(ScriptContext& ctx);
 LineResult execTreeKindOff(ScriptContext& ctx);
-LineResult execClouds(ScriptContext& ctx);
 LineResult execCloudDensity(ScriptContext& ctx);
 LineResult execCloudHardness(ScriptContext& ctx);
-LineResult execCloudAltitude(ScriptContext& ctx);
 LineResult execCloudTexture(ScriptContext& ctx);
 LineResult execCloudNumber(ScriptContext& ctx);
 LineResult execCloudRandom(ScriptContext& ctx);

@@ -31,24 +31,6 @@ LineResult execFractalize(ScriptContext& ctx)
     return LineResult::Done;
 }
 
-LineResult execFractalRoughness(ScriptContext& ctx)
-{
-    ctx.app.scene.generation.roughness = intArg(ctx);
-    return LineResult::Done;
-}
-
-LineResult execFeatureSize(ScriptContext& ctx)
-{
-    ctx.app.scene.generation.featureSize = ctx.param;
-    return LineResult::Done;
-}
-
-LineResult execIslandMode(ScriptContext& ctx)
-{
-    ctx.app.scene.generation.islandMode = ctx.param;
-    return LineResult::Done;
-}
-
 // The cell is the truncated coordinate divided by the spacing, truncated again.
 // Only sample points (0 .. sizeX, 0 .. sizeY) can be set; the elevation saturates
 // at the 16-bit range instead of wrapping.

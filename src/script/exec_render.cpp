@@ -21,12 +21,6 @@ std::string imageFileName(const std::string& word) { return word.substr(0, kImag
 
 } // namespace
 
-LineResult execHaze(ScriptContext& ctx)
-{
-    ctx.app.scene.sky.haze = intArg(ctx);
-    return LineResult::Done;
-}
-
 // One angle changes, the other is passed as it is; the sun direction follows.
 LineResult execSunAngle(ScriptContext& ctx)
 {
@@ -56,36 +50,6 @@ LineResult execLightingRoughness(ScriptContext& ctx)
     return LineResult::Done;
 }
 
-LineResult execSky(ScriptContext& ctx)
-{
-    ctx.app.scene.sky.sky = ctx.param;
-    return LineResult::Done;
-}
-
-LineResult execHorizon(ScriptContext& ctx)
-{
-    ctx.app.scene.sky.horizon = ctx.param;
-    return LineResult::Done;
-}
-
-LineResult execBlend(ScriptContext& ctx)
-{
-    ctx.app.scene.render.blend = ctx.param;
-    return LineResult::Done;
-}
-
-LineResult execGouraud(ScriptContext& ctx)
-{
-    ctx.app.scene.render.gouraud = ctx.param;
-    return LineResult::Done;
-}
-
-LineResult execBackFaceCulling(ScriptContext& ctx)
-{
-    ctx.app.scene.render.backFaceCulling = ctx.param;
-    return LineResult::Done;
-}
-
 LineResult execPolygonSize(ScriptContext& ctx)
 {
     setPolygonSize(ctx.app.landscape, ctx.param);
@@ -102,12 +66,6 @@ LineResult execPixelDitherKind(ScriptContext& ctx)
 {
     ctx.app.scene.render.pixelDither = intArg(ctx);
     ctx.app.scene.render.pixelDitherKind = ctx.param;
-    return LineResult::Done;
-}
-
-LineResult execPixelDither(ScriptContext& ctx)
-{
-    ctx.app.scene.render.pixelDither = intArg(ctx);
     return LineResult::Done;
 }
 
@@ -145,12 +103,6 @@ LineResult execGrMode(ScriptContext& ctx)
     return LineResult::Done;
 }
 
-LineResult execDisplayMode(ScriptContext& ctx)
-{
-    ctx.app.scene.render.displayMode = ctx.param;
-    return LineResult::Done;
-}
-
 LineResult execRedrawRate(ScriptContext& ctx)
 {
     RenderSettings& render = ctx.app.scene.render;
@@ -177,18 +129,6 @@ LineResult execForegroundFile(ScriptContext& ctx)
     RenderSettings& render = ctx.app.scene.render;
     render.foregroundFile = imageFileName(ctx.args.word);
     render.foreground = render.foregroundFile.empty() ? 0 : 1;
-    return LineResult::Done;
-}
-
-LineResult execBackground(ScriptContext& ctx)
-{
-    ctx.app.scene.render.background = ctx.param;
-    return LineResult::Done;
-}
-
-LineResult execForeground(ScriptContext& ctx)
-{
-    ctx.app.scene.render.foreground = ctx.param;
     return LineResult::Done;
 }
 

@@ -16,29 +16,11 @@ constexpr int kTreeClasses = 4;
 
 } // namespace
 
-LineResult execTrees(ScriptContext& ctx)
-{
-    ctx.app.scene.trees.trees = ctx.param;
-    return LineResult::Done;
-}
-
-LineResult execTreeSolid(ScriptContext& ctx)
-{
-    ctx.app.scene.trees.solid = ctx.param;
-    return LineResult::Done;
-}
-
 // Detail only shows on solid trees, so every detail level also selects them.
 LineResult execTreeDetail(ScriptContext& ctx)
 {
     ctx.app.scene.trees.detail = ctx.param;
     ctx.app.scene.trees.solid = 1;
-    return LineResult::Done;
-}
-
-LineResult execTreeTexture(ScriptContext& ctx)
-{
-    ctx.app.scene.trees.texture = ctx.param;
     return LineResult::Done;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "model/scene_settings.h"
 #include "script/exec_handlers.h"
 #include "script/keyword_table.h"
 #include "script/script_args.h"
@@ -18,6 +19,12 @@ LineResult executeLine(App& app, Frontend& ui, std::string_view text, ScriptPlac
     const ScriptArgs args = parseArgs(line, entry != nullptr ? entry->pattern : ArgPattern::None);
     ScriptContext ctx{app, ui, args, line, entry != nullptr ? entry->param : 0, place};
     if (entry == nullptr) return execUnknown(ctx);
+    if (entry->field != nullptr) {
+        // A setting row: the value is stored as it is; such rows carry no marks.
+        const bool fromParam = entry->source == SettingSource::Param;
+        entry->field(app.scene) = fromParam ? entry->param : toInt32(args.number[0]);
+        return LineResult::Done;
+    }
 
     const LineResult result = entry->handler(ctx);
     if (result == LineResult::Done && ctx.applyMarks) applyScriptMarks(app.landscape, entry->marks);

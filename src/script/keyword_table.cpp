@@ -13,6 +13,42 @@ namespace kalvenor {
 
 namespace {
 
+// The settings that keywords store as they are, one accessor each.
+constexpr std::int32_t& cameraLensDirection(SceneSettings& s) { return s.camera.lensDirection; }
+constexpr std::int32_t& cameraStereoLens(SceneSettings& s) { return s.camera.stereoLens; }
+constexpr std::int32_t& cloudsClouds(SceneSettings& s) { return s.clouds.clouds; }
+constexpr std::int32_t& cloudsAltitude(SceneSettings& s) { return s.clouds.altitude; }
+constexpr std::int32_t& renderPaletteLocked(SceneSettings& s) { return s.render.paletteLocked; }
+constexpr std::int32_t& scriptBeep(SceneSettings& s) { return s.script.beep; }
+constexpr std::int32_t& scriptSaveFrames(SceneSettings& s) { return s.script.saveFrames; }
+constexpr std::int32_t& scriptTemporary(SceneSettings& s) { return s.script.temporary; }
+constexpr std::int32_t& generationRoughness(SceneSettings& s) { return s.generation.roughness; }
+constexpr std::int32_t& generationFeatureSize(SceneSettings& s) { return s.generation.featureSize; }
+constexpr std::int32_t& generationIslandMode(SceneSettings& s) { return s.generation.islandMode; }
+constexpr std::int32_t& skyHaze(SceneSettings& s) { return s.sky.haze; }
+constexpr std::int32_t& skySky(SceneSettings& s) { return s.sky.sky; }
+constexpr std::int32_t& skyHorizon(SceneSettings& s) { return s.sky.horizon; }
+constexpr std::int32_t& renderBlend(SceneSettings& s) { return s.render.blend; }
+constexpr std::int32_t& renderGouraud(SceneSettings& s) { return s.render.gouraud; }
+constexpr std::int32_t& renderBackFaceCulling(SceneSettings& s) { return s.render.backFaceCulling; }
+constexpr std::int32_t& renderPixelDither(SceneSettings& s) { return s.render.pixelDither; }
+constexpr std::int32_t& renderDisplayMode(SceneSettings& s) { return s.render.displayMode; }
+constexpr std::int32_t& renderBackground(SceneSettings& s) { return s.render.background; }
+constexpr std::int32_t& renderForeground(SceneSettings& s) { return s.render.foreground; }
+constexpr std::int32_t& treesTrees(SceneSettings& s) { return s.trees.trees; }
+constexpr std::int32_t& treesSolid(SceneSettings& s) { return s.trees.solid; }
+constexpr std::int32_t& treesTexture(SceneSettings& s) { return s.trees.texture; }
+
+// A keyword that stores its parameter, or its argument as a 32-bit integer, in one setting.
+constexpr Keyword storeParam(std::string_view name, int code, SettingField field, int param)
+{
+    return {name, code, ArgPattern::None, nullptr, param, 0, false, field, SettingSource::Param};
+}
+constexpr Keyword storeArgument(std::string_view name, int code, ArgPattern pattern, SettingField field)
+{
+    return {name, code, pattern, nullptr, 0, 0, false, field, SettingSource::Argument};
+}
+
 // In table order: the first entry that matches a word wins. Aliases share a
 // code. The last entries are our extensions.
 constexpr Keyword kKeywords[] = {
@@ -33,14 +69,14 @@ constexpr Keyword kKeywords[] = {
     {"Pitch", 1012, ArgPattern::Number, execCameraAngle, 2, 0},
     {"FieldOfView", 1013, ArgPattern::Number, execFieldOfView, 0, 0},
     {"FocalLength", 1014, ArgPattern::Number, execFocalLength, 0, 0},
-    {"LensForward", 1015, ArgPattern::None, execLensDirection, kLensForward, 0},
-    {"LensPort", 1016, ArgPattern::None, execLensDirection, kLensPort, 0},
-    {"LensStarboard", 1017, ArgPattern::None, execLensDirection, kLensStarboard, 0},
-    {"LensLeft", 1018, ArgPattern::None, execStereoLens, kLensLeft, 0},
-    {"LensCenter", 1019, ArgPattern::None, execStereoLens, kLensCenter, 0},
-    {"LensRight", 1020, ArgPattern::None, execStereoLens, kLensRight, 0},
+    storeParam("LensForward", 1015, cameraLensDirection, kLensForward),
+    storeParam("LensPort", 1016, cameraLensDirection, kLensPort),
+    storeParam("LensStarboard", 1017, cameraLensDirection, kLensStarboard),
+    storeParam("LensLeft", 1018, cameraStereoLens, kLensLeft),
+    storeParam("LensCenter", 1019, cameraStereoLens, kLensCenter),
+    storeParam("LensRight", 1020, cameraStereoLens, kLensRight),
     // Sun, sky, shading and render options
-    {"Haze", 1021, ArgPattern::Number, execHaze, 0, 0},
+    storeArgument("Haze", 1021, ArgPattern::Number, skyHaze),
     {"SunAzimuth", 1022, ArgPattern::Number, execSunAngle, 0, 0},
     {"SunDeclination", 1023, ArgPattern::Number, execSunAngle, 1, 0},
     {"ShadowsOn", 1024, ArgPattern::None, execShadows, 1, 0},
@@ -50,16 +86,16 @@ constexpr Keyword kKeywords[] = {
     {"ExagerationOff", 1027, ArgPattern::None, execExaggeration, 0, 0},
     {"ExaggerationOff", 1027, ArgPattern::None, execExaggeration, 0, 0},
     {"LightingRoughness", 1028, ArgPattern::Number, execLightingRoughness, 0, 0},
-    {"SkyOn", 1029, ArgPattern::None, execSky, 1, 0},
-    {"SkyOff", 1030, ArgPattern::None, execSky, 0, 0},
-    {"HorizonOn", 1031, ArgPattern::None, execHorizon, 1, 0},
-    {"HorizonOff", 1032, ArgPattern::None, execHorizon, 0, 0},
-    {"BlendOn", 1033, ArgPattern::None, execBlend, 1, 0},
-    {"BlendOff", 1034, ArgPattern::None, execBlend, 0, 0},
-    {"GShadeOn", 1035, ArgPattern::None, execGouraud, 1, 0},
-    {"GShadeOff", 1036, ArgPattern::None, execGouraud, 0, 0},
-    {"BackFaceCullingOn", 1037, ArgPattern::None, execBackFaceCulling, 1, 0},
-    {"BackFaceCullingOff", 1038, ArgPattern::None, execBackFaceCulling, 0, 0},
+    storeParam("SkyOn", 1029, skySky, 1),
+    storeParam("SkyOff", 1030, skySky, 0),
+    storeParam("HorizonOn", 1031, skyHorizon, 1),
+    storeParam("HorizonOff", 1032, skyHorizon, 0),
+    storeParam("BlendOn", 1033, renderBlend, 1),
+    storeParam("BlendOff", 1034, renderBlend, 0),
+    storeParam("GShadeOn", 1035, renderGouraud, 1),
+    storeParam("GShadeOff", 1036, renderGouraud, 0),
+    storeParam("BackFaceCullingOn", 1037, renderBackFaceCulling, 1),
+    storeParam("BackFaceCullingOff", 1038, renderBackFaceCulling, 0),
     {"PolygonSize1", 1039, ArgPattern::None, execPolygonSize, 1, 0},
     {"PolygonSize2", 1040, ArgPattern::None, execPolygonSize, 2, 0},
     {"PolygonSize4", 1041, ArgPattern::None, execPolygonSize, 4, 0},
@@ -67,7 +103,7 @@ constexpr Keyword kKeywords[] = {
     {"Dither", 1043, ArgPattern::Number, execDither, 0, 0},
     {"PixelDitherRandom", 1044, ArgPattern::Number, execPixelDitherKind, kPixelDitherRandom, 0},
     {"PixelDitherOrdered", 1045, ArgPattern::Number, execPixelDitherKind, kPixelDitherOrdered, 0},
-    {"PixelDither", 1046, ArgPattern::Number, execPixelDither, 0, 0},
+    storeArgument("PixelDither", 1046, ArgPattern::Number, renderPixelDither),
     {"TextureOff", 1047, ArgPattern::None, execTexture, textureParam(kTextureOff, 0), 0},
     {"ShadeTextureOff", 1047, ArgPattern::None, execTexture, textureParam(kTextureOff, 0), 0},
     {"AltitudeTextureOff", 1047, ArgPattern::None, execTexture, textureParam(kTextureOff, 0), 0},
@@ -85,15 +121,15 @@ constexpr Keyword kKeywords[] = {
     {"GrModeVesa800x600", 1059, ArgPattern::None, execGrMode, 4, 0},
     {"GrModeVesa1024x768", 1060, ArgPattern::None, execGrMode, 5, 0},
     {"GrModeVesa1280x1024", 1061, ArgPattern::None, execGrMode, 6, 0},
-    {"EnableScreen", 1062, ArgPattern::None, execDisplayMode, 1, 0},
-    {"DisableScreen", 1063, ArgPattern::None, execDisplayMode, 0, 0},
+    storeParam("EnableScreen", 1062, renderDisplayMode, 1),
+    storeParam("DisableScreen", 1063, renderDisplayMode, 0),
     {"RedrawRate", 1064, ArgPattern::Integer, execRedrawRate, 0, 0},
     {"BackgroundFile", 1065, ArgPattern::Word, execBackgroundFile, 0, 0},
     {"ForegroundFile", 1066, ArgPattern::Word, execForegroundFile, 0, 0},
-    {"BackgroundOn", 1067, ArgPattern::None, execBackground, 1, 0},
-    {"BackgroundOff", 1068, ArgPattern::None, execBackground, 0, 0},
-    {"ForegroundOn", 1069, ArgPattern::None, execForeground, 1, 0},
-    {"ForegroundOff", 1070, ArgPattern::None, execForeground, 0, 0},
+    storeParam("BackgroundOn", 1067, renderBackground, 1),
+    storeParam("BackgroundOff", 1068, renderBackground, 0),
+    storeParam("ForegroundOn", 1069, renderForeground, 1),
+    storeParam("ForegroundOff", 1070, renderForeground, 0),
     // Landscape
     {"LoadDEM", 1071, ArgPattern::Word, execLoadLandscape, 0, kMarkAll},
     {"LoadLandscape", 1071, ArgPattern::Word, execLoadLandscape, 0, kMarkAll},
@@ -103,18 +139,18 @@ constexpr Keyword kKeywords[] = {
     {"NewPalette", 1074, ArgPattern::None, execNewPalette, 0, kMarkP},
     {"GenerateFractal", 1075, ArgPattern::Number, execGenerateFractal, 0, kMarkS | kMarkC | kMarkL | kMarkM},
     {"Fractalize", 1076, ArgPattern::None, execFractalize, 0, kMarkS | kMarkL | kMarkM},
-    {"FractalDimension", 1077, ArgPattern::Number, execFractalRoughness, 0, 0},
-    {"FractalRoughness", 1077, ArgPattern::Number, execFractalRoughness, 0, 0},
-    {"FractalDivisor1", 1078, ArgPattern::None, execFeatureSize, 1, 0},
-    {"FeatureSize1", 1078, ArgPattern::None, execFeatureSize, 1, 0},
-    {"FractalDivisor2", 1079, ArgPattern::None, execFeatureSize, 2, 0},
-    {"FeatureSize2", 1079, ArgPattern::None, execFeatureSize, 2, 0},
-    {"FractalDivisor4", 1080, ArgPattern::None, execFeatureSize, 4, 0},
-    {"FeatureSize4", 1080, ArgPattern::None, execFeatureSize, 4, 0},
-    {"FractalDivisor8", 1081, ArgPattern::None, execFeatureSize, 8, 0},
-    {"FeatureSize8", 1081, ArgPattern::None, execFeatureSize, 8, 0},
-    {"IslandModeOn", 1082, ArgPattern::None, execIslandMode, 1, 0},
-    {"IslandModeOff", 1083, ArgPattern::None, execIslandMode, 0, 0},
+    storeArgument("FractalDimension", 1077, ArgPattern::Number, generationRoughness),
+    storeArgument("FractalRoughness", 1077, ArgPattern::Number, generationRoughness),
+    storeParam("FractalDivisor1", 1078, generationFeatureSize, 1),
+    storeParam("FeatureSize1", 1078, generationFeatureSize, 1),
+    storeParam("FractalDivisor2", 1079, generationFeatureSize, 2),
+    storeParam("FeatureSize2", 1079, generationFeatureSize, 2),
+    storeParam("FractalDivisor4", 1080, generationFeatureSize, 4),
+    storeParam("FeatureSize4", 1080, generationFeatureSize, 4),
+    storeParam("FractalDivisor8", 1081, generationFeatureSize, 8),
+    storeParam("FeatureSize8", 1081, generationFeatureSize, 8),
+    storeParam("IslandModeOn", 1082, generationIslandMode, 1),
+    storeParam("IslandModeOff", 1083, generationIslandMode, 0),
     {"Smooth", 1084, ArgPattern::None, execSmooth, 0, kMarkS | kMarkL},
     {"Stretch", 1085, ArgPattern::None, execStretch, 0, kMarkS | kMarkL | kMarkM},
     {"Erode", 1086, ArgPattern::Number, execErode, 0, kMarkS | kMarkL},
@@ -139,9 +175,9 @@ constexpr Keyword kKeywords[] = {
     {"CliffThreshold", 1104, ArgPattern::Number, execCliffThreshold, 0, 0},
     {"EnableCliffs", 1105, ArgPattern::None, execCliffs, 1, 0},
     {"DisableCliffs", 1106, ArgPattern::None, execCliffs, 0, 0},
-    {"LockPalette", 1107, ArgPattern::None, execPaletteLock, 1, 0},
-    {"LockUnPalette", 1108, ArgPattern::None, execPaletteLock, 0, 0},
-    {"UnLockPalette", 1108, ArgPattern::None, execPaletteLock, 0, 0},
+    storeParam("LockPalette", 1107, renderPaletteLocked, 1),
+    storeParam("LockUnPalette", 1108, renderPaletteLocked, 0),
+    storeParam("UnLockPalette", 1108, renderPaletteLocked, 0),
     {"SetColorExposure", 1109, ArgPattern::Number, execExposure, 0, kMarkP},
     {"SetColorBrightness", 1109, ArgPattern::Number, execExposure, 0, kMarkP},
     {"SetColorContrast", 1110, ArgPattern::Number, execContrast, 0, kMarkP},
@@ -204,16 +240,16 @@ constexpr Keyword kKeywords[] = {
     {"SetColorRoad3", 1156, ArgPattern::ThreeNumbers, execSetColor, 90, kMarkP},
     {"SetColorRoad4", 1157, ArgPattern::ThreeNumbers, execSetColor, 91, kMarkP},
     // Trees and clouds
-    {"TreeOn", 1158, ArgPattern::None, execTrees, 1, 0},
-    {"TreeOff", 1159, ArgPattern::None, execTrees, 0, 0},
-    {"Tree2D", 1160, ArgPattern::None, execTreeSolid, 0, 0},
-    {"Tree3D", 1161, ArgPattern::None, execTreeSolid, 1, 0},
+    storeParam("TreeOn", 1158, treesTrees, 1),
+    storeParam("TreeOff", 1159, treesTrees, 0),
+    storeParam("Tree2D", 1160, treesSolid, 0),
+    storeParam("Tree3D", 1161, treesSolid, 1),
     {"TreeDetailLow", 1162, ArgPattern::None, execTreeDetail, -1, 0},
     {"TreeDetailMedium", 1163, ArgPattern::None, execTreeDetail, 0, 0},
     {"TreeDetailHigh", 1164, ArgPattern::None, execTreeDetail, 1, 0},
     {"TreeDetailUltra", 1165, ArgPattern::None, execTreeDetail, 2, 0},
-    {"TreeTextureOn", 1166, ArgPattern::None, execTreeTexture, 2, 0},
-    {"TreeTextureOff", 1167, ArgPattern::None, execTreeTexture, 0, 0},
+    storeParam("TreeTextureOn", 1166, treesTexture, 2),
+    storeParam("TreeTextureOff", 1167, treesTexture, 0),
     {"TreeLeavesOn", 1168, ArgPattern::None, execTreeLeaves, 1, 0},
     {"TreeLeavesOff", 1169, ArgPattern::None, execTreeLeaves, 0, 0},
     {"TreeSize", 1170, ArgPattern::Number, execMeanTreeSize, 0, 0},
@@ -273,12 +309,12 @@ constexpr Keyword kKeywords[] = {
     {"Tree4PalmOff", 1218, ArgPattern::None, execTreeKindOff, treeParam(3, kTreePalm), 0},
     {"Tree4CactusOn", 1219, ArgPattern::None, execTreeKindOn, treeParam(3, kTreeCactus), 0},
     {"Tree4CactusOff", 1220, ArgPattern::None, execTreeKindOff, treeParam(3, kTreeCactus), 0},
-    {"CloudOn", 1221, ArgPattern::None, execClouds, 1, 0},
-    {"CloudOff", 1222, ArgPattern::None, execClouds, 0, 0},
+    storeParam("CloudOn", 1221, cloudsClouds, 1),
+    storeParam("CloudOff", 1222, cloudsClouds, 0),
     {"CloudLoad", 1223, ArgPattern::Word, execCloudLoad, 0, 0},
     {"CloudDensity", 1224, ArgPattern::Number, execCloudDensity, 0, 0},
     {"CloudHardness", 1225, ArgPattern::Number, execCloudHardness, 0, 0},
-    {"CloudAltitude", 1226, ArgPattern::Number, execCloudAltitude, 0, 0},
+    storeArgument("CloudAltitude", 1226, ArgPattern::Number, cloudsAltitude),
     {"CloudTextureOn", 1227, ArgPattern::None, execCloudTexture, 1, 0},
     {"CloudTextureOff", 1228, ArgPattern::None, execCloudTexture, 0, 0},
     {"CloudRandom", 1229, ArgPattern::None, execCloudRandom, 0, 0},
@@ -319,11 +355,11 @@ constexpr Keyword kKeywords[] = {
     {"DefaultDirIQ", 1253, ArgPattern::RestOfLine, execDefaultDir, kDirImageQuality, 0},
     {"DefaultDirTexture", 1254, ArgPattern::RestOfLine, execDefaultDir, kDirTexture, 0},
     {"Spawn", 1255, ArgPattern::RestOfLine, execSpawn, 0, 0},
-    {"BeepOn", 1256, ArgPattern::None, execBeep, 1, 0},
-    {"BeepOff", 1257, ArgPattern::None, execBeep, 0, 0},
-    {"AutoSaveOn", 1258, ArgPattern::None, execAutoSave, 1, 0},
-    {"AutoSaveOff", 1259, ArgPattern::None, execAutoSave, 0, 0},
-    {"Temporary", 1260, ArgPattern::Number, execTemporary, 0, 0},
+    storeParam("BeepOn", 1256, scriptBeep, 1),
+    storeParam("BeepOff", 1257, scriptBeep, 0),
+    storeParam("AutoSaveOn", 1258, scriptSaveFrames, 1),
+    storeParam("AutoSaveOff", 1259, scriptSaveFrames, 0),
+    storeArgument("Temporary", 1260, ArgPattern::Number, scriptTemporary),
     {"RewriteImage", 1261, ArgPattern::None, execRewriteImage, 0, 0},
     {"PictureFile", 1262, ArgPattern::None, execIgnored, 0, 0},
     {"Enable8bit", 1263, ArgPattern::None, execIgnored, 0, 0},

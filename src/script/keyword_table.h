@@ -18,6 +18,7 @@ namespace kalvenor {
 
 struct App;
 struct Landscape;
+struct SceneSettings;
 class Frontend;
 
 // What executing one line came to. RenderFrame and RewriteFrame end a frame:
@@ -65,14 +66,22 @@ enum ScriptMark : std::uint8_t {
     kMarkM = 16, // topographic map to be redrawn
 };
 
+// A setting that a keyword stores as it is, with no handler: the field, and
+// where the value comes from (the entry's parameter, or the keyword's first
+// number converted to a 32-bit integer).
+using SettingField = std::int32_t& (*)(SceneSettings&);
+enum class SettingSource : std::uint8_t { Param, Argument };
+
 struct Keyword {
     std::string_view name;
     int code = 0;
     ArgPattern pattern = ArgPattern::None;
-    ScriptHandler handler = nullptr;
+    ScriptHandler handler = nullptr; // null for a setting row
     int param = 0;
     std::uint8_t marks = 0;
     bool extension = false; // one of our keywords beyond the classic table
+    SettingField field = nullptr;
+    SettingSource source = SettingSource::Param;
 };
 
 constexpr std::uint8_t kMarkAll = kMarkS | kMarkC | kMarkP | kMarkL | kMarkM;
