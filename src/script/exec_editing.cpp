@@ -18,12 +18,9 @@ namespace {
 // A coordinate in metres divided by the cell size, truncated.
 int cellOf(double metres, float spacing) { return toInt32(metres / static_cast<double>(spacing)); }
 
-// The line is done either way; only an edit that was made applies the keyword's marks.
-LineResult editResult(ScriptContext& ctx, int result)
-{
-    if (result != 1) ctx.applyMarks = false;
-    return LineResult::Done;
-}
+// The line is done whatever the edit came to: a refused, rejected or aborted
+// edit has said so and left everything as it was.
+LineResult editResult(int) { return LineResult::Done; }
 
 } // namespace
 
@@ -43,7 +40,7 @@ LineResult execStretch(ScriptContext& ctx)
 LineResult execErode(ScriptContext& ctx)
 {
     App& app = ctx.app;
-    return editResult(ctx, erodeLandscape(app.landscape, intArg(ctx), app.random, ctx.ui));
+    return editResult(erodeLandscape(app.landscape, intArg(ctx), app.random, ctx.ui));
 }
 
 // Enlarge x y z: the quarter around the cell fills the landscape; the sea is filled again.
@@ -55,7 +52,7 @@ LineResult execEnlarge(ScriptContext& ctx)
     const int row = cellOf(ctx.args.number[1], land.spacingY);
     const int result = enlargeSection(land, column, row, askFillType(ctx.ui), ctx.ui);
     if (result == 1) seaPass(land, app.scene.colouring.seaLevel, app.random, ctx.ui);
-    return editResult(ctx, result);
+    return editResult(result);
 }
 
 // VerticalScale n: the scale is stored as given and the elevations follow it.
@@ -74,7 +71,7 @@ LineResult execSeaLevel(ScriptContext& ctx)
     const int level = intArg(ctx);
     const int result = createSea(app.landscape, level, app.random, ctx.ui);
     if (result == 1) app.scene.colouring.seaLevel = level;
-    return editResult(ctx, result);
+    return editResult(result);
 }
 
 LineResult execMakeRiver(ScriptContext& ctx)
@@ -83,7 +80,7 @@ LineResult execMakeRiver(ScriptContext& ctx)
     Landscape& land = app.landscape;
     const int column = cellOf(ctx.args.number[0], land.spacingX);
     const int row = cellOf(ctx.args.number[1], land.spacingY);
-    return editResult(ctx, createRiver(land, column, row, app.random, ctx.ui));
+    return editResult(createRiver(land, column, row, app.random, ctx.ui));
 }
 
 // MakeLake x y [level]: with two numbers the level is the elevation of the cell,
@@ -98,10 +95,10 @@ LineResult execMakeLake(ScriptContext& ctx)
     if (ctx.args.count >= 3) {
         level = intArg(ctx, 2);
     } else {
-        if (column < 0 || column > land.sizeX || row < 0 || row > land.sizeY) return editResult(ctx, 0);
+        if (column < 0 || column > land.sizeX || row < 0 || row > land.sizeY) return editResult(0);
         level = land.elevation[row][column];
     }
-    return editResult(ctx, createLakeAtLevel(land, column, row, level, app.random, ctx.ui));
+    return editResult(createLakeAtLevel(land, column, row, level, app.random, ctx.ui));
 }
 
 // Our extensions: the manipulations that have no classic keyword.
@@ -110,9 +107,9 @@ LineResult execManipulation(ScriptContext& ctx)
     App& app = ctx.app;
     Landscape& land = app.landscape;
     switch (ctx.param) {
-    case kEditEnlargeAll: return editResult(ctx, enlargeAll(land, app.random, askFillType(ctx.ui), ctx.ui));
-    case kEditShrink: return editResult(ctx, shrinkLandscape(land, app.random, ctx.ui));
-    case kEditRotate: return editResult(ctx, rotateLandscape(land, ctx.ui));
+    case kEditEnlargeAll: return editResult(enlargeAll(land, app.random, askFillType(ctx.ui), ctx.ui));
+    case kEditShrink: return editResult(shrinkLandscape(land, app.random, ctx.ui));
+    case kEditRotate: return editResult(rotateLandscape(land, ctx.ui));
     case kEditFlipVertical: flipVertical(land, ctx.ui); return LineResult::Done;
     case kEditFlipHorizontal: flipHorizontal(land, ctx.ui); return LineResult::Done;
     case kEditSwapQuads: swapQuads(land, ctx.ui); return LineResult::Done;

@@ -25,9 +25,7 @@ LineResult execGenerateFractal(ScriptContext& ctx)
 LineResult execFractalize(ScriptContext& ctx)
 {
     App& app = ctx.app;
-    roughenLandscape(app.landscape, app.scene.generation, app.random, ctx.ui);
-    computeElevationStatistics(app.landscape);
-    resetDerivedMaps(app.landscape);
+    fractalizeLandscape(app.landscape, app.scene.generation, app.random, ctx.ui);
     return LineResult::Done;
 }
 

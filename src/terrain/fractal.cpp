@@ -7,6 +7,7 @@
 #include "base/fatal_error.h"
 #include "base/frontend.h"
 #include "terrain/displacement.h"
+#include "terrain/invalidation.h"
 
 namespace kalvenor {
 
@@ -280,6 +281,14 @@ void roughenLandscape(Landscape& land, const GenerationSettings& settings, Rando
     }
     land.mapStale = true;
     land.modified = true;
+}
+
+void fractalizeLandscape(Landscape& land, const GenerationSettings& settings, RandomStreams& random, Frontend& ui)
+{
+    roughenLandscape(land, settings, random, ui);
+    computeElevationStatistics(land);
+    resetDerivedMaps(land);
+    inputChanged(land, ColouringInput::Elevations);
 }
 
 } // namespace kalvenor

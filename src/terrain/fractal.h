@@ -26,4 +26,8 @@ void generateLandscape(Landscape& land, const GenerationSettings& settings, Rand
 // 2F. The settings are only read: the roughness is varied per cell or square.
 void roughenLandscape(Landscape& land, const GenerationSettings& settings, RandomStreams& random, Frontend& ui);
 
+// The Fractalize command: fractal detail added to the landscape, then its
+// statistics and every map derived from it renewed, the palette included.
+void fractalizeLandscape(Landscape& land, const GenerationSettings& settings, RandomStreams& random, Frontend& ui);
+
 } // namespace kalvenor

@@ -170,6 +170,66 @@ TEST_F(Interpreter, MarksFollowTheTable)
     EXPECT_FALSE(land.mapStale);
 }
 
+// What each keyword documents that it invalidates happens, whether its row
+// marks it or its operation invalidates what it changed (editing operations
+// invalidate themselves, the same from a script or a panel; their rows mark
+// nothing, so nothing is invalidated twice).
+TEST_F(Interpreter, DocumentedInvalidationHappensFromItsOneHome)
+{
+    struct Case {
+        const char* line;
+        std::uint8_t documented; // the keyword's marks in the documentation
+        bool rowMarks;           // true when the table row carries them
+    };
+    const Case cases[] = {
+        {"NewPalette", kMarkP, true},
+        {"GenerateFractal 5", kMarkS | kMarkC | kMarkL | kMarkM, false},
+        {"Fractalize", kMarkS | kMarkL | kMarkM, false},
+        {"Smooth", kMarkS | kMarkL, false},
+        {"Stretch", kMarkS | kMarkL | kMarkM, false},
+        {"Erode 2", kMarkS | kMarkL, false},
+        {"Enlarge 3000 3000 0", kMarkS | kMarkC | kMarkL | kMarkM, false},
+        {"VerticalScale 0.5", kMarkS | kMarkL | kMarkM, false},
+        {"SeaLevel 10 0", kMarkS | kMarkC | kMarkL | kMarkM, false},
+        {"MakeRiver 3000 3000", kMarkL, false},
+        {"MakeLake 3000 3000 50", kMarkL, false},
+        {"SetAltitude 300 300 50", kMarkS | kMarkC, true},
+        {"SetColorSky 1 2 3", kMarkP, true},
+        {"SetColorExposure 90", kMarkP, false},
+        {"SetColorContrast 90", kMarkP, false},
+        {"LandscapeSizeSmall", kMarkAll, true},
+        {"EnlargeAll", kMarkP | kMarkL | kMarkM, false},
+        {"Shrink", kMarkP | kMarkL | kMarkM, false},
+        {"Rotate", kMarkP | kMarkL | kMarkM, false},
+        {"SwapQuads", kMarkP | kMarkL | kMarkM, false},
+        {"RemoveSteps", kMarkP | kMarkL | kMarkM, false},
+    };
+    for (const Case& c : cases) {
+        App fresh;
+        ScriptedFrontend quiet;
+        ASSERT_EQ(resizeLandscape(fresh.landscape, fresh.random, kSmallGrid, kSmallGrid), 1);
+        resetScene(fresh.landscape, fresh.scene);
+        ASSERT_EQ(executeLine(fresh, quiet, "GenerateFractal 9"), LineResult::Done);
+        Landscape& land = fresh.landscape;
+        land.shadowValidAt = land.terrainValidAt = land.cliffValidAt = 1;
+        land.paletteStale = 0;
+        land.modified = false;
+        land.mapStale = false;
+
+        ASSERT_EQ(executeLine(fresh, quiet, c.line), LineResult::Done) << c.line;
+        const std::uint8_t d = c.documented;
+        if (d & kMarkS) EXPECT_EQ(land.shadowValidAt, land.sizeX) << c.line;
+        if (d & kMarkC) EXPECT_EQ(land.terrainValidAt, land.sizeX) << c.line;
+        if (d & kMarkC) EXPECT_EQ(land.cliffValidAt, land.sizeX) << c.line;
+        if (d & kMarkP) EXPECT_EQ(land.paletteStale, 1) << c.line;
+        if (d & kMarkL) EXPECT_TRUE(land.modified) << c.line;
+        if (d & kMarkM) EXPECT_TRUE(land.mapStale) << c.line;
+        const Keyword* row = findKeyword(std::string(c.line).substr(0, std::string(c.line).find(' ')));
+        ASSERT_NE(row, nullptr) << c.line;
+        EXPECT_EQ(row->marks != 0, c.rowMarks) << c.line;
+    }
+}
+
 TEST_F(Interpreter, CloudKeywords)
 {
     CloudSettings& c = app.scene.clouds;

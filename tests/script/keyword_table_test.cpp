@@ -83,7 +83,6 @@ TEST(KeywordTable, SpotChecksOfTheTranscription)
         EXPECT_EQ(findKeyword(c.alias)->code, findKeyword(c.name)->code) << c.alias;
     }
     EXPECT_NE(findKeyword("Tree1OakOn")->code, findKeyword("Tree1OakOff")->code);
-    EXPECT_EQ(findKeyword("GenerateFractal")->marks, kMarkS | kMarkC | kMarkL | kMarkM);
     EXPECT_EQ(findKeyword("LandscapeSizeHuge")->marks, kMarkAll);
     EXPECT_EQ(findKeyword("SetAltitude")->marks, kMarkS | kMarkC);
     EXPECT_EQ(findKeyword("Spawn")->pattern, ArgPattern::RestOfLine);
