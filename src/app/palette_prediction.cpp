@@ -10,10 +10,10 @@
 
 namespace kalvenor {
 
-int predictPalette(App& app, Frontend& ui)
+Outcome predictPalette(App& app, Frontend& ui)
 {
     // A locked palette is kept across renders, so the frames of an animation share it.
-    if (!app.landscape.paletteStale || app.scene.render.paletteLocked) return 1;
+    if (!app.landscape.paletteStale || app.scene.render.paletteLocked) return Outcome::Done;
 
     const int colours = clampPaletteColours(app.paletteMap.colours);
     const int lightLevel = app.colouring.sun.lightLevel;
@@ -38,9 +38,9 @@ int predictPalette(App& app, Frontend& ui)
     // The palette changed, even when only in part: every cached nearest entry is void.
     app.paletteMap.colours = colours;
     resetPaletteMap(app.paletteMap);
-    if (result != 1) return -1; // still stale: the next render predicts again
+    if (result != 1) return Outcome::Cancelled; // still stale: the next render predicts again
     app.landscape.paletteStale = 0;
-    return 1;
+    return Outcome::Done;
 }
 
 } // namespace kalvenor

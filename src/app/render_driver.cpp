@@ -130,7 +130,7 @@ Outcome renderImage(App& app, Frontend& ui, int index, int count)
 
     // Colours, cliffs and shades, then the palette: an abort cancels the render.
     if (prepareTerrain(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return Outcome::Cancelled;
-    if (predictPalette(app, ui) != 1) return Outcome::Cancelled;
+    if (predictPalette(app, ui) != Outcome::Done) return Outcome::Cancelled;
 
     clearImages(app.images);
     resetPaletteMap(app.paletteMap);

@@ -426,7 +426,7 @@ TEST(PalettePrediction, BuildsAStalePaletteOnce)
     app->paletteMap.nearest[5] = 3; // a cached entry of the old palette
     for (int i = 0; i < 256; ++i) setPaletteEntry(app->palette, i, 1, 2, 3);
     ScriptedFrontend ui;
-    ASSERT_EQ(predictPalette(*app, ui), 1);
+    ASSERT_EQ(predictPalette(*app, ui), Outcome::Done);
     EXPECT_EQ(app->landscape.paletteStale, 0);
     EXPECT_EQ(app->paletteMap.nearest[5], kUnmapped);
     EXPECT_EQ(app->paletteMap.colours, 256);
@@ -445,7 +445,7 @@ TEST(PalettePrediction, BuildsAStalePaletteOnce)
     // Not stale: nothing runs, nothing is drawn.
     const std::uint32_t seed = app->dither.seed;
     ScriptedFrontend again;
-    EXPECT_EQ(predictPalette(*app, again), 1);
+    EXPECT_EQ(predictPalette(*app, again), Outcome::Done);
     EXPECT_TRUE(again.statuses.empty());
     EXPECT_EQ(app->dither.seed, seed);
 }
@@ -458,7 +458,7 @@ TEST(PalettePrediction, LockedPaletteIsKept)
     const DisplayPalette before = app->palette;
     setColour(app->scene.colourScheme, 56, 200, 0, 0); // a colour change marks the palette stale
     ScriptedFrontend ui;
-    EXPECT_EQ(predictPalette(*app, ui), 1);
+    EXPECT_EQ(predictPalette(*app, ui), Outcome::Done);
     EXPECT_EQ(app->palette.entries, before.entries);
     EXPECT_EQ(app->landscape.paletteStale, 1);
     EXPECT_TRUE(ui.statuses.empty());
@@ -469,12 +469,12 @@ TEST(PalettePrediction, AbortKeepsThePaletteStale)
     auto app = sceneApp(258);
     ScriptedFrontend ui;
     ui.abortOnPoll = 10;
-    EXPECT_EQ(predictPalette(*app, ui), -1);
+    EXPECT_EQ(predictPalette(*app, ui), Outcome::Cancelled);
     EXPECT_EQ(app->landscape.paletteStale, 1);
     EXPECT_EQ(ui.polls, 10);
 
     ScriptedFrontend next; // the next render predicts again and completes
-    EXPECT_EQ(predictPalette(*app, next), 1);
+    EXPECT_EQ(predictPalette(*app, next), Outcome::Done);
     EXPECT_EQ(app->landscape.paletteStale, 0);
 }
 
@@ -497,7 +497,7 @@ TEST(PalettePrediction, TwoColoursOnAMegaGrid)
     const auto heaviest = static_cast<int>(std::max_element(h->begin(), h->end()) - h->begin());
 
     ScriptedFrontend ui;
-    ASSERT_EQ(predictPalette(*app, ui), 1);
+    ASSERT_EQ(predictPalette(*app, ui), Outcome::Done);
     EXPECT_EQ(app->palette.entries[5], ((heaviest >> 10) & 31) * 8);
     EXPECT_EQ(app->palette.entries[6], ((heaviest >> 5) & 31) * 8);
     EXPECT_EQ(app->palette.entries[7], (heaviest & 31) * 8);
@@ -529,7 +529,7 @@ TEST(PalettePrediction, PaletteFollowsTheSceneHaze)
     auto app = sceneApp(258);
     app->scene.sky.haze = 0;
     ScriptedFrontend ui;
-    ASSERT_EQ(predictPalette(*app, ui), 1);
+    ASSERT_EQ(predictPalette(*app, ui), Outcome::Done);
     EXPECT_EQ(app->palette.entries, clear);
 }
 
