@@ -431,11 +431,16 @@ std::string placePrefix(const ScriptPlace& place)
     return place.file.empty() ? "line " + line + ": " : place.file + ":" + line + ": ";
 }
 
+LineResult scriptError(Frontend& ui, ScriptPlace& place, const std::string& reason, const std::string& question)
+{
+    ++place.errors;
+    ui.report(placePrefix(place) + reason);
+    return ui.ask(question, "Continue", "Cancel") ? LineResult::Done : LineResult::Stop;
+}
+
 LineResult scriptError(ScriptContext& ctx, const std::string& reason, const std::string& question)
 {
-    ++ctx.place.errors;
-    ctx.ui.report(placePrefix(ctx.place) + reason);
-    return ctx.ui.ask(question, "Continue", "Cancel") ? LineResult::Done : LineResult::Stop;
+    return scriptError(ctx.ui, ctx.place, reason, question);
 }
 
 std::span<const Keyword> keywordTable() { return kKeywords; }

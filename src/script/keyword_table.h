@@ -56,6 +56,7 @@ using ScriptHandler = LineResult (*)(ScriptContext&);
 // ("demo.scr:27: unknown keyword \"Tree4PineAll\""), then question is asked with
 // Continue (Done) and Cancel (Stop).
 LineResult scriptError(ScriptContext& ctx, const std::string& reason, const std::string& question);
+LineResult scriptError(Frontend& ui, ScriptPlace& place, const std::string& reason, const std::string& question);
 
 // Derived data that a keyword invalidates.
 enum ScriptMark : std::uint8_t {

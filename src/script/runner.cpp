@@ -16,25 +16,31 @@ namespace kalvenor {
 
 namespace {
 
-// Lines are read through a 256-byte buffer: at most 255 characters of a line
-// are seen at once, and the rest of a longer line comes back as the next line.
-constexpr int kLineBuffer = 256;
-
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using ScriptFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// A piece of a line longer than the buffer comes back as the next "line" but
-// is still the same line of the file: only a piece that ends the line counts.
-int lineEnds(const std::string& piece) { return !piece.empty() && piece.back() == '\n' ? 1 : 0; }
+// One line of the file, whole, with its line end. A line longer than
+// kLongestScriptLine is not kept: line then holds its first characters and
+// tooLong is set; the rest of it is read past.
+bool readLine(std::FILE* file, std::string& line, bool& tooLong)
+{
+    line.clear();
+    tooLong = false;
+    int c = 0;
+    while ((c = std::getc(file)) != EOF) {
+        if (line.size() < kLongestScriptLine) line.push_back(static_cast<char>(c));
+        else tooLong = true;
+        if (c == '\n') break;
+    }
+    return !line.empty();
+}
 
 bool readLine(std::FILE* file, std::string& line)
 {
-    char buffer[kLineBuffer];
-    if (std::fgets(buffer, kLineBuffer, file) == nullptr) return false;
-    line.assign(buffer, std::strlen(buffer));
-    return true;
+    bool tooLong = false;
+    return readLine(file, line, tooLong);
 }
 
 // Line 1 must be the header and its line end, nothing else.
@@ -160,7 +166,7 @@ ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const s
     const int start = std::max(startFrame, 0);
     for (int passed = 0; passed < start && readLine(file.get(), line);) {
         passed += framesEnded(line);
-        run.place.line += lineEnds(line);
+        ++run.place.line;
     }
 
     run.frame.frame = start;
@@ -169,11 +175,18 @@ ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const s
     run.frame.runStartMillis = run.frame.frameStartMillis = app.clock.millis();
 
     RunEnd end = RunEnd::Completed;
-    int pendingLine = run.place.line + 1; // the number of the next line read
-    while (readLine(file.get(), line)) {
-        run.place.line = pendingLine;
-        pendingLine += lineEnds(line);
-        if (const std::optional<RunEnd> ended = runLine(run, line)) {
+    bool tooLong = false;
+    while (readLine(file.get(), line, tooLong)) {
+        ++run.place.line;
+        std::optional<RunEnd> ended;
+        if (!tooLong) {
+            ended = runLine(run, line);
+        } else if (scriptError(ui, run.place, "a line longer than " + std::to_string(kLongestScriptLine) +
+                                                  " characters is not run",
+                               "Script error: " + line.substr(0, 60) + "...") == LineResult::Stop) {
+            ended = RunEnd::Stopped;
+        }
+        if (ended) {
             end = *ended;
             break;
         }

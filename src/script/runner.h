@@ -30,6 +30,9 @@ struct FrameRequest {
 // Cancelled when the render failed or was aborted.
 using FrameCallback = std::function<Outcome(const FrameRequest&)>;
 
+// Lines are read whole up to this many characters; a longer one is a script error.
+constexpr std::size_t kLongestScriptLine = 65536;
+
 // The last frame number a run makes.
 constexpr int kLastScriptFrame = 99999;
 

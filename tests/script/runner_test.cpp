@@ -88,12 +88,11 @@ TEST_F(Runner, ShortFrameLineIsAFormatError)
 }
 
 // Every script error is counted and reported with the script as named and the
-// number of its line in the file: the rest of a line longer than the 255
-// characters read at once runs as a line of its own but keeps its line number,
-// CR LF ends a line, and lines skipped to a start frame count too.
+// number of its line in the file: CR LF ends a line, a long line is one line,
+// and lines skipped to a start frame count too.
 TEST_F(Runner, ScriptErrorsNameTheFileAndLine)
 {
-    const std::string longLine = "Rem " + std::string(251, 'x') + "Bogus2\n";
+    const std::string longLine = "Bogus2 " + std::string(600, 'x') + "\n";
     const std::string path = write("errors.scr", kHead + "Haze 4\r\nBogusWord 3\n" + longLine +
                                                      "Tree4PineAll\nRender\nLoadPCX pic.pcx\nHaze 5\n");
     EXPECT_EQ(runFile(path), 1);
@@ -190,13 +189,27 @@ TEST_F(Runner, StartFrameSkipsTheEarlierLinesUnexecuted)
     EXPECT_EQ(frames[0].framesMade, 0);
 }
 
-TEST_F(Runner, LongLinesContinueAsTheNextLine)
+// Lines are read whole: a long comment ending in a keyword stays a comment,
+// and a long command keeps all of its text. A line beyond the limit is a
+// located script error and is not run.
+TEST_F(Runner, LinesAreReadWhole)
 {
-    // 255 characters are seen at once; the rest of the line comes back as a line of its own.
-    const std::string rem = "Rem " + std::string(251, 'x');
-    const std::string path = write("long.scr", kHead + rem + "Haze 42\n");
+    const std::string rem = "Rem " + std::string(277, 'x') + " CameraXYZ 100 200 300\n";
+    const std::string spaced = "Haze" + std::string(400, ' ') + "42\n";
+    const std::string path = write("long.scr", kHead + rem + spaced + "CameraX 5\n");
+    app.scene.camera.cameraY = 7.0f;
     EXPECT_EQ(runFile(path), 1);
+    EXPECT_EQ(last.errors, 0);
+    EXPECT_EQ(app.scene.camera.cameraY, 7.0f); // the comment's tail did not move the camera
     EXPECT_EQ(app.scene.sky.haze, 42);
+    EXPECT_TRUE(ui.reports.empty());
+
+    const std::string huge = "Haze " + std::string(kLongestScriptLine, '1') + "\n";
+    const std::string tooLong = write("huge.scr", kHead + huge + "Haze 9\n");
+    EXPECT_EQ(runFile(tooLong), 1);
+    EXPECT_EQ(last.errors, 1);
+    EXPECT_EQ(app.scene.sky.haze, 9); // the next line still runs
+    EXPECT_EQ(ui.reports, (std::vector<std::string>{tooLong + ":3: a line longer than 65536 characters is not run"}));
 }
 
 TEST_F(Runner, StopsAfterTheLastFrameNumber)
