@@ -56,24 +56,25 @@ BinaryImportStatus importBinaryElevations(Landscape& land, const std::string& pa
 
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(resolveExisting(path).c_str(), "rb"));
     if (!file) return BinaryImportStatus::OpenFailed;
-    if (std::fseek(file.get(), headerBytes, SEEK_SET) != 0) return BinaryImportStatus::ReadFailed;
-
-    // One buffer for every row. The first row is read before anything is
-    // cleared, so that a file with no whole row behind its header (a wrong
-    // header size, an empty file, a directory) leaves the landscape as it was.
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 2;
-    std::vector<std::uint8_t> buffer(rowBytes);
+    // The file must hold every row it is said to have: one cut short (a wrong
+    // size or header, an empty file, a directory) leaves the landscape as it was.
     std::FILE* in = file.get();
-    if (std::fread(buffer.data(), 1, rowBytes, in) != rowBytes) return BinaryImportStatus::ReadFailed;
+    const std::uint64_t rowBytes = static_cast<std::uint64_t>(width) * 2;
+    if (std::fseek(in, 0, SEEK_END) != 0) return BinaryImportStatus::ReadFailed;
+    const long size = std::ftell(in);
+    if (size < 0 || static_cast<std::uint64_t>(size) < static_cast<std::uint64_t>(headerBytes) + rowBytes * height)
+        return BinaryImportStatus::ReadFailed;
+    if (std::fseek(in, headerBytes, SEEK_SET) != 0) return BinaryImportStatus::ReadFailed;
 
-    land.elevation.clear();
+    // The rows that land in the grid are read whole before any of them is stored.
     const int rows = std::min(height, land.gridHeight);
     const int columns = std::min(width, land.gridWidth);
-    for (int r = 0; r < rows; ++r) {
-        // A row cut short holds samples of no known row: it and the rest stay cleared.
-        if (r > 0 && std::fread(buffer.data(), 1, rowBytes, in) != rowBytes) break;
-        copyLittleEndianRow(buffer.data(), land.elevation[r], columns);
-    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(rows));
+    if (std::fread(bytes.data(), 1, bytes.size(), in) != bytes.size()) return BinaryImportStatus::ReadFailed;
+    land.elevation.clear();
+    for (int r = 0; r < rows; ++r)
+        copyLittleEndianRow(bytes.data() + static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(r),
+                            land.elevation[r], columns);
     land.modified = true;
     land.mapStale = true;
     return BinaryImportStatus::Ok;

@@ -32,15 +32,18 @@ ImageStatus saveCloudPattern(const std::string& path, const std::vector<std::uin
     return writePcx(path, kSide, kSide, rowAt, greyRamp());
 }
 
-void decodeCloudPattern(std::span<const std::uint8_t> file, std::vector<std::uint8_t>& pattern)
+ImageStatus decodeCloudPattern(std::span<const std::uint8_t> file, std::vector<std::uint8_t>& pattern)
 {
-    pattern.resize(kPatternBytes);
     PcxHeader header;
     if (parsePcxHeader(file, header) != ImageStatus::Ok) {
         // The older raw layout: the bytes themselves, row 0 first.
-        std::copy_n(file.begin(), std::min(file.size(), kPatternBytes), pattern.begin());
-        return;
+        if (file.size() < kPatternBytes) return ImageStatus::Truncated;
+        pattern.assign(file.begin(), file.begin() + kPatternBytes);
+        return ImageStatus::Ok;
     }
+    // Decoded into a copy, which replaces the pattern only when the whole picture was there.
+    std::vector<std::uint8_t> decoded = pattern;
+    decoded.resize(kPatternBytes);
     std::array<std::uint8_t, 256> grey{};
     PcxPalette palette;
     if (pcxTrailingPalette(file, false, palette)) {
@@ -51,18 +54,20 @@ void decodeCloudPattern(std::span<const std::uint8_t> file, std::vector<std::uin
     }
     const int rows = std::min(kSide, header.height);
     const std::size_t columns = static_cast<std::size_t>(std::min(kSide, header.width));
-    decodePcxRows(file, header, rows, [&](int k, std::span<const std::uint8_t> row) {
-        std::uint8_t* target = pattern.data() + static_cast<std::size_t>(kSide - 1 - k) * kSide;
+    const ImageStatus status = decodePcxRows(file, header, rows, [&](int k, std::span<const std::uint8_t> row) {
+        std::uint8_t* target = decoded.data() + static_cast<std::size_t>(kSide - 1 - k) * kSide;
         for (std::size_t x = 0; x < columns && x < row.size(); ++x) target[x] = grey[row[x]];
     });
+    if (status != ImageStatus::Ok) return status;
+    pattern = std::move(decoded);
+    return ImageStatus::Ok;
 }
 
 ImageStatus loadCloudPattern(const std::string& path, std::vector<std::uint8_t>& pattern)
 {
     const MappedFile file(path);
     if (!file.ok()) return ImageStatus::OpenFailed;
-    decodeCloudPattern(file.bytes(), pattern);
-    return ImageStatus::Ok;
+    return decodeCloudPattern(file.bytes(), pattern);
 }
 
 int saveCloudPatternCommand(Frontend& ui, const std::vector<std::uint8_t>& pattern, const std::string& directory)
@@ -78,8 +83,9 @@ int loadCloudPatternCommand(Frontend& ui, std::vector<std::uint8_t>& pattern, co
 {
     const auto path = askLoadPath(ui, "Load Cloud Pattern", directory, "*.CLD");
     if (!path) return 0;
-    if (loadCloudPattern(*path, pattern) == ImageStatus::Ok) return 1;
-    ui.message(fileMessage(kErrorOpeningFile, *path));
+    const ImageStatus status = loadCloudPattern(*path, pattern);
+    if (status == ImageStatus::Ok) return 1;
+    ui.message(fileMessage(status == ImageStatus::OpenFailed ? kErrorOpeningFile : kErrorReadingFile, *path));
     return 0;
 }
 

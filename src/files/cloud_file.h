@@ -19,13 +19,14 @@ class Frontend;
 ImageStatus saveCloudPattern(const std::string& path, const std::vector<std::uint8_t>& pattern);
 
 // Reads a pattern file held in memory into pattern (256 x 256 bytes). A file
-// that is not a suitable PCX picture is taken as raw bytes (as many as it has,
-// up to 65536); a picture's pixels become greys through its palette
-// (trunc((30 R + 59 G + 11 B) / 100)); rows of a picture that ends early, and
-// everything beyond its width and height, keep their values.
-void decodeCloudPattern(std::span<const std::uint8_t> file, std::vector<std::uint8_t>& pattern);
+// that is not a suitable PCX picture is taken as raw bytes, the first 65536 of
+// it; a picture's pixels become greys through its palette
+// (trunc((30 R + 59 G + 11 B) / 100)), and everything beyond its width and
+// height keeps its values. A picture that ends early, or a raw file shorter
+// than a pattern, is Truncated and leaves the pattern as it was.
+ImageStatus decodeCloudPattern(std::span<const std::uint8_t> file, std::vector<std::uint8_t>& pattern);
 
-// The file at path; OpenFailed leaves the pattern unchanged.
+// The file at path; any failure leaves the pattern unchanged.
 ImageStatus loadCloudPattern(const std::string& path, std::vector<std::uint8_t>& pattern);
 
 // "Save cloud pattern": the requester ("Save Cloud Pattern", "*.CLD"), ".CLD"

@@ -126,6 +126,27 @@ LoadStatus readDemMaps(std::span<const std::uint8_t> bytes, const DemContents& c
     return LoadStatus::Ok;
 }
 
+// Decodes every map block of the file into scratch maps of the file's size, so
+// that a broken or cut file is found before anything in memory changes.
+LoadStatus checkDemMaps(std::span<const std::uint8_t> bytes, const DemContents& c)
+{
+    const RowPlacement whole{static_cast<int>(c.width), static_cast<int>(c.width), static_cast<int>(c.height), 0, 0,
+                             c.compressed};
+    ElevationMap elevations;
+    CellMap cells;
+    if (!elevations.allocate(whole.columns, whole.rows) || !cells.allocate(whole.columns, whole.rows))
+        return LoadStatus::TooBig;
+    ByteCursor in{bytes};
+    in.seek(kOldHeaderBytes);
+    if (readElevationRows(in, whole, elevations) != LoadStatus::Ok) return LoadStatus::ReadFailed;
+    for (const std::uint32_t block : {c.terrainRows, c.shadowRows}) {
+        if (block == 0) continue;
+        in.seek(block);
+        if (readCellRows(in, whole, cells, false) != LoadStatus::Ok) return LoadStatus::ReadFailed;
+    }
+    return LoadStatus::Ok;
+}
+
 bool validPolygonSize(std::int32_t v) { return v == 1 || v == 2 || v == 4 || v == 8; }
 
 void commitDemSettings(std::span<const std::uint8_t> bytes, const DemContents& c, HeaderSettings& staged,
@@ -218,6 +239,10 @@ LoadResult readDem(std::span<const std::uint8_t> bytes, LoadTarget& target, Fron
     result.status = stageDemSettings(bytes, contents, staged, blocksPresent);
     if (result.status != LoadStatus::Ok) return result;
 
+    // Nothing is placed, resized or read into the landscape before the whole file has checked out.
+    result.status = checkDemMaps(bytes, contents);
+    if (result.status != LoadStatus::Ok) return result;
+
     RowPlacement at;
     result.status = placeFileGrid(target, ui, static_cast<int>(contents.width), static_cast<int>(contents.height),
                                   contents.place, true, at);
@@ -248,16 +273,17 @@ LoadStatus readDemTile(std::span<const std::uint8_t> bytes, Landscape& land)
     if (column < 0 || row < 0 || column + c.width - 1 > land.gridWidth - 1 || row + c.height - 1 > land.gridHeight - 1)
         return LoadStatus::Ok;
 
-    RowPlacement at;
-    at.fileWidth = static_cast<int>(c.width);
-    at.columns = at.fileWidth;
-    at.rows = static_cast<int>(c.height);
-    at.columnOffset = column;
-    at.rowOffset = row;
-    at.compressed = c.compressed;
+    // The tile is decoded whole before any of it lands, so a broken tile leaves the grid as it was.
+    const RowPlacement whole{static_cast<int>(c.width), static_cast<int>(c.width), static_cast<int>(c.height), 0, 0,
+                             c.compressed};
+    ElevationMap tile;
+    if (!tile.allocate(whole.columns, whole.rows)) return LoadStatus::TooBig;
     ByteCursor in{bytes};
     in.seek(kOldHeaderBytes);
-    return readElevationRows(in, at, land.elevation);
+    if (const LoadStatus s = readElevationRows(in, whole, tile); s != LoadStatus::Ok) return s;
+    for (int r = 0; r < whole.rows; ++r)
+        std::copy_n(tile[r], whole.columns, land.elevation[row + r] + column);
+    return LoadStatus::Ok;
 }
 
 } // namespace kalvenor

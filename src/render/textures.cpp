@@ -111,15 +111,16 @@ int loadTexture(TextureSlots& slots, int classCode, const std::string& name, Fro
 {
     if (classCode < 0 || classCode >= static_cast<int>(kTextureSlots)) return 0;
     TextureSlot& slot = slots[static_cast<std::size_t>(classCode)];
-    clearSlot(slot);
-    if (name.empty()) return 1;
-    storeName(slot, name);
+    if (name.empty()) {
+        clearSlot(slot);
+        return 1;
+    }
 
+    // The map is read whole before the slot changes: a file that cannot be read keeps what the class had.
     const std::string path = resolveExisting(name);
     int width = 0, height = 0;
     if (readTargaSize(path, width, height) != ImageStatus::Ok) {
         ui.message("Error reading file \"" + name + "\".");
-        clearSlot(slot);
         return 0;
     }
 
@@ -132,7 +133,6 @@ int loadTexture(TextureSlots& slots, int classCode, const std::string& name, Fro
         texels.assign(count, 0u);
     } catch (const std::bad_alloc&) {
         ui.message("Insufficient memory  (" + std::to_string(bytes) + " bytes needed).");
-        clearSlot(slot);
         return 0;
     }
 
@@ -142,10 +142,11 @@ int loadTexture(TextureSlots& slots, int classCode, const std::string& name, Fro
     if (loadTarga(path, level0, TargaMode::Keep, header) != ImageStatus::Ok || header.width != width ||
         header.height != height) {
         ui.message("Error reading file \"" + name + "\".");
-        clearSlot(slot);
         return 0;
     }
     buildTextureLevels(texels, layout);
+    clearSlot(slot);
+    storeName(slot, name);
     storeTexture(slot, classCode, layout, texels);
     return 1;
 }

@@ -50,8 +50,9 @@ LineResult execCloudRandom(ScriptContext& ctx)
 LineResult execCloudLoad(ScriptContext& ctx)
 {
     const std::string path = resolveExisting(ctx.args.word);
-    if (loadCloudPattern(path, ctx.app.scene.clouds.pattern) != ImageStatus::Ok)
-        ctx.ui.message(fileMessage(kErrorOpeningFile, path));
+    const ImageStatus status = loadCloudPattern(path, ctx.app.scene.clouds.pattern);
+    if (status != ImageStatus::Ok)
+        ctx.ui.message(fileMessage(status == ImageStatus::OpenFailed ? kErrorOpeningFile : kErrorReadingFile, path));
     return LineResult::Done;
 }
 

@@ -110,12 +110,19 @@ TEST(BinaryImport, SmallerFileWithHeaderLeavesTheRestCleared)
     expectImported(land, 100, 50);
 }
 
-TEST(BinaryImport, RowCutShortAndAllAfterItStayCleared)
+// A file with fewer rows than it is said to have, or a row cut short, is
+// refused whole: the landscape keeps every elevation it had.
+TEST(BinaryImport, AFileShorterThanItsSizeChangesNothing)
 {
     TempDir dir;
     writeBinary(dir / "short.bin", 20, 4, 6, 13);
     Landscape land = filledLandscape();
-    EXPECT_EQ(importBinaryElevations(land, dir / "short.bin", 20, 10, 6), BinaryImportStatus::Ok);
+    const std::vector<std::int16_t> before = elevationCells(land);
+    EXPECT_EQ(importBinaryElevations(land, dir / "short.bin", 20, 10, 6), BinaryImportStatus::ReadFailed);
+    EXPECT_EQ(elevationCells(land), before);
+    EXPECT_EQ(importBinaryElevations(land, dir / "short.bin", 20, 5, 6), BinaryImportStatus::ReadFailed);
+    EXPECT_EQ(elevationCells(land), before);
+    EXPECT_EQ(importBinaryElevations(land, dir / "short.bin", 20, 4, 6), BinaryImportStatus::Ok);
     expectImported(land, 20, 4);
 }
 

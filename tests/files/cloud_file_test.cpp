@@ -77,7 +77,7 @@ TEST(CloudFile, PaletteGreysRawFilesAndShortPictures)
         file.push_back(one ? 50 : static_cast<std::uint8_t>(i));
     }
     std::vector<std::uint8_t> pattern(65536, 9);
-    decodeCloudPattern(file, pattern);
+    ASSERT_EQ(decodeCloudPattern(file, pattern), ImageStatus::Ok);
     // Picture rows 0..2 become pattern rows 255, 254, 253, four columns each; the rest stays.
     for (const int row : {255, 254, 253}) {
         const std::uint8_t* p = &pattern[static_cast<std::size_t>(row * 256)];
@@ -88,25 +88,25 @@ TEST(CloudFile, PaletteGreysRawFilesAndShortPictures)
     }
     EXPECT_EQ(pattern[static_cast<std::size_t>(252 * 256)], 9);
 
-    // Cut short inside the second row: the first row is in, the rest keeps its values.
+    // Cut short inside the second row: nothing of it is taken.
     std::vector<std::uint8_t> shortFile(file.begin(), file.begin() + 128 + 4 + 2);
     std::vector<std::uint8_t> partial(65536, 9);
-    decodeCloudPattern(shortFile, partial);
-    EXPECT_EQ(partial[static_cast<std::size_t>(255 * 256 + 0)], 1); // no palette: the index itself
-    EXPECT_EQ(partial[static_cast<std::size_t>(255 * 256 + 3)], 1);
-    EXPECT_EQ(partial[static_cast<std::size_t>(254 * 256 + 0)], 9);
+    EXPECT_EQ(decodeCloudPattern(shortFile, partial), ImageStatus::Truncated);
+    EXPECT_EQ(partial, std::vector<std::uint8_t>(65536, 9));
 
-    // Not a picture of this kind: the older raw layout, row 0 first, as far as the file goes.
-    std::vector<std::uint8_t> raw(300);
+    // Not a picture of this kind: the older raw layout, row 0 first; a file
+    // shorter than a pattern is cut and changes nothing.
+    std::vector<std::uint8_t> raw(65536);
     for (std::size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<std::uint8_t>(i * 7);
     std::vector<std::uint8_t> fromRaw(65536, 9);
-    decodeCloudPattern(raw, fromRaw);
-    EXPECT_EQ(fromRaw[0], 0);
-    EXPECT_EQ(fromRaw[257], static_cast<std::uint8_t>(257 * 7));
-    EXPECT_EQ(fromRaw[299], static_cast<std::uint8_t>(299 * 7));
-    EXPECT_EQ(fromRaw[300], 9);
+    ASSERT_EQ(decodeCloudPattern(raw, fromRaw), ImageStatus::Ok);
+    EXPECT_EQ(fromRaw, raw);
+    std::vector<std::uint8_t> cutRaw(raw.begin(), raw.begin() + 300);
+    std::vector<std::uint8_t> kept9(65536, 9);
+    EXPECT_EQ(decodeCloudPattern(cutRaw, kept9), ImageStatus::Truncated);
+    EXPECT_EQ(kept9, std::vector<std::uint8_t>(65536, 9));
     std::vector<std::uint8_t> tooMuch(70000, 5);
-    decodeCloudPattern(tooMuch, fromRaw);
+    ASSERT_EQ(decodeCloudPattern(tooMuch, fromRaw), ImageStatus::Ok);
     EXPECT_EQ(fromRaw, std::vector<std::uint8_t>(65536, 5));
 
     // A file that cannot be opened leaves the pattern alone.

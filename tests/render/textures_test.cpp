@@ -189,7 +189,7 @@ TEST(Textures, EmptyNameClearsAndSucceeds)
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST(Textures, FailuresLeaveTheClassUntexturedAndSayWhy)
+TEST(Textures, FailuresKeepTheClassMapAndSayWhy)
 {
     TempDir dir("textures");
     const std::string good = writeTexture(dir, "good.tga", 1, 1, {texel(1, 2, 3, 255)});
@@ -220,11 +220,14 @@ TEST(Textures, FailuresLeaveTheClassUntexturedAndSayWhy)
         TextureSlots slots;
         ScriptedFrontend ui;
         ASSERT_EQ(loadTexture(slots, 47, good, ui), 1);
+        const TextureSlot before = slots[47];
         EXPECT_EQ(loadTexture(slots, 47, c.name, ui), 0) << c.name;
-        EXPECT_FALSE(slots[47].inUse()) << c.name;
-        EXPECT_EQ(slots[47].name(), "") << c.name;
-        EXPECT_TRUE(slots[47].data.empty()) << c.name;
+        EXPECT_EQ(slots[47].name(), good) << c.name; // a failed load keeps the map the class had
+        EXPECT_EQ(slots[47].data, before.data) << c.name;
         EXPECT_EQ(ui.messages, std::vector<std::string>{c.message});
+        // A class without a map stays without one.
+        EXPECT_EQ(loadTexture(slots, 48, c.name, ui), 0) << c.name;
+        EXPECT_FALSE(slots[48].inUse()) << c.name;
     }
     TextureSlots slots;
     ScriptedFrontend ui;
