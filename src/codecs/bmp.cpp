@@ -6,8 +6,6 @@
 #include "base/atomic_file.h"
 #include "base/byte_cursor.h"
 #include "base/byte_order.h"
-#include "base/file_requests.h"
-#include "base/frontend.h"
 
 namespace kalvenor {
 
@@ -98,42 +96,6 @@ ImageStatus saveBmp(ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const s
         if (!file.write(row.data(), row.size())) return ImageStatus::WriteFailed;
     }
     return file.commit() ? ImageStatus::Ok : ImageStatus::WriteFailed;
-}
-
-int commandLoadBmp(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, LoadedImageInfo& info,
-                   const std::string& directory)
-{
-    const PixelView view = viewOf(vidmem24, size);
-    if (!view.valid()) {
-        ui.message(kNeeds24Bit);
-        return 0;
-    }
-    const auto path = askLoadPath(ui, "Load BMP file", directory, "*.BMP");
-    if (!path) return -1;
-    ui.status("    Load BMP    ");
-    clearView(view);
-    BmpHeader header;
-    if (loadBmp(*path, view, header) != ImageStatus::Ok) {
-        info = {};
-        ui.message(fileMessage(kErrorReadingFile, *path));
-        return 0;
-    }
-    info = {header.width, header.height, 24};
-    return 1;
-}
-
-int commandSaveBmp(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const std::string& directory)
-{
-    if (!vidmem24.allocated()) {
-        ui.message(kNeeds24Bit);
-        return 0;
-    }
-    const auto path = askSavePath(ui, "Save BMP file", directory, "*.BMP", ".BMP");
-    if (!path) return -1;
-    ui.status("    Save BMP    ");
-    if (saveBmp(vidmem24, size, *path) == ImageStatus::Ok) return 1;
-    ui.message(fileMessage(kErrorWritingFile, *path));
-    return 0;
 }
 
 } // namespace kalvenor

@@ -13,8 +13,6 @@
 
 namespace kalvenor {
 
-class Frontend;
-
 constexpr std::size_t kBmpHeaderBytes = 54;
 constexpr std::size_t kBmpInfoHeaderBytes = 40;
 
@@ -54,10 +52,5 @@ ImageStatus loadBmp(const std::string& path, const PixelView& target, BmpHeader&
 
 // vidmem24 at the image size. The previous file stays when anything fails.
 ImageStatus saveBmp(ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const std::string& path);
-
-// Menu commands: 1, 0 (message shown) or -1 when cancelled.
-int commandLoadBmp(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, LoadedImageInfo& info,
-                   const std::string& directory);
-int commandSaveBmp(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const std::string& directory);
 
 } // namespace kalvenor

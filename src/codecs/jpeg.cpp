@@ -9,8 +9,6 @@
 #include <jpeglib.h>
 
 #include "base/atomic_file.h"
-#include "base/file_requests.h"
-#include "base/frontend.h"
 
 // The functions here that call setjmp hold only plain C records and pointers
 // as locals: a longjmp out of the library must not skip a destructor. Objects
@@ -213,46 +211,6 @@ ImageStatus saveJpeg(const PixelView& source, int quality, const std::string& pa
 ImageStatus saveJpeg(ImagePlane<std::uint32_t>& vidmem24, ImageSize size, int quality, const std::string& path)
 {
     return saveJpeg(viewOf(vidmem24, size), quality, path);
-}
-
-int commandLoadJpeg(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, LoadedImageInfo& info,
-                    const std::string& directory)
-{
-    const PixelView view = viewOf(vidmem24, size);
-    if (!view.valid()) {
-        ui.message(kNeeds24Bit);
-        return 0;
-    }
-    const auto path = askLoadPath(ui, "Load JPEG file", directory, "*.JPG");
-    if (!path) return -1;
-    ui.status("   Load JPEG    ");
-    clearView(view);
-    JpegInfo jpeg;
-    if (loadJpeg(*path, view, jpeg) != ImageStatus::Ok) {
-        info = {};
-        ui.message(fileMessage(kErrorReadingFile, *path));
-        return 0;
-    }
-    info = {jpeg.width, jpeg.height, 24};
-    return 1;
-}
-
-int commandSaveJpeg(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, RenderSettings& render,
-                    const std::string& directory)
-{
-    if (!vidmem24.allocated()) {
-        ui.message(kNeeds24Bit);
-        return 0;
-    }
-    const auto path = askSavePath(ui, "Save JPEG file", directory, "*.JPG", ".JPG");
-    if (!path) return -1;
-    // The prompt has only "OK": an answer that does not come keeps the current quality.
-    const auto answer = ui.askNumber("Select JPEG quality (25-100):", render.jpegQuality);
-    render.jpegQuality = clampJpegQuality(answer.value_or(render.jpegQuality));
-    ui.status("   Save JPEG    ");
-    if (saveJpeg(vidmem24, size, render.jpegQuality, *path) == ImageStatus::Ok) return 1;
-    ui.message(fileMessage(kErrorWritingFile, *path));
-    return 0;
 }
 
 } // namespace kalvenor

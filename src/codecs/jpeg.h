@@ -10,11 +10,8 @@
 
 #include "codecs/image_buffers.h"
 #include "codecs/image_io.h"
-#include "model/scene_settings.h"
 
 namespace kalvenor {
-
-class Frontend;
 
 constexpr int kJpegMinQuality = 25;
 constexpr int kJpegMaxQuality = 100;
@@ -42,12 +39,5 @@ ImageStatus loadJpeg(const std::string& path, const PixelView& target, JpegInfo&
 // The previous file stays when anything fails.
 ImageStatus saveJpeg(const PixelView& source, int quality, const std::string& path);
 ImageStatus saveJpeg(ImagePlane<std::uint32_t>& vidmem24, ImageSize size, int quality, const std::string& path);
-
-// Menu commands: 1, 0 (message shown) or -1 when cancelled. Saving asks the
-// quality, starting from render.jpegQuality, and keeps the answer there.
-int commandLoadJpeg(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, LoadedImageInfo& info,
-                    const std::string& directory);
-int commandSaveJpeg(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, RenderSettings& render,
-                    const std::string& directory);
 
 } // namespace kalvenor

@@ -6,8 +6,6 @@
 #include <png.h>
 
 #include "base/atomic_file.h"
-#include "base/file_requests.h"
-#include "base/frontend.h"
 
 // As with JPEG, the function that calls setjmp holds only plain locals; the
 // file and the row belong to its caller.
@@ -59,20 +57,6 @@ ImageStatus savePng(const PixelView& source, const std::string& path)
 ImageStatus savePng(ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const std::string& path)
 {
     return savePng(viewOf(vidmem24, size), path);
-}
-
-int commandSavePng(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const std::string& directory)
-{
-    if (!vidmem24.allocated()) {
-        ui.message(kNeeds24Bit);
-        return 0;
-    }
-    const auto path = askSavePath(ui, "Save PNG file", directory, "*.PNG", ".PNG");
-    if (!path) return -1;
-    ui.status("    Save PNG    ");
-    if (savePng(vidmem24, size, *path) == ImageStatus::Ok) return 1;
-    ui.message(fileMessage(kErrorWritingFile, *path));
-    return 0;
 }
 
 } // namespace kalvenor

@@ -9,13 +9,8 @@
 
 namespace kalvenor {
 
-class Frontend;
-
 // The previous file stays when anything fails.
 ImageStatus savePng(const PixelView& source, const std::string& path);
 ImageStatus savePng(ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const std::string& path);
-
-// Menu command: 1, 0 (message shown) or -1 when cancelled.
-int commandSavePng(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const std::string& directory);
 
 } // namespace kalvenor

@@ -298,44 +298,6 @@ ImageStatus applyForeground(ImagePlane<std::uint32_t>& vidmem24, ImageSize size,
     return loadWithBackdrop(vidmem24, size, render.foregroundFile, TargaMode::Overlay);
 }
 
-int commandLoadTarga(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, LoadedImageInfo& info,
-                     const std::string& directory)
-{
-    const PixelView view = viewOf(vidmem24, size);
-    if (!view.valid()) {
-        ui.message(kNeeds24Bit);
-        return 0;
-    }
-    const auto path = askLoadPath(ui, "Load Targa24 file", directory, "*.TGA");
-    if (!path) return -1;
-    ui.status("  Load Targa24  ");
-    clearView(view);
-    TargaHeader header;
-    if (loadTarga(*path, view, TargaMode::Opaque, header) != ImageStatus::Ok) {
-        info = {};
-        ui.message(fileMessage(kErrorReadingFile, *path));
-        return 0;
-    }
-    info = {header.width, header.height, header.depth};
-    return 1;
-}
-
-int commandSaveTarga(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, RenderSettings& render,
-                     bool shiftHeld, const std::string& directory)
-{
-    if (!vidmem24.allocated()) {
-        ui.message(kNeeds24Bit);
-        return 0;
-    }
-    if (shiftHeld) render.targaCompress = ui.ask("Save Targa: Use run-length compression?", "Yes", "No") ? 1 : 0;
-    const auto path = askSavePath(ui, "Save Targa24 file", directory, "*.TGA", ".TGA");
-    if (!path) return -1;
-    ui.status("  Save Targa24  ");
-    if (saveTarga(vidmem24, size, *path, render.targaCompress != 0) == ImageStatus::Ok) return 1;
-    ui.message(fileMessage(kErrorWritingFile, *path));
-    return 0;
-}
-
 int commandChooseBackground(Frontend& ui, RenderSettings& render, const std::string& directory)
 {
     return chooseBackdrop(ui, "Targa Background", render.background, render.backgroundFile, directory);

@@ -95,12 +95,6 @@ ImageStatus saveTarga(ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const
 ImageStatus loadBackground(ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const RenderSettings& render);
 ImageStatus applyForeground(ImagePlane<std::uint32_t>& vidmem24, ImageSize size, const RenderSettings& render);
 
-// Menu commands: 1, 0 (message shown) or -1 when cancelled.
-int commandLoadTarga(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, LoadedImageInfo& info,
-                     const std::string& directory);
-// With Shift held, asks whether to compress and keeps the answer in render.targaCompress.
-int commandSaveTarga(Frontend& ui, ImagePlane<std::uint32_t>& vidmem24, ImageSize size, RenderSettings& render,
-                     bool shiftHeld, const std::string& directory);
 // The background and foreground settings: accepting the requester stores the
 // path and switches the setting on, cancelling switches it off.
 int commandChooseBackground(Frontend& ui, RenderSettings& render, const std::string& directory);

@@ -10,12 +10,8 @@
 #include "base/atomic_file.h"
 #include "base/frontend.h"
 #include "base/paths.h"
-#include "codecs/bmp.h"
-#include "codecs/jpeg.h"
 #include "codecs/kanim.h"
 #include "codecs/pcx.h"
-#include "codecs/png.h"
-#include "codecs/targa.h"
 #include "terrain/colouring_inputs.h"
 
 namespace kalvenor {
@@ -47,37 +43,36 @@ void showTiming(App& app, Frontend& ui, const FrameRequest& request)
               clock(frameSeconds) + ", " + clock(toGo) + " to go");
 }
 
+// A numbered frame is saved by its format's writer; the animation files take
+// the frame in their own streams.
 ImageStatus saveFrame(App& app, const SeriesOutput& output, AnimationFiles& files, const std::string& path)
 {
     const ImageSize size{app.geometry.width, app.geometry.height};
+    if (const ImageSaver save = imageFormatRow(output.format).save)
+        return save(path, imageFileContext(app.images, app.palette, size, app.scene.render));
     switch (output.format) {
-    case SeriesFormat::Pcx: return savePcx(app.images.vidmem8, size, app.palette, path);
-    case SeriesFormat::Targa:
-        return saveTarga(app.images.vidmem24, size, path, app.scene.render.targaCompress != 0);
-    case SeriesFormat::Jpeg: return saveJpeg(app.images.vidmem24, size, app.scene.render.jpegQuality, path);
-    case SeriesFormat::Bmp: return saveBmp(app.images.vidmem24, size, path);
-    case SeriesFormat::Png: return savePng(app.images.vidmem24, size, path);
-    case SeriesFormat::Kanim:
+    case ImageFormat::Kanim:
         return appendKanimFrame(path, app.images.vidmem8, size, app.scene.render.imageSizeMode,
                                 paletteFromDisplay(app.palette));
-    case SeriesFormat::Flc:
+    case ImageFormat::Flc:
         return appendFlcFrame(files.flc, app.images.vidmem8, size, paletteFromDisplay(app.palette), output.frameRate,
                               dosDateTimeNow());
-    case SeriesFormat::Avi: return writeAviFrame(files.avi, app.images.vidmem24, size);
+    case ImageFormat::Avi: return writeAviFrame(files.avi, app.images.vidmem24, size);
+    default: break;
     }
     return ImageStatus::BadArgument;
 }
 
 // Why a frame could not be saved, in the words the user needs.
-std::string saveFailureText(SeriesFormat format, ImageStatus status, const std::string& path)
+std::string saveFailureText(ImageFormat format, ImageStatus status, const std::string& path)
 {
-    if (status == ImageStatus::TooLarge && format == SeriesFormat::Flc)
+    if (status == ImageStatus::TooLarge && format == ImageFormat::Flc)
         return "The FLC file is full (65535 frames or 4 GiB): " + path;
-    if (status == ImageStatus::TooLarge && format == SeriesFormat::Avi)
+    if (status == ImageStatus::TooLarge && format == ImageFormat::Avi)
         return "The AVI file is full (2 GiB): " + path;
-    if (status == ImageStatus::NoBuffer && format == SeriesFormat::Avi) return kNeeds24Bit;
-    if (status == ImageStatus::Unsupported && format == SeriesFormat::Kanim) return "Wrong image size for KANIM!";
-    if (status == ImageStatus::Unsupported && format == SeriesFormat::Flc)
+    if (status == ImageStatus::NoBuffer && format == ImageFormat::Avi) return kNeeds24Bit;
+    if (status == ImageStatus::Unsupported && format == ImageFormat::Kanim) return "Wrong image size for KANIM!";
+    if (status == ImageStatus::Unsupported && format == ImageFormat::Flc)
         return "The image size differs from the FLC's: " + path;
     return fileMessage(kErrorWritingFile, path);
 }
@@ -198,11 +193,11 @@ int openAnimationFile(App& app, Frontend& ui, const SeriesOutput& output, Animat
         ui.message(fileMessage(kErrorWritingFile, animationFileName(output)));
         return 0;
     }
-    if (output.format == SeriesFormat::Flc && openFlcStream(files.path, files.flc) != ImageStatus::Ok) {
+    if (output.format == ImageFormat::Flc && openFlcStream(files.path, files.flc) != ImageStatus::Ok) {
         ui.message(fileMessage(kErrorReadingFile, files.path));
         return 0;
     }
-    if (output.format != SeriesFormat::Avi) return 1;
+    if (output.format != ImageFormat::Avi) return 1;
     const ImageSize s = clippedSize(app.images.vidmem24, {app.geometry.width, app.geometry.height});
     if (s.width <= 0 || s.height <= 0) {
         ui.message(kNeeds24Bit);
@@ -219,40 +214,20 @@ int openAnimationFile(App& app, Frontend& ui, const SeriesOutput& output, Animat
 
 } // namespace
 
-const char* seriesExtension(SeriesFormat format)
-{
-    switch (format) {
-    case SeriesFormat::Pcx: return ".PCX";
-    case SeriesFormat::Targa: return ".TGA";
-    case SeriesFormat::Jpeg: return ".JPG";
-    case SeriesFormat::Bmp: return ".BMP";
-    case SeriesFormat::Png: return ".PNG";
-    case SeriesFormat::Kanim: return ".KAN";
-    case SeriesFormat::Flc: return ".FLC";
-    case SeriesFormat::Avi: return ".AVI";
-    }
-    return "";
-}
-
-bool isAnimationFile(SeriesFormat format)
-{
-    return format == SeriesFormat::Kanim || format == SeriesFormat::Flc || format == SeriesFormat::Avi;
-}
-
 std::string animationFileName(const SeriesOutput& output)
 {
     std::string name = normaliseSeparators(output.base);
     const std::size_t slash = name.find_last_of('/');
     const std::size_t dot = name.find_last_of('.');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) name.resize(dot);
-    return name + seriesExtension(output.format);
+    return name + imageFormatRow(output.format).extension;
 }
 
 std::string frameFileName(const SeriesOutput& output, int frame)
 {
     char number[16];
     std::snprintf(number, sizeof number, "%05d", frame);
-    return output.base + number + seriesExtension(output.format);
+    return output.base + number + imageFormatRow(output.format).extension;
 }
 
 std::string seriesBaseFromChoice(const std::string& chosen)
@@ -294,9 +269,9 @@ AnimationStart existingAnimationStart(SeriesOutput& output, ImageSize image, Fro
     if (!fileExists(path)) return {1, 0};
     if (!ui.ask(kContinueQuestion, "Continue", "Delete")) return startAnew(path, ui);
     switch (output.format) {
-    case SeriesFormat::Kanim: return continueKanim(path, image, ui);
-    case SeriesFormat::Flc: return continueFlc(output, path, image, ui);
-    case SeriesFormat::Avi: return continueAvi(output, path, image, ui);
+    case ImageFormat::Kanim: return continueKanim(path, image, ui);
+    case ImageFormat::Flc: return continueFlc(output, path, image, ui);
+    case ImageFormat::Avi: return continueAvi(output, path, image, ui);
     default: break;
     }
     return {1, 0};
@@ -331,7 +306,7 @@ Outcome makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, A
 ScriptOutcome runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output, int startFrame)
 {
     // An AVI holds true-colour frames: without the 24-bit image there is nothing to put in it.
-    if (output.format == SeriesFormat::Avi && !app.images.vidmem24.allocated()) {
+    if (output.format == ImageFormat::Avi && !app.images.vidmem24.allocated()) {
         ui.message(kNeeds24Bit);
         return {RunEnd::Failed, 0};
     }

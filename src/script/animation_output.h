@@ -7,6 +7,7 @@
 
 #include "codecs/avi.h"
 #include "codecs/flc.h"
+#include "codecs/image_formats.h"
 #include "codecs/image_io.h"
 #include "script/runner.h"
 
@@ -18,26 +19,16 @@ class Frontend;
 // The program's name, shown in the status line when an animation ends.
 inline constexpr const char* kProductTitle = "Kalvenor";
 
-// The output formats of an animation: numbered image files, or one file that
-// holds every frame (KANIM, FLC, AVI).
-enum class SeriesFormat { Pcx, Targa, Jpeg, Bmp, Png, Kanim, Flc, Avi };
-
 // Frames per second of FLC and AVI files, unless a continued file sets its own.
 inline constexpr int kDefaultFrameRate = 15;
 
 struct SeriesOutput {
-    // Image series: frame n is base + five digits + extension. Animation files:
-    // the chosen name, whose extension gives way to the format's.
+    // Image series: frame n is base + five digits + extension. Animation files
+    // (KANIM, FLC, AVI): the chosen name, whose extension gives way to the format's.
     std::string base;
-    SeriesFormat format = SeriesFormat::Targa;
+    ImageFormat format = ImageFormat::Targa;
     int frameRate = kDefaultFrameRate;
 };
-
-// True for KANIM, FLC and AVI, which keep every frame in one file.
-bool isAnimationFile(SeriesFormat format);
-
-// ".PCX", ".TGA", ".JPG", ".BMP", ".PNG", ".KAN", ".FLC", ".AVI".
-const char* seriesExtension(SeriesFormat format);
 
 // The file of a KANIM, FLC or AVI animation: the base with its extension (from
 // the last dot of its file name on) replaced by the format's.

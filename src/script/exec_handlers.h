@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "codecs/image_formats.h"
 #include "script/keyword_table.h"
 
 namespace kalvenor {
@@ -55,7 +56,8 @@ LineResult execLoadBinaryDem(ScriptContext& ctx);
 LineResult execExportDxf(ScriptContext& ctx);
 
 // Image files (exec_image_files.cpp)
-enum ImageFileKind : int { kImagePcx, kImageTarga, kImageBmp, kImageJpeg, kImagePng };
+// Parameters of the image keywords: the format's row in the image format table.
+constexpr int imageParam(ImageFormat format) { return static_cast<int>(format); }
 LineResult execSaveImage(ScriptContext& ctx);
 LineResult execLoadImage(ScriptContext& ctx);
 LineResult execLoadStereoRedBlue(ScriptContext& ctx);

@@ -6,13 +6,9 @@
 #include "app/app.h"
 #include "base/frontend.h"
 #include "base/paths.h"
-#include "codecs/bmp.h"
+#include "codecs/image_formats.h"
 #include "codecs/image_io.h"
-#include "codecs/jpeg.h"
-#include "codecs/pcx.h"
-#include "codecs/png.h"
 #include "codecs/stereo.h"
-#include "codecs/targa.h"
 #include "script/exec_handlers.h"
 
 namespace kalvenor {
@@ -22,6 +18,20 @@ namespace {
 ImageSize currentImageSize(const App& app)
 {
     return {app.scene.render.imageWidth, app.scene.render.imageHeight};
+}
+
+// The keywords work on the image at the scene's image size.
+ImageFileContext contextOf(App& app)
+{
+    return imageFileContext(app.images, app.palette, currentImageSize(app), app.scene.render);
+}
+
+// The picture a file is loaded into exists and has a size.
+bool hasPicture(const ImageFileContext& context, ImageFamily family)
+{
+    if (family != ImageFamily::Still8) return viewOf(*context.vidmem24, context.size).valid();
+    const ImageSize size = clippedSize(*context.vidmem8, context.size);
+    return size.width > 0 && size.height > 0;
 }
 
 void reportSave(ImageStatus status, const std::string& path, Frontend& ui)
@@ -40,50 +50,26 @@ void reportLoad(ImageStatus status, const std::string& path, Frontend& ui)
 LineResult execSaveImage(ScriptContext& ctx)
 {
     App& app = ctx.app;
-    const ImageSize size = currentImageSize(app);
+    const ImageFormatRow& row = imageFormatRow(static_cast<ImageFormat>(ctx.param));
     const std::string path = normaliseSeparators(ctx.args.word);
-    const bool eightBit = ctx.param == kImagePcx;
+    const bool eightBit = row.family == ImageFamily::Still8;
     if (eightBit ? !app.images.vidmem8.allocated() : !app.images.vidmem24.allocated()) return LineResult::Done;
-    ImageStatus status = ImageStatus::Ok;
-    switch (ctx.param) {
-    case kImagePcx: status = savePcx(app.images.vidmem8, size, app.palette, path); break;
-    case kImageTarga:
-        status = saveTarga(app.images.vidmem24, size, path, app.scene.render.targaCompress != 0);
-        break;
-    case kImageBmp: status = saveBmp(app.images.vidmem24, size, path); break;
-    case kImageJpeg: status = saveJpeg(app.images.vidmem24, size, app.scene.render.jpegQuality, path); break;
-    default: status = savePng(app.images.vidmem24, size, path); break;
-    }
-    reportSave(status, path, ctx.ui);
+    if (row.save == nullptr) return LineResult::Done;
+    reportSave(row.save(path, contextOf(app)), path, ctx.ui);
     return LineResult::Done;
 }
 
-// Targa in opaque mode; the buffer is not cleared first.
+// Targa in opaque mode; the buffer is not cleared first, and the loaded-image
+// information stays that of the last menu load.
 LineResult execLoadImage(ScriptContext& ctx)
 {
     App& app = ctx.app;
-    const PixelView view = viewOf(app.images.vidmem24, currentImageSize(app));
-    if (!view.valid()) return LineResult::Done;
+    const ImageFormatRow& row = imageFormatRow(static_cast<ImageFormat>(ctx.param));
+    const ImageFileContext context = contextOf(app);
+    if (row.load == nullptr || !hasPicture(context, row.family)) return LineResult::Done;
     const std::string path = resolveExisting(ctx.args.word);
-    ImageStatus status = ImageStatus::Ok;
-    switch (ctx.param) {
-    case kImageTarga: {
-        TargaHeader header;
-        status = loadTarga(path, view, TargaMode::Opaque, header);
-        break;
-    }
-    case kImageBmp: {
-        BmpHeader header;
-        status = loadBmp(path, view, header);
-        break;
-    }
-    default: {
-        JpegInfo info;
-        status = loadJpeg(path, view, info);
-        break;
-    }
-    }
-    reportLoad(status, path, ctx.ui);
+    LoadedImageInfo info;
+    reportLoad(row.load(path, context, info), path, ctx.ui);
     return LineResult::Done;
 }
 

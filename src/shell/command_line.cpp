@@ -1,19 +1,15 @@
 #include "shell/command_line.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-
-#include <cctype>
+#include <string_view>
 
 #include "app/app.h"
 #include "app/render_driver.h"
 #include "base/fatal_error.h"
 #include "base/paths.h"
-#include "codecs/bmp.h"
-#include "codecs/jpeg.h"
-#include "codecs/pcx.h"
-#include "codecs/png.h"
-#include "codecs/targa.h"
+#include "codecs/image_formats.h"
 #include "model/landscape.h"
 #include "platform/headless_frontend.h"
 #include "script/animation_output.h"
@@ -23,25 +19,6 @@
 #include "terrain/colouring_inputs.h"
 
 namespace kalvenor {
-
-const char* const kUsageText =
-    "usage:\n"
-    "  kalvenor                         the interactive program\n"
-    "  kalvenor run SCRIPT [--out BASE] [--start N] [--format FORMAT] [--rate N] [--startup]\n"
-    "                      [--landscape FILE] [--info]\n"
-    "                                   run a script without a window; with --out every frame is saved,\n"
-    "                                   FORMAT tga, bmp, jpg, pcx, png (BASE00000.TGA ...) or kan, flc,\n"
-    "                                   avi (one file, BASE.KAN ...; --rate N frames a second, 15)\n"
-    "  kalvenor render [SCRIPT] -o IMAGE\n"
-    "                                   run SCRIPT for its settings, render one image and save it by its\n"
-    "                                   extension (.tga, .bmp, .jpg, .pcx, .png)\n"
-    "  kalvenor path FILE -o SCRIPT     export the camera path stored in a session as a script\n"
-    "  kalvenor --help | --version\n"
-    "options of run and render:\n"
-    "  --answer 'QUESTION=ANSWER'       answer a question in advance (repeatable)\n"
-    "  --startup                        run STARTUP.SCR and load STARTUP.DEM from the program directory first\n"
-    "  --landscape FILE                 load this landscape or session before the script\n"
-    "  --info                           describe the landscape when the script has run\n";
 
 namespace {
 
@@ -68,38 +45,81 @@ void describeLandscape(const Landscape& land, std::FILE* out)
                  land.highestRow);
 }
 
-// The --format names and the output each stands for.
-struct FormatName {
-    const char* name;
-    SeriesFormat format;
-};
-constexpr FormatName kFormatNames[] = {
-    {"tga", SeriesFormat::Targa}, {"bmp", SeriesFormat::Bmp}, {"jpg", SeriesFormat::Jpeg},
-    {"pcx", SeriesFormat::Pcx},   {"png", SeriesFormat::Png}, {"kan", SeriesFormat::Kanim},
-    {"flc", SeriesFormat::Flc},   {"avi", SeriesFormat::Avi},
-};
-
 // The format named on the command line (Targa when none was named).
-std::optional<SeriesFormat> seriesFormat(const std::string& name)
+std::optional<ImageFormat> seriesFormat(const std::string& name)
 {
-    if (name.empty()) return SeriesFormat::Targa;
-    for (const FormatName& f : kFormatNames)
-        if (name == f.name) return f.format;
-    return std::nullopt;
+    if (name.empty()) return ImageFormat::Targa;
+    return imageFormatNamed(name);
 }
 
-// Saves the rendered image by the extension of path (its directories are made first).
+// The command-line words of the still image formats, or of the animation files, in table order.
+std::vector<std::string> formatWords(bool animationFiles)
+{
+    std::vector<std::string> words;
+    for (const ImageFormatRow& row : imageFormatTable())
+        if (isAnimationFile(row.format) == animationFiles) words.emplace_back(row.name);
+    return words;
+}
+
+// The extensions of the still image formats in small letters: ".tga" ...
+std::vector<std::string> stillExtensions()
+{
+    std::vector<std::string> extensions;
+    for (const ImageFormatRow& row : imageFormatTable()) {
+        if (isAnimationFile(row.format)) continue;
+        std::string extension = row.extension;
+        for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        extensions.push_back(extension);
+    }
+    return extensions;
+}
+
+// "a, b, c" with lastSeparator before the last item.
+std::string listed(const std::vector<std::string>& items, const std::string& lastSeparator)
+{
+    std::string list;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) list += i + 1 == items.size() ? lastSeparator : ", ";
+        list += items[i];
+    }
+    return list;
+}
+
+// The usage lines' descriptions start at this column and end by this one.
+constexpr std::size_t kDescriptionColumn = 35;
+constexpr std::size_t kUsageWidth = 100;
+
+// The text broken between words into lines of the description column.
+std::string described(const std::string& text)
+{
+    const std::string indent(kDescriptionColumn, ' ');
+    std::string out;
+    std::string line;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(start, end - start);
+        if (!line.empty() && kDescriptionColumn + line.size() + 1 + word.size() > kUsageWidth) {
+            out += indent + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    return out + indent + line + "\n";
+}
+
+// Saves the rendered image by the extension of path (its directories are made
+// first); BadArgument for an extension of no still image format.
 ImageStatus saveImageByExtension(App& app, const std::string& path)
 {
-    std::string ext = path.substr(path.find_last_of('.') == std::string::npos ? path.size() : path.find_last_of('.'));
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::size_t dot = path.find_last_of('.');
+    const std::optional<ImageFormat> format =
+        imageFormatOfExtension(dot == std::string::npos ? std::string_view() : std::string_view(path).substr(dot));
+    if (!format || imageFormatRow(*format).save == nullptr) return ImageStatus::BadArgument;
     const ImageSize size{app.geometry.width, app.geometry.height};
-    if (ext == ".tga") return saveTarga(app.images.vidmem24, size, path, app.scene.render.targaCompress != 0);
-    if (ext == ".bmp") return saveBmp(app.images.vidmem24, size, path);
-    if (ext == ".jpg" || ext == ".jpeg") return saveJpeg(app.images.vidmem24, size, app.scene.render.jpegQuality, path);
-    if (ext == ".pcx") return savePcx(app.images.vidmem8, size, app.palette, path);
-    if (ext == ".png") return savePng(app.images.vidmem24, size, path);
-    return ImageStatus::BadArgument;
+    return imageFormatRow(*format).save(path, imageFileContext(app.images, app.palette, size, app.scene.render));
 }
 
 // The message of a run that did not complete.
@@ -133,7 +153,7 @@ int renderOne(App& app, Frontend& ui, const CommandLine& cl, int& scriptErrors)
         const std::string path = normaliseSeparators(image);
         const ImageStatus saved = saveImageByExtension(app, path);
         if (saved == ImageStatus::BadArgument) {
-            ui.message("Unknown image type: " + image + " (use .tga, .bmp, .jpg, .pcx or .png)");
+            ui.message("Unknown image type: " + image + " (use " + listed(stillExtensions(), " or ") + ")");
             code = kExitFailed;
         } else if (saved != ImageStatus::Ok) {
             ui.message(fileMessage(kErrorWritingFile, path));
@@ -149,7 +169,7 @@ int renderOne(App& app, Frontend& ui, const CommandLine& cl, int& scriptErrors)
 // or appended to one animation file.
 int runSeries(App& app, Frontend& ui, const CommandLine& cl, int& scriptErrors)
 {
-    const std::optional<SeriesFormat> format = seriesFormat(cl.format);
+    const std::optional<ImageFormat> format = seriesFormat(cl.format);
     if (!format) return kExitUsage; // the parser let through only known names
     SeriesOutput output{normaliseSeparators(*cl.outputBase), *format, cl.frameRate};
     int start = cl.startFrame;
@@ -211,6 +231,30 @@ int runBatch(const CommandLine& cl, const char* argv0)
 
 } // namespace
 
+std::string usageText()
+{
+    const SeriesOutput frames{"BASE", ImageFormat::Targa};
+    const SeriesOutput animation{"BASE", ImageFormat::Kanim};
+    return "usage:\n"
+           "  kalvenor                         the interactive program\n"
+           "  kalvenor run SCRIPT [--out BASE] [--start N] [--format FORMAT] [--rate N] [--startup]\n"
+           "                      [--landscape FILE] [--info]\n" +
+           described("run a script without a window; with --out every frame is saved, FORMAT " +
+                     listed(formatWords(false), ", ") + " (" + frameFileName(frames, 0) + " ...) or " +
+                     listed(formatWords(true), ", ") + " (one file, " + animationFileName(animation) +
+                     " ...; --rate N frames a second, " + std::to_string(kDefaultFrameRate) + ")") +
+           "  kalvenor render [SCRIPT] -o IMAGE\n" +
+           described("run SCRIPT for its settings, render one image and save it by its extension (" +
+                     listed(stillExtensions(), ", ") + ")") +
+           "  kalvenor path FILE -o SCRIPT     export the camera path stored in a session as a script\n"
+           "  kalvenor --help | --version\n"
+           "options of run and render:\n"
+           "  --answer 'QUESTION=ANSWER'       answer a question in advance (repeatable)\n"
+           "  --startup                        run STARTUP.SCR and load STARTUP.DEM from the program directory first\n"
+           "  --landscape FILE                 load this landscape or session before the script\n"
+           "  --info                           describe the landscape when the script has run\n";
+}
+
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args, std::string& error)
 {
     CommandLine cl;
@@ -271,7 +315,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         } else if (cl.mode == Mode::Run && a == "--format") {
             const std::string* v = value(a);
             if (!v) return std::nullopt;
-            if (!seriesFormat(*v) || v->empty()) {
+            if (!imageFormatNamed(*v)) {
                 error = "unknown format " + *v;
                 return std::nullopt;
             }
@@ -305,7 +349,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     }
     // An animation file is continued from the frames it holds, never from a
     // number given beside it: frames and file would no longer match.
-    if (cl.startGiven && isAnimationFile(seriesFormat(cl.format).value_or(SeriesFormat::Targa))) {
+    if (cl.startGiven && isAnimationFile(seriesFormat(cl.format).value_or(ImageFormat::Targa))) {
         error = "--start is for image series; an existing " + cl.format + " file is continued after its last frame";
         return std::nullopt;
     }
@@ -322,11 +366,11 @@ int runCommandLine(const std::vector<std::string>& args, const char* argv0)
     std::string error;
     const auto cl = parseCommandLine(args, error);
     if (!cl) {
-        std::fprintf(stderr, "kalvenor: %s\n%s", error.c_str(), kUsageText);
+        std::fprintf(stderr, "kalvenor: %s\n%s", error.c_str(), usageText().c_str());
         return kExitUsage;
     }
     switch (cl->mode) {
-    case Mode::Help: std::fputs(kUsageText, stdout); return kExitOk;
+    case Mode::Help: std::fputs(usageText().c_str(), stdout); return kExitOk;
     case Mode::Version: std::printf("kalvenor %s\n", KALVENOR_VERSION); return kExitOk;
     case Mode::Interactive:
         std::fprintf(stderr, "kalvenor: not available yet: the interactive program (windows and panels). "

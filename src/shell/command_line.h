@@ -37,6 +37,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
 // Runs what the command line asks for and returns the process exit code.
 int runCommandLine(const std::vector<std::string>& args, const char* argv0);
 
-extern const char* const kUsageText;
+// The usage lines printed by --help and after a usage error.
+std::string usageText();
 
 } // namespace kalvenor

@@ -83,7 +83,7 @@ int runPathCommand(const std::vector<std::string>& args, const char* argv0)
     std::string error;
     const std::optional<PathCommandLine> cl = parsePathCommandLine(args, error);
     if (!cl) {
-        std::fprintf(stderr, "kalvenor: %s\n%s", error.c_str(), kUsageText);
+        std::fprintf(stderr, "kalvenor: %s\n%s", error.c_str(), usageText().c_str());
         return kExitUsage;
     }
     HeadlessFrontend ui;

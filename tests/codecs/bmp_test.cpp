@@ -6,7 +6,6 @@
 
 #include "base/byte_order.h"
 #include "codecs/image_test_support.h"
-#include "platform/scripted_frontend.h"
 #include "support/temp_dir.h"
 
 namespace kalvenor {
@@ -116,27 +115,6 @@ TEST(Bmp, MalformedFilesFailSoundly)
         BmpHeader header;
         EXPECT_EQ(decodeBmp(c.file, p.view, header), c.status) << c.name;
     }
-}
-
-TEST(BmpCommands, LoadClearsAndSetsTheLoadedImage)
-{
-    TempDir dir("bmpcmd");
-    Picture p(4, 4, 0xFF00FF00);
-    ScriptedFrontend ui;
-    ui.fileAnswers.push_back(dir / "x");
-    EXPECT_EQ(commandSaveBmp(ui, p.plane, {2, 2}, ""), 1);
-    ASSERT_TRUE(std::filesystem::exists(dir / "x.BMP"));
-    LoadedImageInfo info;
-    ui.fileAnswers.push_back(dir / "x.BMP");
-    EXPECT_EQ(commandLoadBmp(ui, p.plane, {4, 4}, info, ""), 1);
-    EXPECT_EQ(p.at(3, 3), 0u) << "cleared before loading";
-    EXPECT_EQ(p.at(1, 1), 0x0000FF00u);
-    EXPECT_EQ(info.width, 2);
-    EXPECT_EQ(info.bits, 24);
-    ui.fileAnswers.push_back(dir / "none.bmp");
-    EXPECT_EQ(commandLoadBmp(ui, p.plane, {4, 4}, info, ""), 0);
-    EXPECT_EQ(ui.messages.back(), "Error reading file: \"" + (dir / "none.bmp") + "\"");
-    EXPECT_EQ(info.width, 0);
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 #include <jpeglib.h>
 
 #include "codecs/image_test_support.h"
-#include "platform/scripted_frontend.h"
 #include "support/temp_dir.h"
 
 namespace kalvenor {
@@ -165,30 +164,6 @@ TEST(Jpeg, AFailedWriteLeavesNoFile)
     ImagePlane<std::uint32_t> none;
     EXPECT_EQ(saveJpeg(none, {8, 8}, 90, dir / "n.jpg"), ImageStatus::NoBuffer);
     EXPECT_FALSE(std::filesystem::exists(dir / "n.jpg"));
-}
-
-TEST(JpegCommands, SaveAsksTheQualityAndKeepsIt)
-{
-    TempDir dir("jpgcmd");
-    Picture src(8, 8);
-    RenderSettings render;
-    ScriptedFrontend ui;
-    ui.fileAnswers.push_back(dir / "q");
-    ui.numberAnswers.push_back(10);
-    EXPECT_EQ(commandSaveJpeg(ui, src.plane, {8, 8}, render, ""), 1);
-    EXPECT_EQ(render.jpegQuality, 25);
-    EXPECT_TRUE(std::filesystem::exists(dir / "q.JPG"));
-    ui.fileAnswers.push_back(dir / "r.jpeg");
-    ui.numberAnswers.push_back(100);
-    EXPECT_EQ(commandSaveJpeg(ui, src.plane, {8, 8}, render, ""), 1);
-    EXPECT_EQ(render.jpegQuality, 100);
-    EXPECT_TRUE(std::filesystem::exists(dir / "r.jpeg")) << "an existing extension is kept";
-
-    LoadedImageInfo info;
-    ui.fileAnswers.push_back(dir / "r.jpeg");
-    EXPECT_EQ(commandLoadJpeg(ui, src.plane, {8, 8}, info, ""), 1);
-    EXPECT_EQ(info.width, 8);
-    EXPECT_EQ(info.bits, 24);
 }
 
 } // namespace

@@ -377,34 +377,6 @@ TEST(Targa, BackgroundClearsAndForegroundOverlays)
     EXPECT_EQ(ui.fileRequests.back().title, "Targa Foreground");
 }
 
-TEST(TargaCommands, SaveAsksForCompressionOnlyWithShift)
-{
-    TempDir dir("tgacmd");
-    Picture p(6, 4);
-    RenderSettings render;
-    ScriptedFrontend ui;
-    ui.fileAnswers.push_back(dir / "a");
-    EXPECT_EQ(commandSaveTarga(ui, p.plane, {6, 4}, render, false, ""), 1);
-    EXPECT_TRUE(ui.questions.empty());
-    EXPECT_EQ(testing::readFile(dir / "a.TGA")[kTargaImageType], 2);
-    ui.fileAnswers.push_back(dir / "b.tga");
-    ui.askAnswers.push_back(true);
-    EXPECT_EQ(commandSaveTarga(ui, p.plane, {6, 4}, render, true, ""), 1);
-    EXPECT_EQ(ui.questions[0], "Save Targa: Use run-length compression? [Yes|No]");
-    EXPECT_EQ(render.targaCompress, 1);
-    EXPECT_EQ(testing::readFile(dir / "b.tga")[kTargaImageType], 10);
-
-    LoadedImageInfo info;
-    ui.fileAnswers.push_back(dir / "b.tga");
-    EXPECT_EQ(commandLoadTarga(ui, p.plane, {6, 4}, info, ""), 1);
-    EXPECT_EQ(info.width, 6);
-    EXPECT_EQ(info.bits, 24);
-
-    ImagePlane<std::uint32_t> none;
-    EXPECT_EQ(commandLoadTarga(ui, none, {6, 4}, info, ""), 0);
-    EXPECT_EQ(ui.messages.back(), "This function requires 24-bit mode.");
-}
-
 TEST(TextureMap, AreaAndCellsFollowTheMap)
 {
     Landscape land;

@@ -37,14 +37,14 @@ TEST(AnimationFileNames, TheExtensionGivesWayToTheFormats)
 {
     const struct {
         const char* base;
-        SeriesFormat format;
+        ImageFormat format;
         const char* file;
     } cases[] = {
-        {"out/fly", SeriesFormat::Flc, "out/fly.FLC"},
-        {"out/fly.flc", SeriesFormat::Kanim, "out/fly.KAN"},
-        {"anim.v2/fly", SeriesFormat::Avi, "anim.v2/fly.AVI"}, // a dot in a directory is no extension
-        {"C:\\anim\\flight.tga", SeriesFormat::Flc, "C:/anim/flight.FLC"},
-        {"a.b.c", SeriesFormat::Avi, "a.b.AVI"},
+        {"out/fly", ImageFormat::Flc, "out/fly.FLC"},
+        {"out/fly.flc", ImageFormat::Kanim, "out/fly.KAN"},
+        {"anim.v2/fly", ImageFormat::Avi, "anim.v2/fly.AVI"}, // a dot in a directory is no extension
+        {"C:\\anim\\flight.tga", ImageFormat::Flc, "C:/anim/flight.FLC"},
+        {"a.b.c", ImageFormat::Avi, "a.b.AVI"},
     };
     for (const auto& c : cases) EXPECT_EQ(animationFileName({c.base, c.format}), c.file) << c.base;
 }
@@ -122,19 +122,19 @@ protected:
                                      "RewriteImage\n");
     }
 
-    SeriesOutput output(SeriesFormat format) const { return {(dir / "out" / "fly").string(), format}; }
+    SeriesOutput output(ImageFormat format) const { return {(dir / "out" / "fly").string(), format}; }
 
     // The frames in the file, as its own reader counts them.
     std::uint64_t framesIn(const SeriesOutput& out)
     {
         const std::string path = animationFileName(out);
-        if (out.format == SeriesFormat::Kanim) {
+        if (out.format == ImageFormat::Kanim) {
             KanimHeader h;
             std::uint64_t frames = 0;
             EXPECT_EQ(readKanimInfo(path, h, frames), ImageStatus::Ok);
             return frames;
         }
-        if (out.format == SeriesFormat::Flc) {
+        if (out.format == ImageFormat::Flc) {
             FlcFileInfo info;
             EXPECT_EQ(readFlcInfo(path, info), ImageStatus::Ok);
             return static_cast<std::uint64_t>(info.header.frames);
@@ -148,17 +148,17 @@ protected:
     }
 };
 
-constexpr SeriesFormat kFileFormats[] = {SeriesFormat::Kanim, SeriesFormat::Flc, SeriesFormat::Avi};
+constexpr ImageFormat kFileFormats[] = {ImageFormat::Kanim, ImageFormat::Flc, ImageFormat::Avi};
 
 TEST_F(AnimationFile, EveryFrameGoesIntoTheOneFile)
 {
-    for (const SeriesFormat format : kFileFormats) {
+    for (const ImageFormat format : kFileFormats) {
         const SeriesOutput out = output(format);
         ASSERT_EQ(classicRunResult(runAnimation(app, ui, script, out, 0).end), 1);
         EXPECT_EQ(framesIn(out), 3u);
         const Bytes file = readBytes(animationFileName(out));
         const Bytes image8 = topDown(app.images.vidmem8, width, height);
-        if (format == SeriesFormat::Kanim) {
+        if (format == ImageFormat::Kanim) {
             // The last frame (the rewritten second one) is vidmem8 from the bottom row up.
             const std::size_t frame = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
             ASSERT_EQ(file.size(), 1024 + 3 * frame);
@@ -168,7 +168,7 @@ TEST_F(AnimationFile, EveryFrameGoesIntoTheOneFile)
                     << y;
             EXPECT_TRUE(std::equal(file.end() - static_cast<std::ptrdiff_t>(frame), file.end(),
                                    file.end() - static_cast<std::ptrdiff_t>(2 * frame)));
-        } else if (format == SeriesFormat::Flc) {
+        } else if (format == ImageFormat::Flc) {
             EXPECT_EQ(get32le(&file[16]), 67u);
             EXPECT_EQ(lastFlcImage(file, width, height), image8);
             FlcFileInfo info;
@@ -191,7 +191,7 @@ TEST_F(AnimationFile, EveryFrameGoesIntoTheOneFile)
 
 TEST_F(AnimationFile, ContinueStartsAfterTheFramesInTheFileAndDeleteStartsAnew)
 {
-    for (const SeriesFormat format : kFileFormats) {
+    for (const ImageFormat format : kFileFormats) {
         SeriesOutput out = output(format);
         ASSERT_EQ(classicRunResult(runAnimation(app, ui, script, out, 0).end), 1);
         ui.askAnswers = {true};
@@ -211,7 +211,7 @@ TEST_F(AnimationFile, ContinueStartsAfterTheFramesInTheFileAndDeleteStartsAnew)
 // the whole frames before it, which a later run continues.
 TEST_F(AnimationFile, AStoppedRunLeavesAFileThatCanBeContinued)
 {
-    for (const SeriesFormat format : kFileFormats) {
+    for (const ImageFormat format : kFileFormats) {
         for (const bool abort : {true, false}) {
             SeriesOutput out = output(format);
             fs::remove(animationFileName(out));
@@ -247,24 +247,24 @@ TEST_F(AnimationFile, AFileThatCannotBeContinuedSaysWhy)
     const PcxPalette palette{};
 
     // The other size, made by the writers themselves.
-    const SeriesOutput kan = output(SeriesFormat::Kanim);
+    const SeriesOutput kan = output(ImageFormat::Kanim);
     ASSERT_EQ(appendKanimFrame(animationFileName(kan), small8, {4, 2}, 1, palette), ImageStatus::Ok);
     FlcStream flc;
-    const SeriesOutput flcOut = output(SeriesFormat::Flc);
+    const SeriesOutput flcOut = output(ImageFormat::Flc);
     ASSERT_EQ(openFlcStream(animationFileName(flcOut), flc), ImageStatus::Ok);
     ASSERT_EQ(appendFlcFrame(flc, small8, {4, 2}, palette, 15, 0), ImageStatus::Ok);
-    const SeriesOutput aviOut = output(SeriesFormat::Avi);
+    const SeriesOutput aviOut = output(ImageFormat::Avi);
     AviWriter avi;
     ASSERT_EQ(createAvi(avi, animationFileName(aviOut), 4, 2, 15), AviOpenStatus::Ok);
     closeAvi(avi);
 
     const struct {
-        SeriesFormat format;
+        ImageFormat format;
         int result;
         const char* message;
     } cases[] = {
-        {SeriesFormat::Kanim, -1, "Wrong image size for KANIM!"},
-        {SeriesFormat::Avi, 0, "Incorrect dimensions: 4 x 2"},
+        {ImageFormat::Kanim, -1, "Wrong image size for KANIM!"},
+        {ImageFormat::Avi, 0, "Incorrect dimensions: 4 x 2"},
     };
     for (const auto& c : cases) {
         SeriesOutput out = output(c.format);
@@ -288,13 +288,13 @@ TEST_F(AnimationFile, AFileThatCannotBeContinuedSaysWhy)
 
     // Files that are not animations at all.
     const struct {
-        SeriesFormat format;
+        ImageFormat format;
         int result;
         std::string message;
     } garbage[] = {
-        {SeriesFormat::Kanim, -1, "Not a valid KANIM file!"},
-        {SeriesFormat::Flc, 0, fileMessage(kErrorReadingFile, animationFileName(output(SeriesFormat::Flc)))},
-        {SeriesFormat::Avi, 0, "Unable to open " + animationFileName(output(SeriesFormat::Avi)) + " for appending."},
+        {ImageFormat::Kanim, -1, "Not a valid KANIM file!"},
+        {ImageFormat::Flc, 0, fileMessage(kErrorReadingFile, animationFileName(output(ImageFormat::Flc)))},
+        {ImageFormat::Avi, 0, "Unable to open " + animationFileName(output(ImageFormat::Avi)) + " for appending."},
     };
     for (const auto& c : garbage) {
         SeriesOutput o = output(c.format);
@@ -309,20 +309,20 @@ TEST_F(AnimationFile, AContinuedFileKeepsItsOwnFrameRate)
 {
     ImagePlane<std::uint8_t> image8;
     image8.allocate(width, height);
-    const SeriesOutput flcOut = output(SeriesFormat::Flc);
+    const SeriesOutput flcOut = output(ImageFormat::Flc);
     FlcStream flc;
     ASSERT_EQ(openFlcStream(animationFileName(flcOut), flc), ImageStatus::Ok);
     ASSERT_EQ(appendFlcFrame(flc, image8, {width, height}, PcxPalette{}, 24, 0), ImageStatus::Ok);
     AviWriter avi;
-    ASSERT_EQ(createAvi(avi, animationFileName(output(SeriesFormat::Avi)), width, height, 24), AviOpenStatus::Ok);
+    ASSERT_EQ(createAvi(avi, animationFileName(output(ImageFormat::Avi)), width, height, 24), AviOpenStatus::Ok);
     closeAvi(avi);
 
-    for (const SeriesFormat format : {SeriesFormat::Flc, SeriesFormat::Avi}) {
+    for (const ImageFormat format : {ImageFormat::Flc, ImageFormat::Avi}) {
         SeriesOutput out = output(format);
         ASSERT_EQ(out.frameRate, 15);
         const AnimationStart start = existingAnimationStart(out, {width, height}, ui);
         EXPECT_EQ(start.result, 1);
-        EXPECT_EQ(start.frame, format == SeriesFormat::Flc ? 1 : 0);
+        EXPECT_EQ(start.frame, format == ImageFormat::Flc ? 1 : 0);
         EXPECT_EQ(out.frameRate, 24);
     }
 }
@@ -337,7 +337,7 @@ TEST_F(AnimationFile, TheFileTakesTheSizeTheScriptSets)
                                                  "3840, 400, 900, 0, 0, -10,\n");
     const std::string other = write("other.scr", "Kalve Script File\ncaption\nImageSize 32 24\n"
                                                  "3840, 100, 900, 0, 0, -10,\n");
-    for (const SeriesFormat format : kFileFormats) {
+    for (const ImageFormat format : kFileFormats) {
         SeriesOutput out = output(format);
         ASSERT_EQ(classicRunResult(runAnimation(app, ui, sized, out, 0).end), 1) << ui.messages.back();
         EXPECT_EQ(framesIn(out), 2u);
@@ -354,7 +354,7 @@ TEST_F(AnimationFile, TheFileTakesTheSizeTheScriptSets)
 TEST_F(AnimationFile, AnAviNeedsTheTwentyFourBitImage)
 {
     app.images.vidmem24.release();
-    const SeriesOutput out = output(SeriesFormat::Avi);
+    const SeriesOutput out = output(ImageFormat::Avi);
     EXPECT_EQ(classicRunResult(runAnimation(app, ui, script, out, 0).end), 0);
     EXPECT_EQ(ui.messages.back(), kNeeds24Bit);
     EXPECT_FALSE(fs::exists(animationFileName(out)));

@@ -15,10 +15,10 @@ namespace fs = std::filesystem;
 
 TEST(AnimationOutput, FrameNamesAndBases)
 {
-    const SeriesOutput tga{"out/fli", SeriesFormat::Targa};
+    const SeriesOutput tga{"out/fli", ImageFormat::Targa};
     EXPECT_EQ(frameFileName(tga, 0), "out/fli00000.TGA");
     EXPECT_EQ(frameFileName(tga, 42), "out/fli00042.TGA");
-    EXPECT_EQ(frameFileName({"x", SeriesFormat::Pcx}, 99999), "x99999.PCX");
+    EXPECT_EQ(frameFileName({"x", ImageFormat::Pcx}, 99999), "x99999.PCX");
     EXPECT_EQ(seriesBaseFromChoice("C:\\anim\\flight.tga"), "C:/anim/fli");
     EXPECT_EQ(seriesBaseFromChoice("flight.tga"), "fli");
     EXPECT_EQ(seriesBaseFromChoice("ab"), "ab");
@@ -54,7 +54,7 @@ TEST_F(Animation, EveryFrameEndingLineWritesOneNumberedImageAndContinuingSkipsTh
                                                     "3840, 100, 900, 0, 0, -10,\n"
                                                     "3840, 400, 900, 0, 0, -10,\n"
                                                     "RewriteImage\n");
-    const SeriesOutput output{(dir / "frames" / "fl").string(), SeriesFormat::Png};
+    const SeriesOutput output{(dir / "frames" / "fl").string(), ImageFormat::Png};
     ASSERT_EQ(existingSeriesStart(output, ui), 0);
     ASSERT_EQ(classicRunResult(runAnimation(app, ui, script, output, 0).end), 1);
     for (int n = 0; n < 3; ++n) EXPECT_TRUE(fs::exists(frameFileName(output, n))) << n;
@@ -76,7 +76,7 @@ TEST_F(Animation, SaveFramesOffRendersWithoutWriting)
     initialiseApp(app, ui);
     app.scene.render.antialias = 0;
     const std::string script = write("a.scr", "Kalve Script File\ncaption\nAutoSaveOff\nRender\n");
-    const SeriesOutput output{(dir / "no").string(), SeriesFormat::Targa};
+    const SeriesOutput output{(dir / "no").string(), ImageFormat::Targa};
     ASSERT_EQ(classicRunResult(runAnimation(app, ui, script, output, 0).end), 1);
     EXPECT_FALSE(fs::exists(frameFileName(output, 0)));
 }
@@ -113,7 +113,7 @@ TEST_F(Animation, DisplayModeIsOffDuringTheRunAndRestoredAfterIt)
         app.scene.render.displayMode = 1;
         DisplayModeWatch watch(app.scene.render);
         const std::string script = write("d.scr", c.script);
-        const SeriesOutput output{(dir / "d").string(), SeriesFormat::Targa};
+        const SeriesOutput output{(dir / "d").string(), ImageFormat::Targa};
         EXPECT_EQ(classicRunResult(runAnimation(app, watch, script, output, 0).end), c.result) << c.script;
         ASSERT_FALSE(watch.statuses.empty());
         EXPECT_EQ(watch.statuses.back(), kProductTitle);

@@ -47,6 +47,11 @@ TEST(CommandLine, RefusesBadUsageWithAReason)
         {{"run", "a.scr", "--start", "-1"}, "--start takes a frame number from 0 to 99999"},
         {{"run", "a.scr", "--start", "x"}, "--start takes a frame number from 0 to 99999"},
         {{"run", "a.scr", "--format", "gif"}, "unknown format gif"},
+        {{"run", "a.scr", "--format", "TGA"}, "unknown format TGA"},
+        {{"run", "a.scr", "--format", "jpeg"}, "unknown format jpeg"},
+        {{"run", "a.scr", "--format", ""}, "unknown format "},
+        {{"run", "a.scr", "--format", "flc", "--start", "3"},
+         "--start is for image series; an existing flc file is continued after its last frame"},
         {{"run", "a.scr", "--answer", "NoEquals"}, "--answer takes 'QUESTION=ANSWER'"},
         {{"run", "a.scr", "--out"}, "--out needs a value"},
         {{"run", "a.scr", "b.scr"}, "unexpected argument b.scr"},
@@ -58,6 +63,22 @@ TEST(CommandLine, RefusesBadUsageWithAReason)
         EXPECT_FALSE(parseCommandLine(c.args, error).has_value());
         EXPECT_EQ(error, c.error);
     }
+}
+
+TEST(CommandLine, UsageListsTheFormats)
+{
+    const std::string usage = usageText();
+    EXPECT_NE(usage.find("\n                                   run a script without a window; with --out every frame is "
+                         "saved,\n                                   FORMAT tga, bmp, jpg, pcx, png (BASE00000.TGA ...) "
+                         "or kan, flc,\n                                   avi (one file, BASE.KAN ...; --rate N frames "
+                         "a second, 15)\n  kalvenor render [SCRIPT] -o IMAGE\n"),
+              std::string::npos)
+        << usage;
+    EXPECT_NE(usage.find("\n                                   run SCRIPT for its settings, render one image and save it "
+                         "by its\n                                   extension (.tga, .bmp, .jpg, .pcx, .png)\n  kalvenor "
+                         "path FILE"),
+              std::string::npos)
+        << usage;
 }
 
 // Runs the real program and returns its exit code, capturing standard output.
@@ -101,8 +122,31 @@ TEST(CommandLine, BatchRunsReportThroughTheirExitCode)
     EXPECT_TRUE(std::filesystem::exists(dir / "c.tga")); // the picture is still made
     EXPECT_NE(out.find("2 script errors"), std::string::npos) << out;
     EXPECT_EQ(runKalvenor("run", out), 2);
+    EXPECT_EQ(out, "") << "the usage goes to standard error";
+    EXPECT_EQ(runKalvenor("--help", out), 0);
+    EXPECT_EQ(out, usageText());
     EXPECT_EQ(runKalvenor("--version", out), 0);
     EXPECT_EQ(out.rfind("kalvenor ", 0), 0u);
+}
+
+TEST(CommandLine, RenderSavesEachImageByItsExtension)
+{
+    TempDir dir("cliext");
+    writeFile(dir / "small.scr", "Kalve Script File\ncaption\nImageSize 64 48\n");
+    std::string out;
+    EXPECT_EQ(runKalvenor("render " + (dir / "small.scr") + " -o " + (dir / "a.JPEG") + " -o " + (dir / "b.Tga") +
+                              " -o " + (dir / "c.gif") + " -o " + (dir / "d.kan") + " -o " + (dir / "e.pcx"),
+                          out, true),
+              1);
+    EXPECT_EQ(testing::readFile(dir / "a.JPEG").substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(testing::readFile(dir / "b.Tga").substr(0, 3), std::string("\0\0\x02", 3));
+    EXPECT_EQ(testing::readFile(dir / "e.pcx").substr(0, 1), "\x0A");
+    for (const char* unknown : {"c.gif", "d.kan"}) {
+        EXPECT_NE(out.find("Unknown image type: " + (dir / unknown) + " (use .tga, .bmp, .jpg, .pcx or .png)\n"),
+                  std::string::npos)
+            << out;
+        EXPECT_FALSE(std::filesystem::exists(dir / unknown));
+    }
 }
 
 } // namespace
