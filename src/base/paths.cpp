@@ -1,7 +1,11 @@
 #include "base/paths.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -72,6 +76,30 @@ bool directoryExists(const std::string& path)
 {
     std::error_code ec;
     return fs::is_directory(resolveExisting(path), ec);
+}
+
+std::string readProblem(const std::string& path)
+{
+    const std::string resolved = resolveExisting(path);
+    if (::access(resolved.c_str(), R_OK) != 0) return std::strerror(errno);
+    if (directoryExists(resolved)) return std::strerror(EISDIR);
+    return {};
+}
+
+std::string writeProblem(const std::string& path)
+{
+    const std::string resolved = resolveExisting(path);
+    if (fileExists(resolved) && ::access(resolved.c_str(), W_OK) != 0) return std::strerror(errno);
+    // The nearest directory on the way that exists must take a new entry.
+    std::filesystem::path dir = std::filesystem::path(resolved).parent_path();
+    while (!dir.empty() && !directoryExists(dir.string())) {
+        std::error_code ec;
+        if (std::filesystem::exists(dir, ec)) return std::strerror(ENOTDIR); // a file where a directory must go
+        dir = dir.parent_path();
+    }
+    const std::string where = dir.empty() ? std::string(".") : dir.string();
+    if (::access(where.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
+    return {};
 }
 
 } // namespace kalvenor

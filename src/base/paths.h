@@ -19,4 +19,12 @@ std::string resolveExisting(const std::string& path);
 bool fileExists(const std::string& path);
 bool directoryExists(const std::string& path);
 
+// Why a file cannot be read, as the system says it ("No such file or
+// directory", "Permission denied"); empty when nothing stops it from being opened.
+std::string readProblem(const std::string& path);
+
+// Why a file cannot be written there: its directory missing or not writable,
+// or the file itself read-only; empty when nothing in the way is found.
+std::string writeProblem(const std::string& path);
+
 } // namespace kalvenor

@@ -51,8 +51,10 @@ LineResult execCloudLoad(ScriptContext& ctx)
 {
     const std::string path = resolveExisting(ctx.args.word);
     const ImageStatus status = loadCloudPattern(path, ctx.app.scene.clouds.pattern);
-    if (status != ImageStatus::Ok)
+    if (status != ImageStatus::Ok) {
         ctx.ui.message(fileMessage(status == ImageStatus::OpenFailed ? kErrorOpeningFile : kErrorReadingFile, path));
+        scriptFailure(ctx, loadFailureReason(path, "the file is cut short or not a cloud pattern"));
+    }
     return LineResult::Done;
 }
 
@@ -60,8 +62,10 @@ LineResult execCloudLoad(ScriptContext& ctx)
 LineResult execCloudSave(ScriptContext& ctx)
 {
     const std::string path = withDefaultExtension(normaliseSeparators(ctx.args.word), ".CLD");
-    if (saveCloudPattern(path, ctx.app.scene.clouds.pattern) != ImageStatus::Ok)
+    if (saveCloudPattern(path, ctx.app.scene.clouds.pattern) != ImageStatus::Ok) {
         ctx.ui.message(fileMessage(kErrorWritingFile, path));
+        scriptFailure(ctx, saveFailureReason(path, "the file could not be written"));
+    }
     return LineResult::Done;
 }
 

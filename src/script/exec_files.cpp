@@ -84,6 +84,8 @@ LineResult execExportAsciiZ(ScriptContext& ctx)
                                              intArg(ctx), ctx.ui);
     if (result == ExportResult::OpenFailed) ctx.ui.message(fileMessage(kErrorOpeningFile, name));
     if (result == ExportResult::WriteFailed) ctx.ui.message(fileMessage(kErrorWritingFile, name));
+    if (result == ExportResult::OpenFailed || result == ExportResult::WriteFailed)
+        scriptFailure(ctx, saveFailureReason(normaliseSeparators(name), "the file could not be written"));
     return LineResult::Done;
 }
 

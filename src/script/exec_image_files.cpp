@@ -55,7 +55,9 @@ LineResult execSaveImage(ScriptContext& ctx)
     const bool eightBit = row.family == ImageFamily::Still8;
     if (eightBit ? !app.images.vidmem8.allocated() : !app.images.vidmem24.allocated()) return LineResult::Done;
     if (row.save == nullptr) return LineResult::Done;
-    reportSave(row.save(path, contextOf(app)), path, ctx.ui);
+    const ImageStatus status = row.save(path, contextOf(app));
+    reportSave(status, path, ctx.ui);
+    if (status != ImageStatus::Ok) scriptFailure(ctx, saveFailureReason(path, "the file could not be written"));
     return LineResult::Done;
 }
 
@@ -69,7 +71,10 @@ LineResult execLoadImage(ScriptContext& ctx)
     if (row.load == nullptr || !hasPicture(context, row.family)) return LineResult::Done;
     const std::string path = resolveExisting(ctx.args.word);
     LoadedImageInfo info;
-    reportLoad(row.load(path, context, info), path, ctx.ui);
+    const ImageStatus status = row.load(path, context, info);
+    reportLoad(status, path, ctx.ui);
+    if (status != ImageStatus::Ok)
+        scriptFailure(ctx, loadFailureReason(path, std::string("not a readable ") + row.title + " picture"));
     return LineResult::Done;
 }
 

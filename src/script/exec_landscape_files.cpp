@@ -43,6 +43,9 @@ LineResult execLoadBinaryDem(ScriptContext& ctx)
         importBinaryElevations(app.landscape, path, intArg(ctx, 0), intArg(ctx, 1), 0);
     if (status != BinaryImportStatus::Ok) {
         reportBinaryImport(status, path, ctx.ui);
+        const bool badSize = status == BinaryImportStatus::BadSize || status == BinaryImportStatus::BadHeader;
+        scriptFailure(ctx, badSize ? "width and height must be 1 to " + std::to_string(kMaxBinarySide)
+                                   : loadFailureReason(path, "the file holds fewer samples than that"));
         ctx.applyMarks = false;
         return LineResult::Done;
     }
@@ -63,6 +66,7 @@ LineResult execLoadLandscape(ScriptContext& ctx)
     LoadTarget target = loadTargetOf(app);
     const LoadResult loaded = loadLandscapeFile(resolveExisting(ctx.args.word), target, ctx.ui);
     if (loaded.loaded == Loaded::Nothing) {
+        scriptFailure(ctx, loadFailureReason(ctx.args.word, "the file is damaged or not a landscape file"));
         ctx.applyMarks = false;
         return LineResult::Done;
     }
@@ -88,6 +92,7 @@ LineResult execLoadScheme(ScriptContext& ctx)
     ctx.applyMarks = false;
     if (status == SchemeLoadStatus::OpenFailed) ctx.ui.message(fileMessage(kErrorOpeningFile, path));
     else ctx.ui.message(fileMessage(kErrorReadingFile, path));
+    scriptFailure(ctx, loadFailureReason(path, "not a colour scheme of the old layout"));
     return LineResult::Done;
 }
 
@@ -96,11 +101,14 @@ LineResult execLoadScheme(ScriptContext& ctx)
 LineResult execSaveLandscapeFile(ScriptContext& ctx)
 {
     const std::string path = normaliseSeparators(ctx.args.word);
+    Outcome saved = Outcome::Done;
     switch (ctx.param) {
-    case kSaveDem: saveDem(ctx.app, path, ctx.ui); break;
-    case kSaveSession: saveSession(ctx.app, path, ctx.ui); break;
-    default: saveScheme(ctx.app, path, ctx.ui); break;
+    case kSaveDem: saved = saveDem(ctx.app, path, ctx.ui); break;
+    case kSaveSession: saved = saveSession(ctx.app, path, ctx.ui); break;
+    default: saved = saveScheme(ctx.app, path, ctx.ui); break;
     }
+    if (saved == Outcome::Failed) scriptFailure(ctx, saveFailureReason(path, "the file could not be written"));
+    if (saved == Outcome::Cancelled) scriptFailure(ctx, "aborted before it was saved");
     return LineResult::Done;
 }
 
@@ -117,8 +125,10 @@ LineResult execExportDxf(ScriptContext& ctx)
     const ExportResult result =
         exportDxf(ctx.app.landscape, ctx.app.scene.render.box, normaliseSeparators(name), options, ctx.ui);
     // The export command reports a file that cannot be created as a write error too.
-    if (result == ExportResult::OpenFailed || result == ExportResult::WriteFailed)
+    if (result == ExportResult::OpenFailed || result == ExportResult::WriteFailed) {
         ctx.ui.message(fileMessage(kErrorWritingFile, name));
+        scriptFailure(ctx, saveFailureReason(normaliseSeparators(name), "the file could not be written"));
+    }
     return LineResult::Done;
 }
 

@@ -86,7 +86,18 @@ LineResult execTexture(ScriptContext& ctx)
 LineResult execImageSize(ScriptContext& ctx)
 {
     App& app = ctx.app;
-    setImageSize(app.images, app.geometry, app.scene.render, ctx.ui, intArg(ctx, 0), intArg(ctx, 1));
+    const int width = intArg(ctx, 0);
+    const int height = intArg(ctx, 1);
+    if (ctx.args.count < 2 || width < kMinImageSide || width > kMaxImageSide || height < kMinImageSide ||
+        height > kMaxImageSide) {
+        scriptFailure(ctx, "an image size takes a width and a height of " + std::to_string(kMinImageSide) + " to " +
+                               std::to_string(kMaxImageSide) + " pixels; the size stays " +
+                               std::to_string(app.geometry.width) + " x " + std::to_string(app.geometry.height));
+        return LineResult::Done;
+    }
+    if (setImageSize(app.images, app.geometry, app.scene.render, ctx.ui, width, height) != 1)
+        scriptFailure(ctx, "not enough memory for the image buffers of " + std::to_string(width) + " x " +
+                               std::to_string(height));
     return LineResult::Done;
 }
 

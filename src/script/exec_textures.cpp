@@ -29,13 +29,18 @@ LineResult execTextureLoad(ScriptContext& ctx)
     if (error != std::errc() || end == first || (end != last && !isBlank(*end)) || classCode < 0 ||
         classCode >= static_cast<int>(kTextureSlots)) {
         ctx.ui.message("TextureLoad takes a class 0..255 and a Targa file: " + rest);
+        scriptFailure(ctx, "the class must be a whole number 0 to 255");
         ctx.applyMarks = false;
         return LineResult::Done;
     }
     std::string name(end, last);
     const auto from = name.find_first_not_of(" \t");
     name = from == std::string::npos ? std::string() : name.substr(from, name.find_last_not_of(" \t") - from + 1);
-    loadTexture(ctx.app.textures, classCode, name.empty() ? name : normaliseSeparators(name), ctx.ui);
+    const std::string path = name.empty() ? name : normaliseSeparators(name);
+    if (loadTexture(ctx.app.textures, classCode, path, ctx.ui) != 1) {
+        scriptFailure(ctx, loadFailureReason(path, "not a readable Targa picture"));
+        ctx.applyMarks = false;
+    }
     return LineResult::Done;
 }
 

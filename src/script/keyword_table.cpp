@@ -5,6 +5,7 @@
 
 #include "model/landscape.h"
 #include "base/frontend.h"
+#include "base/paths.h"
 #include "model/scene_settings.h"
 #include "script/exec_handlers.h"
 #include "terrain/invalidation.h"
@@ -435,12 +436,32 @@ LineResult scriptError(Frontend& ui, ScriptPlace& place, const std::string& reas
 {
     ++place.errors;
     ui.report(placePrefix(place) + reason);
-    return ui.ask(question, "Continue", "Cancel") ? LineResult::Done : LineResult::Stop;
+    if (ui.ask(question, "Continue", "Cancel")) return LineResult::Done;
+    place.stoppedAtError = true;
+    return LineResult::Stop;
 }
 
 LineResult scriptError(ScriptContext& ctx, const std::string& reason, const std::string& question)
 {
     return scriptError(ctx.ui, ctx.place, reason, question);
+}
+
+void scriptFailure(ScriptContext& ctx, const std::string& reason)
+{
+    ++ctx.place.failures;
+    ctx.ui.report(placePrefix(ctx.place) + std::string(ctx.line) + ": " + reason);
+}
+
+std::string loadFailureReason(const std::string& path, const std::string& fallback)
+{
+    const std::string problem = readProblem(path);
+    return problem.empty() ? fallback : problem;
+}
+
+std::string saveFailureReason(const std::string& path, const std::string& fallback)
+{
+    const std::string problem = writeProblem(path);
+    return problem.empty() ? fallback : problem;
 }
 
 std::span<const Keyword> keywordTable() { return kKeywords; }

@@ -29,7 +29,9 @@ enum class LineResult { Done, Stop, RenderFrame, RewriteFrame };
 struct ScriptPlace {
     std::string file; // the script as the user named it; empty for a line from elsewhere
     int line = 0;     // counted from 1
-    int errors = 0;
+    int errors = 0;   // lines that could not be run as written
+    int failures = 0; // lines whose work failed (a load, save, export or setting refused)
+    bool stoppedAtError = false; // a script error was answered Cancel
 };
 
 // "FILE:LINE: " (or "line LINE: " without a file; nothing without a line).
@@ -57,6 +59,16 @@ using ScriptHandler = LineResult (*)(ScriptContext&);
 // Continue (Done) and Cancel (Stop).
 LineResult scriptError(ScriptContext& ctx, const std::string& reason, const std::string& question);
 LineResult scriptError(Frontend& ui, ScriptPlace& place, const std::string& reason, const std::string& question);
+
+// A line whose work failed (the classic message, if any, has been shown): it
+// is counted in the run and reported with its place, the line and why
+// ("demo.scr:9: SaveSession out/a.k4s: Permission denied"). The run goes on.
+void scriptFailure(ScriptContext& ctx, const std::string& reason);
+
+// The reason a load or a save of path failed: what the system says stands in
+// the way, else fallback.
+std::string loadFailureReason(const std::string& path, const std::string& fallback);
+std::string saveFailureReason(const std::string& path, const std::string& fallback);
 
 // Derived data that a keyword invalidates.
 enum ScriptMark : std::uint8_t {

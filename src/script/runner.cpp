@@ -87,11 +87,27 @@ struct ScriptRun {
     ScriptPlace place;
 };
 
+// Without an output, a Render line renders the picture when the caller gave a
+// frame callback (nothing is saved, and the frame count stays); frame lines
+// and RewriteImage only end their frame.
+std::optional<RunEnd> renderWithoutOutput(ScriptRun& run, LineResult ended, bool frameLine)
+{
+    if (frameLine || ended != LineResult::RenderFrame || !run.onFrame) return std::nullopt;
+    FrameRequest request = run.frame;
+    request.render = true;
+    request.save = false;
+    const Outcome made = run.onFrame(request);
+    if (made == Outcome::Failed) return RunEnd::Failed;
+    if (made == Outcome::Cancelled) return RunEnd::Stopped;
+    return std::nullopt;
+}
+
 // Executes one line; nothing while the run goes on, otherwise how it ended.
 std::optional<RunEnd> runLine(ScriptRun& run, const std::string& line)
 {
     LineResult ended = LineResult::Done;
-    if (isFrameLine(line)) {
+    const bool frameLine = isFrameLine(line);
+    if (frameLine) {
         std::array<float, 6> values{};
         if (readFrameLine(line, values) < 6) {
             run.ui.report(placePrefix(run.place) + "a frame line needs six numbers separated by commas");
@@ -103,7 +119,8 @@ std::optional<RunEnd> runLine(ScriptRun& run, const std::string& line)
         ended = executeLine(run.app, run.ui, line, run.place);
         if (ended == LineResult::Stop) return RunEnd::Stopped;
     }
-    if (!run.output || ended == LineResult::Done) return std::nullopt;
+    if (ended == LineResult::Done) return std::nullopt;
+    if (!run.output) return renderWithoutOutput(run, ended, frameLine);
 
     run.frame.render = ended == LineResult::RenderFrame;
     run.frame.save = run.app.scene.script.saveFrames != 0;
@@ -132,9 +149,13 @@ int classicRunResult(RunEnd end)
     return 0;
 }
 
-std::string scriptErrorSummary(int errors)
+std::string scriptErrorSummary(int errors, int failures)
 {
-    return std::to_string(errors) + (errors == 1 ? " script error" : " script errors");
+    const std::string errorText = std::to_string(errors) + (errors == 1 ? " script error" : " script errors");
+    const std::string failureText = std::to_string(failures) + (failures == 1 ? " failed line" : " failed lines");
+    if (failures == 0) return errorText;
+    if (errors == 0) return failureText;
+    return errorText + " and " + failureText;
 }
 
 ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const std::optional<std::string>& outputBase,
@@ -191,7 +212,7 @@ ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const s
             break;
         }
     }
-    return {end, run.place.errors};
+    return {end, run.place.errors, run.place.failures, run.place.stoppedAtError};
 }
 
 } // namespace kalvenor

@@ -47,23 +47,27 @@ enum class RunEnd {
 
 struct ScriptOutcome {
     RunEnd end = RunEnd::Completed;
-    int errors = 0; // script errors met on the way, each reported with its file and line
+    int errors = 0;   // script errors met on the way, each reported with its file and line
+    int failures = 0; // lines whose load, save, export or setting failed, each reported the same way
+    bool stoppedAtError = false; // Stopped because a script error was answered Cancel
 };
 
 // The classic result of a run: 1 completed, 0 failed, -1 stopped, -3 format error.
 int classicRunResult(RunEnd end);
 
 // Runs the script at path (either separator; a name missing as written is
-// looked up ignoring case). Without an output base, frame lines and Render only
-// set the camera and the callback is never called. With one, every frame line,
-// Render and RewriteImage calls onFrame. startFrame > 0 skips, without executing
+// looked up ignoring case). Without an output base, frame lines only set the
+// camera and RewriteImage does nothing; Render calls onFrame, when there is
+// one, with save false (a batch run renders there so that later save keywords
+// write the picture). With an output base, every frame line, Render and
+// RewriteImage calls onFrame. startFrame > 0 skips, without executing
 // them, the lines before that many frames. Publishes the total and the current
 // frame in app.scriptProgress. Script errors are reported as "PATH:LINE: reason"
 // with path as given.
 ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const std::optional<std::string>& outputBase,
                         int startFrame, const FrameCallback& onFrame);
 
-// "1 script error", "2 script errors".
-std::string scriptErrorSummary(int errors);
+// "1 script error", "2 script errors", "1 failed line", "2 script errors and 1 failed line".
+std::string scriptErrorSummary(int errors, int failures = 0);
 
 } // namespace kalvenor

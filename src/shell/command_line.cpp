@@ -122,21 +122,45 @@ ImageStatus saveImageByExtension(App& app, const std::string& path)
     return imageFormatRow(*format).save(path, imageFileContext(app.images, app.palette, size, app.scene.render));
 }
 
-// The message of a run that did not complete.
-void showRunEnd(Frontend& ui, const App& app, RunEnd end)
+// Script errors and failed lines of every script a batch run ran: any of them
+// makes the run fail, after everything else it was asked for was done.
+struct RunTally {
+    int errors = 0;
+    int failures = 0;
+    void add(const ScriptOutcome& run)
+    {
+        errors += run.errors;
+        failures += run.failures;
+    }
+};
+
+// A batch run without an output renders at each Render line, so that the save
+// keywords after it write the picture (the window only moves the camera there).
+FrameCallback renderAtRenderLines(App& app, Frontend& ui)
 {
-    if (end != RunEnd::Completed)
-        ui.message(animationResultText(end, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
+    return [&app, &ui](const FrameRequest&) { return renderImage(app, ui); };
+}
+
+// The message of a run that did not complete. A stop that nobody asked for
+// in a batch run (an answer given in advance to a script error) says so.
+void showRunEnd(Frontend& ui, const App& app, const ScriptOutcome& run)
+{
+    if (run.end == RunEnd::Completed) return;
+    if (run.end == RunEnd::Stopped && run.stoppedAtError) {
+        ui.message("Script stopped at a script error (answered Cancel).");
+        return;
+    }
+    ui.message(animationResultText(run.end, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
 }
 
 // kalvenor render: the script's settings, one render, the image saved by its extension.
-int renderOne(App& app, Frontend& ui, const CommandLine& cl, int& scriptErrors)
+int renderOne(App& app, Frontend& ui, const CommandLine& cl, RunTally& tally)
 {
     if (!cl.script.empty()) {
-        const ScriptOutcome run = runScript(app, ui, cl.script, std::nullopt, 0, nullptr);
-        scriptErrors += run.errors;
+        const ScriptOutcome run = runScript(app, ui, cl.script, std::nullopt, 0, renderAtRenderLines(app, ui));
+        tally.add(run);
         if (run.end != RunEnd::Completed) {
-            showRunEnd(ui, app, run.end);
+            showRunEnd(ui, app, run);
             return kExitFailed;
         }
     }
@@ -167,7 +191,7 @@ int renderOne(App& app, Frontend& ui, const CommandLine& cl, int& scriptErrors)
 
 // kalvenor run --out BASE: every frame rendered and saved as a numbered file,
 // or appended to one animation file.
-int runSeries(App& app, Frontend& ui, const CommandLine& cl, int& scriptErrors)
+int runSeries(App& app, Frontend& ui, const CommandLine& cl, RunTally& tally)
 {
     const std::optional<ImageFormat> format = seriesFormat(cl.format);
     if (!format) return kExitUsage; // the parser let through only known names
@@ -180,8 +204,11 @@ int runSeries(App& app, Frontend& ui, const CommandLine& cl, int& scriptErrors)
         start = begin.frame;
     }
     const ScriptOutcome run = runAnimation(app, ui, cl.script, output, start);
-    scriptErrors += run.errors;
-    ui.message(animationResultText(run.end, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
+    tally.add(run);
+    if (run.end == RunEnd::Completed || !run.stoppedAtError)
+        ui.message(animationResultText(run.end, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
+    else
+        showRunEnd(ui, app, run);
     return run.end == RunEnd::Completed ? kExitOk : kExitFailed;
 }
 
@@ -201,10 +228,10 @@ int runBatch(const CommandLine& cl, const char* argv0)
     app.programDir = programDirectory(argv0);
     initialiseApp(app, ui);
     setDefaultDirectories(app.dirs, app.programDir);
-    // Script errors do not stop a batch run (each one's question is answered
-    // Continue), but a run that met any ends with a failure.
-    int scriptErrors = 0;
-    if (cl.startup) scriptErrors += runStartupScript(app, ui, app.programDir).errors;
+    // Script errors and failed lines do not stop a batch run (a script error's
+    // question is answered Continue), but a run that met any ends with a failure.
+    RunTally tally;
+    if (cl.startup) tally.add(runStartupScript(app, ui, app.programDir));
     if (cl.startup || !cl.landscapeFile.empty()) {
         if (loadStartupLandscape(app, ui, cl.landscapeFile, app.programDir) == Loaded::Nothing && !cl.landscapeFile.empty())
             return kExitFailed;
@@ -212,18 +239,19 @@ int runBatch(const CommandLine& cl, const char* argv0)
 
     int code = kExitOk;
     if (cl.mode == Mode::Render) {
-        code = renderOne(app, port, cl, scriptErrors);
+        code = renderOne(app, port, cl, tally);
     } else if (cl.outputBase) {
-        code = runSeries(app, port, cl, scriptErrors);
+        code = runSeries(app, port, cl, tally);
     } else {
-        const ScriptOutcome run = runScript(app, ui, cl.script, std::nullopt, cl.startFrame, nullptr);
-        scriptErrors += run.errors;
-        showRunEnd(port, app, run.end);
+        const ScriptOutcome run =
+            runScript(app, ui, cl.script, std::nullopt, cl.startFrame, renderAtRenderLines(app, port));
+        tally.add(run);
+        showRunEnd(port, app, run);
         code = run.end == RunEnd::Completed ? kExitOk : kExitFailed;
     }
     if (cl.info) describeLandscape(app.landscape, stdout);
-    if (scriptErrors > 0) {
-        port.report(scriptErrorSummary(scriptErrors));
+    if (tally.errors > 0 || tally.failures > 0) {
+        port.report(scriptErrorSummary(tally.errors, tally.failures));
         code = kExitFailed;
     }
     return code;

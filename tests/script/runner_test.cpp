@@ -124,12 +124,19 @@ TEST_F(Runner, CancelAfterAnErrorStopsTheScript)
     EXPECT_EQ(app.scene.sky.haze, 5);
 }
 
+// Without an output, frame lines only set the camera; Render asks the callback
+// to render without saving (a batch run renders there), and nothing counts as a frame.
 TEST_F(Runner, WithoutOutputFramesOnlySetTheCamera)
 {
     const std::string path = write("preset.scr", kHead + "10, 20, 30, 1, 2, 3\nRender\n-5,6,7,8,9,10\n");
     app.scene.script.saveFrames = 0;
     EXPECT_EQ(runFile(path), 1);
-    EXPECT_TRUE(frames.empty());
+    ASSERT_EQ(frames.size(), 1u); // Render alone
+    EXPECT_TRUE(frames[0].render);
+    EXPECT_FALSE(frames[0].save);
+    EXPECT_EQ(frames[0].frame, 0);
+    EXPECT_EQ(app.scriptProgress.currentFrame, 0);
+    EXPECT_EQ(classicRunResult(runScript(app, ui, path, std::nullopt, 0, nullptr).end), 1); // no callback: nothing
     EXPECT_EQ(app.scriptProgress.totalFrames, 3); // two frame lines and one Render
     EXPECT_EQ(app.scene.script.saveFrames, 1);    // every run starts with frames saved
     const CameraSettings& c = app.scene.camera;

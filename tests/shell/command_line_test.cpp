@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <sys/wait.h>
 
@@ -81,9 +82,8 @@ TEST(CommandLine, UsageListsTheFormats)
         << usage;
 }
 
-// Runs the real program and returns its exit code, capturing standard output.
-// Runs the program; out gets its standard output, or with withErrors its
-// standard error as well.
+// Runs the real program and returns its exit code; out gets its standard
+// output, or with withErrors its standard error as well.
 int runKalvenor(const std::string& arguments, std::string& out, bool withErrors = false)
 {
     const std::string command = std::string(KALVENOR_BINARY) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
@@ -147,6 +147,65 @@ TEST(CommandLine, RenderSavesEachImageByItsExtension)
             << out;
         EXPECT_FALSE(std::filesystem::exists(dir / unknown));
     }
+}
+
+// Every line whose work fails is reported with the script's line, what it
+// was and why, the run goes on, and it ends with exit code 1 and a summary.
+TEST(CommandLine, FailedLinesAreReportedAndFailTheRun)
+{
+    TempDir dir("clifailures");
+    writeFile(dir / "afile", "a file where a directory must be");
+    const std::string header = "Kalve Script File\ncaption\n";
+    const std::string blocked = dir / "afile";
+    struct Case {
+        std::string line;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"SaveSession " + blocked + "/a.k4s", "Not a directory"},
+        {"ExportAsciiZ " + blocked + "/z.txt 1", "Not a directory"},
+        {"SaveScheme " + blocked + "/s.scm", "Not a directory"},
+        {"SaveTarga24 " + blocked + "/x.tga", "Not a directory"},
+        {"LoadLandscape " + (dir / "nosuch.k4s"), "No such file or directory"},
+        {"ImageSize 0 0", "a width and a height of 16 to 8192 pixels; the size stays 320 x 200"},
+        {"ImageSize 100000 100000", "16 to 8192 pixels"},
+        {"ImageSize -5 100", "16 to 8192 pixels"},
+        {"ImageSize 640", "16 to 8192 pixels"},
+    };
+    for (const Case& c : cases) {
+        writeFile(dir / "f.scr", header + "GenerateFractal 5\n" + c.line + "\nHaze 3\n");
+        std::string out;
+        EXPECT_EQ(runKalvenor("run '" + (dir / "f.scr") + "'", out, true), 1) << c.line;
+        const std::size_t report = out.find(dir / "f.scr" + ":4: " + c.line + ": ");
+        ASSERT_NE(report, std::string::npos) << out;
+        EXPECT_NE(out.substr(report, out.find('\n', report) - report).find(c.reason), std::string::npos) << out;
+        EXPECT_NE(out.find("\n1 failed line\n"), std::string::npos) << out;
+    }
+
+    // A clean run still ends with 0; a script error answered Cancel in advance says so, not "aborted".
+    writeFile(dir / "clean.scr", header + "GenerateFractal 5\nImageSize 64 48\n");
+    std::string out;
+    EXPECT_EQ(runKalvenor("run '" + (dir / "clean.scr") + "'", out, true), 0) << out;
+    writeFile(dir / "bogus.scr", header + "Bogus\n");
+    EXPECT_EQ(runKalvenor("run '" + (dir / "bogus.scr") + "' --answer 'Script error=Cancel'", out, true), 1);
+    EXPECT_NE(out.find("Script stopped at a script error (answered Cancel)."), std::string::npos) << out;
+    EXPECT_EQ(out.find("User aborted script!"), std::string::npos) << out;
+}
+
+// Without --out, Render renders, so the image keywords after it save the picture.
+TEST(CommandLine, RenderInABatchRunWithoutOutputRenders)
+{
+    TempDir dir("clirender");
+    writeFile(dir / "r.scr", "Kalve Script File\ncaption\nGenerateFractal 5\nImageSize 64 48\nRender\nSaveTarga24 " +
+                                 (dir / "x.tga") + "\n");
+    std::string out;
+    ASSERT_EQ(runKalvenor("run '" + (dir / "r.scr") + "'", out, true), 0) << out;
+    const std::string tga = testing::readFile(dir / "x.tga");
+    ASSERT_EQ(tga.size(), 18u + 64u * 48u * 3u);
+    // A rendered picture: sky and ground, not one colour.
+    std::set<std::string> colours;
+    for (std::size_t at = 18; at + 3 <= tga.size(); at += 3) colours.insert(tga.substr(at, 3));
+    EXPECT_GT(colours.size(), 50u);
 }
 
 } // namespace
