@@ -83,16 +83,20 @@ LineResult execLoadLandscape(ScriptContext& ctx)
 }
 
 // LoadCMap / LoadScheme name: the colour scheme of an old-format file (or .SCM
-// in that layout); unset entries get the default colours.
+// in that layout; unset entries get the default colours), else a scheme file
+// of the new layout, as SaveScheme writes it, with its settings.
 LineResult execLoadScheme(ScriptContext& ctx)
 {
     const std::string path = resolveExisting(ctx.args.word);
     const SchemeLoadStatus status = loadSchemeOldLayout(path, ctx.app.scene.colourScheme);
     if (status == SchemeLoadStatus::Ok) return LineResult::Done;
+    if (status == SchemeLoadStatus::OpenFailed) {
+        ctx.ui.message(fileMessage(kErrorOpeningFile, path));
+    } else if (loadSchemeNewLayout(ctx.app, path, ctx.ui) == Outcome::Done) {
+        return LineResult::Done; // the reader showed its own message when it failed
+    }
     ctx.applyMarks = false;
-    if (status == SchemeLoadStatus::OpenFailed) ctx.ui.message(fileMessage(kErrorOpeningFile, path));
-    else ctx.ui.message(fileMessage(kErrorReadingFile, path));
-    scriptFailure(ctx, loadFailureReason(path, "not a colour scheme of the old layout"));
+    scriptFailure(ctx, loadFailureReason(path, "not a colour scheme file"));
     return LineResult::Done;
 }
 
