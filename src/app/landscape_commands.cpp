@@ -5,12 +5,14 @@
 #include <optional>
 #include <system_error>
 
+#include "app/palette_prediction.h"
 #include "base/file_requests.h"
 #include "base/paths.h"
 #include "files/dem_file.h"
 #include "files/session_file.h"
 #include "model/colour_scheme.h"
 #include "model/scene_reset.h"
+#include "render/image_size.h"
 #include "terrain/terrain_preparation.h"
 
 namespace kalvenor {
@@ -28,6 +30,14 @@ std::vector<std::string> directoryFiles(const std::string& dir)
     return files;
 }
 
+// What a session carries must be current: the terrain maps, and a palette
+// that is stale is predicted (a session loaded later renders with it).
+Outcome prepareSessionSave(App& app, Frontend& ui)
+{
+    if (ensureTerrainComputed(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return Outcome::Cancelled;
+    return predictPalette(app, ui);
+}
+
 SessionSource sessionSourceOf(const App& app)
 {
     return {app.landscape, app.scene, app.textures, app.path, app.palette};
@@ -43,13 +53,29 @@ LoadTarget loadTargetOf(App& app)
 Loaded loadLandscape(App& app, const std::string& path, Frontend& ui)
 {
     LoadTarget target = loadTargetOf(app);
-    return loadLandscapeFile(path, target, ui).loaded;
+    const Loaded loaded = loadLandscapeFile(path, target, ui).loaded;
+    if (loaded == Loaded::WithSettings) applyLoadedImageSize(app, ui);
+    return loaded;
+}
+
+void applyLoadedImageSize(App& app, Frontend& ui)
+{
+    RenderSettings& render = app.scene.render;
+    ImageGeometry& geometry = app.geometry;
+    if (render.imageWidth == geometry.width && render.imageHeight == geometry.height) return;
+    // A size the buffers cannot take keeps the image as it was, and the settings say so.
+    if (setImageSize(app.images, geometry, render, ui, render.imageWidth, render.imageHeight) != 1) {
+        render.imageWidth = geometry.width;
+        render.imageHeight = geometry.height;
+    }
 }
 
 Outcome loadSchemeNewLayout(App& app, const std::string& path, Frontend& ui)
 {
     LoadTarget target = loadTargetOf(app);
-    return loadSchemeNewLayout(target, path, ui) == 1 ? Outcome::Done : Outcome::Failed;
+    if (loadSchemeNewLayout(target, path, ui) != 1) return Outcome::Failed;
+    applyLoadedImageSize(app, ui);
+    return Outcome::Done;
 }
 
 // ---- Saves and commands ----
@@ -61,7 +87,7 @@ Outcome saveDem(App& app, const std::string& path, Frontend& ui)
 
 Outcome saveSession(App& app, const std::string& path, Frontend& ui)
 {
-    if (ensureTerrainComputed(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return Outcome::Cancelled;
+    if (prepareSessionSave(app, ui) != Outcome::Done) return Outcome::Cancelled;
     return outcomeOf(writeSession(sessionSourceOf(app), path, fullSession(), ui));
 }
 
@@ -74,7 +100,7 @@ Outcome saveSessionCommand(App& app, Frontend& ui, bool shiftHeld)
 {
     const auto path = askSavePath(ui, "Save Session Landscape", app.dirs.landscape, "*.K4S", ".K4S");
     if (!path) return Outcome::Cancelled;
-    if (ensureTerrainComputed(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return Outcome::Cancelled;
+    if (prepareSessionSave(app, ui) != Outcome::Done) return Outcome::Cancelled;
     SessionSwitches switches = fullSession();
     if (anyTextureInUse(app.textures))
         switches.embedTextures = ui.ask("Embed textures or only their names?", "Embed", "Names only");

@@ -13,8 +13,13 @@ namespace kalvenor {
 // The pieces of the App a load may replace.
 LoadTarget loadTargetOf(App& app);
 
-// Open landscape, start-up landscape and the script's LoadLandscape.
+// Open landscape, start-up landscape and the script's LoadLandscape. A file
+// that brought its settings brings its image size too.
 Loaded loadLandscape(App& app, const std::string& path, Frontend& ui);
+
+// Makes the image the size the render settings name (after a load); a size
+// the buffers cannot take keeps the image and the settings as they were.
+void applyLoadedImageSize(App& app, Frontend& ui);
 
 // A colour scheme in the new layout (the scheme loader's second try): settings,
 // colour blocks and textures; a file without maps leaves grid and placement alone.

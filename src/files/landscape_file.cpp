@@ -20,6 +20,7 @@
 #include "files/session_file.h"
 #include "model/colour_scheme.h"
 #include "model/scene_reset.h"
+#include "terrain/shading.h"
 #include "terrain/terrain_preparation.h"
 
 namespace kalvenor {
@@ -305,8 +306,12 @@ LoadResult loadLandscapeFile(const std::string& path, LoadTarget& target, Fronte
         return result;
     }
     result = parseLandscapeFile(bytes, target, ui, path);
-    // Settings from the file bring their sun; the derived light follows them.
-    if (result.loaded == Loaded::WithSettings && target.sun != nullptr) recomputeSun(target.scene.lighting, *target.sun);
+    // Settings from the file bring their sun; the derived light follows them,
+    // and so does the light level, which the shade pass would otherwise have set.
+    if (result.loaded == Loaded::WithSettings && target.sun != nullptr) {
+        recomputeSun(target.scene.lighting, *target.sun);
+        target.sun->lightLevel = flatGroundLightLevel(target.landscape, target.scene.lighting, *target.sun);
+    }
     return result;
 }
 

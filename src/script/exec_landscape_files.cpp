@@ -77,8 +77,11 @@ LineResult execLoadLandscape(ScriptContext& ctx)
         app.scene.colouring.seaLevel = 0;
     }
     computeElevationStatistics(app.landscape);
-    // A session carries its camera path: the flight is rebuilt from its nodes at once.
-    if (loaded.loaded == Loaded::WithSettings) generatePathPoints(app.path, app.landscape, ctx.ui);
+    // A session carries its image size and its camera path: the flight is rebuilt from its nodes at once.
+    if (loaded.loaded == Loaded::WithSettings) {
+        applyLoadedImageSize(app, ctx.ui);
+        generatePathPoints(app.path, app.landscape, ctx.ui);
+    }
     return LineResult::Done;
 }
 

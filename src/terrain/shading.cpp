@@ -257,11 +257,16 @@ int shadePass(Landscape& land, const LightingSettings& lighting, SunLight& sun, 
     }
     fillShadowEdges(land);
 
-    const Tangent flatX{static_cast<double>(truncSaturated(land.spacingX)), 0.0, 0.0};
-    const Tangent flatY{0.0, static_cast<double>(truncSaturated(land.spacingY)), 0.0};
-    sun.lightLevel = surfaceBrightness(flatX, flatY, sun.vector, lighting.contrast, exaggeration);
+    sun.lightLevel = flatGroundLightLevel(land, lighting, sun);
     land.shadowValidAt = g;
     return 1;
+}
+
+std::int32_t flatGroundLightLevel(const Landscape& land, const LightingSettings& lighting, const SunLight& sun)
+{
+    const Tangent flatX{static_cast<double>(truncSaturated(land.spacingX)), 0.0, 0.0};
+    const Tangent flatY{0.0, static_cast<double>(truncSaturated(land.spacingY)), 0.0};
+    return surfaceBrightness(flatX, flatY, sun.vector, lighting.contrast, lighting.exaggeration != 0);
 }
 
 void markObjectShadows(Landscape& land, const SunLight& sun, bool treesOn)

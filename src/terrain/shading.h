@@ -26,6 +26,11 @@ constexpr float kShadowlessDeclination = 85.0f;
 // highest point, or passes below the ground.
 int shadowTest(const Landscape& land, const ShadowStep& step, float declination, int row, int column);
 
+// The brightness of flat ground under the sun, which auto exposure, the sky and
+// the palette read: set by the shade pass, and again whenever shades come
+// ready-made from a file.
+std::int32_t flatGroundLightLevel(const Landscape& land, const LightingSettings& lighting, const SunLight& sun);
+
 // Fills the shadow map at every g-th row and column, then the last column and
 // row from their neighbours, and updates the integer light vector and the light
 // level. Lazy: does nothing while shadowValidAt <= g or the shadow map is frozen.
