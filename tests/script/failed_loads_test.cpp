@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "base/byte_order.h"
+#include "files/dem_file.h"
+#include "files/session_file.h"
 #include "script_fixture.h"
 
 namespace kalvenor {
@@ -93,11 +96,22 @@ TEST_F(FailedLoads, ACutFileOfAnyKindChangesNothing)
         const std::size_t size = std::filesystem::file_size(good);
         return cutCopy(good, static_cast<std::size_t>(size * part), name);
     };
+    // A copy of the same size whose first elevation row claims 65535 packed bytes.
+    auto damagedRow = [&](const std::string& good, std::size_t rowAt, const char* name) {
+        std::string bytes = readBytes(good);
+        bytes[rowAt] = bytes[rowAt + 1] = '\xFF';
+        return write(name, bytes);
+    };
+    const std::string sessionBytes = readBytes(session);
+    const std::size_t sessionRows =
+        get32le(reinterpret_cast<const std::uint8_t*>(sessionBytes.data()) + kElevationBlockField);
     const std::vector<Case> cases = {
         {"old-format landscape, cut in its rows", "LoadLandscape " + cut(dem, 0.5, "a.dem")},
         {"old-format landscape, cut after the header", "LoadLandscape " + cut(dem, 0.35, "b.dem")},
         {"session, cut in its maps", "LoadLandscape " + cut(session, 0.6, "c.k4s")},
         {"session, cut in its header", "LoadLandscape " + cut(session, 0.01, "d.k4s")},
+        {"session, a damaged row", "LoadLandscape " + damagedRow(session, sessionRows, "j.k4s")},
+        {"old-format landscape, a damaged row", "LoadLandscape " + damagedRow(dem, kOldHeaderBytes, "k.dem")},
         {"scheme in the new layout, cut", "LoadScheme " + cut(scheme, 0.5, "e.scm")},
         {"scheme in the old layout, cut in its header", "LoadScheme " + cutCopy(dem, 1500, "f.dem")},
         {"cloud pattern, cut", "CloudLoad " + cut(cloud, 0.5, "g.cld")},
