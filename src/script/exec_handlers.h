@@ -137,6 +137,7 @@ LineResult execSetColorUnderTree(ScriptContext& ctx);
 
 // Trees and clouds (exec_trees.cpp)
 LineResult execTreeDetail(ScriptContext& ctx);
+LineResult execTreeTexture(ScriptContext& ctx);
 LineResult execTreeLeaves(ScriptContext& ctx);
 LineResult execMeanTreeSize(ScriptContext& ctx);
 LineResult execTreeKindSize(ScriptContext& ctx);

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 
-#include "model/landscape.h"
 #include "base/frontend.h"
 #include "base/paths.h"
+#include "model/landscape.h"
 #include "model/scene_settings.h"
 #include "script/exec_handlers.h"
 #include "terrain/invalidation.h"
@@ -38,7 +38,6 @@ constexpr std::int32_t& renderBackground(SceneSettings& s) { return s.render.bac
 constexpr std::int32_t& renderForeground(SceneSettings& s) { return s.render.foreground; }
 constexpr std::int32_t& treesTrees(SceneSettings& s) { return s.trees.trees; }
 constexpr std::int32_t& treesSolid(SceneSettings& s) { return s.trees.solid; }
-constexpr std::int32_t& treesTexture(SceneSettings& s) { return s.trees.texture; }
 
 // A keyword that stores its parameter, or its argument as a 32-bit integer, in one setting.
 constexpr Keyword storeParam(std::string_view name, int code, SettingField field, int param)
@@ -249,8 +248,8 @@ constexpr Keyword kKeywords[] = {
     {"TreeDetailMedium", 1163, ArgPattern::None, execTreeDetail, 0, 0},
     {"TreeDetailHigh", 1164, ArgPattern::None, execTreeDetail, 1, 0},
     {"TreeDetailUltra", 1165, ArgPattern::None, execTreeDetail, 2, 0},
-    storeParam("TreeTextureOn", 1166, treesTexture, 2),
-    storeParam("TreeTextureOff", 1167, treesTexture, 0),
+    {"TreeTextureOn", 1166, ArgPattern::None, execTreeTexture, 2, 0},
+    {"TreeTextureOff", 1167, ArgPattern::None, execTreeTexture, 0, 0},
     {"TreeLeavesOn", 1168, ArgPattern::None, execTreeLeaves, 1, 0},
     {"TreeLeavesOff", 1169, ArgPattern::None, execTreeLeaves, 0, 0},
     {"TreeSize", 1170, ArgPattern::Number, execMeanTreeSize, 0, 0},
@@ -450,6 +449,13 @@ void scriptFailure(ScriptContext& ctx, const std::string& reason)
 {
     ++ctx.place.failures;
     ctx.ui.report(placePrefix(ctx.place) + std::string(ctx.line) + ": " + reason);
+}
+
+void notAvailableYet(ScriptContext& ctx)
+{
+    const std::string keyword(firstWord(ctx.line));
+    if (!ctx.place.notYetShown.insert(keyword).second) return;
+    ctx.ui.report(placePrefix(ctx.place) + "not available yet: " + keyword + " (the setting is kept and saved)");
 }
 
 std::string loadFailureReason(const std::string& path, const std::string& fallback)

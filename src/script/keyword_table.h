@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <span>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,7 @@ struct ScriptPlace {
     int errors = 0;   // lines that could not be run as written
     int failures = 0; // lines whose work failed (a load, save, export or setting refused)
     bool stoppedAtError = false; // a script error was answered Cancel
+    std::set<std::string> notYetShown; // features said to be not available yet in this run
 };
 
 // "FILE:LINE: " (or "line LINE: " without a file; nothing without a line).
@@ -64,6 +66,11 @@ LineResult scriptError(Frontend& ui, ScriptPlace& place, const std::string& reas
 // is counted in the run and reported with its place, the line and why
 // ("demo.scr:9: SaveSession out/a.k4s: Permission denied"). The run goes on.
 void scriptFailure(ScriptContext& ctx, const std::string& reason);
+
+// A keyword whose setting is kept (and saved with sessions) but whose feature
+// is not built yet: "not available yet: <keyword>" is reported with its place,
+// once per run for each keyword. Not an error: the run goes on and passes.
+void notAvailableYet(ScriptContext& ctx);
 
 // The reason a load or a save of path failed: what the system says stands in
 // the way, else fallback.
