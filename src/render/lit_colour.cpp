@@ -7,9 +7,6 @@ namespace kalvenor {
 
 namespace {
 
-// The haze weight is capped at 10,000,000; held here too so a weight from elsewhere cannot overflow.
-constexpr float kMaxHazeWeight = 10000000.0f;
-
 std::int64_t litChannel(const SurfaceLight& s, int c, int base, int intensity, int strength, int hilite, std::int64_t k)
 {
     const std::int64_t lc = s.light[c];

@@ -6,6 +6,9 @@
 
 namespace kalvenor {
 
+// The largest haze weight: the colour is then the haze colour.
+constexpr float kMaxHazeWeight = 10000000.0f;
+
 // What the colour of a lit surface depends on besides the surface itself.
 // The terrain walk sets the haze weight per polygon and the haze colour per
 // drawing stage (sky haze while the sky is drawn, haze from the horizon on);

@@ -1,5 +1,6 @@
 #include "render/sky.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -12,8 +13,6 @@ namespace kalvenor {
 
 namespace {
 
-constexpr double kReachScale = 0.000002941176470588235; // 1 / 340000
-constexpr double kReachLength = 170000.0;
 constexpr int kDomePoints = 360 / kDomeSector + 1;
 constexpr int kRingPoints = 360 / kHorizonSector + 1;
 
@@ -76,13 +75,10 @@ void domeRing(const SceneFrame& frame, int polarDegrees, std::array<Vec3, kDomeP
 
 std::uint32_t domeColour(SceneFrame& frame, int polarDegrees, Rgb sky)
 {
-    // The haze of a level sight line as long as the band's reach: the dome
-    // point's own height (up to 100 km above the camera) would haze the zenith
-    // as thickly as the horizon.
-    const ViewState& view = frame.view;
-    distanceAndHaze(frame.view, view.eyeX + domeHazeReach(static_cast<float>(polarDegrees)), view.eyeY, view.eyeZ,
-                    frame.scene.sky.haze, static_cast<float>(frame.land.lowestElevation));
-    frame.light.hazeWeight = frameHazeWeight(frame.view.hazeWeight, frame.scene.sky.haze);
+    // The band's share f of the sky haze colour, as the weight k of the lit
+    // colour's blend, which takes k / (k + 256) of the haze.
+    const double f = domeHazeFraction(domeElevation(polarDegrees), frame.scene.sky.haze);
+    frame.light.hazeWeight = f >= 1.0 ? kMaxHazeWeight : static_cast<float>(256.0 * f / (1.0 - f));
     return litColour(frame.light, sky.r, sky.g, sky.b, frame.sun.lightLevel, 0, 0);
 }
 
@@ -122,10 +118,22 @@ std::uint32_t horizonColour(SceneFrame& frame, float radius, Rgb colour, const S
 
 } // namespace
 
-float domeHazeReach(float polarDegrees)
+double domeElevation(double polarDegrees)
 {
-    const double r = kDomeRadius * std::sin(polarDegrees * kDegreesToRadians) * kReachScale;
-    return static_cast<float>(r * r * r * r * kReachLength);
+    const double a = polarDegrees * kDegreesToRadians;
+    const double up = kDomeRadius * std::cos(a) - kDomeDrop;
+    const double across = kDomeRadius * std::sin(a);
+    return std::atan2(up, across) * kRadiansToDegrees;
+}
+
+double domeHazeFraction(double elevationDegrees, int haze)
+{
+    if (haze <= 0) return 0.0;
+    if (elevationDegrees <= 0.0) return 1.0;
+    const double span = std::min(90.0, 10.0 + 0.3 * haze);
+    const double rise = std::max(0.0, 1.0 - elevationDegrees / span);
+    const double everywhere = std::clamp((haze - 300) / 700.0, 0.0, 1.0);
+    return everywhere + (1.0 - everywhere) * rise * rise;
 }
 
 float horizonRingStart(int k) { return 15.0f * static_cast<float>(k) * static_cast<float>(k - 1); }

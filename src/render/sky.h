@@ -24,9 +24,17 @@ int drawSky(SceneFrame& frame);
 // horizon is off. 1 when done, -1 when aborted (polled once per ring).
 int drawHorizon(SceneFrame& frame);
 
-// Horizontal distance whose haze the dome band at polar angle a (degrees)
-// takes: (600000 sin a x 0.000002941176470588235)^4 x 170000.
-float domeHazeReach(float polarDegrees);
+// Elevation in degrees above the camera's level of the dome band at polar
+// angle a: 90 overhead, 0 at the band level with the camera (a of about 33.6),
+// negative below it.
+double domeElevation(double polarDegrees);
+
+// How much of the sky haze colour the dome takes at that elevation, 0 .. 1:
+// all of it at and below the level, none with no haze, and in between
+// (1 - e / span)^2 with span = min(90, 10 + 0.3 haze) degrees, so the sky
+// colour shows overhead and the haze climbs higher as the haze thickens; from
+// a haze of 300 on, the whole dome takes a growing share of haze as well.
+double domeHazeFraction(double elevationDegrees, int haze);
 
 // Inner radius of horizon ring k (k = 1, 2, ...): 15 k (k - 1), so the rings
 // start at 0, 30, 90, 180, 300, ...

@@ -4,13 +4,13 @@
 #include <cmath>
 
 #include "render/camera.h"
+#include "render/lit_colour.h"
 
 namespace kalvenor {
 
 namespace {
 
 constexpr float kHazeCeiling = 1000.0f;       // air above base + 1000 is the clearest
-constexpr float kMaxHazeWeight = 10000000.0f;
 
 } // namespace
 

@@ -13,12 +13,26 @@ namespace {
 
 using testing::Scene;
 
-TEST(Sky, DomeHazeReachAndHorizonRings)
+// The dome: the sky colour overhead, the sky haze at the camera's level and
+// below, smooth between, and the haze climbing higher as it thickens.
+TEST(Sky, DomeHazeFromOverheadToTheHorizonAndHorizonRings)
 {
-    EXPECT_FLOAT_EQ(domeHazeReach(0.0f), 0.0f);
-    // At 90 degrees: (600000 / 340000)^4 x 170000.
-    EXPECT_NEAR(domeHazeReach(90.0f), std::pow(600000.0 / 340000.0, 4) * 170000.0, 1.0);
-    EXPECT_LT(domeHazeReach(10.0f), domeHazeReach(20.0f));
+    EXPECT_NEAR(domeElevation(0.0), 90.0, 1e-9);
+    // The band level with the camera: 600000 cos a = 500000.
+    EXPECT_NEAR(domeElevation(std::acos(500000.0 / 600000.0) * 57.29577951308232), 0.0, 1e-9);
+    EXPECT_LT(domeElevation(40.0), 0.0);
+
+    struct Case {
+        double elevation;
+        int haze;
+        double fraction;
+    };
+    for (const Case& c : {Case{90.0, 100, 0.0}, Case{20.0, 100, 0.25}, Case{0.0, 100, 1.0}, Case{-5.0, 100, 1.0},
+                          Case{20.0, 0, 0.0}, Case{-5.0, 0, 0.0}, Case{9.5, 30, 0.25}, Case{90.0, 1000, 1.0},
+                          Case{90.0, 650, 0.5}, Case{45.0, 650, 0.5 + 0.5 * 0.25}})
+        EXPECT_NEAR(domeHazeFraction(c.elevation, c.haze), c.fraction, 1e-12) << c.elevation << " " << c.haze;
+    for (double e = 0.5; e < 90.0; e += 0.5) // never more haze higher up
+        EXPECT_LE(domeHazeFraction(e, 100), domeHazeFraction(e - 0.5, 100)) << e;
     const float starts[] = {0, 30, 90, 180, 300};
     for (int k = 1; k <= 5; ++k) EXPECT_FLOAT_EQ(horizonRingStart(k), starts[k - 1]);
 }
