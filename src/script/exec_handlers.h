@@ -125,6 +125,16 @@ LineResult execSetAltitude(ScriptContext& ctx);
 LineResult execLandscapeSize(ScriptContext& ctx);
 LineResult execWave(ScriptContext& ctx);
 
+// Settings the panels reach, for batch runs (exec_render.cpp, exec_colour.cpp)
+enum LightingSwitch : int { kSwitchPhong = 0, kSwitchAutoExposure = 2 }; // + 1 switches on
+enum ValleyParam : int { kValleySwitch = 0, kValleyWidth = 2, kValleyStrength = 3 };
+enum StrataParam : int { kStrataOff, kStrataOn, kStrataThickness, kStrataWarp };
+LineResult execAntialias(ScriptContext& ctx);
+LineResult execLightingSwitch(ScriptContext& ctx);
+LineResult execPaletteColours(ScriptContext& ctx);
+LineResult execValley(ScriptContext& ctx);
+LineResult execStrata(ScriptContext& ctx);
+
 // Terrain colouring and colours (exec_colour.cpp)
 LineResult execTreeLine(ScriptContext& ctx);
 LineResult execSnowLine(ScriptContext& ctx);

@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "codecs/image_buffers.h"
 #include "render/image_size.h"
+#include "render/palette_selection.h"
 #include "script/exec_handlers.h"
 #include "terrain/colouring_inputs.h"
 
@@ -98,6 +99,11 @@ LineResult execImageSize(ScriptContext& ctx)
                                std::to_string(app.geometry.width) + " x " + std::to_string(app.geometry.height));
         return LineResult::Done;
     }
+    if (app.scene.render.antialias != 0 && (width * 2 > kMaxImageSide || height * 2 > kMaxImageSide)) {
+        scriptFailure(ctx, "too large while antialiasing is on (at most " + std::to_string(kMaxImageSide / 2) +
+                               " each way; AntialiasOff allows " + std::to_string(kMaxImageSide) + ")");
+        return LineResult::Done;
+    }
     if (setImageSize(app.images, app.geometry, app.scene.render, ctx.ui, width, height) != 1)
         scriptFailure(ctx, "not enough memory for the image buffers of " + std::to_string(width) + " x " +
                                std::to_string(height));
@@ -143,6 +149,45 @@ LineResult execForegroundFile(ScriptContext& ctx)
     RenderSettings& render = ctx.app.scene.render;
     render.foregroundFile = imageFileName(ctx.args.word);
     render.foreground = render.foregroundFile.empty() ? 0 : 1;
+    return LineResult::Done;
+}
+
+// Antialiasing renders at twice the size each way, so it needs an image of at
+// most half the largest side; switching it on for a larger image is refused.
+LineResult execAntialias(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    if (ctx.param != 0 && (app.geometry.width * 2 > kMaxImageSide || app.geometry.height * 2 > kMaxImageSide)) {
+        scriptFailure(ctx, "an image of " + std::to_string(app.geometry.width) + " x " +
+                               std::to_string(app.geometry.height) + " is too large for antialiasing (at most " +
+                               std::to_string(kMaxImageSide / 2) + " each way); it stays off");
+        app.scene.render.antialias = 0;
+        return LineResult::Done;
+    }
+    app.scene.render.antialias = ctx.param;
+    return LineResult::Done;
+}
+
+// Phong hilites and auto exposure change every lit colour: the row marks the palette.
+LineResult execLightingSwitch(ScriptContext& ctx)
+{
+    LightingSettings& lighting = ctx.app.scene.lighting;
+    std::int32_t& setting = ctx.param / 2 == kSwitchPhong / 2 ? lighting.phongHighlights : lighting.autoExposure;
+    setting = ctx.param % 2;
+    return LineResult::Done;
+}
+
+// PaletteColours n: the colours of the predicted 8-bit palette, 2 to 256.
+LineResult execPaletteColours(ScriptContext& ctx)
+{
+    const std::int32_t colours = intArg(ctx);
+    if (colours < kMinPaletteColours || colours > kMaxPaletteColours) {
+        scriptFailure(ctx, "takes a whole number from " + std::to_string(kMinPaletteColours) + " to " +
+                               std::to_string(kMaxPaletteColours));
+        ctx.applyMarks = false;
+        return LineResult::Done;
+    }
+    ctx.app.paletteMap.colours = colours;
     return LineResult::Done;
 }
 

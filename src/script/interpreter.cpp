@@ -22,7 +22,14 @@ LineResult executeLine(App& app, Frontend& ui, std::string_view text, ScriptPlac
     if (entry->field != nullptr) {
         // A setting row: the value is stored as it is; such rows carry no marks.
         const bool fromParam = entry->source == SettingSource::Param;
-        entry->field(app.scene) = fromParam ? entry->param : toInt32(args.number[0]);
+        const std::int32_t value = fromParam ? entry->param : toInt32(args.number[0]);
+        if (value < entry->least || value > entry->most) {
+            scriptFailure(ctx, "takes a whole number from " + std::to_string(entry->least) + " to " +
+                                   std::to_string(entry->most) + "; the setting stays " +
+                                   std::to_string(entry->field(app.scene)));
+            return LineResult::Done;
+        }
+        entry->field(app.scene) = value;
         return LineResult::Done;
     }
 

@@ -5,6 +5,7 @@
 
 #include "base/frontend.h"
 #include "base/paths.h"
+#include "codecs/jpeg.h"
 #include "model/landscape.h"
 #include "model/scene_settings.h"
 #include "script/exec_handlers.h"
@@ -38,15 +39,28 @@ constexpr std::int32_t& renderBackground(SceneSettings& s) { return s.render.bac
 constexpr std::int32_t& renderForeground(SceneSettings& s) { return s.render.foreground; }
 constexpr std::int32_t& treesTrees(SceneSettings& s) { return s.trees.trees; }
 constexpr std::int32_t& treesSolid(SceneSettings& s) { return s.trees.solid; }
+constexpr std::int32_t& renderAntialiasType(SceneSettings& s) { return s.render.antialiasType; }
+constexpr std::int32_t& renderFlare(SceneSettings& s) { return s.render.flare; }
+constexpr std::int32_t& renderDistanceLimit(SceneSettings& s) { return s.render.distanceLimit; }
+constexpr std::int32_t& renderJpegQuality(SceneSettings& s) { return s.render.jpegQuality; }
+constexpr std::int32_t& renderTargaCompress(SceneSettings& s) { return s.render.targaCompress; }
+constexpr std::int32_t& skyStarsAndMoon(SceneSettings& s) { return s.sky.sunMoon.starsAndMoon; }
+constexpr std::int32_t& skySunSize(SceneSettings& s) { return s.sky.sunMoon.sunSize; }
+constexpr std::int32_t& skyMoonSize(SceneSettings& s) { return s.sky.sunMoon.moonSize; }
 
 // A keyword that stores its parameter, or its argument as a 32-bit integer, in one setting.
-constexpr Keyword storeParam(std::string_view name, int code, SettingField field, int param)
+constexpr Keyword storeParam(std::string_view name, int code, SettingField field, int param, bool extension = false)
 {
-    return {name, code, ArgPattern::None, nullptr, param, 0, false, field, SettingSource::Param};
+    return {name, code, ArgPattern::None, nullptr, param, 0, extension, field, SettingSource::Param};
 }
 constexpr Keyword storeArgument(std::string_view name, int code, ArgPattern pattern, SettingField field)
 {
     return {name, code, pattern, nullptr, 0, 0, false, field, SettingSource::Argument};
+}
+// One of our keywords that stores its argument when it lies in least .. most.
+constexpr Keyword storeRange(std::string_view name, int code, SettingField field, std::int32_t least, std::int32_t most)
+{
+    return {name, code, ArgPattern::Number, nullptr, 0, 0, true, field, SettingSource::Argument, least, most};
 }
 
 // In table order: the first entry that matches a word wins. Aliases share a
@@ -390,6 +404,33 @@ constexpr Keyword kKeywords[] = {
     {"CloudsFromLandscape", 1287, ArgPattern::None, execCloudsFromLandscape, 0, 0, true},
     {"CloudSize", 1288, ArgPattern::Word, execCloudSize, 0, 0, true},
     {"TextureLoad", 1289, ArgPattern::RestOfLine, execTextureLoad, 0, kMarkP, true},
+    // Settings the panels reach, for batch runs.
+    {"AntialiasOn", 1290, ArgPattern::None, execAntialias, 1, 0, true},
+    {"AntialiasOff", 1291, ArgPattern::None, execAntialias, 0, 0, true},
+    storeRange("AntialiasType", 1292, renderAntialiasType, 1, 2),
+    storeParam("FlareOn", 1293, renderFlare, 1, true),
+    storeParam("FlareOff", 1294, renderFlare, 0, true),
+    {"PhongOn", 1295, ArgPattern::None, execLightingSwitch, kSwitchPhong + 1, kMarkP, true},
+    {"PhongOff", 1296, ArgPattern::None, execLightingSwitch, kSwitchPhong, kMarkP, true},
+    {"AutoExposureOn", 1297, ArgPattern::None, execLightingSwitch, kSwitchAutoExposure + 1, kMarkP, true},
+    {"AutoExposureOff", 1298, ArgPattern::None, execLightingSwitch, kSwitchAutoExposure, kMarkP, true},
+    storeParam("StarsOn", 1299, skyStarsAndMoon, 1, true),
+    storeParam("StarsOff", 1300, skyStarsAndMoon, 0, true),
+    storeRange("SunSize", 1301, skySunSize, 0, 1000),
+    storeRange("MoonSize", 1302, skyMoonSize, 0, 1000),
+    storeRange("DistanceLimit", 1303, renderDistanceLimit, 0, 100000000),
+    storeRange("JpegQuality", 1304, renderJpegQuality, kJpegMinQuality, kJpegMaxQuality),
+    storeParam("TargaCompressOn", 1305, renderTargaCompress, 1, true),
+    storeParam("TargaCompressOff", 1306, renderTargaCompress, 0, true),
+    {"ValleyOn", 1307, ArgPattern::None, execValley, kValleySwitch + 1, 0, true},
+    {"ValleyOff", 1308, ArgPattern::None, execValley, kValleySwitch, 0, true},
+    {"ValleyWidth", 1309, ArgPattern::Number, execValley, kValleyWidth, 0, true},
+    {"ValleyStrength", 1310, ArgPattern::Number, execValley, kValleyStrength, 0, true},
+    {"CliffsBySlope", 1311, ArgPattern::None, execStrata, kStrataOff, 0, true},
+    {"CliffsStratified", 1312, ArgPattern::None, execStrata, kStrataOn, 0, true},
+    {"StrataThickness", 1313, ArgPattern::Number, execStrata, kStrataThickness, 0, true},
+    {"StrataWarp", 1314, ArgPattern::Number, execStrata, kStrataWarp, 0, true},
+    {"PaletteColours", 1315, ArgPattern::Number, execPaletteColours, 0, kMarkP, true},
 };
 
 // The classic table is kept whole; our extensions follow it.

@@ -102,6 +102,9 @@ struct Keyword {
     bool extension = false; // one of our keywords beyond the classic table
     SettingField field = nullptr;
     SettingSource source = SettingSource::Param;
+    // The range an argument must lie in; a value outside it is a failed line and changes nothing.
+    std::int32_t least = INT32_MIN;
+    std::int32_t most = INT32_MAX;
 };
 
 constexpr std::uint8_t kMarkAll = kMarkS | kMarkC | kMarkP | kMarkL | kMarkM;

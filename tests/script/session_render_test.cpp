@@ -3,12 +3,14 @@
 // the same picture byte for byte.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/render_driver.h"
 #include "script_fixture.h"
 #include "shell/startup.h"
+#include "support/temp_dir.h"
 
 namespace kalvenor {
 namespace {
@@ -60,6 +62,118 @@ TEST_F(SessionRender, ASessionLoadedInAFreshProgramRendersTheSamePicture)
     EXPECT_EQ(again.height, original.height);
     EXPECT_TRUE(again.rgb == original.rgb);
     EXPECT_TRUE(again.indexed == original.indexed); // the palette was predicted before the save
+}
+
+// The settings the panels reach, as our keywords: each changes the picture,
+// and the picture survives a session (PaletteColours has no word in the
+// session header, so it is not carried).
+TEST(SettingExtensions, EachChangesThePictureAndSurvivesASession)
+{
+    testing::TempDir dir("extensions");
+    // Ordered dither: the random dither goes on from whatever drew from the stream before.
+    const std::vector<std::string> scene = {"LandscapeSizeSmall", "GenerateFractal 12", "ImageSize 96 72",
+                                            "SunAzimuth 0", "SunDeclination 6", "CameraXYZ 3800 200 900",
+                                            "TargetXYZ 3800 7000 600", "PixelDitherOrdered 40"};
+    const auto render = [&](const std::vector<std::string>& extra, const std::string& session) {
+        App app;
+        ScriptedFrontend ui;
+        initialiseApp(app, ui);
+        for (const std::string& line : scene) EXPECT_EQ(executeLine(app, ui, line), LineResult::Done) << line;
+        for (const std::string& line : extra) EXPECT_EQ(executeLine(app, ui, line), LineResult::Done) << line;
+        EXPECT_TRUE(ui.reports.empty()) << extra.front() << ": " << (ui.reports.empty() ? "" : ui.reports[0]);
+        if (!session.empty()) EXPECT_EQ(executeLine(app, ui, "SaveSession " + session), LineResult::Done);
+        EXPECT_EQ(renderImage(app, ui), Outcome::Done);
+        return pictureOf(app);
+    };
+    const Picture plain = render({"Rem the defaults"}, "");
+    struct Case {
+        std::vector<std::string> lines;
+        bool inSession;
+    };
+    const Case cases[] = {
+        {{"AntialiasOff"}, true},
+        {{"AntialiasType 2"}, true},
+        {{"FlareOff"}, true},
+        {{"PhongOff"}, true},
+        {{"AutoExposureOff"}, true},
+        {{"StarsOn"}, true},
+        {{"SunSize 40"}, true},
+        {{"DistanceLimit 2000"}, true},
+        {{"ValleyOff"}, true},
+        {{"ValleyWidth 900"}, true},
+        {{"CliffsStratified", "CliffThreshold 20"}, true},
+        {{"CliffsStratified", "CliffThreshold 20", "StrataThickness 80"}, true},
+        {{"PaletteColours 8"}, false},
+    };
+    for (const Case& c : cases) {
+        const std::string session = (dir / "s.k4s");
+        const Picture with = render(c.lines, session);
+        EXPECT_FALSE(with.rgb == plain.rgb && with.indexed == plain.indexed) << c.lines.back() << " changed nothing";
+        if (!c.inSession) continue;
+        App fresh;
+        ScriptedFrontend freshUi;
+        initialiseApp(fresh, freshUi);
+        ASSERT_EQ(loadStartupLandscape(fresh, freshUi, session, dir.path.string()), Loaded::WithSettings);
+        ASSERT_EQ(renderImage(fresh, freshUi), Outcome::Done);
+        const Picture loaded = pictureOf(fresh);
+        EXPECT_TRUE(loaded.rgb == with.rgb && loaded.indexed == with.indexed) << c.lines.back() << " was lost";
+    }
+}
+
+// The file settings change the files the image keywords write.
+TEST_F(SessionRender, JpegQualityAndTargaCompressionChangeTheFilesWritten)
+{
+    for (const char* line : {"GenerateFractal 12", "ImageSize 96 72"})
+        ASSERT_EQ(run(line), LineResult::Done) << line;
+    ASSERT_EQ(renderImage(app, ui), Outcome::Done);
+    const auto sizeAfter = [&](const std::string& setting, const std::string& save) {
+        EXPECT_EQ(run(setting), LineResult::Done);
+        EXPECT_EQ(run(save), LineResult::Done);
+        return std::filesystem::file_size(save.substr(save.find(' ') + 1));
+    };
+    const std::string jpeg = (dir / "x.jpg").string(), targa = (dir / "x.tga").string();
+    const auto fine = sizeAfter("JpegQuality 95", "SaveJPG " + jpeg);
+    const auto coarse = sizeAfter("JpegQuality 30", "SaveJPG " + jpeg);
+    EXPECT_LT(coarse, fine);
+    const auto raw = sizeAfter("TargaCompressOff", "SaveTarga24 " + targa);
+    const auto packed = sizeAfter("TargaCompressOn", "SaveTarga24 " + targa);
+    EXPECT_EQ(raw, 18u + 96u * 72u * 3u);
+    EXPECT_NE(packed, raw);
+    EXPECT_TRUE(ui.reports.empty());
+}
+
+// Out of range, the setting stays and the line fails with the range.
+TEST_F(SessionRender, ExtensionSettingsRefuseValuesOutOfRange)
+{
+    struct Case {
+        const char* line;
+        const char* reason;
+    };
+    for (const Case& c : {Case{"AntialiasType 3", "takes a whole number from 1 to 2; the setting stays 1"},
+                          Case{"SunSize -1", "takes a whole number from 0 to 1000; the setting stays 10"},
+                          Case{"JpegQuality 10", "takes a whole number from 25 to 100; the setting stays 90"},
+                          Case{"PaletteColours 1", "takes a whole number from 2 to 256"},
+                          Case{"ValleyWidth 20000", "takes a whole number from 0 to 10000"},
+                          Case{"StrataThickness 0", "takes a whole number from 1 to 10000"}}) {
+        ui.reports.clear();
+        const SceneSettings before = app.scene;
+        EXPECT_EQ(run(c.line), LineResult::Done) << c.line;
+        EXPECT_EQ(ui.reports, std::vector<std::string>{std::string(c.line) + ": " + c.reason});
+        EXPECT_TRUE(app.scene == before) << c.line;
+    }
+    // Antialiasing doubles the image each way: a larger image is refused while it is on.
+    ui.reports.clear();
+    ASSERT_EQ(run("AntialiasOn"), LineResult::Done);
+    EXPECT_EQ(run("ImageSize 5000 4000"), LineResult::Done);
+    EXPECT_EQ(ui.reports, std::vector<std::string>{"ImageSize 5000 4000: too large while antialiasing is on (at most "
+                                                   "4096 each way; AntialiasOff allows 8192)"});
+    ASSERT_EQ(run("AntialiasOff"), LineResult::Done);
+    ASSERT_EQ(run("ImageSize 5000 4000"), LineResult::Done);
+    ui.reports.clear();
+    EXPECT_EQ(run("AntialiasOn"), LineResult::Done);
+    EXPECT_EQ(ui.reports, std::vector<std::string>{"AntialiasOn: an image of 5000 x 4000 is too large for "
+                                                   "antialiasing (at most 4096 each way); it stays off"});
+    EXPECT_EQ(app.scene.render.antialias, 0);
 }
 
 } // namespace

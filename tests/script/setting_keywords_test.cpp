@@ -46,6 +46,14 @@ std::int32_t& cloudAltitude(SceneSettings& s) { return s.clouds.altitude; }
 std::int32_t& beep(SceneSettings& s) { return s.script.beep; }
 std::int32_t& saveFrames(SceneSettings& s) { return s.script.saveFrames; }
 std::int32_t& temporary(SceneSettings& s) { return s.script.temporary; }
+std::int32_t& antialiasType(SceneSettings& s) { return s.render.antialiasType; }
+std::int32_t& flare(SceneSettings& s) { return s.render.flare; }
+std::int32_t& stars(SceneSettings& s) { return s.sky.sunMoon.starsAndMoon; }
+std::int32_t& sunSize(SceneSettings& s) { return s.sky.sunMoon.sunSize; }
+std::int32_t& moonSize(SceneSettings& s) { return s.sky.sunMoon.moonSize; }
+std::int32_t& distanceLimit(SceneSettings& s) { return s.render.distanceLimit; }
+std::int32_t& jpegQuality(SceneSettings& s) { return s.render.jpegQuality; }
+std::int32_t& targaCompress(SceneSettings& s) { return s.render.targaCompress; }
 
 const SettingCase kCases[] = {
     {"LensForward", lens, 1228},
@@ -101,6 +109,18 @@ const SettingCase kCases[] = {
     {"AutoSaveOn", saveFrames, 1},
     {"AutoSaveOff", saveFrames, 0},
     {"Temporary 55", temporary, 55},
+    // Our extensions.
+    {"AntialiasType 2", antialiasType, 2},
+    {"FlareOn", flare, 1},
+    {"FlareOff", flare, 0},
+    {"StarsOn", stars, 1},
+    {"StarsOff", stars, 0},
+    {"SunSize 25.9", sunSize, 25},
+    {"MoonSize 0", moonSize, 0},
+    {"DistanceLimit 3000", distanceLimit, 3000},
+    {"JpegQuality 55", jpegQuality, 55},
+    {"TargaCompressOn", targaCompress, 1},
+    {"TargaCompressOff", targaCompress, 0},
 };
 
 using SettingKeywords = ScriptTest;
