@@ -45,6 +45,20 @@ int setSunPosition(Landscape& land, LightingSettings& lighting, ColouringState& 
     return 1;
 }
 
+void placeSun(Landscape& land, LightingSettings& lighting, ColouringState& state, double x, double y, double z)
+{
+    if (x == 0.0 && y == 0.0 && z == 0.0) return;
+    const SkyDirection d = directionOf(x, y, z); // the scale does not change the direction
+    setSun(land, lighting, state, static_cast<float>(d.azimuth), static_cast<float>(d.declination));
+}
+
+void placeMoon(SunMoonSettings& bodies, double x, double y, double z)
+{
+    bodies.moonX = static_cast<float>(x * kMoonDistanceScale);
+    bodies.moonY = static_cast<float>(y * kMoonDistanceScale);
+    bodies.moonZ = static_cast<float>(z * kMoonDistanceScale);
+}
+
 int setMoonPosition(SunMoonSettings& bodies, Frontend& ui)
 {
     const std::optional<std::vector<double>> p =

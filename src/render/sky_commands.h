@@ -27,6 +27,12 @@ constexpr double kMoonDistanceScale = 380000000.0; // metres
 int setSunPosition(Landscape& land, LightingSettings& lighting, ColouringState& state, Frontend& ui);
 int setMoonPosition(SunMoonSettings& bodies, Frontend& ui);
 
+// The same placements without a question, the position given in units of the
+// body's distance (the numbers the pickers show). A zero vector leaves the sun
+// where it is.
+void placeSun(Landscape& land, LightingSettings& lighting, ColouringState& state, double x, double y, double z);
+void placeMoon(SunMoonSettings& bodies, double x, double y, double z);
+
 // The direction of a position seen from the origin, in the sun's convention
 // (azimuth 0 north, 90 west, 180 south, -90 east; declination 0 on the
 // horizon): azimuth atan2(-x, y) in (-180, 180], declination atan2(z,

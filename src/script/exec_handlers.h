@@ -134,6 +134,8 @@ LineResult execLightingSwitch(ScriptContext& ctx);
 LineResult execPaletteColours(ScriptContext& ctx);
 LineResult execValley(ScriptContext& ctx);
 LineResult execStrata(ScriptContext& ctx);
+LineResult execBodyPosition(ScriptContext& ctx);
+LineResult execBoundingBox(ScriptContext& ctx);
 
 // Terrain colouring and colours (exec_colour.cpp)
 LineResult execTreeLine(ScriptContext& ctx);

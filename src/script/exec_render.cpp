@@ -1,9 +1,11 @@
 // Sun, sky, shading, render and image keywords: each stores a setting.
+#include <algorithm>
 #include <string>
 
 #include "app/app.h"
 #include "codecs/image_buffers.h"
 #include "render/image_size.h"
+#include "render/sky_commands.h"
 #include "render/palette_selection.h"
 #include "script/exec_handlers.h"
 #include "terrain/colouring_inputs.h"
@@ -188,6 +190,47 @@ LineResult execPaletteColours(ScriptContext& ctx)
         return LineResult::Done;
     }
     ctx.app.paletteMap.colours = colours;
+    return LineResult::Done;
+}
+
+// SunPosition, MoonPosition x y z: the position in units of the body's distance,
+// as the pickers show it; the sun's direction is set through the sun setter.
+LineResult execBodyPosition(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    const double x = ctx.args.number[0], y = ctx.args.number[1], z = ctx.args.number[2];
+    if (ctx.args.count < 3) {
+        scriptFailure(ctx, "takes three numbers: x, y and z in units of the body's distance");
+        return LineResult::Done;
+    }
+    if (ctx.param == 0) placeSun(app.landscape, app.scene.lighting, app.colouring, x, y, z);
+    else placeMoon(app.scene.sky.sunMoon, x, y, z);
+    return LineResult::Done;
+}
+
+// BoundingBox x1 y1 x2 y2 (metres): only the cells of the box are drawn and
+// exported; BoundingBoxOff draws the whole landscape again.
+LineResult execBoundingBox(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    BoundingBox& box = app.scene.render.box;
+    if (ctx.param == 0) {
+        box.enabled = 0;
+        return LineResult::Done;
+    }
+    const Landscape& land = app.landscape;
+    const auto cell = [](double metres, float spacing, int size) {
+        return std::clamp(toInt32(metres / static_cast<double>(spacing)), 0, size);
+    };
+    const int c1 = cell(ctx.args.number[0], land.spacingX, land.sizeX);
+    const int r1 = cell(ctx.args.number[1], land.spacingY, land.sizeY);
+    const int c2 = cell(ctx.args.number[2], land.spacingX, land.sizeX);
+    const int r2 = cell(ctx.args.number[3], land.spacingY, land.sizeY);
+    if (ctx.args.count < 4 || c1 >= c2 || r1 >= r2) {
+        scriptFailure(ctx, "takes x1 y1 x2 y2 in metres with x1 < x2 and y1 < y2 at least one cell apart");
+        return LineResult::Done;
+    }
+    box = {1, c1, r1, c2, r2};
     return LineResult::Done;
 }
 

@@ -431,6 +431,10 @@ constexpr Keyword kKeywords[] = {
     {"StrataThickness", 1313, ArgPattern::Number, execStrata, kStrataThickness, 0, true},
     {"StrataWarp", 1314, ArgPattern::Number, execStrata, kStrataWarp, 0, true},
     {"PaletteColours", 1315, ArgPattern::Number, execPaletteColours, 0, kMarkP, true},
+    {"SunPosition", 1316, ArgPattern::ThreeNumbers, execBodyPosition, 0, 0, true},
+    {"MoonPosition", 1317, ArgPattern::ThreeNumbers, execBodyPosition, 1, 0, true},
+    {"BoundingBox", 1318, ArgPattern::FourNumbers, execBoundingBox, 1, 0, true},
+    {"BoundingBoxOff", 1319, ArgPattern::None, execBoundingBox, 0, 0, true},
 };
 
 // The classic table is kept whole; our extensions follow it.

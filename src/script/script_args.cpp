@@ -120,6 +120,7 @@ ScriptArgs parseArgs(std::string_view line, ArgPattern pattern)
     case ArgPattern::Number: readNumbers(line, pos, 1, args); break;
     case ArgPattern::TwoNumbers: readNumbers(line, pos, 2, args); break;
     case ArgPattern::ThreeNumbers: readNumbers(line, pos, 3, args); break;
+    case ArgPattern::FourNumbers: readNumbers(line, pos, 4, args); break;
     case ArgPattern::Integer:
         if (readInteger(line, pos, args.integer)) args.count = 1;
         break;

@@ -23,6 +23,7 @@ enum class ArgPattern : std::uint8_t {
     Number,         // "%s %f"
     TwoNumbers,     // "%s %f %f"
     ThreeNumbers,   // "%s %f %f %f"
+    FourNumbers,    // "%s %f %f %f %f" (extension keywords)
     Integer,        // "%s %d"
     Word,           // "%s %s": a name without blanks
     WordTwoNumbers, // "%s %s %f %f"

@@ -103,6 +103,9 @@ TEST(SettingExtensions, EachChangesThePictureAndSurvivesASession)
         {{"ValleyWidth 900"}, true},
         {{"CliffsStratified", "CliffThreshold 20"}, true},
         {{"CliffsStratified", "CliffThreshold 20", "StrataThickness 80"}, true},
+        {{"SunPosition 0 1 1"}, true}, // whole degrees: sessions store the sun's angles rounded
+        {{"StarsOn", "MoonSize 200", "MoonPosition 0 1 0.08"}, true},
+        {{"BoundingBox 1500 1500 6000 6000"}, true},
         {{"PaletteColours 8"}, false},
     };
     for (const Case& c : cases) {
@@ -154,7 +157,10 @@ TEST_F(SessionRender, ExtensionSettingsRefuseValuesOutOfRange)
                           Case{"JpegQuality 10", "takes a whole number from 25 to 100; the setting stays 90"},
                           Case{"PaletteColours 1", "takes a whole number from 2 to 256"},
                           Case{"ValleyWidth 20000", "takes a whole number from 0 to 10000"},
-                          Case{"StrataThickness 0", "takes a whole number from 1 to 10000"}}) {
+                          Case{"StrataThickness 0", "takes a whole number from 1 to 10000"},
+                          Case{"BoundingBox 600 600 300 900",
+                               "takes x1 y1 x2 y2 in metres with x1 < x2 and y1 < y2 at least one cell apart"},
+                          Case{"MoonPosition 1 2", "takes three numbers: x, y and z in units of the body's distance"}}) {
         ui.reports.clear();
         const SceneSettings before = app.scene;
         EXPECT_EQ(run(c.line), LineResult::Done) << c.line;
