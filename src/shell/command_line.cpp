@@ -112,12 +112,22 @@ std::string described(const std::string& text)
 
 // Saves the rendered image by the extension of path (its directories are made
 // first); BadArgument for an extension of no still image format.
+// The still format of an image name, by the extension of its file name (a dot
+// in a directory name does not count); nothing when it names no still format.
+std::optional<ImageFormat> stillFormatOf(const std::string& path)
+{
+    const std::string name = normaliseSeparators(path).substr(normaliseSeparators(path).find_last_of('/') + 1);
+    const std::size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos) return std::nullopt;
+    const std::optional<ImageFormat> format = imageFormatOfExtension(std::string_view(name).substr(dot));
+    if (!format || imageFormatRow(*format).save == nullptr) return std::nullopt;
+    return format;
+}
+
 ImageStatus saveImageByExtension(App& app, const std::string& path)
 {
-    const std::size_t dot = path.find_last_of('.');
-    const std::optional<ImageFormat> format =
-        imageFormatOfExtension(dot == std::string::npos ? std::string_view() : std::string_view(path).substr(dot));
-    if (!format || imageFormatRow(*format).save == nullptr) return ImageStatus::BadArgument;
+    const std::optional<ImageFormat> format = stillFormatOf(path);
+    if (!format) return ImageStatus::BadArgument;
     const ImageSize size{app.geometry.width, app.geometry.height};
     return imageFormatRow(*format).save(path, imageFileContext(app.images, app.palette, size, app.scene.render));
 }
@@ -385,6 +395,12 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         error = "render needs -o IMAGE";
         return std::nullopt;
     }
+    // A name the picture cannot be saved under is refused before anything is rendered.
+    for (const std::string& image : cl.images)
+        if (!stillFormatOf(image)) {
+            error = "unknown image type: " + image + " (use " + listed(stillExtensions(), " or ") + ")";
+            return std::nullopt;
+        }
     return cl;
 }
 
