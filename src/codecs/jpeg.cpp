@@ -133,8 +133,11 @@ ImageStatus runDecompress(jpeg_decompress_struct& cinfo, JpegError& err, std::sp
         jpeg_abort_decompress(&cinfo);
     else
         jpeg_finish_decompress(&cinfo);
+    // The library warns, and makes up grey rows, when the data ends early or is
+    // corrupt: such a picture is not the file's, so it counts as cut short.
+    const bool warned = cinfo.err->num_warnings != 0;
     jpeg_destroy_decompress(&cinfo);
-    return ImageStatus::Ok;
+    return warned ? ImageStatus::Truncated : ImageStatus::Ok;
 }
 
 bool runCompress(jpeg_compress_struct& cinfo, JpegError& err, FileDestination& dest, const PixelView& source,

@@ -1,7 +1,9 @@
 // Keywords that save the rendered image or read one into the 24-bit buffer.
 // Without the buffer they do nothing. A failed load or save shows the file's
 // message, so a batch job does not lose a frame unnoticed; the script goes on.
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "base/frontend.h"
@@ -32,6 +34,23 @@ bool hasPicture(const ImageFileContext& context, ImageFamily family)
     if (family != ImageFamily::Still8) return viewOf(*context.vidmem24, context.size).valid();
     const ImageSize size = clippedSize(*context.vidmem8, context.size);
     return size.width > 0 && size.height > 0;
+}
+
+template <typename Pixel>
+std::vector<Pixel> copyOf(const ImagePlane<Pixel>& plane)
+{
+    std::vector<Pixel> pixels;
+    pixels.reserve(static_cast<std::size_t>(plane.width) * static_cast<std::size_t>(plane.height));
+    for (int r = 0; r < plane.height; ++r) pixels.insert(pixels.end(), plane[r], plane[r] + plane.width);
+    return pixels;
+}
+
+template <typename Pixel>
+void putBack(ImagePlane<Pixel>& plane, const std::vector<Pixel>& pixels)
+{
+    for (int r = 0; r < plane.height; ++r)
+        std::copy_n(pixels.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(plane.width), plane.width,
+                    plane[r]);
 }
 
 void reportSave(ImageStatus status, const std::string& path, Frontend& ui)
@@ -70,11 +89,20 @@ LineResult execLoadImage(ScriptContext& ctx)
     const ImageFileContext context = contextOf(app);
     if (row.load == nullptr || !hasPicture(context, row.family)) return LineResult::Done;
     const std::string path = resolveExisting(ctx.args.word);
+    // A file that fails part way must not leave half a picture: what it may
+    // touch is kept and put back.
+    const std::vector<std::uint32_t> rgb = copyOf(app.images.vidmem24);
+    const std::vector<std::uint8_t> indexed = copyOf(app.images.vidmem8);
+    const DisplayPalette palette = app.palette;
     LoadedImageInfo info;
     const ImageStatus status = row.load(path, context, info);
     reportLoad(status, path, ctx.ui);
-    if (status != ImageStatus::Ok)
+    if (status != ImageStatus::Ok) {
+        putBack(app.images.vidmem24, rgb);
+        putBack(app.images.vidmem8, indexed);
+        app.palette = palette;
         scriptFailure(ctx, loadFailureReason(path, std::string("not a readable ") + row.title + " picture"));
+    }
     return LineResult::Done;
 }
 

@@ -126,5 +126,38 @@ TEST_F(FailedLoads, ACutFileOfAnyKindChangesNothing)
     }
 }
 
+// An image cut short leaves the picture it was loaded over as it was.
+TEST_F(FailedLoads, ACutImageLeavesThePictureAlone)
+{
+    ASSERT_EQ(run("ImageSize 64 48"), LineResult::Done);
+    // A picture to load: a ramp drawn into the image and saved in each format.
+    for (int r = 0; r < 48; ++r)
+        for (int c = 0; c < 64; ++c) app.images.vidmem24[r][c] = static_cast<std::uint32_t>(r * 5 + (c * 3 << 8));
+    struct Kind {
+        const char* save;
+        const char* load;
+        const char* name;
+    };
+    const Kind kinds[] = {{"SaveTarga24", "LoadTarga24", "p.tga"}, {"SaveBMP24", "LoadBMP24", "p.bmp"},
+                          {"SaveJPG24", "LoadJPG24", "p.jpg"}};
+    for (const Kind& k : kinds) ASSERT_EQ(run(std::string(k.save) + " " + (dir / k.name).string()), LineResult::Done);
+
+    // The picture the loads go over: another one.
+    for (int r = 0; r < 48; ++r)
+        for (int c = 0; c < 64; ++c) app.images.vidmem24[r][c] = 0x00204060u + static_cast<std::uint32_t>(c);
+    std::vector<std::uint32_t> before;
+    for (int r = 0; r < 48; ++r) before.insert(before.end(), app.images.vidmem24[r], app.images.vidmem24[r] + 64);
+    for (const Kind& k : kinds) {
+        const std::string good = (dir / k.name).string();
+        const std::string cut = cutCopy(good, std::filesystem::file_size(good) * 2 / 3, std::string("cut-") + k.name);
+        ui.reports.clear();
+        EXPECT_EQ(run(std::string(k.load) + " " + cut), LineResult::Done) << k.load;
+        EXPECT_EQ(ui.reports.size(), 1u) << k.load;
+        std::vector<std::uint32_t> after;
+        for (int r = 0; r < 48; ++r) after.insert(after.end(), app.images.vidmem24[r], app.images.vidmem24[r] + 64);
+        EXPECT_TRUE(after == before) << k.load << " changed the picture";
+    }
+}
+
 } // namespace
 } // namespace kalvenor
