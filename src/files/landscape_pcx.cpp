@@ -104,6 +104,13 @@ ImageStatus decodeIntoGrid(std::span<const std::uint8_t> file, const PcxHeader& 
     });
 }
 
+// Runs the whole decode without storing anything: a picture cut short or
+// damaged is found before the grid or the scheme changes.
+ImageStatus checkDecodes(std::span<const std::uint8_t> file, const PcxHeader& header, int gridWidth, int gridHeight)
+{
+    return decodeIntoGrid(file, header, gridWidth, gridHeight, [](int, std::span<const std::uint8_t>) {});
+}
+
 // The scheme entry whose colour is nearest (squared distance, first on ties).
 std::uint8_t nearestSchemeEntry(const ColourScheme& scheme, int r, int g, int b)
 {
@@ -229,13 +236,16 @@ ImageStatus decodeElevationsPcx(std::span<const std::uint8_t> file, Landscape& l
     if (!land.elevation.allocated()) return ImageStatus::NoBuffer;
     PcxHeader header;
     if (const ImageStatus st = parsePcxHeader(file, header); st != ImageStatus::Ok) return st;
+    if (const ImageStatus st = checkDecodes(file, header, land.elevation.width, land.elevation.height);
+        st != ImageStatus::Ok)
+        return st;
     const long long i = effectiveInterval(interval);
 
     // Grey pictures: each entry's level from its brightness (integer, truncated).
     std::array<std::int16_t, 256> level = {};
     if (mode == ElevationPcxMode::Grey) {
         PcxPalette palette = {};
-        pcxTrailingPalette(file, false, palette);
+        if (!pcxTrailingPalette(file, false, palette)) return ImageStatus::Truncated; // the levels come from it
         for (std::size_t e = 0; e < 256; ++e) {
             const long long lum = 30LL * palette[3 * e] + 59LL * palette[3 * e + 1] + 11LL * palette[3 * e + 2];
             level[e] = toElevation(i * lum / 100 + base);
@@ -283,13 +293,16 @@ ImageStatus decodeGroundColoursPcx(std::span<const std::uint8_t> file, Landscape
     if (!land.terrain.allocated()) return ImageStatus::NoBuffer;
     PcxHeader header;
     if (const ImageStatus st = parsePcxHeader(file, header); st != ImageStatus::Ok) return st;
+    if (const ImageStatus st = checkDecodes(file, header, land.terrain.width, land.terrain.height);
+        st != ImageStatus::Ok)
+        return st;
 
     // Colours: entries 128..255 come over as they are; every pixel value is
     // then matched once, not once per cell.
     std::array<std::uint8_t, 256> match = {};
     if (mode == GroundPcxMode::Colours) {
         PcxPalette palette = {};
-        pcxTrailingPalette(file, false, palette);
+        if (!pcxTrailingPalette(file, false, palette)) return ImageStatus::Truncated; // the colours come from it
         for (std::size_t e = 128; e < 256; ++e) {
             scheme[kSchemeEntryBytes * e] = 0;
             for (std::size_t c = 0; c < 3; ++c) scheme[kSchemeEntryBytes * e + 1 + c] = palette[3 * e + c];

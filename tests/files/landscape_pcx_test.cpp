@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <filesystem>
 #include <memory>
 
@@ -141,6 +143,44 @@ TEST(ElevationsPcx, FileRowsMapFromTheBottomOfASmallerGrid)
     EXPECT_EQ(land.elevation[1][1], 2);
     EXPECT_EQ(land.elevation[0][0], 3);
     EXPECT_EQ(land.elevation[0][2], 0);
+}
+
+// A picture cut short leaves the elevations, the ground codes and the scheme as they were.
+TEST(LandscapePcx, ACutPictureChangesNothing)
+{
+    TempDir dir("cutpcx");
+    Landscape land = grid(16, 17);
+    for (int r = 0; r < 17; ++r)
+        for (int c = 0; c < 16; ++c) {
+            land.elevation[r][c] = static_cast<std::int16_t>(r * 16 + c);
+            land.terrain[r][c] = static_cast<std::uint16_t>('3');
+        }
+    ASSERT_EQ(saveElevationsPcx(land, dir / "e.pcx", ElevationPcxMode::Index, 0, 10), ImageStatus::Ok);
+    ASSERT_EQ(saveGroundColoursPcx(land, dir / "g.pcx"), ImageStatus::Ok);
+    // The elevations cut in their rows, the ground colours in the palette they are matched by.
+    const std::string elevations = readAll(dir / "e.pcx");
+    const std::string colours = readAll(dir / "g.pcx");
+    std::ofstream(dir / "cut-e.pcx", std::ios::binary) << elevations.substr(0, 128 + 10);
+    std::ofstream(dir / "cut-g.pcx", std::ios::binary) << colours.substr(0, colours.size() - 100);
+
+    Landscape back = grid(16, 17);
+    for (int r = 0; r < 17; ++r)
+        for (int c = 0; c < 16; ++c) {
+            back.elevation[r][c] = 7;
+            back.terrain[r][c] = 9;
+        }
+    back.terrainValidAt = 1;
+    ColourScheme scheme{};
+    scheme.fill(5);
+    EXPECT_NE(loadElevationsPcx(dir / "cut-e.pcx", back, ElevationPcxMode::Index, 0, 10), ImageStatus::Ok);
+    EXPECT_NE(loadGroundColoursPcx(dir / "cut-g.pcx", back, scheme, GroundPcxMode::Colours), ImageStatus::Ok);
+    for (int r = 0; r < 17; ++r)
+        for (int c = 0; c < 16; ++c) {
+            ASSERT_EQ(back.elevation[r][c], 7) << r << "," << c;
+            ASSERT_EQ(back.terrain[r][c], 9) << r << "," << c;
+        }
+    EXPECT_EQ(back.terrainValidAt, 1);
+    EXPECT_EQ(scheme[4 * 200 + 1], 5);
 }
 
 TEST(GroundColourIndex, FollowsTheCodeTable)
