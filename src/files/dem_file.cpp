@@ -126,27 +126,6 @@ LoadStatus readDemMaps(std::span<const std::uint8_t> bytes, const DemContents& c
     return LoadStatus::Ok;
 }
 
-// Decodes every map block of the file into scratch maps of the file's size, so
-// that a broken or cut file is found before anything in memory changes.
-LoadStatus checkDemMaps(std::span<const std::uint8_t> bytes, const DemContents& c)
-{
-    const RowPlacement whole{static_cast<int>(c.width), static_cast<int>(c.width), static_cast<int>(c.height), 0, 0,
-                             c.compressed};
-    ElevationMap elevations;
-    CellMap cells;
-    if (!elevations.allocate(whole.columns, whole.rows) || !cells.allocate(whole.columns, whole.rows))
-        return LoadStatus::TooBig;
-    ByteCursor in{bytes};
-    in.seek(kOldHeaderBytes);
-    if (readElevationRows(in, whole, elevations) != LoadStatus::Ok) return LoadStatus::ReadFailed;
-    for (const std::uint32_t block : {c.terrainRows, c.shadowRows}) {
-        if (block == 0) continue;
-        in.seek(block);
-        if (readCellRows(in, whole, cells, false) != LoadStatus::Ok) return LoadStatus::ReadFailed;
-    }
-    return LoadStatus::Ok;
-}
-
 bool validPolygonSize(std::int32_t v) { return v == 1 || v == 2 || v == 4 || v == 8; }
 
 void commitDemSettings(std::span<const std::uint8_t> bytes, const DemContents& c, HeaderSettings& staged,
@@ -240,7 +219,8 @@ LoadResult readDem(std::span<const std::uint8_t> bytes, LoadTarget& target, Fron
     if (result.status != LoadStatus::Ok) return result;
 
     // Nothing is placed, resized or read into the landscape before the whole file has checked out.
-    result.status = checkDemMaps(bytes, contents);
+    result.status = checkMapBlocks(bytes, static_cast<int>(contents.width), static_cast<int>(contents.height),
+                                   contents.compressed, kOldHeaderBytes, contents.terrainRows, contents.shadowRows);
     if (result.status != LoadStatus::Ok) return result;
 
     RowPlacement at;

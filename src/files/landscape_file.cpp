@@ -125,6 +125,26 @@ LoadStatus readElevationRows(ByteCursor& in, const RowPlacement& at, ElevationMa
     return LoadStatus::Ok;
 }
 
+LoadStatus checkMapBlocks(std::span<const std::uint8_t> bytes, int width, int height, bool compressed,
+                          std::uint64_t elevationAt, std::uint64_t terrainAt, std::uint64_t shadowAt)
+{
+    const RowPlacement whole{width, width, height, 0, 0, compressed};
+    ElevationMap elevations;
+    CellMap cells;
+    if (!elevations.allocate(width, height) || !cells.allocate(width, height)) return LoadStatus::TooBig;
+    ByteCursor in{bytes};
+    if (elevationAt != 0) {
+        in.seek(static_cast<std::size_t>(elevationAt));
+        if (readElevationRows(in, whole, elevations) != LoadStatus::Ok) return LoadStatus::ReadFailed;
+    }
+    for (const std::uint64_t block : {terrainAt, shadowAt}) {
+        if (block == 0) continue;
+        in.seek(static_cast<std::size_t>(block));
+        if (readCellRows(in, whole, cells, false) != LoadStatus::Ok) return LoadStatus::ReadFailed;
+    }
+    return LoadStatus::Ok;
+}
+
 LoadStatus readCellRows(ByteCursor& in, const RowPlacement& at, CellMap& map, bool lowByteOnly)
 {
     if (!rowFitsBuffers(at.fileWidth)) return LoadStatus::ReadFailed;

@@ -115,6 +115,12 @@ LoadStatus readCellRows(ByteCursor& in, const RowPlacement& at, CellMap& map, bo
 // 256 packed rows of 256 bytes into a 65536-byte pattern.
 LoadStatus readCloudRows(ByteCursor& in, std::uint8_t* pattern);
 
+// Decodes the map blocks at the given offsets (0: no such block) into scratch
+// maps of the stored size, so that a cut or damaged block is found before
+// anything in memory changes. Ok, ReadFailed, or TooBig without the memory.
+LoadStatus checkMapBlocks(std::span<const std::uint8_t> bytes, int width, int height, bool compressed,
+                          std::uint64_t elevationAt, std::uint64_t terrainAt, std::uint64_t shadowAt);
+
 // The placement words of a file.
 struct FilePlace {
     std::int32_t utmX = 0;

@@ -229,28 +229,6 @@ LoadStatus readSessionMaps(std::span<const std::uint8_t> bytes, const SessionOff
     return LoadStatus::Ok;
 }
 
-// Decodes every map block into scratch maps of the file's size, so that a
-// damaged block is found before anything in memory changes.
-LoadStatus checkSessionMaps(std::span<const std::uint8_t> bytes, const SessionOffsets& o, int width, int height,
-                            bool compressed)
-{
-    const RowPlacement whole{width, width, height, 0, 0, compressed};
-    ElevationMap elevations;
-    CellMap cells;
-    if (!elevations.allocate(width, height) || !cells.allocate(width, height)) return LoadStatus::TooBig;
-    ByteCursor in{bytes};
-    if (o.elevation != 0) {
-        in.seek(o.elevation);
-        if (readElevationRows(in, whole, elevations) != LoadStatus::Ok) return LoadStatus::ReadFailed;
-    }
-    for (const std::uint32_t block : {o.terrain, o.shadow}) {
-        if (block == 0) continue;
-        in.seek(block);
-        if (readCellRows(in, whole, cells, false) != LoadStatus::Ok) return LoadStatus::ReadFailed;
-    }
-    return LoadStatus::Ok;
-}
-
 void commitSession(SessionStage& stage, LoadTarget& target)
 {
     Landscape& land = target.landscape;
@@ -362,7 +340,8 @@ LoadResult readSession(std::span<const std::uint8_t> bytes, LoadTarget& target, 
 
     // Nothing is placed, resized or read into the landscape before every map block has checked out.
     if (placed) {
-        result.status = checkSessionMaps(bytes, o, width, height, get32le(h + kCompressedOffset) == 1);
+        result.status = checkMapBlocks(bytes, width, height, get32le(h + kCompressedOffset) == 1, o.elevation,
+                                       o.terrain, o.shadow);
         if (result.status != LoadStatus::Ok) return result;
     }
 
