@@ -1,5 +1,7 @@
 #include "base/paths.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -78,11 +80,40 @@ bool directoryExists(const std::string& path)
     return fs::is_directory(resolveExisting(path), ec);
 }
 
+int openRegularFile(const std::string& path, int flags)
+{
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::FILE* openRegularStream(const std::string& path)
+{
+    const int fd = openRegularFile(path, O_RDONLY);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) ::close(fd);
+    return file;
+}
+
 std::string readProblem(const std::string& path)
 {
     const std::string resolved = resolveExisting(path);
     if (::access(resolved.c_str(), R_OK) != 0) return std::strerror(errno);
     if (directoryExists(resolved)) return std::strerror(EISDIR);
+    struct stat st {};
+    if (::stat(resolved.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return "not a regular file";
     return {};
 }
 

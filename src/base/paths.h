@@ -3,6 +3,7 @@
 // letter case before it counts as missing.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 namespace kalvenor {
@@ -18,6 +19,15 @@ std::string resolveExisting(const std::string& path);
 // True when path names an existing regular file (after resolveExisting).
 bool fileExists(const std::string& path);
 bool directoryExists(const std::string& path);
+
+// Opens an existing regular file (flags as for open, O_CLOEXEC added). Anything
+// else (a FIFO, a device, a directory) is refused without waiting for it:
+// the open does not block, and the descriptor is made blocking again only
+// once it is known to be a regular file. -1 on failure.
+int openRegularFile(const std::string& path, int flags);
+
+// The same as a stream opened for reading ("rb"); null on failure.
+std::FILE* openRegularStream(const std::string& path);
 
 // Why a file cannot be read, as the system says it ("No such file or
 // directory", "Permission denied"); empty when nothing stops it from being opened.

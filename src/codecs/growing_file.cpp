@@ -40,13 +40,8 @@ GrowingFile::~GrowingFile() { close(); }
 bool GrowingFile::open(const std::string& path)
 {
     close();
-    const int fd = ::open(resolveExisting(path).c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = openRegularFile(resolveExisting(path), O_RDWR);
     if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
     fd_ = fd;
     return true;
 }

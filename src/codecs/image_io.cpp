@@ -44,10 +44,10 @@ void clearView(const PixelView& view)
 MappedFile::MappedFile(const std::string& path)
 {
     const std::string resolved = resolveExisting(path);
-    const int fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFile(resolved, O_RDONLY);
     if (fd < 0) return;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         ::close(fd);
         return;
     }

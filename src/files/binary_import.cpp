@@ -54,7 +54,7 @@ BinaryImportStatus importBinaryElevations(Landscape& land, const std::string& pa
     if (!validSide(width) || !validSide(height)) return BinaryImportStatus::BadSize;
     if (!validHeader(headerBytes)) return BinaryImportStatus::BadHeader;
 
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(resolveExisting(path).c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(openRegularStream(resolveExisting(path)));
     if (!file) return BinaryImportStatus::OpenFailed;
     // The file must hold every row it is said to have: one cut short (a wrong
     // size or header, an empty file, a directory) leaves the landscape as it was.

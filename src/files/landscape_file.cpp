@@ -260,11 +260,11 @@ void finishElevations(Landscape& land)
 LoadStatus readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
 {
     const std::string resolved = resolveExisting(path);
-    const int fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFile(resolved, O_RDONLY);
     if (fd < 0) return LoadStatus::OpenFailed;
     struct stat st {};
     LoadStatus status = LoadStatus::Ok;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) status = LoadStatus::OpenFailed;
+    if (::fstat(fd, &st) != 0) status = LoadStatus::OpenFailed;
     else if (static_cast<std::uint64_t>(st.st_size) > kMaxLandscapeFileBytes) status = LoadStatus::TooBig;
     if (status == LoadStatus::Ok) {
         bytes.resize(static_cast<std::size_t>(st.st_size));

@@ -46,7 +46,7 @@ void fillUnsetSchemeEntries(ColourScheme& scheme)
 
 SchemeLoadStatus loadSchemeOldLayout(const std::string& path, ColourScheme& scheme)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(resolveExisting(path).c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(openRegularStream(resolveExisting(path)));
     if (!file) return SchemeLoadStatus::OpenFailed;
     std::array<std::uint8_t, kOldHeaderBytes> header{};
     if (std::fread(header.data(), 1, header.size(), file.get()) != header.size()) return SchemeLoadStatus::NotOldLayout;

@@ -162,7 +162,7 @@ ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const s
                         int startFrame, const FrameCallback& onFrame)
 {
     app.scene.script.saveFrames = 1;
-    ScriptFile file(std::fopen(resolveExisting(path).c_str(), "rb"));
+    ScriptFile file(openRegularStream(resolveExisting(path)));
     if (!file) {
         ui.message(fileMessage(kErrorOpeningFile, path));
         return {RunEnd::Failed, 0};
@@ -174,7 +174,8 @@ ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const s
         return {RunEnd::FormatError, 0};
     }
 
-    ScriptRun run{app, ui, outputBase.has_value(), onFrame, {}, {path, 0, 0}};
+    ScriptRun run{app, ui, outputBase.has_value(), onFrame, {}, {}};
+    run.place.file = path;
     run.frame.total = countFrames(file.get());
 
     // Back to the first command: lines 1 and 2 are skipped again.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include "shell/command_line.h"
@@ -84,9 +85,11 @@ TEST(CommandLine, UsageListsTheFormats)
 
 // Runs the real program and returns its exit code; out gets its standard
 // output, or with withErrors its standard error as well.
-int runKalvenor(const std::string& arguments, std::string& out, bool withErrors = false)
+int runKalvenor(const std::string& arguments, std::string& out, bool withErrors = false, int limitSeconds = 0)
 {
-    const std::string command = std::string(KALVENOR_BINARY) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+    const std::string limit = limitSeconds > 0 ? "timeout " + std::to_string(limitSeconds) + " " : "";
+    const std::string command =
+        limit + std::string(KALVENOR_BINARY) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return -1;
     std::array<char, 256> buffer{};
@@ -198,6 +201,24 @@ TEST(CommandLine, FailedLinesAreReportedAndFailTheRun)
     EXPECT_EQ(runKalvenor("run '" + (dir / "bogus.scr") + "' --answer 'Script error=Cancel'", out, true), 1);
     EXPECT_NE(out.find("Script stopped at a script error (answered Cancel)."), std::string::npos) << out;
     EXPECT_EQ(out.find("User aborted script!"), std::string::npos) << out;
+}
+
+// A FIFO (or anything else that is not a regular file) is refused by name at
+// once instead of waiting for a writer: the run ends within its time limit.
+TEST(CommandLine, OnlyRegularFilesAreRead)
+{
+    TempDir dir("clififo");
+    const std::string fifo = dir / "f";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    writeFile(dir / "fifo.scr", "Kalve Script File\ncaption\nLoadDEM " + fifo + "\nLoadScheme " + fifo + "\nCloudLoad " +
+                                    fifo + "\nLoadBinaryDEM " + fifo + " 10 10\nTextureLoad 51 " + fifo + "\nLoadTarga24 " +
+                                    fifo + "\n");
+    std::string out;
+    EXPECT_EQ(runKalvenor("run '" + (dir / "fifo.scr") + "'", out, true, 30), 1) << out;
+    EXPECT_NE(out.find("LoadDEM " + fifo + ": not a regular file"), std::string::npos) << out;
+    EXPECT_NE(out.find("\n6 failed lines\n"), std::string::npos) << out;
+    EXPECT_EQ(runKalvenor("run '" + fifo + "'", out, true, 30), 1) << out; // the script itself
+    EXPECT_EQ(runKalvenor("render -o " + (dir / "x.png") + " --landscape '" + fifo + "'", out, true, 30), 1) << out;
 }
 
 // Without --out, Render renders, so the image keywords after it save the picture.
