@@ -345,6 +345,8 @@ std::uint32_t storedBits(FieldPtr field, WordType type)
 
 void loadBits(FieldPtr field, WordType type, std::uint32_t bits)
 {
+    // A float word that is not a number or infinite names no setting: the setting keeps its value.
+    if ((type == Float || type == IntAsFloat) && !std::isfinite(bitsFloat(bits))) return;
     std::visit(
         [type, bits](auto* p) {
             using T = std::remove_pointer_t<decltype(p)>;

@@ -38,9 +38,10 @@ int roundDown(int value, int step) { return value / step * step; }
 int cameraIndex(float eye, float spacing, int first, int last, int step)
 {
     const float cell = std::trunc(eye / spacing);
-    const int clamped = cell <= static_cast<float>(first) ? first
-                        : cell >= static_cast<float>(last) ? last
-                                                           : static_cast<int>(cell);
+    // Written so that a position that is not a number lands on the first cell, never in an int conversion.
+    const int clamped = !(cell > static_cast<float>(first)) ? first
+                        : cell >= static_cast<float>(last)  ? last
+                                                            : static_cast<int>(cell);
     return roundDown(clamped, step);
 }
 

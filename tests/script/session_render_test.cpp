@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -121,6 +123,33 @@ TEST(SettingExtensions, EachChangesThePictureAndSurvivesASession)
         const Picture loaded = pictureOf(fresh);
         EXPECT_TRUE(loaded.rgb == with.rgb && loaded.indexed == with.indexed) << c.lines.back() << " was lost";
     }
+}
+
+// Float words that are not numbers (or are infinite) name no setting: the
+// setting keeps its value and the picture renders (a NaN camera crashed the walk).
+TEST_F(SessionRender, WordsThatAreNotNumbersAreIgnored)
+{
+    const std::string session = (dir / "nan.k4s").string();
+    ASSERT_EQ(run("ImageSize 64 48"), LineResult::Done);
+    ASSERT_EQ(run("SaveSession " + session), LineResult::Done);
+    std::fstream file(session, std::ios::in | std::ios::out | std::ios::binary);
+    const char nan[4] = {0x00, 0x00, static_cast<char>(0xC0), 0x7F};
+    const char infinity[4] = {0x00, 0x00, static_cast<char>(0x80), 0x7F};
+    for (const auto& [offset, bits] : {std::pair{236, nan}, std::pair{240, infinity}}) {
+        file.seekp(offset);
+        file.write(bits, 4);
+    }
+    file.close();
+
+    App fresh;
+    ScriptedFrontend freshUi;
+    initialiseApp(fresh, freshUi);
+    const CameraSettings before = fresh.scene.camera;
+    ASSERT_EQ(loadStartupLandscape(fresh, freshUi, session, dir.string()), Loaded::WithSettings);
+    EXPECT_EQ(fresh.scene.camera.cameraX, before.cameraX); // kept, not taken from the word
+    EXPECT_EQ(fresh.scene.camera.cameraY, before.cameraY);
+    EXPECT_EQ(fresh.scene.camera.cameraZ, app.scene.camera.cameraZ); // the words around them still load
+    EXPECT_EQ(renderImage(fresh, freshUi), Outcome::Done);
 }
 
 // The file settings change the files the image keywords write.
