@@ -70,6 +70,9 @@ struct App {
     ScriptProgress scriptProgress;
     Clock clock;
     std::string programDir; // the program's own directory, with a trailing separator
+    // Whether scripts may start programs (Spawn). Batch runs set it from
+    // --allow-spawn; scripts that reach a render farm cannot run commands unasked.
+    bool allowSpawn = true;
     Frontend* frontend = nullptr; // the adapter in use; set by main before anything runs
 };
 

@@ -14,14 +14,6 @@ namespace kalvenor {
 
 namespace {
 
-// The program name is everything up to the first blank.
-std::string programName(const std::string& commandText)
-{
-    const auto start = commandText.find_first_not_of(' ');
-    if (start == std::string::npos) return {};
-    const auto end = commandText.find(' ', start);
-    return commandText.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
 
 bool isExecutableFile(const std::string& path)
 {
@@ -55,17 +47,30 @@ int locateProgram(const std::string& name)
 
 } // namespace
 
+std::vector<std::string> commandWords(const std::string& commandText)
+{
+    std::vector<std::string> words;
+    std::size_t at = 0;
+    while ((at = commandText.find_first_not_of(' ', at)) != std::string::npos) {
+        const std::size_t end = commandText.find(' ', at);
+        words.push_back(commandText.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        at = end;
+    }
+    return words;
+}
+
 int runProgram(const std::string& commandText)
 {
-    // A program that cannot be found is reported as not started; once found, the
-    // shell splits the arguments the way a user typing the line would expect.
-    if (const int error = locateProgram(programName(commandText)); error != 0) return -error;
-
-    const char* shell = "/bin/sh";
-    char* const argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(commandText.c_str()),
-                          nullptr};
+    // A program that cannot be found is reported as not started. No shell reads
+    // the line: the program gets the other words as its arguments.
+    const std::vector<std::string> words = commandWords(commandText);
+    if (const int error = locateProgram(words.empty() ? std::string() : words.front()); error != 0) return -error;
+    std::vector<char*> argv;
+    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    if (const int error = posix_spawn(&pid, shell, nullptr, nullptr, argv, environ); error != 0) return -error;
+    if (const int error = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ); error != 0)
+        return -error;
 
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {

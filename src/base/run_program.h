@@ -2,12 +2,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kalvenor {
 
-// Splits the command text at its first blank into program and arguments, runs
-// the program through the shell and waits for it. Returns its exit status, or
-// the negated error number when it could not be started.
+// Splits the command text at its first blank into the program and its
+// arguments (the arguments split at blanks; no shell reads the line, so
+// nothing in it is a redirection, a pipe or a second command), runs the
+// program and waits for it. Returns its exit status (128 + the signal for a
+// program killed by one), or the negated error number when it could not be
+// started.
 int runProgram(const std::string& commandText);
+
+// The words of the command text, split at blanks: the program and its arguments.
+std::vector<std::string> commandWords(const std::string& commandText);
 
 } // namespace kalvenor

@@ -67,6 +67,10 @@ LineResult execDefaultDir(ScriptContext& ctx)
 
 LineResult execSpawn(ScriptContext& ctx)
 {
+    if (!ctx.app.allowSpawn) {
+        scriptFailure(ctx, "Spawn is refused: this run does not let scripts start programs (--allow-spawn)");
+        return LineResult::Done;
+    }
     const int status = runProgram(ctx.args.rest);
     ctx.app.landscape.mapStale = true;
     if (status == 0) return LineResult::Done;

@@ -237,6 +237,7 @@ int runBatch(const CommandLine& cl, const char* argv0)
     app.frontend = &ui;
     app.programDir = programDirectory(argv0);
     initialiseApp(app, ui);
+    app.allowSpawn = cl.allowSpawn;
     setDefaultDirectories(app.dirs, app.programDir);
     // Script errors and failed lines do not stop a batch run (a script error's
     // question is answered Continue), but a run that met any ends with a failure.
@@ -289,6 +290,7 @@ std::string usageText()
            "options of run and render:\n"
            "  --answer 'QUESTION=ANSWER'       answer a question in advance (repeatable)\n"
            "  --startup                        run STARTUP.SCR and load STARTUP.DEM from the program directory first\n"
+           "  --allow-spawn                    let scripts start programs with Spawn (refused otherwise)\n"
            "  --landscape FILE                 load this landscape or session before the script\n"
            "  --info                           describe the landscape when the script has run\n";
 }
@@ -336,6 +338,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             const std::string* v = value(a);
             if (!v) return std::nullopt;
             cl.landscapeFile = *v;
+        } else if (batch && a == "--allow-spawn") {
+            cl.allowSpawn = true;
         } else if (batch && a == "--info") {
             cl.info = true;
         } else if (cl.mode == Mode::Run && a == "--out") {

@@ -28,6 +28,7 @@ struct CommandLine {
     std::vector<std::string> answers;      // --answer 'QUESTION=ANSWER'
     bool startup = false;                  // --startup: run STARTUP.SCR first
     bool info = false;                     // --info: describe the landscape at the end
+    bool allowSpawn = false;               // --allow-spawn: scripts may start programs
     std::string landscapeFile;             // the start-up landscape (interactive argument, or --landscape)
 };
 

@@ -221,6 +221,24 @@ TEST(CommandLine, OnlyRegularFilesAreRead)
     EXPECT_EQ(runKalvenor("render -o " + (dir / "x.png") + " --landscape '" + fifo + "'", out, true, 30), 1) << out;
 }
 
+// A batch run refuses Spawn unless --allow-spawn is given; then the program
+// runs with its arguments and no shell reads the line.
+TEST(CommandLine, SpawnNeedsAllowSpawnAndRunsNoShell)
+{
+    TempDir dir("clispawn");
+    const std::string made = dir / "made";
+    writeFile(dir / "spawn.scr", "Kalve Script File\ncaption\nSpawn true && touch " + made + "\nSpawn touch " + made +
+                                     "\n");
+    std::string out;
+    EXPECT_EQ(runKalvenor("run '" + (dir / "spawn.scr") + "'", out, true), 1);
+    EXPECT_NE(out.find(":3: Spawn true && touch " + made + ": Spawn is refused"), std::string::npos) << out;
+    EXPECT_FALSE(std::filesystem::exists(made));
+
+    EXPECT_EQ(runKalvenor("run '" + (dir / "spawn.scr") + "' --allow-spawn", out, true), 0) << out;
+    EXPECT_TRUE(std::filesystem::exists(made)); // by the second line alone: "&&" reached true as an argument
+    EXPECT_FALSE(std::filesystem::exists(dir / "&&"));
+}
+
 // Without --out, Render renders, so the image keywords after it save the picture.
 TEST(CommandLine, RenderInABatchRunWithoutOutputRenders)
 {
