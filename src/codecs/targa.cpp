@@ -209,11 +209,22 @@ ImageStatus readTargaSize(const std::string& path, int& width, int& height)
     if (!file.ok()) return ImageStatus::OpenFailed;
     TargaHeader header;
     const ImageStatus st = parseTargaHeader(file.bytes(), header);
-    if (st == ImageStatus::Ok) {
-        width = header.width;
-        height = header.height;
-    }
-    return st;
+    if (st != ImageStatus::Ok) return st;
+    if (!targaDataCanFill(header, file.bytes().size())) return ImageStatus::Truncated;
+    width = header.width;
+    height = header.height;
+    return ImageStatus::Ok;
+}
+
+bool targaDataCanFill(const TargaHeader& header, std::size_t fileSize)
+{
+    const std::uint64_t pixels = static_cast<std::uint64_t>(header.width) * static_cast<std::uint64_t>(header.height);
+    const std::uint64_t pixelBytes = static_cast<std::uint64_t>(header.depth / 8);
+    const std::uint64_t least =
+        header.imageType == kTargaRunLength
+            ? (pixels + kTargaLongestPacket - 1) / kTargaLongestPacket * (1 + pixelBytes)
+            : pixels * pixelBytes;
+    return header.dataOffset <= fileSize && least <= fileSize - header.dataOffset;
 }
 
 void encodeTargaRow(std::span<const std::uint32_t> row, std::vector<std::uint8_t>& out)

@@ -70,7 +70,14 @@ ImageStatus decodeTarga(std::span<const std::uint8_t> file, const PixelView& tar
                         TargaHeader& header);
 ImageStatus loadTarga(const std::string& path, const PixelView& target, TargaMode mode, TargaHeader& header);
 
-// Only the header: width and height of the file.
+// True when a file of fileSize bytes can hold the pixels its header names:
+// uncompressed, every pixel; run-length coded, at least one packet (a count
+// byte and one pixel) for every 128 pixels. A header that claims more is not
+// believed before anything is allocated for it.
+bool targaDataCanFill(const TargaHeader& header, std::size_t fileSize);
+
+// Only the header: width and height of the file; Truncated when the file is
+// too short to hold that many pixels (targaDataCanFill).
 ImageStatus readTargaSize(const std::string& path, int& width, int& height);
 
 // Appends one row of pixel words (red bits 0-7, green 8-15, blue 16-23; the

@@ -409,5 +409,28 @@ TEST(TextureMap, AreaAndCellsFollowTheMap)
     EXPECT_EQ(saveTextureMap(land, scheme, {8, 0, 8, 8}, dir / "u.tga", false), ImageStatus::BadArgument);
 }
 
+// A header is only believed as far as the file can hold its pixels.
+TEST(Targa, DataMustBeAbleToFillThePicture)
+{
+    struct Case {
+        int type, width, height, depth;
+        std::size_t dataOffset, fileSize;
+        bool fits;
+    };
+    for (const Case& c : {Case{2, 10, 10, 24, 18, 18 + 300, true}, Case{2, 10, 10, 24, 18, 18 + 299, false},
+                          Case{2, 10, 10, 32, 40, 40 + 400, true}, Case{2, 1, 1, 24, 18, 10, false},
+                          // run-length: a count byte and one pixel for every 128 pixels at least
+                          Case{10, 256, 1, 24, 18, 18 + 8, true}, Case{10, 256, 1, 24, 18, 18 + 7, false},
+                          Case{10, 8192, 65535, 32, 18, 18, false}}) {
+        TargaHeader header;
+        header.imageType = c.type;
+        header.width = c.width;
+        header.height = c.height;
+        header.depth = c.depth;
+        header.dataOffset = c.dataOffset;
+        EXPECT_EQ(targaDataCanFill(header, c.fileSize), c.fits) << c.type << " " << c.width << "x" << c.height;
+    }
+}
+
 } // namespace
 } // namespace kalvenor

@@ -201,11 +201,6 @@ TEST(Textures, FailuresKeepTheClassMapAndSayWhy)
     put16le(huge.data() + 12, 8192); // the widest row the Targa reader takes at 32 bits
     put16le(huge.data() + 14, 65535);
     testing::writeBytes(dir / "huge.tga", huge);
-    // The nine levels of 8192 x 65535: 8192 x 65535, 4096 x 32767, ..., 32 x 255; four bytes a texel.
-    std::uint64_t hugeTexels = 0;
-    const std::uint64_t widths[] = {8192, 4096, 2048, 1024, 512, 256, 128, 64, 32};
-    const std::uint64_t heights[] = {65535, 32767, 16383, 8191, 4095, 2047, 1023, 511, 255};
-    for (int i = 0; i < 9; ++i) hugeTexels += widths[i] * heights[i];
 
     const struct {
         std::string name;
@@ -214,7 +209,8 @@ TEST(Textures, FailuresKeepTheClassMapAndSayWhy)
         {dir / "missing.tga", "Error reading file \"" + (dir / "missing.tga") + "\"."},
         {dir / "header.tga", "Error reading file \"" + (dir / "header.tga") + "\"."},
         {dir / "short.tga", "Error reading file \"" + (dir / "short.tga") + "\"."},
-        {dir / "huge.tga", "Insufficient memory  (" + std::to_string(hugeTexels * 4) + " bytes needed)."},
+        // 18 bytes that claim 8192 x 65535 pixels: refused before anything is allocated for them.
+        {dir / "huge.tga", "Error reading file \"" + (dir / "huge.tga") + "\"."},
     };
     for (const auto& c : cases) {
         TextureSlots slots;
