@@ -20,7 +20,29 @@ namespace {
 
 // Upper bound on what the library may allocate for one picture (a
 // progressive file keeps all its coefficients); past it the library fails.
+// The bound also follows the file: a tiny file claiming a huge progressive
+// picture may not make the program take hundreds of megabytes.
 constexpr long kJpegMemoryLimit = 512L * 1024 * 1024;
+constexpr long kJpegLeastMemory = 16L * 1024 * 1024;
+constexpr long kJpegMemoryPerFileByte = 512;
+// A picture has no use for more scans than this; a file of empty scans would run for long.
+constexpr int kJpegMostScans = 1000;
+
+long jpegMemoryFor(std::size_t fileBytes)
+{
+    const long proportional =
+        fileBytes > static_cast<std::size_t>(kJpegMemoryLimit / kJpegMemoryPerFileByte)
+            ? kJpegMemoryLimit
+            : static_cast<long>(fileBytes) * kJpegMemoryPerFileByte;
+    return std::clamp(proportional, kJpegLeastMemory, kJpegMemoryLimit);
+}
+
+// Called by the library while it reads: a file with too many scans is stopped.
+void countScans(j_common_ptr cinfo)
+{
+    const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number > kJpegMostScans) (*cinfo->err->error_exit)(cinfo);
+}
 constexpr std::size_t kOutputChunk = 64 * 1024;
 
 struct JpegError {
@@ -103,7 +125,16 @@ ImageStatus runDecompress(jpeg_decompress_struct& cinfo, JpegError& err, std::sp
         jpeg_destroy_decompress(&cinfo);
         return ImageStatus::Unsupported;
     }
-    cinfo.mem->max_memory_to_use = kJpegMemoryLimit;
+    // The program never holds a picture larger than its largest image side.
+    if (cinfo.image_width > static_cast<JDIMENSION>(kMaxImageSide) ||
+        cinfo.image_height > static_cast<JDIMENSION>(kMaxImageSide)) {
+        jpeg_destroy_decompress(&cinfo);
+        return ImageStatus::TooLarge;
+    }
+    cinfo.mem->max_memory_to_use = jpegMemoryFor(file.size());
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = countScans;
+    cinfo.progress = &progress;
     jpeg_start_decompress(&cinfo);
     const int components = cinfo.output_components;
     if (components != 1 && components != 3) {

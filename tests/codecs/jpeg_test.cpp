@@ -148,11 +148,37 @@ TEST(Jpeg, DamagedFilesFailSoundly)
         JpegInfo info;
         EXPECT_NE(decodeJpeg(c.file, p.view, info), ImageStatus::Ok) << c.name;
     }
-    // Cut within the picture data: the library fills in what is missing; no
-    // write goes outside the target whatever happens.
+    // Cut within the picture data: the library would fill in what is missing
+    // and warn; such a picture is not the file's and is refused.
     Picture p(40, 40, 9);
     JpegInfo info;
-    (void)decodeJpeg(bytes(good.substr(0, good.size() / 2)), p.view, info);
+    EXPECT_NE(decodeJpeg(bytes(good.substr(0, good.size() / 2)), p.view, info), ImageStatus::Ok);
+}
+
+// A header is not believed beyond what the program can use or the file can
+// justify: a picture larger than the largest image side is refused unread,
+// and a small file that claims a huge progressive picture fails at once within
+// a memory bound that follows the file's size.
+TEST(Jpeg, HugeClaimsFailBeforeTheyCost)
+{
+    TempDir dir("jpghuge");
+    Picture src(40, 40);
+    fillGradient(src.view);
+    ASSERT_EQ(saveJpeg(src.plane, {40, 40}, 90, dir / "g.jpg"), ImageStatus::Ok);
+    std::string file = testing::readFile(dir / "g.jpg");
+    const std::size_t sof = file.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    const auto claim = [&](int side, char marker) {
+        std::string copy = file;
+        copy[sof + 1] = marker;
+        copy[sof + 5] = copy[sof + 7] = static_cast<char>(side >> 8);
+        copy[sof + 6] = copy[sof + 8] = static_cast<char>(side & 0xFF);
+        return std::vector<std::uint8_t>(copy.begin(), copy.end());
+    };
+    Picture p(40, 40, 9);
+    JpegInfo info;
+    EXPECT_EQ(decodeJpeg(claim(16000, '\xC0'), p.view, info), ImageStatus::TooLarge);
+    EXPECT_NE(decodeJpeg(claim(8000, '\xC2'), p.view, info), ImageStatus::Ok); // progressive: 384 MB of coefficients
 }
 
 TEST(Jpeg, AFailedWriteLeavesNoFile)

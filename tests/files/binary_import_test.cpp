@@ -166,7 +166,7 @@ TEST(BinaryImport, RefusedWithoutTouchingTheLandscape)
         {"data.bin", 10, 10, 200, BinaryImportStatus::ReadFailed}, // header skips every row
         {"data.bin", 101, 10, 0, BinaryImportStatus::ReadFailed},  // not even one row of that width
         {"empty.bin", 10, 10, 0, BinaryImportStatus::ReadFailed},
-        {"folder.bin", 10, 10, 0, BinaryImportStatus::ReadFailed},
+        {"folder.bin", 10, 10, 0, BinaryImportStatus::OpenFailed}, // not a regular file: not opened
         {"none.bin", 10, 10, 0, BinaryImportStatus::OpenFailed},
     };
     for (const Case& c : cases) {
