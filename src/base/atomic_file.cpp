@@ -154,8 +154,9 @@ bool AtomicFile::open(const std::string& path, FileMode mode)
 
     const std::size_t slash = target_.rfind('/');
     const std::string dir = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
-    const std::string name = target_.substr(dir.size());
-    std::string pattern = dir + "." + name + ".XXXXXX";
+    // A short name of its own, whatever the target's length: a name of up to
+    // 255 characters still has room for its temporary file beside it.
+    std::string pattern = dir + kTemporaryPrefix + "XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) return false;
     fd_ = fd;

@@ -24,6 +24,9 @@ enum class FileMode {
     Text,   // every "\n" stored as CR LF
 };
 
+// Temporary files are named this prefix and six characters, in the target's own directory.
+inline constexpr const char* kTemporaryPrefix = ".kalvenor-";
+
 class AtomicFile {
 public:
     AtomicFile() = default;

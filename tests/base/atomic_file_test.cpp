@@ -228,5 +228,19 @@ TEST(AtomicFile, OpenFailsWhereNoFileCanBe)
     EXPECT_EQ(readFile(dir / "plain"), "keep");
 }
 
+// The temporary file's name does not grow with the target's: a name of 255
+// characters (the longest a file system takes) saves.
+TEST(AtomicFile, TheLongestNamesSave)
+{
+    TempDir dir;
+    const std::string name(255, 'n');
+    AtomicFile file;
+    ASSERT_TRUE(file.open(dir / name, FileMode::Binary));
+    ASSERT_TRUE(file.write("bytes"));
+    ASSERT_TRUE(file.commit());
+    EXPECT_EQ(readFile(dir / name), "bytes");
+    EXPECT_EQ(entries(dir.path), Names{name}); // no temporary file left beside it
+}
+
 } // namespace
 } // namespace kalvenor
