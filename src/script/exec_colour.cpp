@@ -72,18 +72,6 @@ LineResult execSetColorUnderTree(ScriptContext& ctx)
     return LineResult::Done;
 }
 
-namespace {
-
-// A value inside least .. most, or a failed line that says the range.
-bool inRange(ScriptContext& ctx, std::int32_t value, std::int32_t least, std::int32_t most)
-{
-    if (value >= least && value <= most) return true;
-    scriptFailure(ctx, "takes a whole number from " + std::to_string(least) + " to " + std::to_string(most));
-    return false;
-}
-
-} // namespace
-
 // ValleyOn/Off, ValleyWidth metres (0 .. 10000), ValleyStrength (0 .. 1000):
 // through the colouring setters, which invalidate the ground codes.
 LineResult execValley(ScriptContext& ctx)
@@ -91,8 +79,9 @@ LineResult execValley(ScriptContext& ctx)
     App& app = ctx.app;
     TerrainColourSettings& colouring = app.scene.colouring;
     const std::int32_t value = intArg(ctx);
-    if (ctx.param == kValleyWidth && inRange(ctx, value, 0, 10000)) setValleyWidth(app.landscape, colouring, value);
-    if (ctx.param == kValleyStrength && inRange(ctx, value, 0, 1000))
+    if (ctx.param == kValleyWidth && argumentInRange(ctx, value, 0, 10000))
+        setValleyWidth(app.landscape, colouring, value);
+    if (ctx.param == kValleyStrength && argumentInRange(ctx, value, 0, 1000))
         setValleyStrength(app.landscape, colouring, value);
     if (ctx.param == kValleySwitch || ctx.param == kValleySwitch + 1)
         setValleyEffect(app.landscape, colouring, ctx.param != kValleySwitch);
@@ -105,9 +94,9 @@ LineResult execStrata(ScriptContext& ctx)
     App& app = ctx.app;
     TerrainColourSettings& colouring = app.scene.colouring;
     const std::int32_t value = intArg(ctx);
-    if (ctx.param == kStrataThickness && inRange(ctx, value, 1, 10000))
+    if (ctx.param == kStrataThickness && argumentInRange(ctx, value, 1, 10000))
         setStrataThickness(app.landscape, colouring, value);
-    if (ctx.param == kStrataWarp && inRange(ctx, value, 0, 1000)) setStrataWarp(app.landscape, colouring, value);
+    if (ctx.param == kStrataWarp && argumentInRange(ctx, value, 0, 1000)) setStrataWarp(app.landscape, colouring, value);
     if (ctx.param == kStrataOff || ctx.param == kStrataOn)
         setStratified(app.landscape, colouring, app.colouring, app.random, ctx.param == kStrataOn);
     return LineResult::Done;

@@ -22,6 +22,9 @@ constexpr std::size_t kImageFileNameChars = 127;
 
 std::string imageFileName(const std::string& word) { return word.substr(0, kImageFileNameChars); }
 
+// Antialiasing renders at twice the size each way: the image must fit that.
+bool fitsAntialiasing(int width, int height) { return width * 2 <= kMaxImageSide && height * 2 <= kMaxImageSide; }
+
 } // namespace
 
 // One angle changes, the other is passed as it is; the sun direction follows.
@@ -101,7 +104,7 @@ LineResult execImageSize(ScriptContext& ctx)
                                std::to_string(app.geometry.width) + " x " + std::to_string(app.geometry.height));
         return LineResult::Done;
     }
-    if (app.scene.render.antialias != 0 && (width * 2 > kMaxImageSide || height * 2 > kMaxImageSide)) {
+    if (app.scene.render.antialias != 0 && !fitsAntialiasing(width, height)) {
         scriptFailure(ctx, "too large while antialiasing is on (at most " + std::to_string(kMaxImageSide / 2) +
                                " each way; AntialiasOff allows " + std::to_string(kMaxImageSide) + ")");
         return LineResult::Done;
@@ -159,7 +162,7 @@ LineResult execForegroundFile(ScriptContext& ctx)
 LineResult execAntialias(ScriptContext& ctx)
 {
     App& app = ctx.app;
-    if (ctx.param != 0 && (app.geometry.width * 2 > kMaxImageSide || app.geometry.height * 2 > kMaxImageSide)) {
+    if (ctx.param != 0 && !fitsAntialiasing(app.geometry.width, app.geometry.height)) {
         scriptFailure(ctx, "an image of " + std::to_string(app.geometry.width) + " x " +
                                std::to_string(app.geometry.height) + " is too large for antialiasing (at most " +
                                std::to_string(kMaxImageSide / 2) + " each way); it stays off");
@@ -183,9 +186,7 @@ LineResult execLightingSwitch(ScriptContext& ctx)
 LineResult execPaletteColours(ScriptContext& ctx)
 {
     const std::int32_t colours = intArg(ctx);
-    if (colours < kMinPaletteColours || colours > kMaxPaletteColours) {
-        scriptFailure(ctx, "takes a whole number from " + std::to_string(kMinPaletteColours) + " to " +
-                               std::to_string(kMaxPaletteColours));
+    if (!argumentInRange(ctx, colours, kMinPaletteColours, kMaxPaletteColours)) {
         ctx.applyMarks = false;
         return LineResult::Done;
     }

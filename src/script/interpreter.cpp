@@ -23,13 +23,8 @@ LineResult executeLine(App& app, Frontend& ui, std::string_view text, ScriptPlac
         // A setting row: the value is stored as it is; such rows carry no marks.
         const bool fromParam = entry->source == SettingSource::Param;
         const std::int32_t value = fromParam ? entry->param : toInt32(args.number[0]);
-        if (value < entry->least || value > entry->most) {
-            scriptFailure(ctx, "takes a whole number from " + std::to_string(entry->least) + " to " +
-                                   std::to_string(entry->most) + "; the setting stays " +
-                                   std::to_string(entry->field(app.scene)));
-            return LineResult::Done;
-        }
-        entry->field(app.scene) = value;
+        const std::string stays = "; the setting stays " + std::to_string(entry->field(app.scene));
+        if (argumentInRange(ctx, value, entry->least, entry->most, stays)) entry->field(app.scene) = value;
         return LineResult::Done;
     }
 

@@ -496,6 +496,14 @@ void scriptFailure(ScriptContext& ctx, const std::string& reason)
     ctx.ui.report(placePrefix(ctx.place) + std::string(ctx.line) + ": " + reason);
 }
 
+bool argumentInRange(ScriptContext& ctx, std::int32_t value, std::int32_t least, std::int32_t most,
+                     const std::string& note)
+{
+    if (value >= least && value <= most) return true;
+    scriptFailure(ctx, "takes a whole number from " + std::to_string(least) + " to " + std::to_string(most) + note);
+    return false;
+}
+
 void notAvailableYet(ScriptContext& ctx)
 {
     const std::string keyword(firstWord(ctx.line));

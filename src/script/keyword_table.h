@@ -67,6 +67,11 @@ LineResult scriptError(Frontend& ui, ScriptPlace& place, const std::string& reas
 // ("demo.scr:9: SaveSession out/a.k4s: Permission denied"). The run goes on.
 void scriptFailure(ScriptContext& ctx, const std::string& reason);
 
+// True when value lies in least .. most; otherwise a failed line that says
+// "takes a whole number from least to most" followed by note.
+bool argumentInRange(ScriptContext& ctx, std::int32_t value, std::int32_t least, std::int32_t most,
+                     const std::string& note = {});
+
 // A keyword whose setting is kept (and saved with sessions) but whose feature
 // is not built yet: "not available yet: <keyword>" is reported with its place,
 // once per run for each keyword. Not an error: the run goes on and passes.

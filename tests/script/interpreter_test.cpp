@@ -218,12 +218,24 @@ TEST_F(Interpreter, DocumentedInvalidationHappensFromItsOneHome)
 
         ASSERT_EQ(executeLine(fresh, quiet, c.line), LineResult::Done) << c.line;
         const std::uint8_t d = c.documented;
-        if (d & kMarkS) EXPECT_EQ(land.shadowValidAt, land.sizeX) << c.line;
-        if (d & kMarkC) EXPECT_EQ(land.terrainValidAt, land.sizeX) << c.line;
-        if (d & kMarkC) EXPECT_EQ(land.cliffValidAt, land.sizeX) << c.line;
-        if (d & kMarkP) EXPECT_EQ(land.paletteStale, 1) << c.line;
-        if (d & kMarkL) EXPECT_TRUE(land.modified) << c.line;
-        if (d & kMarkM) EXPECT_TRUE(land.mapStale) << c.line;
+        if (d & kMarkS) {
+            EXPECT_EQ(land.shadowValidAt, land.sizeX) << c.line;
+        }
+        if (d & kMarkC) {
+            EXPECT_EQ(land.terrainValidAt, land.sizeX) << c.line;
+        }
+        if (d & kMarkC) {
+            EXPECT_EQ(land.cliffValidAt, land.sizeX) << c.line;
+        }
+        if (d & kMarkP) {
+            EXPECT_EQ(land.paletteStale, 1) << c.line;
+        }
+        if (d & kMarkL) {
+            EXPECT_TRUE(land.modified) << c.line;
+        }
+        if (d & kMarkM) {
+            EXPECT_TRUE(land.mapStale) << c.line;
+        }
         const Keyword* row = findKeyword(std::string(c.line).substr(0, std::string(c.line).find(' ')));
         ASSERT_NE(row, nullptr) << c.line;
         EXPECT_EQ(row->marks != 0, c.rowMarks) << c.line;

@@ -51,7 +51,9 @@ TEST(KeywordTable, HoldsTheClassicNamesThenTheExtensionsWithoutDuplicates)
         EXPECT_TRUE(names.insert(lowered(k.name)).second) << "duplicate " << k.name;
         // A row runs a handler or stores one setting as it is, and a setting invalidates nothing.
         EXPECT_NE(k.handler == nullptr, k.field == nullptr) << k.name;
-        if (k.field != nullptr) EXPECT_EQ(k.marks, 0) << k.name;
+        if (k.field != nullptr) {
+            EXPECT_EQ(k.marks, 0) << k.name;
+        }
         const auto [it, isNew] = firstOfCode.emplace(k.code, &k);
         if (isNew) {
             EXPECT_EQ(k.code, highest + 1) << k.name; // new codes follow the table order

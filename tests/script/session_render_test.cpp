@@ -83,7 +83,9 @@ TEST(SettingExtensions, EachChangesThePictureAndSurvivesASession)
         for (const std::string& line : scene) EXPECT_EQ(executeLine(app, ui, line), LineResult::Done) << line;
         for (const std::string& line : extra) EXPECT_EQ(executeLine(app, ui, line), LineResult::Done) << line;
         EXPECT_TRUE(ui.reports.empty()) << extra.front() << ": " << (ui.reports.empty() ? "" : ui.reports[0]);
-        if (!session.empty()) EXPECT_EQ(executeLine(app, ui, "SaveSession " + session), LineResult::Done);
+        if (!session.empty()) {
+            EXPECT_EQ(executeLine(app, ui, "SaveSession " + session), LineResult::Done);
+        }
         EXPECT_EQ(renderImage(app, ui), Outcome::Done);
         return pictureOf(app);
     };

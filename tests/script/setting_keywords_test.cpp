@@ -173,7 +173,9 @@ TEST(SettingKeywordRows, EveryRowHasACase)
         covered.insert(line.substr(0, line.find(' ')));
     }
     for (const Keyword& k : keywordTable())
-        if (k.field != nullptr) EXPECT_TRUE(covered.count(std::string(k.name))) << k.name << " has no case";
+        if (k.field != nullptr) {
+            EXPECT_TRUE(covered.count(std::string(k.name))) << k.name << " has no case";
+        }
 }
 
 } // namespace
