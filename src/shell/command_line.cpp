@@ -116,7 +116,8 @@ std::string described(const std::string& text)
 // in a directory name does not count); nothing when it names no still format.
 std::optional<ImageFormat> stillFormatOf(const std::string& path)
 {
-    const std::string name = normaliseSeparators(path).substr(normaliseSeparators(path).find_last_of('/') + 1);
+    const std::string normal = normaliseSeparators(path);
+    const std::string name = normal.substr(normal.find_last_of('/') + 1);
     const std::size_t dot = name.find_last_of('.');
     if (dot == std::string::npos) return std::nullopt;
     const std::optional<ImageFormat> format = imageFormatOfExtension(std::string_view(name).substr(dot));
