@@ -7,6 +7,7 @@
 #include "base/frontend.h"
 #include "codecs/image_io.h"
 #include "codecs/targa.h"
+#include "model/setting_limits.h"
 #include "render/camera.h"
 #include "render/flare.h"
 #include "render/palette_map.h"
@@ -109,7 +110,7 @@ Outcome renderFrame(App& app, Frontend& ui, int index, int count)
     if (result == 1) {
         SunMoonSettings& sky = app.scene.sky.sunMoon;
         sky.moonCounter += 1.0f;
-        sky.sunCounter += 1;
+        sky.sunCounter = static_cast<std::int32_t>(static_cast<std::uint32_t>(sky.sunCounter) + 1u); // wraps
         advanceWavePhase(app.scene.waves);
     }
     return result == 1 ? Outcome::Done : Outcome::Cancelled;
@@ -126,6 +127,12 @@ Outcome renderImage(App& app, Frontend& ui, int index, int count)
     if (!app.images.vidmem24.allocated()) {
         ui.message(kNoVidmem24);
         return Outcome::Failed;
+    }
+
+    // A frame is drawn from settings within their limits, whatever set them.
+    if (const std::string outside = firstSettingOutsideLimits(app.scene); !outside.empty()) {
+        keepWithinLimits(app.scene, settingValues(SceneSettings{}));
+        ui.report(outside + " was outside its limits and is brought within them");
     }
 
     // Colours, cliffs and shades, then the palette: an abort cancels the render.

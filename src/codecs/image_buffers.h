@@ -9,10 +9,12 @@
 #include <memory>
 #include <vector>
 
+#include "model/setting_limits.h"
+
 namespace kalvenor {
 
 constexpr int kMinImageSide = 16;   // smallest side set by number
-constexpr int kMaxImageSide = 8192; // largest side of an image or an allocation
+constexpr int kMaxImageSide = kLargestImageSide; // largest side of an image or an allocation
 
 inline constexpr std::uint32_t packPixel(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t cls = 0)
 {

@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "base/byte_order.h"
+#include "model/setting_limits.h"
 
 namespace kalvenor {
 
@@ -395,8 +396,8 @@ void applyOldSpacings(const std::uint8_t* header, std::uint32_t flags, HeaderSet
     static constexpr float kDefaults[] = {30.0f, 30.0f, 1.0f};
     float* targets[] = {&settings.spacingX, &settings.spacingY, &settings.verticalSpacing};
     for (int i = 0; i < 3; ++i) {
-        const float v = bitsFloat(oldWord(header, kOldSpacingOffset + 4 * static_cast<std::size_t>(i), flags));
-        *targets[i] = v >= 1.0f ? v : kDefaults[i];
+        *targets[i] = storedSpacing(bitsFloat(oldWord(header, kOldSpacingOffset + 4 * static_cast<std::size_t>(i), flags)),
+                                    kDefaults[i]);
     }
     settings.hasSpacing = true;
 }
@@ -456,6 +457,7 @@ void storeSessionWords(const HeaderSettings& settings, std::uint8_t* header)
 
 void loadSessionWords(const std::uint8_t* header, HeaderSettings& settings)
 {
+    const SettingValues before = settingValues(settings.scene);
     for (const HeaderWord& word : kSessionWords) {
         if (!word.read) continue;
         const std::uint32_t bits = word.type == Byte ? header[word.offset] : get32le(header + word.offset);
@@ -463,6 +465,7 @@ void loadSessionWords(const std::uint8_t* header, HeaderSettings& settings)
     }
     // One stored vertical scale feeds both vertical factors.
     settings.scene.generation.verticalScale2 = settings.scene.generation.verticalScale;
+    keepWithinLimits(settings.scene, before);
 }
 
 bool oldWordIsBigEndian(std::size_t offset, std::uint32_t flags)
@@ -477,11 +480,18 @@ std::uint32_t oldWord(const std::uint8_t* header, std::size_t offset, std::uint3
     return oldWordIsBigEndian(offset, flags) ? get32be(header + offset) : get32le(header + offset);
 }
 
+float storedSpacing(float value, float fallback)
+{
+    return std::isfinite(value) && value >= 1.0f && value <= kMaxSpacing ? value : fallback;
+}
+
 bool applyOldBlocks(const std::uint8_t* header, std::uint32_t flags, HeaderSettings& settings)
 {
+    const SettingValues before = settingValues(settings.scene);
     if (flags & kOldFlagView) applyOldView(header, flags, settings);
     if (flags & kOldFlagScene) applyOldTable(kOldSceneWords, header, flags, settings);
     if (flags & kOldFlagExtended) applyOldExtended(header, flags, settings);
+    keepWithinLimits(settings.scene, before);
     return (flags & (kOldFlagView | kOldFlagScene | kOldFlagExtended)) != 0;
 }
 

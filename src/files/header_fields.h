@@ -11,6 +11,7 @@
 #include <variant>
 
 #include "model/scene_settings.h"
+#include "model/setting_limits.h"
 
 namespace kalvenor {
 
@@ -27,7 +28,7 @@ struct HeaderSettings {
     float verticalSpacing = 1.0f;
 };
 
-using FieldPtr = std::variant<std::int32_t*, std::uint32_t*, float*, std::uint8_t*>;
+using FieldPtr = SettingPtr;
 using FieldAccess = FieldPtr (*)(HeaderSettings&);
 
 // How a session header word is stored.
@@ -55,8 +56,13 @@ std::span<const HeaderWord> sessionHeaderWords();
 // Writes every settings word into a 1024-byte little-endian header.
 void storeSessionWords(const HeaderSettings& settings, std::uint8_t* header);
 
-// Copies every read word of the header into the settings.
+// Copies every read word of the header into the settings, then brings them
+// within their limits (a float that is not a finite number keeps its value).
 void loadSessionWords(const std::uint8_t* header, HeaderSettings& settings);
+
+// A stored cell spacing in metres: from 1 to kMaxSpacing, else fallback.
+constexpr float kMaxSpacing = 100000.0f;
+float storedSpacing(float value, float fallback);
 
 // The rounding of stored angles and placements: to nearest, halves away from zero.
 std::int32_t roundToInt(double value);

@@ -200,8 +200,6 @@ LoadStatus stageSessionBlocks(std::span<const std::uint8_t> bytes, const Session
     return LoadStatus::Ok;
 }
 
-float spacingOr(float value, float fallback) { return value >= 1.0f ? value : fallback; }
-
 LoadStatus readSessionMaps(std::span<const std::uint8_t> bytes, const SessionOffsets& o, const RowPlacement& at,
                            Landscape& land, Frontend& ui)
 {
@@ -354,9 +352,9 @@ LoadResult readSession(std::span<const std::uint8_t> bytes, LoadTarget& target, 
         if (result.status != LoadStatus::Ok) return result;
         at.compressed = get32le(h + kCompressedOffset) == 1;
         Landscape& land = target.landscape;
-        land.spacingX = spacingOr(bitsFloat(get32le(h + kSessionSpacingXOffset)), 30.0f);
-        land.spacingY = spacingOr(bitsFloat(get32le(h + kSessionSpacingYOffset)), 30.0f);
-        land.verticalSpacing = spacingOr(bitsFloat(get32le(h + kSessionVerticalSpacingOffset)), 1.0f);
+        land.spacingX = storedSpacing(bitsFloat(get32le(h + kSessionSpacingXOffset)), 30.0f);
+        land.spacingY = storedSpacing(bitsFloat(get32le(h + kSessionSpacingYOffset)), 30.0f);
+        land.verticalSpacing = storedSpacing(bitsFloat(get32le(h + kSessionVerticalSpacingOffset)), 1.0f);
         setLandscapeName(land, fieldText(h + kNameOffset, kNameBytes));
         setLandscapeComment(land, fieldText(h + kCommentOffset, kCommentBytes));
         result.status = readSessionMaps(bytes, o, at, land, ui);

@@ -158,9 +158,9 @@ void buildCloudColours(CloudSettings& clouds, const SchemeBytes& scheme)
 {
     const Rgb colour = schemeColour(scheme, kCloudColourEntry);
     const auto rgb = static_cast<std::uint32_t>(colour.r | (colour.g << 8) | (colour.b << 16));
-    const int lo = clouds.low, hi = clouds.high;
+    const std::int64_t lo = clouds.low, hi = clouds.high;
     for (int v = 0; v < 256; ++v) {
-        const int alpha = v < lo ? 0 : v > hi ? 255 : (v - lo) * 255 / (hi == lo ? 1 : hi - lo);
+        const auto alpha = static_cast<int>(v < lo ? 0 : v > hi ? 255 : (v - lo) * 255 / (hi == lo ? 1 : hi - lo));
         const std::uint32_t packed = cloudColour(rgb | (static_cast<std::uint32_t>(alpha & 255) << 24), clouds.lining);
         for (int k = 0; k < 4; ++k)
             clouds.colours[static_cast<std::size_t>(v * 4 + k)] = static_cast<std::uint8_t>(packed >> (8 * k));

@@ -30,7 +30,8 @@ std::int64_t litChannel(const SurfaceLight& s, int c, int base, int intensity, i
 int exposureFactor(bool autoExposure, int lightLevel, int exposure)
 {
     const int e = autoExposure ? (255 - lightLevel) / 3 + 48 : 48;
-    return e + 128 + (exposure - 128) * 2;
+    const std::int64_t factor = e + 128 + (static_cast<std::int64_t>(exposure) - 128) * 2;
+    return static_cast<int>(std::clamp<std::int64_t>(factor, INT32_MIN, INT32_MAX));
 }
 
 std::uint32_t litColour(const SurfaceLight& light, int r, int g, int b, int intensity, int strength, int hilite)

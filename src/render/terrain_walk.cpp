@@ -200,7 +200,9 @@ bool landscapeUsable(const Landscape& land)
 
 bool walksByRows(float headingDegrees)
 {
-    const long h = std::labs(static_cast<long>(headingDegrees)) % 180;
+    if (!std::isfinite(headingDegrees)) return true;
+    // Whole degrees toward zero, folded into one half turn.
+    const double h = std::fmod(std::trunc(std::fabs(static_cast<double>(headingDegrees))), 180.0);
     return !(h > 45 && h < 135);
 }
 

@@ -1,9 +1,11 @@
 #include "script/interpreter.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/app.h"
 #include "model/scene_settings.h"
+#include "model/setting_limits.h"
 #include "script/exec_handlers.h"
 #include "script/keyword_table.h"
 #include "script/script_args.h"
@@ -24,11 +26,21 @@ LineResult executeLine(App& app, Frontend& ui, std::string_view text, ScriptPlac
         const bool fromParam = entry->source == SettingSource::Param;
         const std::int32_t value = fromParam ? entry->param : toInt32(args.number[0]);
         const std::string stays = "; the setting stays " + std::to_string(entry->field(app.scene));
-        if (argumentInRange(ctx, value, entry->least, entry->most, stays)) entry->field(app.scene) = value;
+        std::int32_t least = entry->least, most = entry->most;
+        if (const SettingLimit* limit = limitOf(app.scene, &entry->field(app.scene))) {
+            least = std::max(least, static_cast<std::int32_t>(limit->least));
+            most = std::min(most, static_cast<std::int32_t>(limit->most));
+        }
+        if (argumentInRange(ctx, value, least, most, stays)) entry->field(app.scene) = value;
         return LineResult::Done;
     }
 
+    // Whatever a handler sets stays within the settings' limits: a value
+    // beyond them is refused and the setting keeps the value it had.
+    const SettingValues before = settingValues(app.scene);
     const LineResult result = entry->handler(ctx);
+    if (const std::string refused = restoreWithinLimits(app.scene, before); !refused.empty())
+        scriptFailure(ctx, refused + "; the setting keeps its value");
     if (result == LineResult::Done && ctx.applyMarks) applyScriptMarks(app.landscape, entry->marks);
     return result;
 }

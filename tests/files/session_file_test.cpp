@@ -3,7 +3,9 @@
 #include <filesystem>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,8 @@
 #include "base/byte_order.h"
 #include "files/header_fields.h"
 #include "files/session_file.h"
+#include "model/path_layout.h"
+#include "model/setting_limits.h"
 #include "platform/scripted_frontend.h"
 #include "support/temp_dir.h"
 
@@ -217,17 +221,32 @@ TEST(SessionFile, WavePhaseIsStoredAsWholePercent)
 
 // Every read word gets its own value; loading and storing again must give the
 // same bytes, which fails when two words share a setting or a word is lost.
+// Every word within its setting's limits comes back with all its bits.
 TEST(SessionFile, EveryHeaderWordTravelsBothWays)
 {
     std::array<std::uint8_t, kSessionHeaderBytes> header = {};
+    HeaderSettings limits;
     for (const HeaderWord& word : sessionHeaderWords()) {
         std::uint8_t* p = header.data() + word.offset;
+        const SettingLimit* limit =
+            limitOf(limits.scene, std::visit([](auto* f) -> const void* { return f; }, word.field(limits)));
+        // A distinct value for each word, all four bytes in use where the range allows.
+        auto within = [&](double wide) {
+            if (limit == nullptr || (wide >= limit->least && wide <= limit->most)) return wide;
+            const double span = std::min(limit->most - limit->least, 1.0e6);
+            return std::floor(limit->least + std::fmod(word.offset * 7.0 + 1.0, span + 1.0));
+        };
         switch (word.type) {
-        case WordType::Int: put32le(p, 0x01000000u * (word.offset % 200) + word.offset * 7u + 1u); break;
-        case WordType::Float: put32le(p, floatBits(static_cast<float>(word.offset) + 0.5f)); break;
-        case WordType::RoundedInt: put32le(p, static_cast<std::uint32_t>(-static_cast<std::int32_t>(word.offset))); break;
-        case WordType::IntAsFloat: put32le(p, floatBits(static_cast<float>(word.offset))); break;
-        case WordType::Byte: *p = static_cast<std::uint8_t>(word.offset * 3); break;
+        case WordType::Int:
+            put32le(p, static_cast<std::uint32_t>(static_cast<std::int64_t>(
+                           within(0x01000000u * (word.offset % 200) + word.offset * 7u + 1u))));
+            break;
+        case WordType::Float: put32le(p, floatBits(static_cast<float>(within(word.offset + 0.5)))); break;
+        case WordType::RoundedInt:
+            put32le(p, static_cast<std::uint32_t>(static_cast<std::int32_t>(within(-static_cast<double>(word.offset)))));
+            break;
+        case WordType::IntAsFloat: put32le(p, floatBits(static_cast<float>(within(word.offset)))); break;
+        case WordType::Byte: *p = static_cast<std::uint8_t>(within(word.offset * 3 % 256)); break;
         }
     }
     HeaderSettings settings;
@@ -241,6 +260,38 @@ TEST(SessionFile, EveryHeaderWordTravelsBothWays)
                                again.begin() + word.offset))
             << "word at " << word.offset;
     }
+}
+
+// Words beyond their limits: numbers come in clamped, choices that name
+// nothing at their start values, floats that are not numbers as they were.
+TEST(SessionFile, WordsBeyondTheirLimitsAreBroughtWithin)
+{
+    std::array<std::uint8_t, kSessionHeaderBytes> header = {};
+    HeaderSettings start;
+    storeSessionWords(start, header.data());
+    const auto putInt = [&](std::size_t at, std::int32_t v) { put32le(header.data() + at, static_cast<std::uint32_t>(v)); };
+    const auto putFloat = [&](std::size_t at, float v) { put32le(header.data() + at, floatBits(v)); };
+    putFloat(236, 1.0e30f);                                  // camera X
+    putFloat(268, -std::numeric_limits<float>::infinity()); // heading
+    putInt(260, floatBits(400.0f));                          // field of view, stored as a float
+    putInt(332, -5);                                         // haze
+    putInt(744, 1 << 30);                                    // image width
+    putInt(720, 7);                                          // pixel dither kind: no such kind
+    putInt(792, 0);                                          // lens direction: no such lens
+    putInt(364, 250);                                        // cloud density
+    HeaderSettings settings;
+    settings.scene.camera.heading = 33.0f;
+    loadSessionWords(header.data(), settings);
+    const SceneSettings& s = settings.scene;
+    EXPECT_EQ(s.camera.cameraX, kMaxPathCoordinate);
+    EXPECT_EQ(s.camera.heading, 33.0f);
+    EXPECT_EQ(s.camera.fieldOfView, 179);
+    EXPECT_EQ(s.sky.haze, 0);
+    EXPECT_EQ(s.render.imageWidth, kLargestImageSide);
+    EXPECT_EQ(s.render.pixelDitherKind, SceneSettings{}.render.pixelDitherKind);
+    EXPECT_EQ(s.camera.lensDirection, kLensForward);
+    EXPECT_EQ(s.clouds.density, 100);
+    EXPECT_EQ(firstSettingOutsideLimits(s), "");
 }
 
 TEST(SessionFile, BlocksFollowInTheirOrderWithTheirStatusTexts)
