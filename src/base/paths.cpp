@@ -1,5 +1,7 @@
 #include "base/paths.h"
 
+#include "base/confinement.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -82,12 +84,22 @@ bool directoryExists(const std::string& path)
 
 int openRegularFile(const std::string& path, int flags)
 {
+    if (!confinementProblem(path).empty()) {
+        errno = EACCES;
+        return -1;
+    }
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return -1;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         errno = EINVAL;
+        return -1;
+    }
+    // Where the file opened really lies, whatever was swapped in since the check.
+    if (!confinementProblemOf(fd).empty()) {
+        ::close(fd);
+        errno = EACCES;
         return -1;
     }
     const int status = ::fcntl(fd, F_GETFL);
@@ -107,9 +119,16 @@ std::FILE* openRegularStream(const std::string& path)
     return file;
 }
 
+bool removeFile(const std::string& path)
+{
+    if (!confinementProblem(path).empty()) return false;
+    return ::unlink(path.c_str()) == 0;
+}
+
 std::string readProblem(const std::string& path)
 {
     const std::string resolved = resolveExisting(path);
+    if (std::string outside = confinementProblem(resolved); !outside.empty()) return outside;
     if (::access(resolved.c_str(), R_OK) != 0) return std::strerror(errno);
     if (directoryExists(resolved)) return std::strerror(EISDIR);
     struct stat st {};
@@ -120,6 +139,7 @@ std::string readProblem(const std::string& path)
 std::string writeProblem(const std::string& path)
 {
     const std::string resolved = resolveExisting(path);
+    if (std::string outside = confinementProblem(resolved); !outside.empty()) return outside;
     if (fileExists(resolved) && ::access(resolved.c_str(), W_OK) != 0) return std::strerror(errno);
     // The nearest directory on the way that exists must take a new entry.
     std::filesystem::path dir = std::filesystem::path(resolved).parent_path();

@@ -29,6 +29,10 @@ int openRegularFile(const std::string& path, int flags);
 // The same as a stream opened for reading ("rb"); null on failure.
 std::FILE* openRegularStream(const std::string& path);
 
+// Removes a file (not a directory); false when it cannot be, or may not be
+// touched (a confined run).
+bool removeFile(const std::string& path);
+
 // Why a file cannot be read, as the system says it ("No such file or
 // directory", "Permission denied"); empty when nothing stops it from being opened.
 std::string readProblem(const std::string& path);

@@ -65,7 +65,7 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path, 
     std::error_code ec;
     const bool regular = std::filesystem::is_regular_file(resolved, ec);
     const std::uintmax_t size = regular ? std::filesystem::file_size(resolved, ec) : 0;
-    std::unique_ptr<std::FILE, FileCloser> file(regular && !ec ? std::fopen(resolved.c_str(), "rb") : nullptr);
+    std::unique_ptr<std::FILE, FileCloser> file(regular && !ec ? openRegularStream(resolved) : nullptr);
     if (!file) {
         reportNotFound(out, path);
         return std::nullopt;

@@ -101,8 +101,7 @@ constexpr const char* kContinueQuestion = "Continue existing animation or delete
 // The existing file is removed (Delete, Erase FLC); 0 when it stays.
 AnimationStart startAnew(const std::string& path, Frontend& ui)
 {
-    std::error_code ec;
-    if (!fs::remove(path, ec)) {
+    if (!removeFile(path)) {
         ui.message(fileMessage(kErrorWritingFile, path));
         return {0, 0};
     }
@@ -254,7 +253,7 @@ int existingSeriesStart(const SeriesOutput& output, Frontend& ui)
         return n;
     }
     for (int n = 0; n < kMostFrames; ++n)
-        if (!fs::remove(frameFileName(output, n), ec)) break;
+        if (!removeFile(frameFileName(output, n))) break;
     return 0;
 }
 

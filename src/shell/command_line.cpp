@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "app/render_driver.h"
+#include "base/confinement.h"
 #include "base/fatal_error.h"
 #include "base/paths.h"
 #include "codecs/image_formats.h"
@@ -223,6 +224,17 @@ int runSeries(App& app, Frontend& ui, const CommandLine& cl, RunTally& tally)
     return run.end == RunEnd::Completed ? kExitOk : kExitFailed;
 }
 
+// From here on the script reaches only files inside the directory, besides
+// those the command line names: the script, the images and the output series.
+bool confineRun(const CommandLine& cl)
+{
+    if (!confineTo(cl.confine)) return false;
+    if (!cl.script.empty()) permitFile(cl.script);
+    for (const std::string& image : cl.images) permitFile(image);
+    if (cl.outputBase) permitPrefix(normaliseSeparators(*cl.outputBase));
+    return true;
+}
+
 int runBatch(const CommandLine& cl, const char* argv0)
 {
     HeadlessFrontend ui;
@@ -247,6 +259,11 @@ int runBatch(const CommandLine& cl, const char* argv0)
     if (cl.startup || !cl.landscapeFile.empty()) {
         if (loadStartupLandscape(app, ui, cl.landscapeFile, app.programDir) == Loaded::Nothing && !cl.landscapeFile.empty())
             return kExitFailed;
+    }
+
+    if (!cl.confine.empty() && !confineRun(cl)) {
+        port.report("--confine: " + cl.confine + " is not a directory");
+        return kExitUsage;
     }
 
     int code = kExitOk;
@@ -292,6 +309,7 @@ std::string usageText()
            "  --answer 'QUESTION=ANSWER'       answer a question in advance (repeatable)\n"
            "  --startup                        run STARTUP.SCR and load STARTUP.DEM from the program directory first\n"
            "  --allow-spawn                    let scripts start programs with Spawn (refused otherwise)\n"
+           "  --confine DIR                    the script may read and write files only inside DIR\n"
            "  --landscape FILE                 load this landscape or session before the script\n"
            "  --info                           describe the landscape when the script has run\n";
 }
@@ -339,6 +357,10 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             const std::string* v = value(a);
             if (!v) return std::nullopt;
             cl.landscapeFile = *v;
+        } else if (batch && a == "--confine") {
+            const std::string* v = value(a);
+            if (!v) return std::nullopt;
+            cl.confine = *v;
         } else if (batch && a == "--allow-spawn") {
             cl.allowSpawn = true;
         } else if (batch && a == "--info") {
@@ -394,6 +416,10 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     // number given beside it: frames and file would no longer match.
     if (cl.startGiven && isAnimationFile(seriesFormat(cl.format).value_or(ImageFormat::Targa))) {
         error = "--start is for image series; an existing " + cl.format + " file is continued after its last frame";
+        return std::nullopt;
+    }
+    if (!cl.confine.empty() && cl.allowSpawn) {
+        error = "--confine refuses Spawn: it cannot be given with --allow-spawn";
         return std::nullopt;
     }
     if (cl.mode == Mode::Render && cl.images.empty()) {

@@ -29,6 +29,7 @@ struct CommandLine {
     bool startup = false;                  // --startup: run STARTUP.SCR first
     bool info = false;                     // --info: describe the landscape at the end
     bool allowSpawn = false;               // --allow-spawn: scripts may start programs
+    std::string confine;                   // --confine DIR: script files only inside DIR
     std::string landscapeFile;             // the start-up landscape (interactive argument, or --landscape)
 };
 

@@ -239,6 +239,52 @@ TEST(CommandLine, SpawnNeedsAllowSpawnAndRunsNoShell)
     EXPECT_FALSE(std::filesystem::exists(dir / "&&"));
 }
 
+// A confined run reads and writes only inside its directory, whether a script
+// names a file outside by an absolute path, by "..", or through a link.
+TEST(CommandLine, AConfinedRunStaysInsideItsDirectory)
+{
+    TempDir dir("cliconfine");
+    const std::string job = dir / "job";
+    std::filesystem::create_directories(job);
+    writeFile(dir / "secret.tga", "keep");
+    std::filesystem::create_symlink("/etc/passwd", job + "/passwd");
+    std::filesystem::create_symlink(dir / "secret.tga", job + "/secret.tga");
+    std::filesystem::create_directory_symlink(dir.path, job + "/up");
+    writeFile(job + "/job.scr", "Kalve Script File\ncaption\nGenerateFractal 5\nImageSize 32 24\nRender\n"
+                                "LoadDEM /etc/passwd\nLoadDEM passwd\nLoadDEM ../secret.tga\nLoadTarga up/secret.tga\n"
+                                "SaveTarga24 " + (dir / "absolute.tga") + "\nSaveTarga24 ../dotdot.tga\n"
+                                "SaveTarga24 up/linked.tga\nSaveTarga24 secret.tga\nSaveTarga24 inside.tga\n");
+    // A farm runs the job in its directory: names without a directory are made there.
+    const std::filesystem::path was = std::filesystem::current_path();
+    std::filesystem::current_path(job);
+    std::string out;
+    EXPECT_EQ(runKalvenor("run job.scr --confine .", out, true), 1) << out;
+    std::filesystem::current_path(was);
+    const std::string outside = ": outside the directory " + std::filesystem::canonical(job).string() +
+                                " the run is confined to";
+    for (const char* line : {":6: LoadDEM /etc/passwd", ":7: LoadDEM passwd", ":8: LoadDEM ../secret.tga",
+                             ":9: LoadTarga up/secret.tga", ":11: SaveTarga24 ../dotdot.tga",
+                             ":12: SaveTarga24 up/linked.tga", ":13: SaveTarga24 secret.tga"})
+        EXPECT_NE(out.find(line + outside), std::string::npos) << line << "\n" << out;
+    EXPECT_NE(out.find("\n8 failed lines\n"), std::string::npos) << out;
+    for (const char* name : {"absolute.tga", "dotdot.tga", "linked.tga"})
+        EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
+    EXPECT_EQ(testing::readFile(dir / "secret.tga"), "keep");
+    EXPECT_TRUE(std::filesystem::exists(job + "/inside.tga"));
+    // Nothing was made in the parent either, not even a temporary file.
+    EXPECT_EQ(testing::entries(dir.path), (std::vector<std::string>{"job", "secret.tga"}));
+
+    // What the command line names is the operator's own: an image outside is written.
+    writeFile(job + "/still.scr", "Kalve Script File\ncaption\nGenerateFractal 5\nImageSize 32 24\n");
+    EXPECT_EQ(runKalvenor("render '" + job + "/still.scr' -o " + (dir / "out.png") + " --confine '" + job + "'", out,
+                          true),
+              0)
+        << out;
+    EXPECT_TRUE(std::filesystem::exists(dir / "out.png"));
+    EXPECT_EQ(runKalvenor("run x.scr --confine " + (dir / "missing"), out, true), 2) << out;
+    EXPECT_EQ(runKalvenor("run x.scr --confine " + job + " --allow-spawn", out, true), 2) << out;
+}
+
 // Without --out, Render renders, so the image keywords after it save the picture.
 TEST(CommandLine, RenderInABatchRunWithoutOutputRenders)
 {
