@@ -40,7 +40,10 @@ LineResult execStretch(ScriptContext& ctx)
 LineResult execErode(ScriptContext& ctx)
 {
     App& app = ctx.app;
-    return editResult(erodeLandscape(app.landscape, intArg(ctx), app.random, ctx.ui));
+    // A script cannot be stopped by hand as the panel's erosion is, so its count has an end.
+    const int rounds = intArg(ctx);
+    if (!argumentInRange(ctx, rounds, 0, kMostScriptErodeRounds)) return LineResult::Done;
+    return editResult(erodeLandscape(app.landscape, rounds, app.random, ctx.ui));
 }
 
 // Enlarge x y z: the quarter around the cell fills the landscape; the sea is filled again.

@@ -50,6 +50,8 @@ long long erodeRounds(Landscape& land, long long rounds, RandomStreams& random, 
     while (done < rounds) {
         std::snprintf(text, sizeof text, "Press Esc to finish (%lld)", done + 1);
         ui.status(text);
+        // A count with an end shows how far it has come.
+        if (rounds < kErodeUntilEsc) ui.progress("Erode", static_cast<int>(done * 100 / rounds));
         if (ui.pollAbort()) break;
         drawA(random); // discarded
         const int ox = drawA(random) & 15;

@@ -10,6 +10,9 @@ namespace kalvenor {
 
 class Frontend;
 
+constexpr long long kErodeUntilEsc = 2147483647; // the panel's round count
+constexpr int kMostScriptErodeRounds = 100000;    // the most a script may ask for
+
 // Runs up to `rounds` rounds (the panel passes 2147483647 and the user ends
 // it with Esc). Each round shows "Press Esc to finish (%d)" with its number
 // (the first round is 1), stops when the user aborts, then takes one 8-bit draw
@@ -18,7 +21,8 @@ class Frontend;
 // order. A drop picks its first direction with (8-bit draw AND 3) and keeps the
 // first strictly lowest of the four neighbours in cyclic order from there
 // (up, down, left, right); each drop's last cell is plotted on the map.
-// Returns the number of rounds completed.
+// A count below kErodeUntilEsc also shows its progress. Returns the number of
+// rounds completed.
 long long erodeRounds(Landscape& land, long long rounds, RandomStreams& random, Frontend& ui);
 
 } // namespace kalvenor

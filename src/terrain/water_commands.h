@@ -9,6 +9,7 @@
 
 #include "model/landscape.h"
 #include "model/random_streams.h"
+#include "terrain/erosion.h"
 
 namespace kalvenor {
 
@@ -20,7 +21,6 @@ inline constexpr const char* kAcceptSea = "Accept Sea?";
 inline constexpr const char* kAcceptErosion = "Accept erosion?";
 inline constexpr const char* kLakeLevelPrompt = "Desired lake level:";
 inline constexpr const char* kEraseOldWater = "Erase old Rivers/Lakes/Seas?";
-constexpr long long kErodeUntilEsc = 2147483647; // the panel's round count
 
 // A river from the sample point (column, row), then the water colouring.
 int createRiver(Landscape& land, int column, int row, RandomStreams& random, Frontend& ui);
