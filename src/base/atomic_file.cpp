@@ -11,7 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <random>
+#include <string>
 
+#include "base/confinement.h"
 #include "base/paths.h"
 
 namespace kalvenor {
@@ -117,7 +121,44 @@ bool resolveLink(std::string& target)
     return S_ISREG(st.st_mode);
 }
 
+// The name under which the process reaches an open descriptor's file.
+std::string procPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+// Replaces the trailing "XXXXXX" of name with letters and digits.
+void fillUnique(std::string& name)
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::random_device device;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    for (std::size_t i = name.size() - 6; i < name.size(); ++i) name[i] = kLetters[pick(device)];
+}
+
+// When this process started, as a file time.
+const std::time_t kProcessStart = std::time(nullptr);
+
+bool isTemporaryName(const char* name)
+{
+    const std::size_t prefix = std::strlen(kTemporaryPrefix);
+    return std::strncmp(name, kTemporaryPrefix, prefix) == 0 && std::strlen(name) == prefix + 6;
+}
+
 } // namespace
+
+void sweepStaleTemporaries(const std::string& dir)
+{
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (d == nullptr) return;
+    while (const dirent* entry = ::readdir(d)) {
+        if (!isTemporaryName(entry->d_name)) continue;
+        const std::string path = dir + entry->d_name;
+        struct stat st {};
+        // Only our own regular files, last written before this process began:
+        // a save still running in another process keeps writing to its file.
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
+        if (st.st_mtime < kProcessStart) ::unlink(path.c_str());
+    }
+    ::closedir(d);
+}
 
 std::string prepareOutputPath(const std::string& path, bool create)
 {
@@ -149,18 +190,27 @@ AtomicFile::~AtomicFile() { discard(); }
 bool AtomicFile::open(const std::string& path, FileMode mode)
 {
     discard();
+    // Nothing is made, not even a directory on the way, outside a confinement.
+    if (!confinementProblem(path).empty()) return false;
     target_ = prepareOutputPath(path, true);
-    if (target_.empty() || !resolveLink(target_)) return false;
+    if (target_.empty() || !resolveLink(target_) || !confinementProblem(target_).empty()) return false;
 
     const std::size_t slash = target_.rfind('/');
-    const std::string dir = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
-    // A short name of its own, whatever the target's length: a name of up to
-    // 255 characters still has room for its temporary file beside it.
-    std::string pattern = dir + kTemporaryPrefix + "XXXXXX";
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) return false;
+    dir_ = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
+    sweepStaleTemporaries(dir_);
+    // A file without a name where the file system offers one: a save killed
+    // half way leaves nothing behind. Otherwise a short name of its own,
+    // whatever the target's length: a name of up to 255 characters still has
+    // room for its temporary file beside it.
+    int fd = ::open(dir_.empty() ? "." : dir_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0 || ::access(procPath(fd).c_str(), F_OK) != 0) {
+        if (fd >= 0) ::close(fd);
+        std::string pattern = dir_ + kTemporaryPrefix + "XXXXXX";
+        fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd < 0) return false;
+        temporary_ = pattern;
+    }
     fd_ = fd;
-    temporary_ = pattern;
 
     // The replacement keeps the permissions of the file it replaces.
     struct stat st {};
@@ -175,6 +225,20 @@ bool AtomicFile::open(const std::string& path, FileMode mode)
     buffer_.resize(kBufferBytes);
     used_ = 0;
     return true;
+}
+
+bool AtomicFile::linkTemporary()
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = dir_ + kTemporaryPrefix + "XXXXXX";
+        fillUnique(name);
+        if (::linkat(AT_FDCWD, procPath(fd_).c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temporary_ = name;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
 }
 
 bool AtomicFile::flushBuffer()
@@ -251,12 +315,14 @@ bool AtomicFile::commit()
     // The data must be on disk before the name moves, or a crash could leave
     // an empty file where the old one was.
     bool ok = !failed_ && flushBuffer() && ::fsync(fd_) == 0;
+    // A file without a name gets one beside the target only now, for the rename.
+    if (ok && temporary_.empty()) ok = linkTemporary();
     if (::close(fd_) != 0) ok = false;
     fd_ = -1;
     if (ok && ::rename(temporary_.c_str(), target_.c_str()) != 0) ok = false;
     if (!ok) {
         failed_ = true;
-        ::unlink(temporary_.c_str());
+        if (!temporary_.empty()) ::unlink(temporary_.c_str());
     }
     temporary_.clear();
     buffer_.clear();

@@ -24,8 +24,16 @@ enum class FileMode {
     Text,   // every "\n" stored as CR LF
 };
 
-// Temporary files are named this prefix and six characters, in the target's own directory.
+// Temporary files are written without a name where the file system allows
+// it; they are named this prefix and six characters, in the target's own
+// directory, otherwise, and for the moment of the rename.
 inline constexpr const char* kTemporaryPrefix = ".kalvenor-";
+
+// Removes the temporary files that saves killed part way left in dir (written
+// with a trailing "/", or empty for the current directory): only regular files
+// of this user named like ours and last written before this process started.
+// Every save sweeps its directory first.
+void sweepStaleTemporaries(const std::string& dir);
 
 class AtomicFile {
 public:
@@ -57,6 +65,7 @@ public:
 
 private:
     bool flushBuffer();
+    bool linkTemporary();
     bool append(const char* data, std::size_t bytes);
     bool appendText(const char* data, std::size_t bytes);
 
@@ -64,7 +73,8 @@ private:
     FileMode mode_ = FileMode::Binary;
     bool failed_ = false;
     std::string target_;
-    std::string temporary_;
+    std::string dir_;       // the target's directory, with its "/"
+    std::string temporary_; // empty while the file has no name
     std::vector<char> buffer_;
     std::size_t used_ = 0;
 };

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -240,6 +243,49 @@ TEST(AtomicFile, TheLongestNamesSave)
     ASSERT_TRUE(file.commit());
     EXPECT_EQ(readFile(dir / name), "bytes");
     EXPECT_EQ(entries(dir.path), Names{name}); // no temporary file left beside it
+}
+
+// Temporary files that saves killed part way left behind are removed by the
+// next save in their directory: only names of our pattern that are regular
+// files and were last written before this process began.
+TEST(AtomicFile, TheNextSaveSweepsStaleTemporaryFiles)
+{
+    TempDir dir;
+    const auto aged = [&](const std::string& name, bool old) {
+        writeFile(dir / name, "left");
+        if (old)
+            fs::last_write_time(dir / name, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    };
+    aged(".kalvenor-a1B2c3", true);     // a killed save's: swept
+    aged(".kalvenor-z9Y8x7", false);    // written since this process began: another save may own it
+    aged(".kalvenor-toolong1", true);   // not our pattern
+    aged("kalvenor-a1B2c3", true);      // not our pattern
+    fs::create_directory(dir / ".kalvenor-dir123");
+    AtomicFile file;
+    ASSERT_TRUE(file.open(dir / "picture.tga", FileMode::Binary));
+    ASSERT_TRUE(file.write("new", 3));
+    ASSERT_TRUE(file.commit());
+    EXPECT_EQ(entries(dir.path), (Names{".kalvenor-dir123", ".kalvenor-toolong1", ".kalvenor-z9Y8x7",
+                                        "kalvenor-a1B2c3", "picture.tga"}));
+}
+
+// While a save is written, nothing of it shows in the directory where the
+// file system lets a file be made without a name, so a save killed then
+// leaves nothing behind.
+TEST(AtomicFile, AFileBeingWrittenHasNoNameWhereTheFileSystemAllows)
+{
+    TempDir dir;
+    const int probe = ::open(dir.path.c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe < 0) GTEST_SKIP() << "this file system makes no files without a name";
+    ::close(probe);
+    writeFile(dir / "old.bin", "old");
+    AtomicFile file;
+    ASSERT_TRUE(file.open(dir / "old.bin", FileMode::Binary));
+    ASSERT_TRUE(file.write("new bytes", 9));
+    EXPECT_EQ(entries(dir.path), (Names{"old.bin"}));
+    ASSERT_TRUE(file.commit());
+    EXPECT_EQ(entries(dir.path), (Names{"old.bin"}));
+    EXPECT_EQ(readFile(dir / "old.bin"), "new bytes");
 }
 
 } // namespace
