@@ -43,6 +43,19 @@ void scriptSeeds(const fs::path& dir)
     for (const char* line : lines) write(dir, "line" + std::to_string(n++), line);
 }
 
+// Whole scripts: settings, a generation, edits, a render and saves.
+void scriptRunSeeds(const fs::path& dir)
+{
+    const char* scripts[] = {
+        "GenerateFractal 12\nSeaLevel 20 0\nHaze 40\nTreeOn\nCloudOn\nRender\nSaveTarga24 a.tga\n",
+        "CameraXYZ 300 3900 1400\nTargetXYZ 5000 3900 200\nSunAzimuth 130\nPolygonSize2\nRender\nSaveJPG b.jpg\n",
+        "MakeRiver 100 100\nMakeLake 50 60 3\nSmooth\nSaveSession c.k4s\nLoadDEM c.k4s\n",
+        "SetColorSky 20 40 200\nPixelDitherOrdered 30\nTree3D\nTreeDensity 150\nRender\nSavePNG d.png\n",
+    };
+    int n = 0;
+    for (const char* script : scripts) write(dir, "script" + std::to_string(n++), script);
+}
+
 // A small picture with runs and detail, the source of every image seed.
 void fillPicture(kalvenor::ImagePlane<std::uint32_t>& plane, int w, int h)
 {
@@ -158,6 +171,8 @@ int main(int argc, char** argv)
     pcxSeeds(root / "pcx_fuzz");
     trueColourSeeds(root);
     landscapeSeeds(root / "landscape_file_fuzz");
+    landscapeSeeds(root / "session_render_fuzz");
+    scriptRunSeeds(root / "script_run_fuzz");
     importSeeds(root / "import_fuzz");
     animationSeeds(root / "animation_fuzz");
     return 0;
