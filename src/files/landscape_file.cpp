@@ -360,12 +360,27 @@ void showLoadFailure(Frontend& ui, LoadStatus status, const std::string& name)
     switch (status) {
     case LoadStatus::OpenFailed: ui.message(fileMessage(kErrorOpeningFile, name)); break;
     case LoadStatus::ReadFailed: ui.message(fileMessage(kErrorReadingFile, name)); break;
-    case LoadStatus::NotLandscape: ui.message(kNotLandscapeFile); break;
-    case LoadStatus::TooBig: ui.message(kLandscapeTooBig); break;
-    case LoadStatus::Outside: ui.message(kOutsideRegion); break;
+    // Each names the file, as the program's other file messages do.
+    case LoadStatus::NotLandscape: ui.message(fileMessage(kNotLandscapeFile, name)); break;
+    case LoadStatus::TooBig: ui.message(fileMessage(kLandscapeTooBig, name)); break;
+    case LoadStatus::Outside: ui.message(fileMessage(kOutsideRegion, name)); break;
     case LoadStatus::Ok:
     case LoadStatus::Cancelled: break;
     }
+}
+
+std::string loadStatusReason(LoadStatus status)
+{
+    switch (status) {
+    case LoadStatus::OpenFailed: return "cannot be opened";
+    case LoadStatus::ReadFailed: return "the file is cut short or damaged";
+    case LoadStatus::NotLandscape: return "not a landscape file";
+    case LoadStatus::TooBig: return "its grid is larger than the landscape can be";
+    case LoadStatus::Outside: return "it lies outside the current region";
+    case LoadStatus::Cancelled: return "cancelled";
+    case LoadStatus::Ok: break;
+    }
+    return {};
 }
 
 int reportSave(SaveStatus status, const std::string& path, Frontend& ui)

@@ -180,6 +180,10 @@ struct SessionSwitches;
 // The message of a failed load, naming the file where the message does.
 void showLoadFailure(Frontend& ui, LoadStatus status, const std::string& name);
 
+// Why a load failed, in a few words for a report line ("its grid is larger
+// than the largest landscape").
+std::string loadStatusReason(LoadStatus status);
+
 // The message of a failed save; 1 for Ok, 0 otherwise.
 int reportSave(SaveStatus status, const std::string& path, Frontend& ui);
 

@@ -215,7 +215,7 @@ int importSceneryAnimator(Landscape& land, RandomStreams& random, const std::str
         return 0;
     }
     if (!fitGrid(land, random, header->rows, header->samples)) {
-        ui.message(std::string(kTooBig));
+        ui.message(fileMessage(std::string(kTooBig), path));
         return 0;
     }
 

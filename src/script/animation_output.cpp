@@ -71,7 +71,8 @@ std::string saveFailureText(ImageFormat format, ImageStatus status, const std::s
     if (status == ImageStatus::TooLarge && format == ImageFormat::Avi)
         return "The AVI file is full (2 GiB): " + path;
     if (status == ImageStatus::NoBuffer && format == ImageFormat::Avi) return kNeeds24Bit;
-    if (status == ImageStatus::Unsupported && format == ImageFormat::Kanim) return "Wrong image size for KANIM!";
+    if (status == ImageStatus::Unsupported && format == ImageFormat::Kanim)
+        return fileMessage("Wrong image size for KANIM!", path);
     if (status == ImageStatus::Unsupported && format == ImageFormat::Flc)
         return "The image size differs from the FLC's: " + path;
     return fileMessage(kErrorWritingFile, path);
@@ -124,11 +125,11 @@ AnimationStart continueKanim(const std::string& path, ImageSize image, Frontend&
         return {0, 0};
     }
     if (st != ImageStatus::Ok) {
-        ui.message("Not a valid KANIM file!");
+        ui.message(fileMessage("Not a valid KANIM file!", path));
         return {-1, 0};
     }
     if (sizeKnown(image) && (header.width != image.width || header.height != image.height)) {
-        ui.message("Wrong image size for KANIM!");
+        ui.message(fileMessage("Wrong image size for KANIM!", path));
         return {-1, 0};
     }
     return {1, framesToStart(frames)};

@@ -66,7 +66,7 @@ LineResult execLoadLandscape(ScriptContext& ctx)
     LoadTarget target = loadTargetOf(app);
     const LoadResult loaded = loadLandscapeFile(resolveExisting(ctx.args.word), target, ctx.ui);
     if (loaded.loaded == Loaded::Nothing) {
-        scriptFailure(ctx, loadFailureReason(ctx.args.word, "the file is damaged or not a landscape file"));
+        scriptFailure(ctx, loadFailureReason(ctx.args.word, loadStatusReason(loaded.status)));
         ctx.applyMarks = false;
         return LineResult::Done;
     }

@@ -152,12 +152,12 @@ TEST(LandscapeFilePlacement, RefusalsLeaveTheLandscapeAsItWas)
         std::optional<int> choice;
         std::string message; // empty: none
     } cases[] = {
-        {"2051 columns, automatic", wide, SizeMode::Automatic, 0, "Landscape file too big!"},
-        {"2051 columns, fixed", wide, SizeMode::Fixed, 0, "Landscape file too big!"},
-        {"larger than the fixed grid", demOf(600, 300, 0, 0), SizeMode::Fixed, 0, "Landscape file too big!"},
-        {"west of the grid", demOf(258, 258, -31, 0), SizeMode::Fixed, 1, "Landscape outside of current region!"},
+        {"2051 columns, automatic", wide, SizeMode::Automatic, 0, "Landscape file too big! \"f.dem\""},
+        {"2051 columns, fixed", wide, SizeMode::Fixed, 0, "Landscape file too big! \"f.dem\""},
+        {"larger than the fixed grid", demOf(600, 300, 0, 0), SizeMode::Fixed, 0, "Landscape file too big! \"f.dem\""},
+        {"west of the grid", demOf(258, 258, -31, 0), SizeMode::Fixed, 1, "Landscape outside of current region! \"f.dem\""},
         // Column offset 257 + 256 samples passes sizeX = 512.
-        {"east of the grid", demOf(258, 258, 257 * 30, 0), SizeMode::Fixed, 1, "Landscape outside of current region!"},
+        {"east of the grid", demOf(258, 258, 257 * 30, 0), SizeMode::Fixed, 1, "Landscape outside of current region! \"f.dem\""},
         {"placement cancelled", demOf(258, 258, 0, 0), SizeMode::Fixed, std::nullopt, ""},
     };
     for (const auto& c : cases) {
@@ -189,7 +189,7 @@ TEST(LandscapeFile, FileMessagesNameTheFile)
     } cases[] = {
         {dir / "missing.dem", "Error opening file: \"" + (dir / "missing.dem") + "\""},
         {dir / "short.dem", "Error reading file: \"" + (dir / "short.dem") + "\""},
-        {dir / "other.dem", "Not a Kalvenor Landscape file."},
+        {dir / "other.dem", "Not a Kalvenor Landscape file. \"" + (dir / "other.dem") + "\""},
     };
     for (const auto& c : cases) {
         App app;

@@ -223,7 +223,7 @@ TEST(SceneryImport, FixedModePlacesDataInTheGridOrRefusesItWhenTooBig)
     const std::vector<std::int16_t> before = elevationCells(fixed);
     ScriptedFrontend refused;
     EXPECT_EQ(importSceneryAnimator(fixed, random, dir / "wide.dem", refused, nullptr), 0);
-    EXPECT_EQ(refused.messages, (std::vector<std::string>{"Landscape file too big!"}));
+    EXPECT_EQ(refused.messages, (std::vector<std::string>{"Landscape file too big! \"" + (dir / "wide.dem") + "\""}));
     EXPECT_EQ(elevationCells(fixed), before);
     EXPECT_EQ(fixed.comment, "before");
 }
@@ -249,7 +249,7 @@ TEST(SceneryImport, SidesNearTheLimit)
         const int result = importSceneryAnimator(land, random, path, ui, nullptr);
         if (c.gridWidth == 0) {
             EXPECT_EQ(result, 0) << path;
-            EXPECT_EQ(ui.messages, (std::vector<std::string>{"Landscape file too big!"})) << path;
+            EXPECT_EQ(ui.messages, (std::vector<std::string>{"Landscape file too big! \"" + path + "\""})) << path;
             EXPECT_EQ(land.gridWidth, kSmallGrid) << path;
             EXPECT_EQ(land.comment, "before") << path;
         } else {

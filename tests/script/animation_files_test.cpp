@@ -261,9 +261,9 @@ TEST_F(AnimationFile, AFileThatCannotBeContinuedSaysWhy)
     const struct {
         ImageFormat format;
         int result;
-        const char* message;
+        std::string message;
     } cases[] = {
-        {ImageFormat::Kanim, -1, "Wrong image size for KANIM!"},
+        {ImageFormat::Kanim, -1, fileMessage("Wrong image size for KANIM!", animationFileName(output(ImageFormat::Kanim)))},
         {ImageFormat::Avi, 0, "Incorrect dimensions: 4 x 2"},
     };
     for (const auto& c : cases) {
@@ -292,7 +292,7 @@ TEST_F(AnimationFile, AFileThatCannotBeContinuedSaysWhy)
         int result;
         std::string message;
     } garbage[] = {
-        {ImageFormat::Kanim, -1, "Not a valid KANIM file!"},
+        {ImageFormat::Kanim, -1, fileMessage("Not a valid KANIM file!", animationFileName(output(ImageFormat::Kanim)))},
         {ImageFormat::Flc, 0, fileMessage(kErrorReadingFile, animationFileName(output(ImageFormat::Flc)))},
         {ImageFormat::Avi, 0, "Unable to open " + animationFileName(output(ImageFormat::Avi)) + " for appending."},
     };

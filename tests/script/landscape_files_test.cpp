@@ -130,8 +130,8 @@ TEST_F(LandscapeFileKeywords, LoadingSomethingElseSaysSoAndKeepsTheLandscape)
     EXPECT_EQ(run("LoadLandscape " + path), LineResult::Done);
     EXPECT_EQ(run("LoadScheme " + path), LineResult::Done);
     ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0], "Not a Kalvenor Landscape file.");
-    EXPECT_EQ(ui.messages[1], "Not a Kalvenor Landscape file."); // as the menu's scheme loader says it, after both layouts
+    EXPECT_EQ(ui.messages[0], "Not a Kalvenor Landscape file. \"" + path + "\"");
+    EXPECT_EQ(ui.messages[1], "Not a Kalvenor Landscape file. \"" + path + "\""); // the scheme loader, after both layouts
     EXPECT_EQ(app.landscape.elevation[129][129], top);
 }
 
