@@ -3,7 +3,9 @@
 #   make test   install what is missing, build with ASan and UBSan, run every test
 #   make        build the release program into build/
 #   make bench  time the long operations
-#   make fuzz   run every file reader under libFuzzer with a fresh seed (FUZZ_SECONDS, default 15)
+#   make fuzz   run every file reader, sessions with a render, and whole scripts under libFuzzer
+#               with a fresh seed (FUZZ_SECONDS each, default 15); a nightly job gives an hour:
+#               make fuzz FUZZ_SECONDS=3600
 
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             libjpeg62-turbo-dev libpng-dev libsdl2-dev python3-ezdxf clang imagemagick
@@ -39,7 +41,8 @@ test: deps build-asan/build.ninja
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-# Every file reader under libFuzzer for FUZZ_SECONDS each (clang only).
+# Every fuzz target under libFuzzer for FUZZ_SECONDS each (clang only); findings are kept in
+# build-fuzz/artifacts/TARGET/ and replayed with build-fuzz/TARGET FILE.
 fuzz: deps
 	FUZZ_SEED=0 JOBS=$(JOBS) tests/fuzz/run_fuzzers.sh
 
