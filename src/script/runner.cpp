@@ -46,8 +46,13 @@ bool readLine(std::FILE* file, std::string& line)
 // Line 1 must be the header and its line end, nothing else.
 bool isScriptHeader(const std::string& line)
 {
-    const std::string header = kScriptHeader;
-    return line == header + "\n" || line == header + "\r\n";
+    // Blanks or tabs before the line end are invisible in an editor, so they are allowed.
+    std::string_view text = line;
+    if (!text.ends_with('\n')) return false;
+    text.remove_suffix(1);
+    if (text.ends_with('\r')) text.remove_suffix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text == kScriptHeader;
 }
 
 // How many frames a line ends: a frame line, Render or RewriteImage end one.
@@ -165,13 +170,17 @@ ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const s
     ScriptFile file(openRegularStream(resolveExisting(path)));
     if (!file) {
         ui.message(fileMessage(kErrorOpeningFile, path));
-        return {RunEnd::Failed, 0};
+        ScriptOutcome outcome{RunEnd::Failed, 0};
+        outcome.notRead = true;
+        return outcome;
     }
 
     std::string line;
     if (!readLine(file.get(), line) || !isScriptHeader(line)) {
-        ui.message("\"" + path + "\" is not a script file");
-        return {RunEnd::FormatError, 0};
+        ui.message("\"" + path + "\" is not a script file: its first line must read \"" + kScriptHeader + "\"");
+        ScriptOutcome outcome{RunEnd::FormatError, 0};
+        outcome.notRead = true;
+        return outcome;
     }
 
     ScriptRun run{app, ui, outputBase.has_value(), onFrame, {}, {}};

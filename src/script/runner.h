@@ -50,6 +50,7 @@ struct ScriptOutcome {
     int errors = 0;   // script errors met on the way, each reported with its file and line
     int failures = 0; // lines whose load, save, export or setting failed, each reported the same way
     bool stoppedAtError = false; // Stopped because a script error was answered Cancel
+    bool notRead = false;        // the file could not be opened or is not a script (its message is shown)
 };
 
 // The classic result of a run: 1 completed, 0 failed, -1 stopped, -3 format error.

@@ -35,7 +35,9 @@ protected:
     }
 };
 
-TEST_F(Runner, OnlyTheExactHeaderLineMakesAScript)
+// Line 1 must be the header; blanks or tabs after it are allowed, since no
+// editor shows them.
+TEST_F(Runner, OnlyTheHeaderLineMakesAScript)
 {
     struct Case {
         const char* name;
@@ -46,7 +48,10 @@ TEST_F(Runner, OnlyTheExactHeaderLineMakesAScript)
         {"lf.scr", "Kalve Script File\n\nHaze 7\n", 1},
         {"crlf.scr", "Kalve Script File\r\ncaption\r\nHaze 7\r\n", 1},
         {"noend.scr", "Kalve Script File", -3},
-        {"blank.scr", "Kalve Script File \nx\nHaze 7\n", -3},
+        {"blank.scr", "Kalve Script File \nx\nHaze 7\n", 1},
+        {"tabs.scr", "Kalve Script File\t \t\r\nx\r\nHaze 7\r\n", 1},
+        {"leading.scr", " Kalve Script File\nx\nHaze 7\n", -3},
+        {"more.scr", "Kalve Script File 2\nx\nHaze 7\n", -3},
         {"case.scr", "kalve script file\nx\nHaze 7\n", -3},
         {"empty.scr", "", -3},
     };
@@ -56,7 +61,9 @@ TEST_F(Runner, OnlyTheExactHeaderLineMakesAScript)
         app.scene.sky.haze = 0;
         EXPECT_EQ(runFile(path), c.result) << c.name;
         if (c.result == -3) {
-            EXPECT_EQ(ui.messages, (std::vector<std::string>{"\"" + path + "\" is not a script file"})) << c.name;
+            EXPECT_EQ(ui.messages, (std::vector<std::string>{"\"" + path + "\" is not a script file: its first line "
+                                                             "must read \"Kalve Script File\""}))
+                << c.name;
             EXPECT_EQ(app.scene.sky.haze, 0) << c.name;
         } else {
             EXPECT_TRUE(ui.messages.empty()) << c.name;
