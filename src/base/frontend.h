@@ -70,6 +70,10 @@ public:
     // Progress of a long operation: shown as "%s: %2d%%".
     virtual void progress(const std::string& label, int percent) = 0;
 
+    // A step of a long run worth a line in a log ("Frame 3 of 24 took ..."):
+    // the status line unless the adapter keeps a log.
+    virtual void milestone(const std::string& text) { status(text); }
+
     // Polled between rows and cells of long operations. True once per abort request.
     virtual bool pollAbort() = 0;
 

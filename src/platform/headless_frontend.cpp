@@ -84,7 +84,10 @@ int defaultAnswerIndex(const std::string& question, const std::vector<std::strin
     return 0;
 }
 
-HeadlessFrontend::HeadlessFrontend(std::FILE* out) : out_(out), terminal_(isatty(fileno(out)) != 0) {}
+HeadlessFrontend::HeadlessFrontend(std::FILE* out, Verbosity verbosity)
+    : out_(out), verbosity_(verbosity), terminal_(isatty(fileno(out)) != 0)
+{
+}
 
 HeadlessFrontend::~HeadlessFrontend() { endProgressLine(); }
 
@@ -216,6 +219,8 @@ void HeadlessFrontend::report(const std::string& text)
 
 void HeadlessFrontend::status(const std::string& text)
 {
+    // Status texts decorate a window; a log keeps them only when asked to.
+    if (verbosity_ == Verbosity::Quiet || (verbosity_ == Verbosity::Normal && !terminal_)) return;
     if (text == lastStatus_) return;
     lastStatus_ = text;
     lastProgressLabel_.clear();
@@ -230,8 +235,9 @@ void HeadlessFrontend::status(const std::string& text)
 
 void HeadlessFrontend::progress(const std::string& label, int percent)
 {
-    // On a terminal one line is updated in place; in a log a line is written
-    // for each tenth of the work.
+    // On a terminal one line is updated in place; in a verbose log a line is
+    // written for each tenth of the work.
+    if (verbosity_ == Verbosity::Quiet || (verbosity_ == Verbosity::Normal && !terminal_)) return;
     const bool newLabel = label != lastProgressLabel_;
     if (terminal_) {
         if (!newLabel && percent == lastProgressPercent_) return;
@@ -244,6 +250,15 @@ void HeadlessFrontend::progress(const std::string& label, int percent)
     lastProgressLabel_ = label;
     lastProgressPercent_ = percent;
     std::fflush(out_);
+}
+
+void HeadlessFrontend::milestone(const std::string& text)
+{
+    if (verbosity_ == Verbosity::Quiet) return;
+    endProgressLine();
+    std::fprintf(out_, "%s\n", text.c_str());
+    std::fflush(out_);
+    lastStatus_.clear();
 }
 
 bool HeadlessFrontend::pollAbort()

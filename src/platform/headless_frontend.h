@@ -26,9 +26,17 @@ bool parsePresetAnswer(const std::string& text, PresetAnswer& out);
 // Exactly count finite numbers separated by spaces or commas; nothing otherwise.
 std::optional<std::vector<double>> parseNumberList(const std::string& text, std::size_t count);
 
+// How much of a run's course reaches standard error. Messages, reports and
+// questions with their answers always do.
+//   Quiet:   nothing else;
+//   Normal:  on a terminal, one line updated in place with the status and the
+//            progress; in a log, a line per milestone (each frame);
+//   Verbose: every status text and a progress line per tenth, also in a log.
+enum class Verbosity { Quiet, Normal, Verbose };
+
 class HeadlessFrontend : public Frontend {
 public:
-    explicit HeadlessFrontend(std::FILE* out = stderr);
+    explicit HeadlessFrontend(std::FILE* out = stderr, Verbosity verbosity = Verbosity::Normal);
     ~HeadlessFrontend() override;
 
     void addAnswer(PresetAnswer answer) { answers_.push_back(std::move(answer)); }
@@ -46,6 +54,7 @@ public:
     void status(const std::string& text) override;
     void report(const std::string& text) override;
     void progress(const std::string& label, int percent) override;
+    void milestone(const std::string& text) override;
     bool pollAbort() override;
     std::optional<MapPoint> mapPoint(const std::string& prompt) override;
     void mapPlot(const MapRect& rect) override;
@@ -55,6 +64,7 @@ private:
     void endProgressLine();
 
     std::FILE* out_;
+    Verbosity verbosity_;
     bool terminal_;
     bool progressLineOpen_ = false;
     std::string lastStatus_;

@@ -39,7 +39,7 @@ void showTiming(App& app, Frontend& ui, const FrameRequest& request)
     const int made = request.framesMade + 1;
     const int next = request.frame + 1;
     const double toGo = request.total != 0 ? totalSeconds / made * (request.total - next) : 0.0;
-    ui.status("Frame " + std::to_string(next) + " of " + std::to_string(request.total) + " took " +
+    ui.milestone("Frame " + std::to_string(next) + " of " + std::to_string(request.total) + " took " +
               clock(frameSeconds) + ", " + clock(toGo) + " to go");
 }
 

@@ -83,16 +83,29 @@ TEST(HeadlessFrontend, PresetAnswerNeedsAnEqualsSign)
     EXPECT_EQ(answer.answer, "a=b");
 }
 
-TEST(HeadlessFrontend, ProgressInALogIsOneLinePerTenth)
+// In a log: a verbose run writes a progress line per tenth and every status
+// text; a normal one only the milestones; a quiet one none of them. Messages
+// are written at every level.
+TEST(HeadlessFrontend, WhatALogHoldsAtEachVerbosity)
 {
-    Capture out;
-    HeadlessFrontend ui(out.file);
-    for (int percent = 0; percent <= 100; ++percent) ui.progress("Generate", percent);
-    const std::string text = out.text();
-    EXPECT_NE(text.find("Generate:  0%\n"), std::string::npos);
-    EXPECT_NE(text.find("Generate: 50%\n"), std::string::npos);
-    EXPECT_NE(text.find("Generate: 100%\n"), std::string::npos);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11);
+    const auto logOf = [](Verbosity verbosity) {
+        Capture out;
+        HeadlessFrontend ui(out.file, verbosity);
+        ui.status("  Initializing  ");
+        for (int percent = 0; percent <= 100; ++percent) ui.progress("Generate", percent);
+        ui.milestone("Frame 1 of 2 took 00:00:01, 00:00:01 to go");
+        ui.message("Script completed successfully.", "OK");
+        return out.text();
+    };
+    const std::string verbose = logOf(Verbosity::Verbose);
+    EXPECT_NE(verbose.find("  Initializing  \n"), std::string::npos);
+    EXPECT_NE(verbose.find("Generate:  0%\n"), std::string::npos);
+    EXPECT_NE(verbose.find("Generate: 50%\n"), std::string::npos);
+    EXPECT_NE(verbose.find("Generate: 100%\n"), std::string::npos);
+    EXPECT_EQ(std::count(verbose.begin(), verbose.end(), '\n'), 14);
+    EXPECT_EQ(logOf(Verbosity::Normal),
+              "Frame 1 of 2 took 00:00:01, 00:00:01 to go\nScript completed successfully.\n");
+    EXPECT_EQ(logOf(Verbosity::Quiet), "Script completed successfully.\n");
 }
 
 } // namespace
