@@ -1,5 +1,6 @@
 #include "shell/command_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -157,7 +158,8 @@ FrameCallback renderAtRenderLines(App& app, Frontend& ui)
 // in a batch run (an answer given in advance to a script error) says so.
 void showRunEnd(Frontend& ui, const App& app, const ScriptOutcome& run)
 {
-    if (run.end == RunEnd::Completed) return;
+    // A script that could not be read has said why; there is no frame to report.
+    if (run.end == RunEnd::Completed || run.notRead) return;
     if (run.end == RunEnd::Stopped && run.stoppedAtError) {
         ui.message("Script stopped at a script error (answered Cancel).");
         return;
@@ -217,10 +219,13 @@ int runSeries(App& app, Frontend& ui, const CommandLine& cl, RunTally& tally)
     }
     const ScriptOutcome run = runAnimation(app, ui, cl.script, output, start);
     tally.add(run);
-    if (run.end == RunEnd::Completed || !run.stoppedAtError)
+    if (run.notRead) {
+        // Its message is shown: nothing was run.
+    } else if (run.end == RunEnd::Completed || !run.stoppedAtError) {
         ui.message(animationResultText(run.end, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
-    else
+    } else {
         showRunEnd(ui, app, run);
+    }
     return run.end == RunEnd::Completed ? kExitOk : kExitFailed;
 }
 
@@ -237,7 +242,7 @@ bool confineRun(const CommandLine& cl)
 
 int runBatch(const CommandLine& cl, const char* argv0)
 {
-    HeadlessFrontend ui;
+    HeadlessFrontend ui(stderr, static_cast<Verbosity>(cl.verbosity));
     for (const std::string& text : cl.answers) {
         PresetAnswer answer;
         parsePresetAnswer(text, answer);
@@ -288,30 +293,86 @@ int runBatch(const CommandLine& cl, const char* argv0)
 
 } // namespace
 
-std::string usageText()
+namespace {
+
+const char* const kBatchOptions =
+    "options of run and render:\n"
+    "  --answer 'QUESTION=ANSWER'       answer a question in advance (repeatable)\n"
+    "  --startup                        run STARTUP.SCR and load STARTUP.DEM from the program directory first\n"
+    "  --allow-spawn                    let scripts start programs with Spawn (refused otherwise)\n"
+    "  --confine DIR                    the script may read and write files only inside DIR\n"
+    "  --landscape FILE                 load this landscape or session before the script\n"
+    "  --info                           describe the landscape when the script has run\n"
+    "  --quiet | --verbose              no progress at all | every status text, also in a log\n";
+
+const char* const kDocsPointer =
+    "More: docs/getting-started.md (first steps), docs/command-line.md (every option), "
+    "docs/script-keywords.md.\n";
+
+std::string runUsage()
 {
     const SeriesOutput frames{"BASE", ImageFormat::Targa};
     const SeriesOutput animation{"BASE", ImageFormat::Kanim};
-    return "usage:\n"
-           "  kalvenor                         the interactive program\n"
-           "  kalvenor run SCRIPT [--out BASE] [--start N] [--format FORMAT] [--rate N] [--startup]\n"
+    return "  kalvenor run SCRIPT [--out BASE] [--start N] [--format FORMAT] [--rate N] [--startup]\n"
            "                      [--landscape FILE] [--info]\n" +
            described("run a script without a window; with --out every frame is saved, FORMAT " +
                      listed(formatWords(false), ", ") + " (" + frameFileName(frames, 0) + " ...) or " +
                      listed(formatWords(true), ", ") + " (one file, " + animationFileName(animation) +
-                     " ...; --rate N frames a second, " + std::to_string(kDefaultFrameRate) + ")") +
-           "  kalvenor render [SCRIPT] -o IMAGE\n" +
+                     " ...; --rate N frames a second, " + std::to_string(kDefaultFrameRate) + ")");
+}
+
+std::string renderUsage()
+{
+    return "  kalvenor render [SCRIPT] -o IMAGE\n" +
            described("run SCRIPT for its settings, render one image and save it by its extension (" +
-                     listed(stillExtensions(), ", ") + ")") +
+                     listed(stillExtensions(), ", ") + ")");
+}
+
+} // namespace
+
+std::string usageText()
+{
+    return "usage:\n"
+           "  kalvenor                         the interactive program\n" +
+           runUsage() + renderUsage() +
            "  kalvenor path FILE -o SCRIPT     export the camera path stored in a session as a script\n"
-           "  kalvenor --help | --version\n"
-           "options of run and render:\n"
-           "  --answer 'QUESTION=ANSWER'       answer a question in advance (repeatable)\n"
-           "  --startup                        run STARTUP.SCR and load STARTUP.DEM from the program directory first\n"
-           "  --allow-spawn                    let scripts start programs with Spawn (refused otherwise)\n"
-           "  --confine DIR                    the script may read and write files only inside DIR\n"
-           "  --landscape FILE                 load this landscape or session before the script\n"
-           "  --info                           describe the landscape when the script has run\n";
+           "  kalvenor help [COMMAND]          this text, or one command's with examples\n"
+           "  kalvenor --help | --version\n" +
+           kBatchOptions + kDocsPointer;
+}
+
+std::string commandHelp(const std::string& command)
+{
+    if (command == "run")
+        return "usage:\n" + runUsage() + kBatchOptions +
+               "examples:\n"
+               "  kalvenor run examples/flyover.scr --out out/flyover --format avi\n"
+               "      renders every frame of the script into out/flyover.AVI\n"
+               "  kalvenor run examples/flyover.scr --out out/flyover --format png --start 10\n"
+               "      renders frames 10 to 23 as out/flyover00010.PNG ...\n"
+               "  kalvenor run examples/session.scr\n"
+               "      runs the script; its own Save lines write the pictures and the session\n"
+               "  cd job && kalvenor run job.scr --confine . --out out/frame\n"
+               "      a job from elsewhere: it can touch only files inside job/\n" +
+               kDocsPointer;
+    if (command == "render")
+        return "usage:\n" + renderUsage() + kBatchOptions +
+               "examples:\n"
+               "  kalvenor render -o out/first.png\n"
+               "      a generated landscape as the program starts, from the overview camera\n"
+               "  kalvenor render examples/demo.scr -o out/demo.png -o out/demo.jpg --info\n"
+               "      the demo island, saved twice, and a description of the landscape\n"
+               "  kalvenor render -o out/valley.png --landscape out/valley.k4s\n"
+               "      a saved session, exactly as it was saved\n" +
+               kDocsPointer;
+    if (command == "path")
+        return "usage:\n"
+               "  kalvenor path FILE -o SCRIPT     export the camera path stored in a session as a script\n"
+               "example:\n"
+               "  kalvenor path out/valley.k4s -o out/valley-path.scr\n"
+               "  kalvenor run out/valley-path.scr --landscape out/valley.k4s --out out/valley --format avi\n" +
+               std::string(kDocsPointer);
+    return {};
 }
 
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args, std::string& error)
@@ -325,6 +386,17 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         }
         if (args[0] == "--version") {
             cl.mode = Mode::Version;
+            return cl;
+        }
+        if (args[0] == "help") {
+            cl.mode = Mode::Help;
+            if (args.size() > 1) {
+                cl.helpTopic = args[1];
+                if (commandHelp(cl.helpTopic).empty()) {
+                    error = "no help for " + args[1] + ": the commands are run, render and path";
+                    return std::nullopt;
+                }
+            }
             return cl;
         }
         if (args[0] == "run") cl.mode = Mode::Run, i = 1;
@@ -342,6 +414,11 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     for (; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool batch = cl.mode == Mode::Run || cl.mode == Mode::Render;
+        if (batch && (a == "--help" || a == "-h")) {
+            cl.helpTopic = cl.mode == Mode::Run ? "run" : "render";
+            cl.mode = Mode::Help;
+            return cl;
+        }
         if (batch && a == "--answer") {
             const std::string* v = value(a);
             if (!v) return std::nullopt;
@@ -363,6 +440,10 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             cl.confine = *v;
         } else if (batch && a == "--allow-spawn") {
             cl.allowSpawn = true;
+        } else if (batch && a == "--quiet") {
+            cl.verbosity = static_cast<int>(Verbosity::Quiet);
+        } else if (batch && a == "--verbose") {
+            cl.verbosity = static_cast<int>(Verbosity::Verbose);
         } else if (batch && a == "--info") {
             cl.info = true;
         } else if (cl.mode == Mode::Run && a == "--out") {
@@ -437,7 +518,14 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
 
 int runCommandLine(const std::vector<std::string>& args, const char* argv0)
 {
-    if (!args.empty() && args[0] == "path") return runPathCommand(args, argv0);
+    if (!args.empty() && args[0] == "path") {
+        if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+            std::find(args.begin(), args.end(), "-h") != args.end()) {
+            std::fputs(commandHelp("path").c_str(), stdout);
+            return kExitOk;
+        }
+        return runPathCommand(args, argv0);
+    }
     std::string error;
     const auto cl = parseCommandLine(args, error);
     if (!cl) {
@@ -445,11 +533,21 @@ int runCommandLine(const std::vector<std::string>& args, const char* argv0)
         return kExitUsage;
     }
     switch (cl->mode) {
-    case Mode::Help: std::fputs(usageText().c_str(), stdout); return kExitOk;
+    case Mode::Help:
+        std::fputs((cl->helpTopic.empty() ? usageText() : commandHelp(cl->helpTopic)).c_str(), stdout);
+        return kExitOk;
     case Mode::Version: std::printf("kalvenor %s\n", KALVENOR_VERSION); return kExitOk;
     case Mode::Interactive:
+        // A word that names no file was meant as a command.
+        if (!cl->landscapeFile.empty() && !fileExists(cl->landscapeFile)) {
+            std::fprintf(stderr,
+                         "kalvenor: %s is neither a command nor a landscape file; the commands are run, render, "
+                         "path and help ('kalvenor help' lists them)\n",
+                         cl->landscapeFile.c_str());
+            return kExitUsage;
+        }
         std::fprintf(stderr, "kalvenor: not available yet: the interactive program (windows and panels). "
-                             "Use 'kalvenor run SCRIPT'.\n");
+                             "Use 'kalvenor run SCRIPT' or 'kalvenor render -o IMAGE' ('kalvenor help').\n");
         return kExitFailed;
     case Mode::Run:
     case Mode::Render: break;

@@ -31,6 +31,8 @@ struct CommandLine {
     bool allowSpawn = false;               // --allow-spawn: scripts may start programs
     std::string confine;                   // --confine DIR: script files only inside DIR
     std::string landscapeFile;             // the start-up landscape (interactive argument, or --landscape)
+    int verbosity = 1;                     // --quiet 0, --verbose 2
+    std::string helpTopic;                 // help COMMAND, COMMAND --help: the command; empty for all
 };
 
 // Parses argv. On bad usage returns nothing and fills error.
@@ -41,5 +43,9 @@ int runCommandLine(const std::vector<std::string>& args, const char* argv0);
 
 // The usage lines printed by --help and after a usage error.
 std::string usageText();
+
+// The usage, options and examples of one command (run, render, path); empty
+// for a word that is no command.
+std::string commandHelp(const std::string& command);
 
 } // namespace kalvenor

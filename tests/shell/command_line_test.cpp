@@ -285,6 +285,82 @@ TEST(CommandLine, AConfinedRunStaysInsideItsDirectory)
     EXPECT_EQ(runKalvenor("run x.scr --confine " + job + " --allow-spawn", out, true), 2) << out;
 }
 
+// Help for each command with its examples, and words that are no command.
+TEST(CommandLine, HelpForEachCommandAndUnknownWords)
+{
+    std::string error;
+    for (const auto& [args, topic] : {std::pair{std::vector<std::string>{"help", "run"}, "run"},
+                                      std::pair{std::vector<std::string>{"run", "--help"}, "run"},
+                                      std::pair{std::vector<std::string>{"render", "x.scr", "-h"}, "render"},
+                                      std::pair{std::vector<std::string>{"help"}, ""}}) {
+        const auto cl = parseCommandLine(args, error);
+        ASSERT_TRUE(cl.has_value()) << error;
+        EXPECT_EQ(cl->mode, Mode::Help);
+        EXPECT_EQ(cl->helpTopic, topic);
+    }
+    EXPECT_FALSE(parseCommandLine({"help", "fly"}, error).has_value());
+    EXPECT_EQ(error, "no help for fly: the commands are run, render and path");
+    for (const char* command : {"run", "render", "path"}) {
+        const std::string help = commandHelp(command);
+        EXPECT_NE(help.find("example"), std::string::npos) << command;
+        EXPECT_NE(help.find("docs/getting-started.md"), std::string::npos) << command;
+    }
+    EXPECT_NE(usageText().find("kalvenor help [COMMAND]"), std::string::npos);
+
+    std::string out;
+    EXPECT_EQ(runKalvenor("run --help", out), 0);
+    EXPECT_NE(out.find("--out out/flyover --format avi"), std::string::npos) << out;
+    EXPECT_EQ(runKalvenor("path --help", out), 0);
+    EXPECT_NE(out.find("kalvenor path out/valley.k4s -o"), std::string::npos) << out;
+    EXPECT_EQ(runKalvenor("fly", out, true), 2);
+    EXPECT_NE(out.find("fly is neither a command nor a landscape file"), std::string::npos) << out;
+}
+
+// In a log a run writes a line a frame and no window decoration; --quiet
+// leaves only what went wrong, --verbose every status text.
+TEST(CommandLine, LogsHoldALineAFrame)
+{
+    TempDir dir("clilog");
+    writeFile(dir / "fly.scr", "Kalve Script File\ncaption\nImageSize 32 24\n0, 0, 500, 0, 0, -5\n"
+                               "0, 100, 500, 0, 0, -5\n0, 200, 500, 0, 0, -5\nBogusWord\n");
+    const auto count = [](const std::string& text, const std::string& what) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
+    std::string out;
+    EXPECT_EQ(runKalvenor("run '" + (dir / "fly.scr") + "' --out " + (dir / "f"), out, true), 1);
+    EXPECT_EQ(count(out, " took "), 3u) << out;
+    EXPECT_EQ(out.find("Initializing"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Render:"), std::string::npos) << out;
+    EXPECT_NE(out.find("unknown keyword \"BogusWord\""), std::string::npos) << out;
+
+    std::filesystem::remove_all(dir.path / "f00000.TGA");
+    EXPECT_EQ(runKalvenor("run '" + (dir / "fly.scr") + "' --out " + (dir / "g") + " --quiet", out, true), 1);
+    EXPECT_EQ(count(out, " took "), 0u) << out;
+    EXPECT_NE(out.find("unknown keyword \"BogusWord\""), std::string::npos) << out;
+
+    EXPECT_EQ(runKalvenor("run '" + (dir / "fly.scr") + "' --out " + (dir / "h") + " --verbose", out, true), 1);
+    EXPECT_EQ(count(out, " took "), 3u) << out;
+    EXPECT_NE(out.find("Initializing"), std::string::npos) << out;
+}
+
+// A missing script says so once; a file whose first line is not the header
+// says what it must be.
+TEST(CommandLine, ScriptsThatCannotBeReadSayWhy)
+{
+    TempDir dir("cliscript");
+    std::string out;
+    EXPECT_EQ(runKalvenor("run '" + (dir / "none.scr") + "'", out, true), 1);
+    EXPECT_NE(out.find("Error opening file: \"" + (dir / "none.scr") + "\""), std::string::npos) << out;
+    EXPECT_EQ(out.find("Error running script"), std::string::npos) << out;
+    writeFile(dir / "notes.scr", "My script\ncaption\nHaze 5\n");
+    EXPECT_EQ(runKalvenor("run '" + (dir / "notes.scr") + "'", out, true), 1);
+    EXPECT_NE(out.find("is not a script file: its first line must read \"Kalve Script File\""), std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("Format error in script!"), std::string::npos) << out;
+}
+
 // Without --out, Render renders, so the image keywords after it save the picture.
 TEST(CommandLine, RenderInABatchRunWithoutOutputRenders)
 {
