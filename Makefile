@@ -7,17 +7,19 @@
 #               with a fresh seed (FUZZ_SECONDS each, default 15); a nightly job gives an hour:
 #               make fuzz FUZZ_SECONDS=3600
 
-PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            libjpeg62-turbo-dev libpng-dev libsdl2-dev python3-ezdxf clang imagemagick
+# What the program needs to build and run, and what only the tests, fuzzers and benchmarks need.
+PACKAGES := g++ cmake ninja-build pkg-config libjpeg62-turbo-dev libpng-dev libsdl2-dev
+TEST_PACKAGES := $(PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf python3 clang imagemagick
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build test demo bench fuzz clean
+.PHONY: all deps test-deps build test demo bench fuzz clean
 
 all: build
 
-deps:
+# Installs the packages of $(1) that are missing.
+define install_missing
 	@missing=""; \
-	for p in $(PACKAGES); do \
+	for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -25,6 +27,13 @@ deps:
 	  SUDO=""; [ "$$(id -u)" -eq 0 ] || SUDO=sudo; \
 	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+test-deps:
+	$(call install_missing,$(TEST_PACKAGES))
 
 build/build.ninja:
 	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVENOR_TESTS=OFF
@@ -35,7 +44,7 @@ build: build/build.ninja
 build-asan/build.ninja:
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKALVENOR_SANITIZE=ON
 
-test: deps build-asan/build.ninja
+test: test-deps build-asan/build.ninja
 	cmake --build build-asan -j $(JOBS)
 	JOBS=$(JOBS) tests/fuzz/run_fuzzers.sh
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -43,7 +52,7 @@ test: deps build-asan/build.ninja
 
 # Every fuzz target under libFuzzer for FUZZ_SECONDS each (clang only); findings are kept in
 # build-fuzz/artifacts/TARGET/ and replayed with build-fuzz/TARGET FILE.
-fuzz: deps
+fuzz: test-deps
 	FUZZ_SEED=0 JOBS=$(JOBS) tests/fuzz/run_fuzzers.sh
 
 demo: deps build
@@ -53,7 +62,7 @@ demo: deps build
 build-bench/build.ninja:
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVENOR_TESTS=OFF -DKALVENOR_BENCH=ON
 
-bench: deps build-bench/build.ninja
+bench: test-deps build-bench/build.ninja
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/kalvenor_bench
 
