@@ -358,8 +358,6 @@ std::string commandHelp(const std::string& command)
     if (command == "render")
         return "usage:\n" + renderUsage() + kBatchOptions +
                "examples:\n"
-               "  kalvenor render -o out/first.png\n"
-               "      a generated landscape as the program starts, from the overview camera\n"
                "  kalvenor render examples/demo.scr -o out/demo.png -o out/demo.jpg --info\n"
                "      the demo island, saved twice, and a description of the landscape\n"
                "  kalvenor render -o out/valley.png --landscape out/valley.k4s\n"
