@@ -212,7 +212,8 @@ void computeBanks(std::vector<PathPoint>& points, double coefficient)
         // Coinciding points make no turn (and would divide by zero); straight
         // flight banks +0, not the -0 that negating a zero turn would print.
         const double bank = len > 0.0 && cross != 0.0 ? -cross * coefficient * kBankScale / len : 0.0;
-        points[at(i)].bank = static_cast<float>(std::clamp(bank, -kMaxBank, kMaxBank));
+        points[at(i)].bank = static_cast<float>(std::clamp(bank, -kMaxBank, kMaxBank) + 0.0); // no -0 either
+
     }
     if (n >= 2) {
         points[0].bank = points[1].bank;

@@ -137,6 +137,21 @@ LineResult execStrata(ScriptContext& ctx);
 LineResult execBodyPosition(ScriptContext& ctx);
 LineResult execBoundingBox(ScriptContext& ctx);
 
+// Camera paths: the operation in the parameter; the characteristics follow
+// kPathCharacteristic in the order of PathCharacteristic.
+enum PathOperation : int {
+    kPathNew,
+    kPathNode,
+    kPathVehicle,
+    kPathClosedOn,
+    kPathClosedOff,
+    kPathExport,
+    kPathLiftOn,
+    kPathLiftOff,
+    kPathCharacteristic = 16,
+};
+LineResult execPath(ScriptContext& ctx);
+
 // Terrain colouring and colours (exec_colour.cpp)
 LineResult execTreeLine(ScriptContext& ctx);
 LineResult execSnowLine(ScriptContext& ctx);

@@ -8,6 +8,7 @@
 #include "codecs/jpeg.h"
 #include "model/landscape.h"
 #include "model/scene_settings.h"
+#include "path/path_edit.h"
 #include "script/exec_handlers.h"
 #include "terrain/invalidation.h"
 
@@ -435,6 +436,24 @@ constexpr Keyword kKeywords[] = {
     {"MoonPosition", 1317, ArgPattern::ThreeNumbers, execBodyPosition, 1, 0, true},
     {"BoundingBox", 1318, ArgPattern::FourNumbers, execBoundingBox, 1, 0, true},
     {"BoundingBoxOff", 1319, ArgPattern::None, execBoundingBox, 0, 0, true},
+    {"PathNew", 1320, ArgPattern::None, execPath, kPathNew, 0, true},
+    {"PathNode", 1321, ArgPattern::TwoNumbers, execPath, kPathNode, 0, true},
+    {"PathVehicle", 1322, ArgPattern::RestOfLine, execPath, kPathVehicle, 0, true},
+    {"PathClosedLoopOn", 1323, ArgPattern::None, execPath, kPathClosedOn, 0, true},
+    {"PathClosedLoopOff", 1324, ArgPattern::None, execPath, kPathClosedOff, 0, true},
+    {"PathExport", 1325, ArgPattern::Word, execPath, kPathExport, 0, true},
+    {"PathNodeHeight", 1326, ArgPattern::Number, execPath,
+     kPathCharacteristic + static_cast<int>(PathCharacteristic::NodeHeight), 0, true},
+    {"PathClearance", 1327, ArgPattern::Number, execPath,
+     kPathCharacteristic + static_cast<int>(PathCharacteristic::PathClearance), 0, true},
+    {"PathSpeed", 1328, ArgPattern::Number, execPath,
+     kPathCharacteristic + static_cast<int>(PathCharacteristic::Speed), 0, true},
+    {"PathSmoothness", 1329, ArgPattern::Number, execPath,
+     kPathCharacteristic + static_cast<int>(PathCharacteristic::Smoothness), 0, true},
+    {"PathBank", 1330, ArgPattern::Number, execPath,
+     kPathCharacteristic + static_cast<int>(PathCharacteristic::Bank), 0, true},
+    {"PathClearanceOn", 1331, ArgPattern::None, execPath, kPathLiftOn, 0, true},
+    {"PathClearanceOff", 1332, ArgPattern::None, execPath, kPathLiftOff, 0, true},
 };
 
 // The classic table is kept whole; our extensions follow it.
