@@ -14,7 +14,10 @@ namespace kalvenor {
 
 namespace {
 
-constexpr double kBankScale = 1500.0;
+// Banks grow with the turn's sideways pull: for a steady turn of radius R at s
+// metres a frame the measure below is s^2 / R metres, and a coefficient of 10
+// at 30 m a frame banks about 31 degrees in a 5 km turn, 72 in a 1 km one.
+constexpr double kBankMetres = 3.0;
 constexpr double kMaxBank = 90.0;
 constexpr int kClearanceRounds = 25;      // rounds the lowest height may stay the same
 constexpr double kLeastHeightStart = 32000.0;
@@ -211,9 +214,9 @@ void computeBanks(std::vector<PathPoint>& points, double coefficient)
         const double len = std::sqrt(vx * vx + vy * vy + vz * vz);
         // Coinciding points make no turn (and would divide by zero); straight
         // flight banks +0, not the -0 that negating a zero turn would print.
-        const double bank = len > 0.0 && cross != 0.0 ? -cross * coefficient * kBankScale / len : 0.0;
-        points[at(i)].bank = static_cast<float>(std::clamp(bank, -kMaxBank, kMaxBank) + 0.0); // no -0 either
-
+        const double pull = len > 0.0 && cross != 0.0 ? cross / len : 0.0;
+        const double bank = -std::atan(pull * coefficient / kBankMetres) * (180.0 / std::numbers::pi);
+        points[at(i)].bank = static_cast<float>(std::clamp(bank, -kMaxBank, kMaxBank) + 0.0);
     }
     if (n >= 2) {
         points[0].bank = points[1].bank;

@@ -42,9 +42,12 @@ void computeHeadings(std::vector<PathPoint>& points, bool closed);
 // &PathPoint::heading or &PathPoint::bank).
 void smoothAngles(std::vector<PathPoint>& points, float PathPoint::*angle, bool closed);
 
-// Banks from the horizontal turn at each interior point, clamped to -90 .. 90;
-// a left turn (counter-clockwise seen from above) banks negative for a positive
-// coefficient. The end points copy their neighbours.
+// Banks from the horizontal turn at each interior point: with u = P[i-1] - P[i]
+// and v = P[i] - P[i+1] taken horizontally, the sideways pull p = (u x v)z /
+// |P[i] - P[i+1]| (three-dimensional length; s^2 / R for a steady turn of
+// radius R at s metres a frame) gives bank = -atan(p x coefficient / 3 m) in
+// degrees, within -90 .. 90. A left turn (counter-clockwise seen from above)
+// banks negative for a positive coefficient. The end points copy their neighbours.
 void computeBanks(std::vector<PathPoint>& points, double coefficient);
 
 // A barrel roll of roll frames (+ clockwise, - counter-clockwise) from point

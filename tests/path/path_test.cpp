@@ -3,6 +3,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <numbers>
 #include <limits>
 #include <string>
 #include <vector>
@@ -571,17 +572,19 @@ TEST(PathDynamics, AngleSmoothingAveragesAcrossTheSeam)
 
 TEST(PathDynamics, BanksLeanWithTheTurnAndItsCoefficient)
 {
-    // North 100 m, then 100 m on with 1 cm to the side. u x v = +-1 m^2, the
-    // next piece 100.0000005 m long: bank = -(+-1) * k * 1500 / 100 = -+15 k.
+    // North 100 m, then 100 m on with 1 cm to the side: u x v = +-1 m^2 over a
+    // next piece 100.0000005 m long, a pull of 0.01 m; bank = -atan(+-0.01 k / 3).
     // Left (west) turns make the cross product positive.
+    const double k1 = std::atan(0.01 / 3.0) * 180.0 / std::numbers::pi; // 0.190985 degrees
+    const double k10 = std::atan(0.1 / 3.0) * 180.0 / std::numbers::pi; // 1.909152 degrees
     const struct {
         const char* name;
         float side;
         double coefficient;
         double bank;
     } cases[] = {
-        {"left, k 1", -0.01f, 1, -15}, {"right, k 1", 0.01f, 1, 15},  {"left, k 10 clamped", -0.01f, 10, -90},
-        {"right, k 10 clamped", 0.01f, 10, 90}, {"left, dune buggy", -0.01f, -2, 30}, {"straight", 0.0f, 10, 0},
+        {"left, k 1", -0.01f, 1, -k1},      {"right, k 1", 0.01f, 1, k1},        {"left, k 10", -0.01f, 10, -k10},
+        {"right, k 10", 0.01f, 10, k10},    {"left, dune buggy", -0.01f, -2, 2 * k1 * 0.99999}, {"straight", 0.0f, 10, 0},
     };
     for (const auto& c : cases) {
         std::vector<PathPoint> points = {point(0, 0), point(0, 100), point(c.side, 200)};
@@ -589,10 +592,42 @@ TEST(PathDynamics, BanksLeanWithTheTurnAndItsCoefficient)
         // The end points copy their neighbours.
         expectNear(field(points, &PathPoint::bank), {c.bank, c.bank, c.bank}, 1e-3, c.name);
     }
-    // A sharp 90-degree left turn with coefficient 10 is clamped at -90.
+    // A sharp 90-degree left turn: u x v = 900 m^2 over 30 m, a pull of 30 m; -atan(100) = -89.427 degrees.
     std::vector<PathPoint> corner = {point(0, 0), point(0, 30), point(-30, 30), point(-60, 30)};
     computeBanks(corner, 10);
-    expectNear(field(corner, &PathPoint::bank), {-90, -90, 0, 0}, 1e-4, "corner");
+    expectNear(field(corner, &PathPoint::bank), {-89.4271, -89.4271, 0, 0}, 1e-3, "corner");
+}
+
+// A steady turn banks by its speed and radius as the documented formula says,
+// and an ordinary turn of a few kilometres is no longer flown on its side.
+TEST(PathDynamics, ATurnOfKnownRadiusAndSpeedBanksByTheFormula)
+{
+    const struct {
+        double radius, step, coefficient;
+    } cases[] = {{5000, 30, 10}, {1000, 30, 10}, {5000, 60, 10}, {2000, 20, 5}, {800, 10, 20}};
+    for (const auto& c : cases) {
+        // Counter-clockwise (left) around the circle: every interior point turns alike.
+        const double phi = c.step / c.radius;
+        std::vector<PathPoint> points;
+        for (int i = 0; i < 8; ++i)
+            points.push_back(point(static_cast<float>(c.radius * std::cos(i * phi)),
+                                   static_cast<float>(c.radius * std::sin(i * phi))));
+        computeBanks(points, c.coefficient);
+        const double chord = 2 * c.radius * std::sin(phi / 2);
+        const double expected = -std::atan(chord * std::sin(phi) * c.coefficient / 3.0) * 180.0 / std::numbers::pi;
+        for (std::size_t i = 1; i + 1 < points.size(); ++i)
+            EXPECT_NEAR(points[i].bank, expected, 0.05) << c.radius << " m at " << c.step << " m a frame";
+    }
+    // The jet's coefficient at 30 m a frame: about 31 degrees in a 5 km turn, 72 in a 1 km one.
+    std::vector<PathPoint> wide, tight;
+    for (int i = 0; i < 5; ++i) {
+        wide.push_back(point(static_cast<float>(5000 * std::cos(i * 0.006)), static_cast<float>(5000 * std::sin(i * 0.006))));
+        tight.push_back(point(static_cast<float>(1000 * std::cos(i * 0.03)), static_cast<float>(1000 * std::sin(i * 0.03))));
+    }
+    computeBanks(wide, 10);
+    computeBanks(tight, 10);
+    EXPECT_NEAR(wide[2].bank, -31.0, 0.5);
+    EXPECT_NEAR(tight[2].bank, -71.6, 0.5);
 }
 
 TEST(PathDynamics, BarrelRollsTurnThroughAFullCircle)
