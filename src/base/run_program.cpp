@@ -61,9 +61,15 @@ std::vector<std::string> commandWords(const std::string& commandText)
 
 int runProgram(const std::string& commandText)
 {
-    // A program that cannot be found is reported as not started. No shell reads
-    // the line: the program gets the other words as its arguments.
-    const std::vector<std::string> words = commandWords(commandText);
+    // No shell reads the line: the program gets the other words as its arguments.
+    return runProgramWords(commandWords(commandText));
+}
+
+int openWithViewer(const std::string& path) { return runProgramWords({"xdg-open", path}); }
+
+int runProgramWords(const std::vector<std::string>& words)
+{
+    // A program that cannot be found is reported as not started.
     if (const int error = locateProgram(words.empty() ? std::string() : words.front()); error != 0) return -error;
     std::vector<char*> argv;
     for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));

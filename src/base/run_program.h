@@ -17,4 +17,13 @@ int runProgram(const std::string& commandText);
 // The words of the command text, split at blanks: the program and its arguments.
 std::vector<std::string> commandWords(const std::string& commandText);
 
+// The same for a program and its arguments given word by word (a file name
+// with blanks stays one argument).
+int runProgramWords(const std::vector<std::string>& words);
+
+// Opens a finished picture or animation with the desktop's default viewer
+// (xdg-open), started directly with the path as its one argument. The result
+// as runProgramWords gives it.
+int openWithViewer(const std::string& path);
+
 } // namespace kalvenor

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "app/app.h"
@@ -11,6 +12,7 @@
 #include "base/confinement.h"
 #include "base/fatal_error.h"
 #include "base/paths.h"
+#include "base/run_program.h"
 #include "codecs/image_formats.h"
 #include "model/landscape.h"
 #include "platform/headless_frontend.h"
@@ -167,6 +169,15 @@ void showRunEnd(Frontend& ui, const App& app, const ScriptOutcome& run)
     ui.message(animationResultText(run.end, app.scriptProgress.currentFrame, app.scriptProgress.totalFrames));
 }
 
+// --view: the finished work opened in the desktop's viewer. Its failure is
+// reported but does not fail the run: the pictures are made.
+void viewResult(Frontend& ui, const std::string& path)
+{
+    const int status = openWithViewer(path);
+    if (status < 0) ui.report("--view: xdg-open could not be started (" + std::string(std::strerror(-status)) + ")");
+    else if (status > 0) ui.report("--view: xdg-open could not open " + path + " (exit status " + std::to_string(status) + ")");
+}
+
 // kalvenor render: the script's settings, one render, the image saved by its extension.
 int renderOne(App& app, Frontend& ui, const CommandLine& cl, RunTally& tally)
 {
@@ -200,6 +211,7 @@ int renderOne(App& app, Frontend& ui, const CommandLine& cl, RunTally& tally)
             std::fprintf(stderr, "Saved %s\n", path.c_str());
         }
     }
+    if (code == kExitOk && cl.view && !cl.images.empty()) viewResult(ui, normaliseSeparators(cl.images.front()));
     return code;
 }
 
@@ -226,6 +238,8 @@ int runSeries(App& app, Frontend& ui, const CommandLine& cl, RunTally& tally)
     } else {
         showRunEnd(ui, app, run);
     }
+    if (run.end == RunEnd::Completed && cl.view)
+        viewResult(ui, isAnimationFile(*format) ? animationFileName(output) : frameFileName(output, start));
     return run.end == RunEnd::Completed ? kExitOk : kExitFailed;
 }
 
@@ -303,7 +317,8 @@ const char* const kBatchOptions =
     "  --confine DIR                    the script may read and write files only inside DIR\n"
     "  --landscape FILE                 load this landscape or session before the script\n"
     "  --info                           describe the landscape when the script has run\n"
-    "  --quiet | --verbose              no progress at all | every status text, also in a log\n";
+    "  --quiet | --verbose              no progress at all | every status text, also in a log\n"
+    "  --view                           open the finished picture or animation in the desktop's viewer\n";
 
 const char* const kDocsPointer =
     "More: docs/getting-started.md (first steps), docs/command-line.md (every option), "
@@ -438,6 +453,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             cl.confine = *v;
         } else if (batch && a == "--allow-spawn") {
             cl.allowSpawn = true;
+        } else if (batch && a == "--view") {
+            cl.view = true;
         } else if (batch && a == "--quiet") {
             cl.verbosity = static_cast<int>(Verbosity::Quiet);
         } else if (batch && a == "--verbose") {

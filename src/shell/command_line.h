@@ -31,6 +31,7 @@ struct CommandLine {
     bool allowSpawn = false;               // --allow-spawn: scripts may start programs
     std::string confine;                   // --confine DIR: script files only inside DIR
     std::string landscapeFile;             // the start-up landscape (interactive argument, or --landscape)
+    bool view = false;                     // --view: open the result in the desktop's viewer
     int verbosity = 1;                     // --quiet 0, --verbose 2
     std::string helpTopic;                 // help COMMAND, COMMAND --help: the command; empty for all
 };

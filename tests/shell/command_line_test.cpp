@@ -85,11 +85,13 @@ TEST(CommandLine, UsageListsTheFormats)
 
 // Runs the real program and returns its exit code; out gets its standard
 // output, or with withErrors its standard error as well.
-int runKalvenor(const std::string& arguments, std::string& out, bool withErrors = false, int limitSeconds = 0)
+// environment: assignments put before the command ("PATH=... ").
+int runKalvenor(const std::string& arguments, std::string& out, bool withErrors = false, int limitSeconds = 0,
+                const std::string& environment = "")
 {
     const std::string limit = limitSeconds > 0 ? "timeout " + std::to_string(limitSeconds) + " " : "";
-    const std::string command =
-        limit + std::string(KALVENOR_BINARY) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+    const std::string command = environment + limit + std::string(KALVENOR_BINARY) + " " + arguments +
+                                (withErrors ? " 2>&1" : " 2>/dev/null");
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return -1;
     std::array<char, 256> buffer{};
@@ -359,6 +361,32 @@ TEST(CommandLine, ScriptsThatCannotBeReadSayWhy)
     EXPECT_NE(out.find("is not a script file: its first line must read \"Kalve Script File\""), std::string::npos)
         << out;
     EXPECT_EQ(out.find("Format error in script!"), std::string::npos) << out;
+}
+
+// --view hands the finished file to the desktop's viewer as one argument, with
+// no shell between: a stand-in xdg-open on PATH records what it was given.
+TEST(CommandLine, ViewOpensTheFinishedFileInTheViewer)
+{
+    TempDir dir("cliview");
+    const std::string bin = dir / "bin", record = dir / "opened";
+    std::filesystem::create_directories(bin);
+    writeFile(bin + "/xdg-open", "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\" >> '" + record + "'; done\n");
+    std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+    const std::string path = "PATH='" + bin + "':\"$PATH\" ";
+    writeFile(dir / "fly.scr", "Kalve Script File\ncaption\nImageSize 32 24\n0, 0, 500, 0, 0, -5\n0, 100, 500, 0, 0, -5\n");
+    const std::string image = dir / "a picture; rm -rf x.png";
+    std::string out;
+    const auto run = [&](const std::string& args) { return runKalvenor(args, out, true, 0, path); };
+    EXPECT_EQ(run("render -o '" + image + "' --view"), 0) << out;
+    EXPECT_EQ(run("run '" + (dir / "fly.scr") + "' --out " + (dir / "f") + " --format avi --view"), 0) << out;
+    EXPECT_EQ(run("run '" + (dir / "fly.scr") + "' --out " + (dir / "g") + " --view"), 0) << out;
+    EXPECT_EQ(testing::readFile(record),
+              "[" + image + "]\n[" + (dir / "f.AVI") + "]\n[" + (dir / "g00000.TGA") + "]\n");
+
+    // Without a viewer the run still succeeds and says so.
+    std::filesystem::remove(bin + "/xdg-open");
+    EXPECT_EQ(runKalvenor("render -o '" + (dir / "b.png") + "' --view", out, true, 0, "PATH='" + bin + "' "), 0);
+    EXPECT_NE(out.find("--view: xdg-open could not be started"), std::string::npos) << out;
 }
 
 // Without --out, Render renders, so the image keywords after it save the picture.
