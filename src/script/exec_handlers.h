@@ -148,6 +148,8 @@ enum PathOperation : int {
     kPathExport,
     kPathLiftOn,
     kPathLiftOff,
+    kPathAppendCamera,
+    kPathStraightFlight,
     kPathCharacteristic = 16,
 };
 LineResult execPath(ScriptContext& ctx);

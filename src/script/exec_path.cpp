@@ -8,6 +8,7 @@
 #include "base/frontend.h"
 #include "base/paths.h"
 #include "files/path_export.h"
+#include "files/script_file.h"
 #include "path/path_edit.h"
 #include "path/path_generate.h"
 #include "script/exec_handlers.h"
@@ -15,6 +16,8 @@
 namespace kalvenor {
 
 namespace {
+
+constexpr std::int32_t kMostFrameCount = 99999; // as the "Number of frames?" requester keeps it
 
 // A name compared without letter case and blanks: "cruisemissile" is "Cruise Missile".
 std::string squeezed(std::string_view text)
@@ -83,6 +86,39 @@ LineResult exportFrames(ScriptContext& ctx)
     return LineResult::Done;
 }
 
+// What a script write came to, as a failed line when it failed.
+void reportScriptWrite(ScriptContext& ctx, ScriptWrite status, const std::string& path)
+{
+    switch (status) {
+    case ScriptWrite::Ok: return;
+    case ScriptWrite::NotScript:
+        ctx.ui.message("\"" + path + "\" is not a script file");
+        scriptFailure(ctx, "not a script file: its first line must read \"" + std::string(kScriptHeader) + "\"");
+        return;
+    case ScriptWrite::OpenFailed:
+        ctx.ui.message(fileMessage(kErrorOpeningFile, path));
+        scriptFailure(ctx, loadFailureReason(path, "the file could not be opened"));
+        return;
+    case ScriptWrite::WriteFailed:
+        ctx.ui.message(fileMessage(kErrorWritingFile, path));
+        scriptFailure(ctx, saveFailureReason(path, "the file could not be written"));
+        return;
+    }
+}
+
+LineResult straightFlight(ScriptContext& ctx)
+{
+    if (ctx.args.word.empty() || ctx.args.count < 1) {
+        scriptFailure(ctx, "takes a script name and a number of frames");
+        return LineResult::Done;
+    }
+    const std::int32_t frames = intArg(ctx);
+    if (!argumentInRange(ctx, frames, 0, kMostFrameCount)) return LineResult::Done;
+    const std::string path = normaliseSeparators(ctx.args.word);
+    reportScriptWrite(ctx, writeStraightFlight(path, ctx.app.scene.camera, frames), path);
+    return LineResult::Done;
+}
+
 } // namespace
 
 LineResult execPath(ScriptContext& ctx)
@@ -98,6 +134,12 @@ LineResult execPath(ScriptContext& ctx)
             toggleClosedLoop(app.path, app.landscape, ctx.ui);
         return LineResult::Done;
     case kPathExport: return exportFrames(ctx);
+    case kPathAppendCamera: {
+        const std::string path = normaliseSeparators(ctx.args.word);
+        reportScriptWrite(ctx, appendCameraLine(path, app.scene.camera), path);
+        return LineResult::Done;
+    }
+    case kPathStraightFlight: return straightFlight(ctx);
     case kPathLiftOn:
     case kPathLiftOff: {
         // Air paths lifted to the path clearance wherever the spline would pass lower.

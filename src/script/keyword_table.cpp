@@ -454,6 +454,8 @@ constexpr Keyword kKeywords[] = {
      kPathCharacteristic + static_cast<int>(PathCharacteristic::Bank), 0, true},
     {"PathClearanceOn", 1331, ArgPattern::None, execPath, kPathLiftOn, 0, true},
     {"PathClearanceOff", 1332, ArgPattern::None, execPath, kPathLiftOff, 0, true},
+    {"AppendCamera", 1333, ArgPattern::Word, execPath, kPathAppendCamera, 0, true},
+    {"StraightFlight", 1334, ArgPattern::WordTwoNumbers, execPath, kPathStraightFlight, 0, true},
 };
 
 // The classic table is kept whole; our extensions follow it.

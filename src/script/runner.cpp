@@ -10,6 +10,7 @@
 #include "app/app.h"
 #include "base/frontend.h"
 #include "base/paths.h"
+#include "files/script_file.h"
 #include "script/interpreter.h"
 
 namespace kalvenor {
@@ -41,18 +42,6 @@ bool readLine(std::FILE* file, std::string& line)
 {
     bool tooLong = false;
     return readLine(file, line, tooLong);
-}
-
-// Line 1 must be the header and its line end, nothing else.
-bool isScriptHeader(const std::string& line)
-{
-    // Blanks or tabs before the line end are invisible in an editor, so they are allowed.
-    std::string_view text = line;
-    if (!text.ends_with('\n')) return false;
-    text.remove_suffix(1);
-    if (text.ends_with('\r')) text.remove_suffix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text == kScriptHeader;
 }
 
 // How many frames a line ends: a frame line, Render or RewriteImage end one.
@@ -176,7 +165,7 @@ ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const s
     }
 
     std::string line;
-    if (!readLine(file.get(), line) || !isScriptHeader(line)) {
+    if (!readLine(file.get(), line) || !isScriptHeaderLine(line)) {
         ui.message("\"" + path + "\" is not a script file: its first line must read \"" + kScriptHeader + "\"");
         ScriptOutcome outcome{RunEnd::FormatError, 0};
         outcome.notRead = true;

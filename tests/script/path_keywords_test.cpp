@@ -2,6 +2,7 @@
 // session they are saved in exports, and every refusal says why.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -103,6 +104,46 @@ TEST_F(PathKeywords, RefusalsSayWhy)
     line("PathClosedLoopOn");
     line("PathClosedLoopOff");
     EXPECT_EQ(readPathSettings(app.path).closedLoop, 0);
+}
+
+// The two script writers of the script-file commands: a straight flight from
+// the camera toward the target, and the camera's frame line appended.
+TEST_F(PathKeywords, StraightFlightsAndAppendedCameraLines)
+{
+    const std::string script = (dir / "straight.scr").string();
+    line("CameraXYZ 100 200 300");
+    line("TargetXYZ 500 -200 100");
+    line("Bank 7.9");
+    const CameraSettings& c = app.scene.camera;
+    line("StraightFlight " + script + " 2");
+    char frames[256];
+    std::snprintf(frames, sizeof frames, "100.000000, 200.000000, 300.000000, %f, %f, %f,\r\n"
+                                         "300.000000, 0.000000, 200.000000, %f, %f, %f,\r\n",
+                  c.bank, c.heading, c.pitch, c.bank, c.heading, c.pitch);
+    const std::string flight = "Kalve Script File\r\n"
+                               "  CameraX,   CameraY,   CameraZ,      Bank,   Heading,     Pitch,  (delta)\r\n" +
+                               std::string(frames);
+    EXPECT_EQ(contents(script), flight);
+
+    // The frame line truncates every value: the target lies south-east and below, so the heading is
+    // -135 (0 north, -90 east) and the pitch -atan(200 / 565.69) = -19.47 degrees.
+    line("AppendCamera " + script);
+    char appended[128];
+    std::snprintf(appended, sizeof appended, "%5d, %5d, %5d, %4d, %4d, %4d,\r\n", 100, 200, 300, 7,
+                  static_cast<int>(c.heading), static_cast<int>(c.pitch));
+    EXPECT_EQ(contents(script), flight + appended);
+    EXPECT_EQ(std::string(appended), "  100,   200,   300,    7, -135,  -19,\r\n");
+    EXPECT_EQ(place.failures, 0);
+
+    // A file that is not a script is left as it is; a missing one and a bad count are failed lines.
+    const std::string notes = write("notes.txt", "shopping list\n");
+    line("AppendCamera " + notes);
+    EXPECT_EQ(contents(notes), "shopping list\n");
+    line("AppendCamera " + (dir / "none.scr").string());
+    line("StraightFlight " + script + " 100000");
+    line("StraightFlight " + script);
+    EXPECT_EQ(place.failures, 4);
+    EXPECT_EQ(contents(script), flight + appended);
 }
 
 } // namespace
