@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <random>
+#include <set>
 #include <string>
 
 #include "base/confinement.h"
@@ -146,6 +148,14 @@ bool isTemporaryName(const char* name)
 
 void sweepStaleTemporaries(const std::string& dir)
 {
+    // Leftovers are older than the process, so one look at each directory is
+    // enough: a long series of frames does not scan its growing directory again.
+    static std::mutex lock;
+    static std::set<std::string> swept;
+    {
+        std::lock_guard guard(lock);
+        if (!swept.insert(dir).second) return;
+    }
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (d == nullptr) return;
     while (const dirent* entry = ::readdir(d)) {

@@ -32,7 +32,7 @@ inline constexpr const char* kTemporaryPrefix = ".kalvenor-";
 // Removes the temporary files that saves killed part way left in dir (written
 // with a trailing "/", or empty for the current directory): only regular files
 // of this user named like ours and last written before this process started.
-// Every save sweeps its directory first.
+// The first save into each directory sweeps it.
 void sweepStaleTemporaries(const std::string& dir);
 
 class AtomicFile {

@@ -2,18 +2,16 @@
 
 #include <cmath>
 #include <cstdio>
-#include <memory>
+#include <cstdint>
+#include <vector>
 
 #include "base/atomic_file.h"
 #include "base/paths.h"
+#include "files/landscape_file.h"
 
 namespace kalvenor {
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 int truncated(float v) { return static_cast<int>(std::trunc(v)); } // settings lie well inside int
 
@@ -53,12 +51,9 @@ std::string straightFlightScript(const CameraSettings& c, int frames)
 ScriptWrite appendCameraLine(const std::string& path, const CameraSettings& camera)
 {
     const std::string resolved = resolveExisting(path);
-    std::unique_ptr<std::FILE, FileCloser> in(openRegularStream(resolved));
-    if (!in) return ScriptWrite::OpenFailed;
-    std::string existing;
-    char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;) existing.append(buffer, n);
-    if (std::ferror(in.get())) return ScriptWrite::OpenFailed;
+    std::vector<std::uint8_t> bytes;
+    if (readWholeFile(resolved, bytes) != LoadStatus::Ok) return ScriptWrite::OpenFailed;
+    const std::string existing(bytes.begin(), bytes.end());
     const std::size_t firstEnd = existing.find('\n');
     if (firstEnd == std::string::npos || !isScriptHeaderLine(std::string_view(existing).substr(0, firstEnd + 1)))
         return ScriptWrite::NotScript;

@@ -221,6 +221,13 @@ void setValue(SettingPtr p, double value)
 
 SceneSettings& writable(const SceneSettings& scene) { return const_cast<SceneSettings&>(scene); } // read through accessors
 
+// The values the program starts with.
+const SettingValues& startValues()
+{
+    static const SettingValues start = settingValues(SceneSettings{});
+    return start;
+}
+
 std::string rangeText(double v)
 {
     char text[32];
@@ -249,7 +256,7 @@ SettingValues settingValues(const SceneSettings& scene)
 
 int keepWithinLimits(SceneSettings& scene, const SettingValues& before)
 {
-    static const SettingValues start = settingValues(SceneSettings{});
+    const SettingValues& start = startValues();
     int changed = 0;
     for (std::size_t i = 0; i < std::size(kLimits); ++i) {
         const SettingLimit& limit = kLimits[i];
@@ -270,7 +277,7 @@ int keepWithinLimits(SceneSettings& scene, const SettingValues& before)
 
 std::string restoreWithinLimits(SceneSettings& scene, const SettingValues& before)
 {
-    static const SettingValues start = settingValues(SceneSettings{});
+    const SettingValues& start = startValues();
     std::string first;
     for (std::size_t i = 0; i < std::size(kLimits); ++i) {
         const SettingLimit& limit = kLimits[i];
