@@ -60,6 +60,54 @@ bool stereoEye(const CameraSettings& camera)
     return camera.stereoLens == kLensLeft || camera.stereoLens == kLensRight;
 }
 
+// What every completed frame moves on: the sun and moon counters and the wave phase.
+void stepFrameCounters(SceneSettings& scene)
+{
+    SunMoonSettings& sky = scene.sky.sunMoon;
+    sky.moonCounter += 1.0f;
+    sky.sunCounter = static_cast<std::int32_t>(static_cast<std::uint32_t>(sky.sunCounter) + 1u); // wraps
+    advanceWavePhase(scene.waves);
+}
+
+// Both image buffers are there; otherwise Failed with its message shown.
+Outcome checkBuffers(const App& app, Frontend& ui)
+{
+    if (!app.images.vidmem8.allocated()) {
+        ui.message(kNoVidmem8);
+        return Outcome::Failed;
+    }
+    if (!app.images.vidmem24.allocated()) {
+        ui.message(kNoVidmem24);
+        return Outcome::Failed;
+    }
+    return Outcome::Done;
+}
+
+// Before anything is drawn: the settings within their limits, then the
+// colours, cliffs and shades and the palette (an abort cancels the frame).
+Outcome prepareFrame(App& app, Frontend& ui)
+{
+    if (const std::string outside = firstSettingOutsideLimits(app.scene); !outside.empty()) {
+        keepWithinLimits(app.scene, settingValues(SceneSettings{}));
+        ui.report(outside + " was outside its limits and is brought within them");
+    }
+    if (prepareTerrain(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return Outcome::Cancelled;
+    if (predictPalette(app, ui) != Outcome::Done) return Outcome::Cancelled;
+    return Outcome::Done;
+}
+
+// Object shadows are marked at the finest polygon size only.
+void markShadowsOfObjects(App& app)
+{
+    markObjectShadows(app.landscape, app.colouring.sun, app.scene.trees.trees != 0);
+}
+
+// Textures a session named without data are looked for once, before the frame draws.
+void loadTexturesNamed(App& app, Frontend& ui)
+{
+    loadNamedTextures(app.textures, ui, app.dirs.texture[static_cast<std::size_t>(TextureFamily::Ground)]);
+}
+
 } // namespace
 
 SceneRecords sceneRecordsOf(App& app)
@@ -79,8 +127,7 @@ Outcome renderFrame(App& app, Frontend& ui, int index, int count)
     CameraSettings& camera = app.scene.camera;
     RenderSettings& render = app.scene.render;
 
-    // Object shadows are marked at the finest polygon size only.
-    markObjectShadows(app.landscape, app.colouring.sun, app.scene.trees.trees != 0);
+    markShadowsOfObjects(app);
     const bool oversize = render.antialias != 0 && beginOversize(app.images, app.geometry);
 
     applyLens(app.view, camera);
@@ -88,8 +135,7 @@ Outcome renderFrame(App& app, Frontend& ui, int index, int count)
     const RasterTarget target = rasterTargetOf(app, ui, progressLabel(index, count, buffer, sizeof buffer));
     buildViewRotation(app.view, camera);
 
-    // Textures a session named without data are looked for once, before the frame draws.
-    loadNamedTextures(app.textures, ui, app.dirs.texture[static_cast<std::size_t>(TextureFamily::Ground)]);
+    loadTexturesNamed(app, ui);
     int result = 1;
     if (stereoEye(camera)) {
         moveToEye(app.view, camera);
@@ -107,12 +153,7 @@ Outcome renderFrame(App& app, Frontend& ui, int index, int count)
         stereoShift(app.images, app.geometry, camera.stereoLens == kLensLeft ? -camera.stereoShift : camera.stereoShift);
     convertImage(app);
 
-    if (result == 1) {
-        SunMoonSettings& sky = app.scene.sky.sunMoon;
-        sky.moonCounter += 1.0f;
-        sky.sunCounter = static_cast<std::int32_t>(static_cast<std::uint32_t>(sky.sunCounter) + 1u); // wraps
-        advanceWavePhase(app.scene.waves);
-    }
+    if (result == 1) stepFrameCounters(app.scene);
     return result == 1 ? Outcome::Done : Outcome::Cancelled;
 }
 
@@ -120,24 +161,8 @@ Outcome renderImage(App& app, Frontend& ui) { return renderImage(app, ui, 0, 1);
 
 Outcome renderImage(App& app, Frontend& ui, int index, int count)
 {
-    if (!app.images.vidmem8.allocated()) {
-        ui.message(kNoVidmem8);
-        return Outcome::Failed;
-    }
-    if (!app.images.vidmem24.allocated()) {
-        ui.message(kNoVidmem24);
-        return Outcome::Failed;
-    }
-
-    // A frame is drawn from settings within their limits, whatever set them.
-    if (const std::string outside = firstSettingOutsideLimits(app.scene); !outside.empty()) {
-        keepWithinLimits(app.scene, settingValues(SceneSettings{}));
-        ui.report(outside + " was outside its limits and is brought within them");
-    }
-
-    // Colours, cliffs and shades, then the palette: an abort cancels the render.
-    if (prepareTerrain(app.landscape, app.scene, app.colouring, app.random, ui) != 1) return Outcome::Cancelled;
-    if (predictPalette(app, ui) != Outcome::Done) return Outcome::Cancelled;
+    if (const Outcome ready = checkBuffers(app, ui); ready != Outcome::Done) return ready;
+    if (const Outcome prepared = prepareFrame(app, ui); prepared != Outcome::Done) return prepared;
 
     clearImages(app.images);
     resetPaletteMap(app.paletteMap);
@@ -155,6 +180,16 @@ Outcome renderImage(App& app, Frontend& ui, int index, int count)
     app.scene.render.polygonCount = app.raster.framePolygons;
     if (render.background || render.foreground) convertImage(app);
     return result;
+}
+
+Outcome replayFrame(App& app, Frontend& ui)
+{
+    if (const Outcome ready = checkBuffers(app, ui); ready != Outcome::Done) return ready;
+    if (const Outcome prepared = prepareFrame(app, ui); prepared != Outcome::Done) return prepared;
+    markShadowsOfObjects(app);
+    loadTexturesNamed(app, ui);
+    stepFrameCounters(app.scene);
+    return Outcome::Done;
 }
 
 } // namespace kalvenor

@@ -24,6 +24,15 @@ Outcome renderImage(App& app, Frontend& ui);
 // The same for frame index of count of an animation (the progress names the frame).
 Outcome renderImage(App& app, Frontend& ui, int index, int count);
 
+// A frame of an animation passed over without drawing it: everything a render
+// leaves behind besides the picture (the settings brought within their limits,
+// the terrain prepared, the palette predicted, object shadows marked, named
+// textures loaded, the sun, moon and wave counters stepped), so that the frames
+// after it come out as if it had been rendered. The dither stream D is not
+// stepped: its draws depend on the picture. Done, Cancelled or Failed as
+// renderImage.
+Outcome replayFrame(App& app, Frontend& ui);
+
 // One frame of the pipeline: object shadows, oversize, lens, eyes, the scene,
 // reduction, flare, stereo shift, the 8-bit conversion and the per-frame
 // counters. index counts from 0; count 1 means a single image ("Render"),

@@ -24,12 +24,23 @@ int clampChannel8(int value) { return std::clamp(value, 0, 255); }
 
 void buildDitherTables(PixelDither& dither, int amount)
 {
+    dither.tableSeed = dither.seed;
     for (int& entry : dither.random)
         entry = holdEntry((static_cast<std::int64_t>(drawDither(dither)) * amount) >> 13); // floor
     for (std::size_t i = 0; i < dither.ordered.size(); ++i)
         dither.ordered[i] = holdEntry(static_cast<std::int64_t>(kOrderedBase[i]) * amount / 1024); // toward zero
     dither.built = true;
     dither.builtAmount = amount;
+}
+
+void restoreDither(PixelDither& dither, std::uint32_t seed, bool built, std::uint32_t tableSeed, int amount)
+{
+    dither.built = false;
+    if (built) {
+        dither.seed = tableSeed;
+        buildDitherTables(dither, amount);
+    }
+    dither.seed = seed;
 }
 
 void ditherSpan(PixelDither& dither, int amount, int kind, int y, int x0, int x1, SpanPixel* pixels)

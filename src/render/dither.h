@@ -22,6 +22,7 @@ struct PixelDither {
     std::uint32_t seed = 1;
     bool built = false;
     int builtAmount = 0;
+    std::uint32_t tableSeed = 1; // D as the last build of the tables began
     std::array<int, 256> random = {};
     std::array<int, 16> ordered = {};
 };
@@ -37,6 +38,10 @@ inline int drawDither(PixelDither& dither)
 // (draw x A) >> 13 (floor), and the matrix (m x A) / 1024 (toward zero) for
 // m = 2 x Bayer - 15, row by row.
 void buildDitherTables(PixelDither& dither, int amount);
+
+// Puts the stream and its tables back as they stood: D at seed, and the tables
+// built (when built) from tableSeed for amount, as saved from another run.
+void restoreDither(PixelDither& dither, std::uint32_t seed, bool built, std::uint32_t tableSeed, int amount);
 
 // Rebuilds the tables when the amount differs from the last build.
 inline void prepareDither(PixelDither& dither, int amount)

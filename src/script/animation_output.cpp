@@ -12,6 +12,7 @@
 #include "base/paths.h"
 #include "codecs/kanim.h"
 #include "codecs/pcx.h"
+#include "files/resume_record.h"
 #include "terrain/colouring_inputs.h"
 
 namespace kalvenor {
@@ -242,20 +243,21 @@ std::string seriesBaseFromChoice(const std::string& chosen)
     return directory + name.substr(0, 3);
 }
 
-int existingSeriesStart(const SeriesOutput& output, Frontend& ui)
+int existingSeriesStart(const SeriesOutput& output, Frontend& ui, int first, int last)
 {
     std::error_code ec;
-    const fs::path first(frameFileName(output, 0));
-    if (first.has_parent_path()) fs::create_directories(first.parent_path(), ec);
-    if (!fs::exists(first, ec)) return 0;
+    const fs::path firstName(frameFileName(output, first));
+    if (firstName.has_parent_path()) fs::create_directories(firstName.parent_path(), ec);
+    if (!fs::exists(firstName, ec)) return first;
+    const int end = std::min(last, kMostFrames - 1);
     if (ui.ask(kContinueQuestion, "Continue", "Delete")) {
-        int n = 0;
-        while (n < kMostFrames && fs::exists(frameFileName(output, n), ec)) ++n;
+        int n = first;
+        while (n <= end && fs::exists(frameFileName(output, n), ec)) ++n;
         return n;
     }
-    for (int n = 0; n < kMostFrames; ++n)
+    for (int n = first; n <= end; ++n)
         if (!removeFile(frameFileName(output, n))) break;
-    return 0;
+    return first;
 }
 
 AnimationStart existingAnimationStart(SeriesOutput& output, ImageSize image, Frontend& ui)
@@ -303,22 +305,97 @@ Outcome makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, A
     return Outcome::Done;
 }
 
+std::string resumeRecordName(const SeriesOutput& output)
+{
+    return (isAnimationFile(output.format) ? animationFileName(output) : output.base) + ".resume";
+}
+
+namespace {
+
+// How the frames before the first are brought up to date, and what the first takes over.
+struct Replay {
+    bool renderAgain = false;                 // no record to start from: the frames are rendered, unsaved
+    std::optional<ResumeRecord> record;       // the dither stream at the start of the first frame
+    bool recordFailed = false;                // the record could not be written (said once)
+};
+
+Replay planReplay(const SeriesOutput& output, const FrameRange& range, const std::string& record, Frontend& ui)
+{
+    Replay plan;
+    if (range.before != BeforeFirstFrame::Replay || range.first <= 0 || output.frameSeeded) return plan;
+    const std::optional<ResumeRecord> found = readResumeRecord(record);
+    if (found && found->frame == range.first) {
+        plan.record = found;
+        return plan;
+    }
+    plan.renderAgain = true;
+    ui.report("No resume record for frame " + std::to_string(range.first) + " (" + record + "): the " +
+              std::to_string(range.first) +
+              " frames before it are rendered again, unsaved, so that the new frames match an uninterrupted run");
+    return plan;
+}
+
+// A frame before the first: its lines have run; it is brought up to date without being saved.
+Outcome replayAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, const Replay& plan,
+                             const FrameRequest& request)
+{
+    ui.status("Replaying frame " + std::to_string(request.frame + 1) + " of " + std::to_string(request.total));
+    if (!request.render) return Outcome::Done;
+    // A seeded frame's palette is predicted with the frame's own stream, as when it is rendered.
+    if (output.frameSeeded) restoreDither(app.dither, frameDitherSeed(request.frame), false, 0, 0);
+    setPolygonSize(app.landscape, 1);
+    return plan.renderAgain ? renderImage(app, ui, request.frame, request.total) : replayFrame(app, ui);
+}
+
+} // namespace
+
 ScriptOutcome runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output, int startFrame)
+{
+    return runAnimation(app, ui, script, output, FrameRange{startFrame, kLastScriptFrame, BeforeFirstFrame::Skip});
+}
+
+ScriptOutcome runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output,
+                           const FrameRange& range)
 {
     // An AVI holds true-colour frames: without the 24-bit image there is nothing to put in it.
     if (output.format == ImageFormat::Avi && !app.images.vidmem24.allocated()) {
         ui.message(kNeeds24Bit);
         return {RunEnd::Failed, 0};
     }
+    const std::string record = resumeRecordName(output);
+    const bool keepRecord = range.before == BeforeFirstFrame::Replay && !output.frameSeeded;
+    // A run from frame 0 starts a new record; one left by an earlier animation is void.
+    if (keepRecord && range.first == 0 && fileExists(record)) removeFile(record);
+    Replay plan = planReplay(output, range, record, ui);
+
     AnimationFiles files;
     const FrameCallback onFrame = [&](const FrameRequest& request) {
-        return makeAnimationFrame(app, ui, output, files, request);
+        if (request.replay) return replayAnimationFrame(app, ui, output, plan, request);
+        PixelDither& dither = app.dither;
+        if (output.frameSeeded && request.render) {
+            // The stream and its tables start anew from the frame's number.
+            restoreDither(dither, frameDitherSeed(request.frame), false, 0, 0);
+        } else if (plan.record && request.frame == range.first) {
+            // The stream, and the palette predicted with it, as the earlier run left them.
+            const ResumeRecord& r = *plan.record;
+            restoreDither(dither, r.dither, r.table, r.tableSeed, r.tableAmount);
+            app.palette = r.palette;
+        }
+        const Outcome made = makeAnimationFrame(app, ui, output, files, request);
+        const ResumeRecord now{request.frame + 1, dither.seed,          dither.built,
+                               dither.tableSeed,  dither.builtAmount, app.palette};
+        if (made == Outcome::Done && keepRecord && !writeResumeRecord(record, now) && !plan.recordFailed) {
+            plan.recordFailed = true;
+            ui.report("The resume record " + record + " could not be written: " +
+                      "a continued run will render the frames before its first again");
+        }
+        return made;
     };
     // Frames are saved, not watched: nothing is shown while the series runs.
     RenderSettings& render = app.scene.render;
     const std::int32_t displayMode = render.displayMode;
     render.displayMode = 0;
-    const ScriptOutcome result = runScript(app, ui, script, output.base, startFrame, onFrame);
+    const ScriptOutcome result = runScript(app, ui, script, output.base, range, onFrame);
     render.displayMode = displayMode;
     closeAvi(files.avi);
     app.scene.camera.bank = 0.0f;

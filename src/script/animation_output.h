@@ -28,7 +28,18 @@ struct SeriesOutput {
     std::string base;
     ImageFormat format = ImageFormat::Targa;
     int frameRate = kDefaultFrameRate;
+    // Every frame starts the dither stream D from its own number (frameDitherSeed),
+    // so that frame n is the same whichever frames a run makes: split rendering.
+    bool frameSeeded = false;
 };
+
+// The start of the dither stream D for frame n when frames are seeded: 1 for
+// frame 0, as at the start of a plain run, then n x 2654435761 + 1 (mod 2^32).
+constexpr std::uint32_t frameDitherSeed(int frame) { return static_cast<std::uint32_t>(frame) * 2654435761u + 1u; }
+
+// The resume record beside an animation: the animation file's name, or the
+// series' base, with ".resume" added.
+std::string resumeRecordName(const SeriesOutput& output);
 
 // The file of a KANIM, FLC or AVI animation: the base with its extension (from
 // the last dot of its file name on) replaced by the format's.
@@ -41,11 +52,12 @@ std::string frameFileName(const SeriesOutput& output, int frame);
 // first three characters of the file name without its extension.
 std::string seriesBaseFromChoice(const std::string& chosen);
 
-// Before frame 0 is written: when it exists, asks "Continue existing animation
-// or delete it?". Continue: the first frame not yet there; Delete: removes the
-// frames from 0 up to the first that cannot be removed and starts at 0. The
-// directories of the base are created first.
-int existingSeriesStart(const SeriesOutput& output, Frontend& ui);
+// Before frame first is written: when it exists, asks "Continue existing
+// animation or delete it?". Continue: the first frame from first on not yet
+// there (last + 1 when every frame up to last is); Delete: removes the frames
+// from first up to last or to the first that cannot be removed, and starts at
+// first. The directories of the base are created first.
+int existingSeriesStart(const SeriesOutput& output, Frontend& ui, int first = 0, int last = kLastScriptFrame);
 
 // Where an animation starts: result 1 and the first frame to make; 0 when the
 // existing file could not be read; -1 when the user cancelled or the file
@@ -84,10 +96,22 @@ struct AnimationFiles {
 Outcome makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, AnimationFiles& files,
                        const FrameRequest& request);
 
-// Runs the script with the output from startFrame; the runner's outcome, Failed
-// when the animation file could not be opened (its message shown). The render
-// display mode is 0 during the run and restored after it; the AVI is closed,
-// the camera bank ends at 0 and the status line shows the product title.
+// Runs the script with the output, making the frames of range; the runner's
+// outcome, Failed when the animation file could not be opened (its message
+// shown). The render display mode is 0 during the run and restored after it;
+// the AVI is closed, the camera bank ends at 0 and the status line shows the
+// product title.
+//
+// Replayed frames (a batch run that continues, or starts past frame 0) are
+// brought up to date without drawing (replayFrame). Unless frames are seeded,
+// the resume record is written after every frame, and a replay that ends at the
+// frame the record names takes the dither stream from it; without such a
+// record the replayed frames are rendered again, unsaved, so that the new ones
+// match an uninterrupted run whatever the cost (the message says so).
+ScriptOutcome runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output,
+                           const FrameRange& range);
+
+// From startFrame on, the lines before it skipped (the window's continue).
 ScriptOutcome runAnimation(App& app, Frontend& ui, const std::string& script, const SeriesOutput& output,
                            int startFrame);
 

@@ -21,6 +21,7 @@ LineResult executeLine(App& app, Frontend& ui, std::string_view text, ScriptPlac
     const ScriptArgs args = parseArgs(line, entry != nullptr ? entry->pattern : ArgPattern::None);
     ScriptContext ctx{app, ui, args, line, entry != nullptr ? entry->param : 0, place};
     if (entry == nullptr) return execUnknown(ctx);
+    if (place.replaying && writesOutside(*entry)) return LineResult::Done;
     if (entry->field != nullptr) {
         // A setting row: the value is stored as it is; such rows carry no marks.
         const bool fromParam = entry->source == SettingSource::Param;

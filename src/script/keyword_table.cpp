@@ -546,6 +546,15 @@ std::string saveFailureReason(const std::string& path, const std::string& fallba
 
 std::span<const Keyword> keywordTable() { return kKeywords; }
 
+bool writesOutside(const Keyword& entry)
+{
+    const ScriptHandler h = entry.handler;
+    if (h == execPath)
+        return entry.param == kPathExport || entry.param == kPathAppendCamera || entry.param == kPathStraightFlight;
+    return h == execSaveImage || h == execSaveLandscapeFile || h == execExportDxf || h == execExportAsciiZ ||
+           h == execCloudSave || h == execSpawn;
+}
+
 const Keyword* findKeyword(std::string_view word)
 {
     for (const Keyword& entry : kKeywords)

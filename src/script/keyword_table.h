@@ -34,6 +34,7 @@ struct ScriptPlace {
     int failures = 0; // lines whose work failed (a load, save, export or setting refused)
     bool stoppedAtError = false; // a script error was answered Cancel
     std::set<std::string> notYetShown; // features said to be not available yet in this run
+    bool replaying = false; // lines that write files or start programs are passed over (see writesOutside)
 };
 
 // "FILE:LINE: " (or "line LINE: " without a file; nothing without a line).
@@ -123,6 +124,12 @@ constexpr int kFirstKeywordCode = 1000;
 
 // The whole table in table order.
 std::span<const Keyword> keywordTable();
+
+// True for a keyword whose work reaches beyond the program's memory: it
+// writes, appends to or exports a file, or starts a program. A batch run that
+// continues an animation replays the lines before its first new frame without
+// these, so that nothing made earlier is written over.
+bool writesOutside(const Keyword& entry);
 
 // The first entry whose name equals word ignoring case; ";" matches any word
 // that begins with ";". Nothing when no entry matches.

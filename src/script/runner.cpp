@@ -79,6 +79,7 @@ struct ScriptRun {
     const FrameCallback& onFrame;
     FrameRequest frame;
     ScriptPlace place;
+    FrameRange range;
 };
 
 // Without an output, a Render line renders the picture when the caller gave a
@@ -118,15 +119,21 @@ std::optional<RunEnd> runLine(ScriptRun& run, const std::string& line)
 
     run.frame.render = ended == LineResult::RenderFrame;
     run.frame.save = run.app.scene.script.saveFrames != 0;
+    run.frame.replay = run.frame.frame < run.range.first;
     const Outcome made = run.onFrame ? run.onFrame(run.frame) : Outcome::Done;
     if (made == Outcome::Failed) return RunEnd::Failed;
     if (made == Outcome::Cancelled) return RunEnd::Stopped;
 
+    if (!run.frame.replay) ++run.frame.framesMade;
     ++run.frame.frame;
-    ++run.frame.framesMade;
     run.frame.frameStartMillis = run.app.clock.millis();
+    if (run.frame.frame == run.range.first) {
+        // The replay is over: the timing of the frames to go starts here.
+        run.frame.runStartMillis = run.frame.frameStartMillis;
+        run.place.replaying = false;
+    }
     run.app.scriptProgress.currentFrame = run.frame.frame;
-    if (run.frame.frame > kLastScriptFrame) return RunEnd::Completed;
+    if (run.frame.frame > std::min(run.range.last, kLastScriptFrame)) return RunEnd::Completed;
     return std::nullopt;
 }
 
@@ -155,6 +162,13 @@ std::string scriptErrorSummary(int errors, int failures)
 ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const std::optional<std::string>& outputBase,
                         int startFrame, const FrameCallback& onFrame)
 {
+    return runScript(app, ui, path, outputBase, FrameRange{startFrame, kLastScriptFrame, BeforeFirstFrame::Skip},
+                     onFrame);
+}
+
+ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const std::optional<std::string>& outputBase,
+                        const FrameRange& range, const FrameCallback& onFrame)
+{
     app.scene.script.saveFrames = 1;
     ScriptFile file(openRegularStream(resolveExisting(path)));
     if (!file) {
@@ -172,7 +186,10 @@ ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const s
         return outcome;
     }
 
-    ScriptRun run{app, ui, outputBase.has_value(), onFrame, {}, {}};
+    ScriptRun run{app, ui, outputBase.has_value(), onFrame, {}, {}, range};
+    run.range.first = std::max(range.first, 0);
+    const bool replay = run.output && range.before == BeforeFirstFrame::Replay;
+    if (!replay) run.range.first = 0; // the skipped frames are not counted again below
     run.place.file = path;
     run.frame.total = countFrames(file.get());
 
@@ -182,12 +199,13 @@ ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const s
     readLine(file.get(), line);
     run.place.line = 2;
 
-    // Continuing an animation: the lines before frame startFrame are passed over unexecuted.
-    const int start = std::max(startFrame, 0);
+    // Continuing in the window: the lines before the first frame are passed over unexecuted.
+    const int start = replay ? 0 : std::max(range.first, 0);
     for (int passed = 0; passed < start && readLine(file.get(), line);) {
         passed += framesEnded(line);
         ++run.place.line;
     }
+    run.place.replaying = replay && run.range.first > 0;
 
     run.frame.frame = start;
     app.scriptProgress.totalFrames = run.frame.total;

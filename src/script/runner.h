@@ -21,7 +21,8 @@ struct FrameRequest {
     int frame = 0;           // frame number, counted from 0
     int total = 0;           // frames in the whole script
     bool save = true;        // the save-frames setting
-    int framesMade = 0;      // frames completed earlier in this run
+    bool replay = false;     // a frame before the run's first: its lines ran, it is neither drawn nor saved
+    int framesMade = 0;      // frames completed earlier in this run (replayed ones not counted)
     std::uint32_t runStartMillis = 0;   // tick count when the run started
     std::uint32_t frameStartMillis = 0; // tick count at the end of the previous frame (or the run start)
 };
@@ -36,6 +37,20 @@ constexpr std::size_t kLongestScriptLine = 65536;
 // The last frame number a run makes.
 constexpr int kLastScriptFrame = 99999;
 
+
+// What a run with an output does with the frames before its first one.
+enum class BeforeFirstFrame {
+    Skip,   // their lines are passed over unexecuted: the window, whose landscape and settings are still in memory
+    Replay, // their lines run (but those that write files or start programs) and each frame is handed to the
+            // frame callback as a replay: a batch run, which starts from nothing
+};
+
+// The frames a run with an output makes: first to last, counted from 0.
+struct FrameRange {
+    int first = 0;
+    int last = kLastScriptFrame;
+    BeforeFirstFrame before = BeforeFirstFrame::Skip;
+};
 
 // How a run ended.
 enum class RunEnd {
@@ -61,10 +76,15 @@ int classicRunResult(RunEnd end);
 // camera and RewriteImage does nothing; Render calls onFrame, when there is
 // one, with save false (a batch run renders there so that later save keywords
 // write the picture). With an output base, every frame line, Render and
-// RewriteImage calls onFrame. startFrame > 0 skips, without executing
-// them, the lines before that many frames. Publishes the total and the current
+// RewriteImage calls onFrame. The frames before range.first are skipped or
+// replayed as range.before says; the run completes after frame range.last.
+// Publishes the total and the current
 // frame in app.scriptProgress. Script errors are reported as "PATH:LINE: reason"
 // with path as given.
+ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const std::optional<std::string>& outputBase,
+                        const FrameRange& range, const FrameCallback& onFrame);
+
+// The same from frame startFrame on, the lines before it skipped.
 ScriptOutcome runScript(App& app, Frontend& ui, const std::string& path, const std::optional<std::string>& outputBase,
                         int startFrame, const FrameCallback& onFrame);
 

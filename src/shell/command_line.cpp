@@ -35,6 +35,24 @@ bool parseInt(const std::string& text, int& out)
     return true;
 }
 
+// "A-B", "A-", "-B" or "A": frames A to B (from 0, up to the last frame number).
+bool parseFrameRange(const std::string& text, int& first, int& last)
+{
+    const std::size_t dash = text.find('-');
+    first = 0;
+    last = 99999;
+    if (dash == std::string::npos) {
+        if (!parseInt(text, first)) return false;
+        last = first;
+        return true;
+    }
+    const std::string from = text.substr(0, dash), to = text.substr(dash + 1);
+    if (from.empty() && to.empty()) return false;
+    if (!from.empty() && !parseInt(from, first)) return false;
+    if (!to.empty() && !parseInt(to, last)) return false;
+    return first <= last;
+}
+
 // The landscape as the information panel shows it.
 void describeLandscape(const Landscape& land, std::FILE* out)
 {
@@ -222,14 +240,22 @@ int runSeries(App& app, Frontend& ui, const CommandLine& cl, RunTally& tally)
     const std::optional<ImageFormat> format = seriesFormat(cl.format);
     if (!format) return kExitUsage; // the parser let through only known names
     SeriesOutput output{normaliseSeparators(*cl.outputBase), *format, cl.frameRate};
-    int start = cl.startFrame;
-    if (!cl.startGiven) {
+    output.frameSeeded = cl.framesGiven;
+    FrameRange range{cl.startFrame, cl.lastFrame, BeforeFirstFrame::Replay};
+    if (cl.framesGiven) {
+        range.first = existingSeriesStart(output, ui, cl.startFrame, cl.lastFrame);
+    } else if (!cl.startGiven) {
         // The script may set the image size: an existing file's size is checked at the first frame.
         const AnimationStart begin = existingAnimationStart(output, {0, 0}, ui);
         if (begin.result != 1) return kExitFailed; // its message is shown; nothing was rendered
-        start = begin.frame;
+        range.first = begin.frame;
     }
-    const ScriptOutcome run = runAnimation(app, ui, cl.script, output, start);
+    const int start = range.first;
+    if (start > range.last) {
+        std::fprintf(stderr, "Frames %d to %d are there already: nothing to render\n", cl.startFrame, range.last);
+        return kExitOk;
+    }
+    const ScriptOutcome run = runAnimation(app, ui, cl.script, output, range);
     tally.add(run);
     if (run.notRead) {
         // Its message is shown: nothing was run.
@@ -473,6 +499,14 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
                 error = "--start takes a frame number from 0 to 99999";
                 return std::nullopt;
             }
+        } else if (cl.mode == Mode::Run && a == "--frames") {
+            const std::string* v = value(a);
+            if (!v) return std::nullopt;
+            cl.framesGiven = true;
+            if (!parseFrameRange(*v, cl.startFrame, cl.lastFrame)) {
+                error = "--frames takes A-B, A-, -B or A: frame numbers from 0 to 99999, A not after B";
+                return std::nullopt;
+            }
         } else if (cl.mode == Mode::Run && a == "--format") {
             const std::string* v = value(a);
             if (!v) return std::nullopt;
@@ -512,6 +546,19 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     // number given beside it: frames and file would no longer match.
     if (cl.startGiven && isAnimationFile(seriesFormat(cl.format).value_or(ImageFormat::Targa))) {
         error = "--start is for image series; an existing " + cl.format + " file is continued after its last frame";
+        return std::nullopt;
+    }
+    // Split rendering: each job writes its own numbered pictures.
+    if (cl.framesGiven && isAnimationFile(seriesFormat(cl.format).value_or(ImageFormat::Targa))) {
+        error = "--frames is for image series; one " + cl.format + " file cannot be made in parts";
+        return std::nullopt;
+    }
+    if (cl.framesGiven && cl.startGiven) {
+        error = "--frames and --start cannot be given together (--frames A- starts at A)";
+        return std::nullopt;
+    }
+    if ((cl.framesGiven || cl.startGiven) && !cl.outputBase) {
+        error = std::string(cl.framesGiven ? "--frames" : "--start") + " needs --out BASE";
         return std::nullopt;
     }
     if (!cl.confine.empty() && cl.allowSpawn) {

@@ -22,6 +22,8 @@ struct CommandLine {
     std::optional<std::string> outputBase; // run --out
     int startFrame = 0;                    // run --start
     bool startGiven = false;               // --start was given: no question about an existing series
+    bool framesGiven = false;              // run --frames A-B: startFrame .. lastFrame, frames seeded
+    int lastFrame = 99999;                 // run --frames: the last frame made
     std::string format;                    // run --format
     int frameRate = 15;                    // run --rate: frames a second of FLC and AVI files
     std::vector<std::string> images;       // render -o (repeatable: the same render saved in each)

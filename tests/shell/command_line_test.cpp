@@ -20,7 +20,7 @@ using testing::writeFile;
 TEST(CommandLine, ParsesRunAndRenderOptions)
 {
     std::string error;
-    const auto run = parseCommandLine({"run", "job.scr", "--start", "10", "--answer", "Script error=Cancel",
+    const auto run = parseCommandLine({"run", "job.scr", "--out", "o/f", "--start", "10", "--answer", "Script error=Cancel",
                                        "--landscape", "a.k4s", "--info", "--startup"},
                                       error);
     ASSERT_TRUE(run.has_value()) << error;
@@ -32,6 +32,19 @@ TEST(CommandLine, ParsesRunAndRenderOptions)
     EXPECT_TRUE(run->info);
     EXPECT_TRUE(run->startup);
 
+    // Frame ranges: A-B, A-, -B and A.
+    const struct {
+        const char* text;
+        int first, last;
+    } ranges[] = {{"10-19", 10, 19}, {"20-", 20, 99999}, {"-9", 0, 9}, {"7", 7, 7}, {"0-0", 0, 0}};
+    for (const auto& r : ranges) {
+        const auto split = parseCommandLine({"run", "job.scr", "--out", "o/f", "--frames", r.text}, error);
+        ASSERT_TRUE(split.has_value()) << error;
+        EXPECT_TRUE(split->framesGiven);
+        EXPECT_EQ(split->startFrame, r.first) << r.text;
+        EXPECT_EQ(split->lastFrame, r.last) << r.text;
+    }
+
     const auto render = parseCommandLine({"render", "-o", "x.tga"}, error);
     ASSERT_TRUE(render.has_value()) << error;
     EXPECT_EQ(render->mode, Mode::Render);
@@ -41,12 +54,24 @@ TEST(CommandLine, ParsesRunAndRenderOptions)
 
 TEST(CommandLine, RefusesBadUsageWithAReason)
 {
+    const char* const kFramesUsage = "--frames takes A-B, A-, -B or A: frame numbers from 0 to 99999, A not after B";
     const struct {
         std::vector<std::string> args;
         const char* error;
     } cases[] = {
         {{"run"}, "run needs a script"},
         {{"run", "a.scr", "--start", "-1"}, "--start takes a frame number from 0 to 99999"},
+        {{"run", "a.scr", "--start", "3"}, "--start needs --out BASE"},
+        {{"run", "a.scr", "--frames", "3-4"}, "--frames needs --out BASE"},
+        {{"run", "a.scr", "--out", "f", "--frames", "3-4", "--start", "3"},
+         "--frames and --start cannot be given together (--frames A- starts at A)"},
+        {{"run", "a.scr", "--out", "f", "--frames", "5-4"}, kFramesUsage},
+        {{"run", "a.scr", "--out", "f", "--frames", "-"}, kFramesUsage},
+        {{"run", "a.scr", "--out", "f", "--frames", "1-2-3"}, kFramesUsage},
+        {{"run", "a.scr", "--out", "f", "--frames", "100000"}, kFramesUsage},
+        {{"run", "a.scr", "--out", "f", "--frames", "a-b"}, kFramesUsage},
+        {{"run", "a.scr", "--out", "f", "--format", "avi", "--frames", "0-9"},
+         "--frames is for image series; one avi file cannot be made in parts"},
         {{"run", "a.scr", "--start", "x"}, "--start takes a frame number from 0 to 99999"},
         {{"run", "a.scr", "--format", "gif"}, "unknown format gif"},
         {{"run", "a.scr", "--format", "TGA"}, "unknown format TGA"},
