@@ -7,6 +7,7 @@
 #include "base/atomic_file.h"
 #include "base/byte_cursor.h"
 #include "base/byte_order.h"
+#include "codecs/jpeg.h"
 
 namespace kalvenor {
 
@@ -35,6 +36,12 @@ constexpr std::uint32_t kVids = fourcc("vids");
 constexpr std::uint32_t kDib = fourcc("DIB ");
 constexpr std::uint32_t kFrameUncompressed = fourcc("00db");
 constexpr std::uint32_t kFrameCompressed = fourcc("00dc");
+constexpr std::uint32_t kAvix = fourcc("AVIX");
+constexpr std::uint32_t kIndx = fourcc("indx");
+constexpr std::uint32_t kIx00 = fourcc("ix00");
+constexpr std::uint32_t kOdml = fourcc("odml");
+constexpr std::uint32_t kDmlh = fourcc("dmlh");
+constexpr std::uint32_t kMjpg = fourcc("MJPG");
 
 constexpr std::size_t kChunkHeaderBytes = 8; // fourcc and size
 constexpr std::size_t kListHeaderBytes = 12; // 'LIST', size, list type
@@ -53,6 +60,17 @@ constexpr std::size_t kBmpWidth = 4;
 constexpr std::size_t kBmpHeight = 8;
 constexpr std::size_t kBmpBits = 14;
 constexpr std::size_t kBmpCompression = 16;
+constexpr std::size_t kStrhHandler = 4;
+
+// AVI 2.0 indexes.
+constexpr std::size_t kIndexHeaderBytes = 24;    // both kinds: entry size, kind, entries, chunk id, base or reserved
+constexpr std::size_t kSuperEntryBytes = 16;     // offset (64 bits), size, frames
+constexpr std::size_t kChunkEntryBytes = 8;      // offset from the base, size
+constexpr std::uint8_t kIndexOfIndexes = 0;
+constexpr std::uint8_t kIndexOfChunks = 1;
+constexpr std::size_t kIndexEntriesInUse = 4;    // offset of the entry count in an index's data
+constexpr std::size_t kDmlhBytes = 248;
+constexpr std::size_t kSegmentHeaderBytes = 24;  // 'RIFF', size, 'AVIX', 'LIST', size, 'movi'
 
 // A chunk found while walking a list: its fourcc, where its data starts, its
 // size, and (for a LIST) its list type.
@@ -100,6 +118,7 @@ bool parseStreamList(std::span<const std::uint8_t> list, std::uint64_t base, Avi
             if (data.size() < kStrhLengthEnd || get32le(&data[kStrhType]) != kVids) return false;
             layout.scale = get32le(&data[kStrhScale]);
             layout.rate = get32le(&data[kStrhRate]);
+            (void)kStrhHandler; // the handler is a hint; the bitmap header's compression decides
             layout.lengthAt = base + chunk.at + kChunkHeaderBytes + kStrhLength;
             header = true;
         } else if (chunk.id == kStrf && !format) {
@@ -116,6 +135,12 @@ bool parseStreamList(std::span<const std::uint8_t> list, std::uint64_t base, Avi
             layout.bits = get16le(&data[kBmpBits]);
             layout.compression = height < 0 ? ~kRgb : get32le(&data[kBmpCompression]);
             format = true;
+        } else if (chunk.id == kIndx && !layout.openDml) {
+            // A super index: 4 words an entry, entries pointing at standard indexes.
+            if (data.size() < kIndexHeaderBytes || get16le(&data[0]) != 4 || data[3] != kIndexOfIndexes) return false;
+            layout.openDml = true;
+            layout.superIndexAt = base + chunk.at + kChunkHeaderBytes;
+            layout.superIndexRoom = static_cast<std::uint32_t>((data.size() - kIndexHeaderBytes) / kSuperEntryBytes);
         }
     }
     return header && format;
@@ -138,26 +163,43 @@ bool parseHeaderList(std::span<const std::uint8_t> list, std::uint64_t base, Avi
         } else if (chunk.id == kList && chunk.listType == kStrl) {
             if (++streams > 1) return false;
             if (!parseStreamList(data.subspan(4), base + chunk.at + kListHeaderBytes, layout)) return false;
+        } else if (chunk.id == kList && chunk.listType == kOdml) {
+            ByteCursor inner(data.subspan(4));
+            Chunk dmlh;
+            while (!inner.atEnd()) {
+                if (!nextChunk(inner, dmlh)) return false;
+                if (dmlh.id == kDmlh && dmlh.size >= 4) layout.dmlhAt = base + chunk.at + kListHeaderBytes + dmlh.at +
+                                                                        kChunkHeaderBytes;
+            }
         }
     }
+    // An AVI 2.0 stream counts its frames in 'dmlh' too.
+    if (layout.openDml && layout.dmlhAt == 0) return false;
     return mainHeader && streams == 1;
 }
 
-// The chunks of 'movi' (after its list type): frames and padding only.
-bool scanMovi(std::span<const std::uint8_t> chunks, std::uint64_t base, AviLayout& layout)
+// The chunks of one 'movi' list (after its list type, which stands at
+// moviFourcc): frames, their standard index and padding only. The segment
+// records its frames.
+bool scanMovi(std::span<const std::uint8_t> chunks, std::uint64_t moviFourcc, AviLayout& layout, AviSegment& segment)
 {
+    const std::uint64_t base = moviFourcc + 4;
+    segment.moviFourcc = moviFourcc;
+    segment.moviSizeAt = moviFourcc - 4;
+    segment.framesEnd = base;
+    segment.firstFrame = layout.frames.size();
     ByteCursor c(chunks);
     Chunk chunk;
     while (!c.atEnd()) {
         if (!nextChunk(c, chunk)) return false;
         if (chunk.id == kFrameUncompressed || chunk.id == kFrameCompressed) {
-            // Offsets in the index count from the 'movi' fourcc, 4 bytes before these chunks.
-            const std::uint64_t offset = base + chunk.at - layout.moviFourcc;
-            layout.frames.push_back({static_cast<std::uint32_t>(offset), chunk.size, chunk.id});
-        } else if (chunk.id != kJunk) {
+            layout.frames.push_back({base + chunk.at, chunk.size, chunk.id});
+            segment.framesEnd = base + c.pos;
+        } else if (chunk.id != kJunk && !(chunk.id == kIx00 && layout.openDml)) {
             return false;
         }
     }
+    segment.frameCount = layout.frames.size() - segment.firstFrame;
     return true;
 }
 
@@ -177,38 +219,112 @@ void put16(std::vector<std::uint8_t>& out, std::uint16_t v)
     put16le(&out[at], v);
 }
 
-void appendIndex(std::vector<std::uint8_t>& out, std::span<const AviFrameEntry> frames)
+void put64(std::vector<std::uint8_t>& out, std::uint64_t v)
+{
+    put32(out, static_cast<std::uint32_t>(v));
+    put32(out, static_cast<std::uint32_t>(v >> 32));
+}
+
+// The 'idx1' of the first RIFF's frames: offsets from its 'movi' fourcc. Every frame is a key frame.
+void appendIndex(std::vector<std::uint8_t>& out, std::span<const AviFrameEntry> frames, std::uint64_t moviFourcc)
 {
     putFourcc(out, kIdx1);
     put32(out, static_cast<std::uint32_t>(frames.size() * kAviIndexEntryBytes));
     for (const AviFrameEntry& f : frames) {
         putFourcc(out, f.fourcc);
-        put32(out, kAviKeyFrame); // uncompressed frames stand alone
-        put32(out, f.offset);
+        put32(out, kAviKeyFrame);
+        put32(out, static_cast<std::uint32_t>(f.at - moviFourcc));
         put32(out, f.size);
     }
 }
 
-bool patch32(GrowingFile& file, std::uint64_t at, std::uint32_t value)
+// The standard index 'ix00' of one RIFF's frames: offsets of their data from
+// the RIFF's start, which stays below 4 GiB within a RIFF.
+void appendChunkIndex(std::vector<std::uint8_t>& out, std::span<const AviFrameEntry> frames, std::uint32_t frameId,
+                      std::uint64_t base)
+{
+    putFourcc(out, kIx00);
+    put32(out, static_cast<std::uint32_t>(kIndexHeaderBytes + frames.size() * kChunkEntryBytes));
+    put16(out, 2);
+    out.push_back(0);
+    out.push_back(kIndexOfChunks);
+    put32(out, static_cast<std::uint32_t>(frames.size()));
+    putFourcc(out, frameId);
+    put64(out, base);
+    put32(out, 0);
+    for (const AviFrameEntry& f : frames) {
+        put32(out, static_cast<std::uint32_t>(f.at + kChunkHeaderBytes - base));
+        put32(out, f.size); // bit 31 clear: a key frame
+    }
+}
+
+// Where the bytes of a file being written go: the file itself, or memory for a new one.
+struct FileSink {
+    GrowingFile& file;
+    bool writeAt(std::uint64_t at, std::span<const std::uint8_t> data) { return file.writeAt(at, data); }
+    bool truncate(std::uint64_t end) { return file.truncate(end); }
+};
+
+struct MemorySink {
+    std::vector<std::uint8_t>& bytes;
+    bool writeAt(std::uint64_t at, std::span<const std::uint8_t> data)
+    {
+        if (bytes.size() < at + data.size()) bytes.resize(at + data.size());
+        std::copy(data.begin(), data.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+        return true;
+    }
+    bool truncate(std::uint64_t end)
+    {
+        bytes.resize(end);
+        return true;
+    }
+};
+
+template <class Sink>
+bool patch32(Sink& sink, std::uint64_t at, std::uint32_t value)
 {
     std::array<std::uint8_t, 4> bytes{};
     put32le(bytes.data(), value);
-    return file.writeAt(at, bytes);
+    return sink.writeAt(at, bytes);
 }
 
-// Writes the index of `frames` at moviEnd, ends the file after it and sets the
-// sizes and counts that go with it. Used for a new frame and to undo one.
-bool writeIndexAndCounts(AviWriter& w, std::uint64_t moviEnd, std::span<const AviFrameEntry> frames)
+std::uint32_t frameIdOf(AviCodec codec) { return codec == AviCodec::MotionJpeg ? kFrameCompressed : kFrameUncompressed; }
+
+// Writes the indexes of the last RIFF after its frames, ends the file after
+// them and sets every size and count that goes with the frames. Used for a new
+// frame and to undo one.
+template <class Sink>
+bool writeTail(Sink& sink, const AviLayout& layout, std::uint32_t frameId)
 {
-    std::vector<std::uint8_t> index;
-    appendIndex(index, frames);
-    const std::uint64_t end = moviEnd + index.size();
-    const auto count = static_cast<std::uint32_t>(frames.size());
-    bool ok = w.file.writeAt(moviEnd, index) && w.file.truncate(end);
-    ok = ok && patch32(w.file, 4, static_cast<std::uint32_t>(end - kChunkHeaderBytes));
-    ok = ok && patch32(w.file, w.layout.moviSizeAt, static_cast<std::uint32_t>(moviEnd - w.layout.moviFourcc));
-    ok = ok && patch32(w.file, w.layout.totalFramesAt, count);
-    return ok && patch32(w.file, w.layout.lengthAt, count);
+    const std::size_t last = layout.segments.size() - 1;
+    const AviSegment& seg = layout.segments[last];
+    const std::span<const AviFrameEntry> frames(layout.frames.data() + seg.firstFrame, seg.frameCount);
+    std::vector<std::uint8_t> tail;
+    if (layout.openDml) appendChunkIndex(tail, frames, frameId, seg.riffAt);
+    const std::uint64_t moviEnd = seg.framesEnd + tail.size();
+    if (last == 0) appendIndex(tail, frames, seg.moviFourcc);
+    const std::uint64_t end = seg.framesEnd + tail.size();
+    bool ok = sink.writeAt(seg.framesEnd, tail) && sink.truncate(end);
+    ok = ok && patch32(sink, seg.riffAt + 4, static_cast<std::uint32_t>(end - seg.riffAt - kChunkHeaderBytes));
+    ok = ok && patch32(sink, seg.moviSizeAt, static_cast<std::uint32_t>(moviEnd - seg.moviFourcc));
+    const auto total = static_cast<std::uint32_t>(layout.frames.size());
+    if (layout.openDml) {
+        // One super index entry per RIFF, the one after the last cleared (undoing a new RIFF).
+        std::vector<std::uint8_t> entry;
+        put64(entry, seg.framesEnd);
+        put32(entry, static_cast<std::uint32_t>(kChunkHeaderBytes + kIndexHeaderBytes +
+                                                frames.size() * kChunkEntryBytes));
+        put32(entry, static_cast<std::uint32_t>(seg.frameCount));
+        if (last + 1 < layout.superIndexRoom) entry.resize(2 * kSuperEntryBytes, 0);
+        const std::uint64_t entries = layout.superIndexAt + kIndexHeaderBytes;
+        ok = ok && sink.writeAt(entries + last * kSuperEntryBytes, entry);
+        ok = ok && patch32(sink, layout.superIndexAt + kIndexEntriesInUse, static_cast<std::uint32_t>(last + 1));
+        ok = ok && patch32(sink, layout.dmlhAt, total);
+    }
+    // The main header counts the frames of the first RIFF; the stream all of them.
+    const auto first = static_cast<std::uint32_t>(layout.segments.front().frameCount);
+    ok = ok && patch32(sink, layout.totalFramesAt, layout.openDml ? first : total);
+    return ok && patch32(sink, layout.lengthAt, total);
 }
 
 // The frame chunk: vidmem24 from its bottom row up, blue, green, red, rows padded.
@@ -231,11 +347,29 @@ void buildFrameChunk(std::vector<std::uint8_t>& out, const ImagePlane<std::uint3
     }
 }
 
-AviOpenStatus startWriting(AviWriter& writer, const std::string& path, AviLayout layout)
+// The Motion JPEG chunk: the picture as a baseline JPEG, padded to an even size.
+bool buildJpegChunk(AviWriter& w, const ImagePlane<std::uint32_t>& vidmem24, ImageSize s, std::uint32_t& dataBytes)
+{
+    if (encodeJpeg(viewOf(const_cast<ImagePlane<std::uint32_t>&>(vidmem24), s), w.jpegQuality, w.jpeg) !=
+        ImageStatus::Ok)
+        return false;
+    dataBytes = static_cast<std::uint32_t>(w.jpeg.size());
+    w.buffer.assign(kChunkHeaderBytes, 0);
+    put32le(&w.buffer[0], kFrameCompressed);
+    put32le(&w.buffer[4], dataBytes);
+    w.buffer.insert(w.buffer.end(), w.jpeg.begin(), w.jpeg.end());
+    if (dataBytes & 1u) w.buffer.push_back(0);
+    return true;
+}
+
+AviOpenStatus startWriting(AviWriter& writer, const std::string& path, AviLayout layout, AviCodec codec)
 {
     closeAvi(writer);
     if (!writer.file.open(path)) return AviOpenStatus::OpenFailed;
+    writer.codec = codec;
     writer.frameBytes = aviRowBytes(layout.width) * static_cast<std::uint32_t>(layout.height);
+    // An AVI 2.0 file grows by RIFFs; the first layout stops at 2 GiB.
+    writer.mostBytes = layout.openDml ? UINT64_MAX : kAviMostBytes;
     writer.layout = std::move(layout);
     return AviOpenStatus::Ok;
 }
@@ -251,16 +385,17 @@ AviOpenStatus parseAvi(std::span<const std::uint8_t> file, AviLayout& layout)
     const std::uint32_t riff = c.get32le();
     const std::uint32_t riffSize = c.get32le();
     const std::uint32_t form = c.get32le();
-    // The whole file must be the one RIFF chunk: data after it (a second
-    // RIFF of an extended file) would be cut off by the next frame.
-    if (c.failed || riff != kRiff || form != kAvi || riffSize + std::uint64_t{8} != file.size())
+    if (c.failed || riff != kRiff || form != kAvi || riffSize + std::uint64_t{8} > file.size())
         return AviOpenStatus::OpenFailed;
+    const std::size_t firstEnd = riffSize + std::size_t{8};
 
+    // The first RIFF: headers, 'movi', its index, nothing after that.
+    ByteCursor first(file.first(firstEnd));
+    first.seek(kListHeaderBytes);
     bool headers = false, movi = false, index = false;
     Chunk chunk;
-    while (!c.atEnd()) {
-        if (!nextChunk(c, chunk)) return AviOpenStatus::OpenFailed;
-        // After 'movi' only its index may follow, and nothing after that.
+    while (!first.atEnd()) {
+        if (!nextChunk(first, chunk)) return AviOpenStatus::OpenFailed;
         if (movi && (chunk.id != kIdx1 || index)) return AviOpenStatus::OpenFailed;
         const auto data = dataOf(file, chunk);
         if (chunk.id == kList && chunk.listType == kHdrl) {
@@ -269,32 +404,71 @@ AviOpenStatus parseAvi(std::span<const std::uint8_t> file, AviLayout& layout)
             headers = true;
         } else if (chunk.id == kList && chunk.listType == kMovi) {
             if (!headers || chunk.size % 2 != 0) return AviOpenStatus::OpenFailed;
-            layout.moviSizeAt = chunk.at + 4;
-            layout.moviFourcc = chunk.at + kChunkHeaderBytes;
-            layout.moviEnd = layout.moviFourcc + chunk.size;
-            if (!scanMovi(data.subspan(4), chunk.at + kListHeaderBytes, layout)) return AviOpenStatus::OpenFailed;
+            AviSegment segment;
+            segment.riffAt = 0;
+            if (!scanMovi(data.subspan(4), chunk.at + kChunkHeaderBytes, layout, segment))
+                return AviOpenStatus::OpenFailed;
+            layout.segments.push_back(segment);
             movi = true;
         } else if (chunk.id == kIdx1) {
             index = true;
         }
     }
-    return movi ? AviOpenStatus::Ok : AviOpenStatus::OpenFailed;
+    if (!movi) return AviOpenStatus::OpenFailed;
+
+    // Then, in an AVI 2.0 file only, RIFF 'AVIX' chunks of one 'movi' each: the
+    // whole file must be these RIFFs, as the next frame cuts off what follows.
+    std::size_t at = firstEnd;
+    while (at < file.size()) {
+        if (!layout.openDml || layout.segments.size() >= layout.superIndexRoom) return AviOpenStatus::OpenFailed;
+        ByteCursor r(file.subspan(at));
+        const std::uint32_t id = r.get32le();
+        const std::uint32_t size = r.get32le();
+        const std::uint32_t type = r.get32le();
+        if (r.failed || id != kRiff || type != kAvix || size < 4 || size > file.size() - at - kChunkHeaderBytes ||
+            size % 2 != 0)
+            return AviOpenStatus::OpenFailed;
+        const auto body = file.subspan(at, size + kChunkHeaderBytes);
+        ByteCursor inner(body);
+        inner.seek(kListHeaderBytes);
+        bool found = false;
+        while (!inner.atEnd()) {
+            if (!nextChunk(inner, chunk)) return AviOpenStatus::OpenFailed;
+            if (chunk.id == kList && chunk.listType == kMovi && !found && chunk.size % 2 == 0) {
+                AviSegment segment;
+                segment.riffAt = at;
+                if (!scanMovi(dataOf(body, chunk).subspan(4), at + chunk.at + kChunkHeaderBytes, layout, segment))
+                    return AviOpenStatus::OpenFailed;
+                layout.segments.push_back(segment);
+                found = true;
+            } else if (chunk.id != kJunk) {
+                return AviOpenStatus::OpenFailed;
+            }
+        }
+        if (!found) return AviOpenStatus::OpenFailed;
+        at += body.size();
+    }
+    return AviOpenStatus::Ok;
 }
 
-std::vector<std::uint8_t> aviEmptyFileBytes(int width, int height, int frameRate)
+std::vector<std::uint8_t> aviEmptyFileBytes(int width, int height, int frameRate, AviCodec codec)
 {
     const auto rate = static_cast<std::uint32_t>(std::max(frameRate, 1));
     const std::uint32_t frameBytes = aviRowBytes(width) * static_cast<std::uint32_t>(height);
     const auto w = static_cast<std::uint32_t>(width);
     const auto h = static_cast<std::uint32_t>(height);
     const std::uint64_t perSecond = std::uint64_t{frameBytes} * rate;
+    const bool jpeg = codec == AviCodec::MotionJpeg;
+    constexpr std::uint32_t superIndexBytes = kIndexHeaderBytes + kAviSuperIndexEntries * kSuperEntryBytes;
     constexpr std::uint32_t strlBytes = 4 + kChunkHeaderBytes + kAviStreamHeaderBytes + kChunkHeaderBytes +
-                                        kAviBitmapHeaderBytes;
-    constexpr std::uint32_t hdrlBytes = 4 + kChunkHeaderBytes + kAviMainHeaderBytes + kChunkHeaderBytes + strlBytes;
+                                        kAviBitmapHeaderBytes + kChunkHeaderBytes + superIndexBytes;
+    constexpr std::uint32_t odmlBytes = 4 + kChunkHeaderBytes + kDmlhBytes;
+    constexpr std::uint32_t hdrlBytes = 4 + kChunkHeaderBytes + kAviMainHeaderBytes + kChunkHeaderBytes + strlBytes +
+                                        kChunkHeaderBytes + odmlBytes;
 
     std::vector<std::uint8_t> out;
     putFourcc(out, kRiff);
-    put32(out, 0); // set below
+    put32(out, 0); // set with the index
     putFourcc(out, kAvi);
     putFourcc(out, kList);
     put32(out, hdrlBytes);
@@ -322,7 +496,7 @@ std::vector<std::uint8_t> aviEmptyFileBytes(int width, int height, int frameRate
     putFourcc(out, kStrh);
     put32(out, kAviStreamHeaderBytes);
     putFourcc(out, kVids);
-    putFourcc(out, kDib);
+    putFourcc(out, jpeg ? kMjpg : kDib);
     put32(out, 0); // flags
     put32(out, 0); // priority and language
     put32(out, 0); // initial frames
@@ -346,29 +520,52 @@ std::vector<std::uint8_t> aviEmptyFileBytes(int width, int height, int frameRate
     put32(out, h); // positive: rows from the bottom up
     put16(out, 1); // planes
     put16(out, kAviBits);
-    put32(out, kRgb);
-    put32(out, frameBytes);
+    put32(out, jpeg ? kMjpg : kRgb);
+    put32(out, jpeg ? w * h * 3 : frameBytes);
     for (int i = 0; i < 4; ++i) put32(out, 0); // resolution and colour counts
+
+    // Super index, filled in with the frames.
+    putFourcc(out, kIndx);
+    put32(out, superIndexBytes);
+    put16(out, 4);
+    out.push_back(0);
+    out.push_back(kIndexOfIndexes);
+    put32(out, 0); // entries in use
+    putFourcc(out, frameIdOf(codec));
+    out.resize(out.size() + 12 + kAviSuperIndexEntries * kSuperEntryBytes, 0);
+
+    putFourcc(out, kList);
+    put32(out, odmlBytes);
+    putFourcc(out, kOdml);
+    putFourcc(out, kDmlh);
+    put32(out, kDmlhBytes);
+    out.resize(out.size() + kDmlhBytes, 0);
 
     putFourcc(out, kList);
     put32(out, 4);
     putFourcc(out, kMovi);
-    appendIndex(out, {});
+
+    // The empty 'movi' gets its indexes, and the sizes and counts, as after every frame.
     put32le(&out[4], static_cast<std::uint32_t>(out.size() - kChunkHeaderBytes));
+    AviLayout layout;
+    if (parseAvi(out, layout) != AviOpenStatus::Ok) return {};
+    MemorySink sink{out};
+    writeTail(sink, layout, frameIdOf(codec));
     return out;
 }
 
-AviOpenStatus createAvi(AviWriter& writer, const std::string& path, int width, int height, int frameRate)
+AviOpenStatus createAvi(AviWriter& writer, const std::string& path, int width, int height, int frameRate,
+                        AviCodec codec)
 {
     closeAvi(writer);
-    const std::vector<std::uint8_t> bytes = aviEmptyFileBytes(width, height, frameRate);
+    const std::vector<std::uint8_t> bytes = aviEmptyFileBytes(width, height, frameRate, codec);
     AviLayout layout;
     if (parseAvi(bytes, layout) != AviOpenStatus::Ok) return AviOpenStatus::WriteFailed;
     AtomicFile file;
     if (!file.open(path, FileMode::Binary)) return AviOpenStatus::WriteFailed;
     file.write(bytes.data(), bytes.size());
     if (!file.commit()) return AviOpenStatus::WriteFailed;
-    return startWriting(writer, file.targetPath(), std::move(layout));
+    return startWriting(writer, file.targetPath(), std::move(layout), codec);
 }
 
 AviOpenStatus appendAvi(AviWriter& writer, const std::string& path, int width, int height)
@@ -383,8 +580,14 @@ AviOpenStatus appendAvi(AviWriter& writer, const std::string& path, int width, i
     writer.layout = layout; // what was found, for the messages
     if (layout.width != width || layout.height != height) return AviOpenStatus::WrongSize;
     if (layout.bits <= 8) return AviOpenStatus::NotDirectColour;
-    if (layout.bits != kAviBits || layout.compression != kRgb) return AviOpenStatus::WrongCodec;
-    return startWriting(writer, path, std::move(layout));
+    AviCodec codec = AviCodec::Uncompressed;
+    if (layout.bits == kAviBits && layout.compression == kMjpg) codec = AviCodec::MotionJpeg;
+    else if (layout.bits != kAviBits || layout.compression != kRgb) return AviOpenStatus::WrongCodec;
+    // Frames already there must be of the codec's kind, so the indexes can name them all alike.
+    const std::uint32_t id = frameIdOf(codec);
+    for (const AviFrameEntry& f : layout.frames)
+        if (f.fourcc != id) return AviOpenStatus::WrongCodec;
+    return startWriting(writer, path, std::move(layout), codec);
 }
 
 ImageStatus writeAviFrame(AviWriter& writer, const ImagePlane<std::uint32_t>& vidmem24, ImageSize size)
@@ -395,20 +598,67 @@ ImageStatus writeAviFrame(AviWriter& writer, const ImagePlane<std::uint32_t>& vi
     AviLayout& layout = writer.layout;
     if (s.width != layout.width || s.height != layout.height) return ImageStatus::Unsupported;
 
-    const std::uint64_t oldEnd = layout.moviEnd;
-    const std::uint64_t newEnd = oldEnd + kChunkHeaderBytes + writer.frameBytes;
-    const std::uint64_t fileEnd = newEnd + kChunkHeaderBytes + (layout.frames.size() + 1) * kAviIndexEntryBytes;
-    if (fileEnd > writer.mostBytes) return ImageStatus::TooLarge;
+    std::uint32_t dataBytes = writer.frameBytes;
+    if (writer.codec == AviCodec::MotionJpeg) {
+        if (!buildJpegChunk(writer, vidmem24, s, dataBytes)) return ImageStatus::WriteFailed;
+    } else {
+        buildFrameChunk(writer.buffer, vidmem24, s, writer.frameBytes);
+    }
+    const std::uint64_t chunkBytes = writer.buffer.size();
 
-    buildFrameChunk(writer.buffer, vidmem24, s, writer.frameBytes);
-    layout.frames.push_back({static_cast<std::uint32_t>(oldEnd - layout.moviFourcc), writer.frameBytes,
-                             kFrameUncompressed});
-    if (!writer.file.writeAt(oldEnd, writer.buffer) || !writeIndexAndCounts(writer, newEnd, layout.frames)) {
+    // The indexes after the frames of a RIFF holding n frames.
+    const auto tailBytes = [&](std::size_t segment, std::size_t n) {
+        std::uint64_t bytes = 0;
+        if (layout.openDml) bytes += kChunkHeaderBytes + kIndexHeaderBytes + n * kChunkEntryBytes;
+        if (segment == 0) bytes += kChunkHeaderBytes + n * kAviIndexEntryBytes;
+        return bytes;
+    };
+    const std::vector<AviSegment> before = layout.segments;
+    AviSegment* seg = &layout.segments.back();
+    std::uint64_t segmentEnd = seg->framesEnd + chunkBytes + tailBytes(layout.segments.size() - 1, seg->frameCount + 1);
+    bool newSegment = false;
+    if (layout.openDml && seg->frameCount > 0 && segmentEnd - seg->riffAt > writer.segmentBytes) {
+        // This RIFF is full: the frame starts the next one, after the end of the file.
+        if (layout.segments.size() >= layout.superIndexRoom) return ImageStatus::TooLarge;
+        const std::uint64_t fileEnd = seg->framesEnd + tailBytes(layout.segments.size() - 1, seg->frameCount);
+        AviSegment next;
+        next.riffAt = fileEnd;
+        next.moviSizeAt = fileEnd + 16;
+        next.moviFourcc = fileEnd + 20;
+        next.framesEnd = fileEnd + kSegmentHeaderBytes;
+        next.firstFrame = layout.frames.size();
+        layout.segments.push_back(next);
+        seg = &layout.segments.back();
+        segmentEnd = seg->framesEnd + chunkBytes + tailBytes(layout.segments.size() - 1, 1);
+        newSegment = true;
+    }
+    if (segmentEnd > writer.mostBytes) {
+        layout.segments = before;
+        return ImageStatus::TooLarge;
+    }
+
+    bool ok = true;
+    if (newSegment) {
+        std::vector<std::uint8_t> header;
+        putFourcc(header, kRiff);
+        put32(header, 0); // set with the index
+        putFourcc(header, kAvix);
+        putFourcc(header, kList);
+        put32(header, 4);
+        putFourcc(header, kMovi);
+        ok = writer.file.writeAt(seg->riffAt, header);
+    }
+    layout.frames.push_back({seg->framesEnd, dataBytes, frameIdOf(writer.codec)});
+    const std::uint64_t frameAt = seg->framesEnd;
+    seg->framesEnd += chunkBytes;
+    ++seg->frameCount;
+    FileSink sink{writer.file};
+    if (!ok || !writer.file.writeAt(frameAt, writer.buffer) || !writeTail(sink, layout, frameIdOf(writer.codec))) {
         layout.frames.pop_back();
-        writeIndexAndCounts(writer, oldEnd, layout.frames);
+        layout.segments = before;
+        writeTail(sink, layout, frameIdOf(writer.codec));
         return ImageStatus::WriteFailed;
     }
-    layout.moviEnd = newEnd;
     return ImageStatus::Ok;
 }
 

@@ -66,11 +66,19 @@ void installErrorManager(JpegError& err)
 }
 
 // Writes the compressed bytes through an AtomicFile, a chunk at a time.
+// The compressed bytes go to a file, or are added to a vector in memory.
 struct FileDestination {
     jpeg_destination_mgr pub; // first, as above
     AtomicFile* file;
+    std::vector<std::uint8_t>* memory;
     JOCTET buffer[kOutputChunk];
 };
+
+void putOut(FileDestination* d, std::size_t bytes)
+{
+    if (d->file != nullptr) d->file->write(d->buffer, bytes); // a failure is sticky and seen at commit
+    else d->memory->insert(d->memory->end(), d->buffer, d->buffer + bytes);
+}
 
 void initDestination(j_compress_ptr cinfo)
 {
@@ -82,7 +90,7 @@ void initDestination(j_compress_ptr cinfo)
 boolean emptyOutputBuffer(j_compress_ptr cinfo)
 {
     auto* d = reinterpret_cast<FileDestination*>(cinfo->dest);
-    d->file->write(d->buffer, kOutputChunk); // a failure is sticky and seen at commit
+    putOut(d, kOutputChunk);
     d->pub.next_output_byte = d->buffer;
     d->pub.free_in_buffer = kOutputChunk;
     return TRUE;
@@ -91,7 +99,7 @@ boolean emptyOutputBuffer(j_compress_ptr cinfo)
 void termDestination(j_compress_ptr cinfo)
 {
     auto* d = reinterpret_cast<FileDestination*>(cinfo->dest);
-    d->file->write(d->buffer, kOutputChunk - d->pub.free_in_buffer);
+    putOut(d, kOutputChunk - d->pub.free_in_buffer);
 }
 
 void convertScanline(const JSAMPLE* src, int components, int w, std::uint32_t* dst)
@@ -235,11 +243,30 @@ ImageStatus saveJpeg(const PixelView& source, int quality, const std::string& pa
     if (!file.open(path, FileMode::Binary)) return ImageStatus::WriteFailed;
     auto dest = std::make_unique<FileDestination>(); // the chunk buffer is too big for the stack
     dest->file = &file;
+    dest->memory = nullptr;
     jpeg_compress_struct cinfo {};
     JpegError err {};
     if (!runCompress(cinfo, err, *dest, source, clampJpegQuality(quality), line.data()))
         return ImageStatus::WriteFailed; // the file is discarded
     return file.commit() ? ImageStatus::Ok : ImageStatus::WriteFailed;
+}
+
+ImageStatus encodeJpeg(const PixelView& source, int quality, std::vector<std::uint8_t>& out)
+{
+    out.clear();
+    if (!source.valid()) return ImageStatus::NoBuffer;
+    if (source.width > JPEG_MAX_DIMENSION || source.height > JPEG_MAX_DIMENSION) return ImageStatus::BadArgument;
+    std::vector<JSAMPLE> line(static_cast<std::size_t>(source.width) * 3);
+    auto dest = std::make_unique<FileDestination>();
+    dest->file = nullptr;
+    dest->memory = &out;
+    jpeg_compress_struct cinfo {};
+    JpegError err {};
+    if (!runCompress(cinfo, err, *dest, source, clampJpegQuality(quality), line.data())) {
+        out.clear();
+        return ImageStatus::WriteFailed;
+    }
+    return ImageStatus::Ok;
 }
 
 ImageStatus saveJpeg(ImagePlane<std::uint32_t>& vidmem24, ImageSize size, int quality, const std::string& path)

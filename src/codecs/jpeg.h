@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "codecs/image_buffers.h"
 #include "codecs/image_io.h"
@@ -39,5 +40,8 @@ ImageStatus loadJpeg(const std::string& path, const PixelView& target, JpegInfo&
 // The previous file stays when anything fails.
 ImageStatus saveJpeg(const PixelView& source, int quality, const std::string& path);
 ImageStatus saveJpeg(ImagePlane<std::uint32_t>& vidmem24, ImageSize size, int quality, const std::string& path);
+
+// The same JPEG into out (emptied first), for frames stored inside other files.
+ImageStatus encodeJpeg(const PixelView& source, int quality, std::vector<std::uint8_t>& out);
 
 } // namespace kalvenor

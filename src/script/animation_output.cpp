@@ -58,7 +58,9 @@ ImageStatus saveFrame(App& app, const SeriesOutput& output, AnimationFiles& file
     case ImageFormat::Flc:
         return appendFlcFrame(files.flc, app.images.vidmem8, size, paletteFromDisplay(app.palette), output.frameRate,
                               dosDateTimeNow());
-    case ImageFormat::Avi: return writeAviFrame(files.avi, app.images.vidmem24, size);
+    case ImageFormat::Avi:
+        files.avi.jpegQuality = app.scene.render.jpegQuality; // the quality of the JPEG files, as it stands
+        return writeAviFrame(files.avi, app.images.vidmem24, size);
     default: break;
     }
     return ImageStatus::BadArgument;
@@ -206,7 +208,7 @@ int openAnimationFile(App& app, Frontend& ui, const SeriesOutput& output, Animat
     }
     const AviOpenStatus st = fileExists(files.path)
                                  ? appendAvi(files.avi, files.path, s.width, s.height)
-                                 : createAvi(files.avi, files.path, s.width, s.height, output.frameRate);
+                                 : createAvi(files.avi, files.path, s.width, s.height, output.frameRate, output.codec);
     if (st == AviOpenStatus::Ok) return 1;
     ui.message(aviOpenText(st, files.avi.layout, files.path));
     closeAvi(files.avi);

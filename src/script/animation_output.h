@@ -28,6 +28,8 @@ struct SeriesOutput {
     std::string base;
     ImageFormat format = ImageFormat::Targa;
     int frameRate = kDefaultFrameRate;
+    // The frames of a new AVI (a continued one keeps its own).
+    AviCodec codec = AviCodec::Uncompressed;
     // Every frame starts the dither stream D from its own number (frameDitherSeed),
     // so that frame n is the same whichever frames a run makes: split rendering.
     bool frameSeeded = false;

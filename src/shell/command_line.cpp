@@ -241,6 +241,7 @@ int runSeries(App& app, Frontend& ui, const CommandLine& cl, RunTally& tally)
     if (!format) return kExitUsage; // the parser let through only known names
     SeriesOutput output{normaliseSeparators(*cl.outputBase), *format, cl.frameRate};
     output.frameSeeded = cl.framesGiven;
+    output.codec = cl.codec == "mjpeg" ? AviCodec::MotionJpeg : AviCodec::Uncompressed;
     FrameRange range{cl.startFrame, cl.lastFrame, BeforeFirstFrame::Replay};
     if (cl.framesGiven) {
         range.first = existingSeriesStart(output, ui, cl.startFrame, cl.lastFrame);
@@ -354,12 +355,14 @@ std::string runUsage()
 {
     const SeriesOutput frames{"BASE", ImageFormat::Targa};
     const SeriesOutput animation{"BASE", ImageFormat::Kanim};
-    return "  kalvenor run SCRIPT [--out BASE] [--start N] [--format FORMAT] [--rate N] [--startup]\n"
-           "                      [--landscape FILE] [--info]\n" +
+    return "  kalvenor run SCRIPT [--out BASE] [--start N | --frames A-B] [--format FORMAT] [--rate N]\n"
+           "                      [--codec none|mjpeg] [--startup] [--landscape FILE] [--info]\n" +
            described("run a script without a window; with --out every frame is saved, FORMAT " +
                      listed(formatWords(false), ", ") + " (" + frameFileName(frames, 0) + " ...) or " +
                      listed(formatWords(true), ", ") + " (one file, " + animationFileName(animation) +
-                     " ...; --rate N frames a second, " + std::to_string(kDefaultFrameRate) + ")");
+                     " ...; --rate N frames a second, " + std::to_string(kDefaultFrameRate) +
+                     "; --codec mjpeg for Motion JPEG AVI frames); --frames A-B renders only those frames, the same "
+                     "whichever range renders them (A-, -B and A too)");
 }
 
 std::string renderUsage()
@@ -507,6 +510,14 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
                 error = "--frames takes A-B, A-, -B or A: frame numbers from 0 to 99999, A not after B";
                 return std::nullopt;
             }
+        } else if (cl.mode == Mode::Run && a == "--codec") {
+            const std::string* v = value(a);
+            if (!v) return std::nullopt;
+            if (*v != "none" && *v != "mjpeg") {
+                error = "--codec takes none (uncompressed frames) or mjpeg (Motion JPEG)";
+                return std::nullopt;
+            }
+            cl.codec = *v;
         } else if (cl.mode == Mode::Run && a == "--format") {
             const std::string* v = value(a);
             if (!v) return std::nullopt;
@@ -546,6 +557,10 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     // number given beside it: frames and file would no longer match.
     if (cl.startGiven && isAnimationFile(seriesFormat(cl.format).value_or(ImageFormat::Targa))) {
         error = "--start is for image series; an existing " + cl.format + " file is continued after its last frame";
+        return std::nullopt;
+    }
+    if (!cl.codec.empty() && seriesFormat(cl.format) != ImageFormat::Avi) {
+        error = "--codec is for --format avi";
         return std::nullopt;
     }
     // Split rendering: each job writes its own numbered pictures.

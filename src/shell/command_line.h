@@ -26,6 +26,7 @@ struct CommandLine {
     int lastFrame = 99999;                 // run --frames: the last frame made
     std::string format;                    // run --format
     int frameRate = 15;                    // run --rate: frames a second of FLC and AVI files
+    std::string codec;                     // run --codec: none or mjpeg, for a new AVI
     std::vector<std::string> images;       // render -o (repeatable: the same render saved in each)
     std::vector<std::string> answers;      // --answer 'QUESTION=ANSWER'
     bool startup = false;                  // --startup: run STARTUP.SCR first

@@ -179,7 +179,7 @@ TEST_F(AnimationFile, EveryFrameGoesIntoTheOneFile)
             AviLayout layout;
             ASSERT_EQ(parseAvi(mapped.bytes(), layout), AviOpenStatus::Ok);
             EXPECT_EQ(layout.rate, 15u);
-            const std::size_t data = layout.moviFourcc + layout.frames.back().offset + 8;
+            const std::size_t data = layout.frames.back().at + 8;
             const std::uint32_t top = app.images.vidmem24[0][0];
             const std::size_t topRow = data + static_cast<std::size_t>(height - 1) * aviRowBytes(width);
             EXPECT_EQ(file[topRow], pixelBlue(top));

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -428,6 +429,62 @@ TEST(CommandLine, RenderInABatchRunWithoutOutputRenders)
     std::set<std::string> colours;
     for (std::size_t at = 18; at + 3 <= tga.size(); at += 3) colours.insert(tga.substr(at, 3));
     EXPECT_GT(colours.size(), 50u);
+}
+
+} // namespace
+} // namespace kalvenor
+
+namespace kalvenor {
+namespace {
+
+bool haveProgram(const char* name)
+{
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string commandOutput(const std::string& command)
+{
+    std::string out;
+    if (std::FILE* pipe = popen(command.c_str(), "r")) {
+        std::array<char, 256> buffer{};
+        while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) out += buffer.data();
+        pclose(pipe);
+    }
+    return out;
+}
+
+// 300 frames of 640 x 480 (ten rendered views, each saved thirty times): as
+// Motion JPEG the AVI is a tenth of the uncompressed one or less, and ffmpeg
+// reads every frame of both.
+TEST(CommandLine, MotionJpegAvisAreSmallAndDecode)
+{
+    if (!haveProgram("ffprobe") || !haveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed (make test-deps)";
+    TempDir dir("mjpeg");
+    std::string script = "Kalve Script File\nflight\nLandscapeSizeSmall\nGenerateFractal 4242\nSeaLevel 20 0\n"
+                         "ShadowsOn\nImageSize 640 480\n";
+    for (int view = 0; view < 10; ++view) {
+        script += "3840, " + std::to_string(300 + 150 * view) + ", 700, 0, 0, -12\n";
+        for (int again = 1; again < 30; ++again) script += "RewriteImage\n";
+    }
+    writeFile(dir / "flight.scr", script);
+    std::string out;
+    ASSERT_EQ(runKalvenor("run " + (dir / "flight.scr") + " --out " + (dir / "raw") + " --format avi --quiet", out), 0);
+    ASSERT_EQ(runKalvenor("run " + (dir / "flight.scr") + " --out " + (dir / "small") +
+                              " --format avi --codec mjpeg --quiet",
+                          out),
+              0);
+    const auto raw = std::filesystem::file_size(dir / "raw.AVI");
+    const auto small = std::filesystem::file_size(dir / "small.AVI");
+    EXPECT_GE(raw, 10 * small) << raw << " and " << small << " bytes";
+
+    for (const auto& [name, codec] : {std::pair{"raw.AVI", "rawvideo"}, std::pair{"small.AVI", "mjpeg"}}) {
+        const std::string file = "'" + (dir / name) + "'";
+        EXPECT_EQ(commandOutput("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                                "stream=codec_name,width,height,r_frame_rate,nb_read_frames -of csv=p=0 " +
+                                file),
+                  std::string(codec) + ",640,480,15/1,300\n");
+        EXPECT_EQ(commandOutput("ffmpeg -v error -i " + file + " -f null - 2>&1; echo $?"), "0\n") << name;
+    }
 }
 
 } // namespace
