@@ -182,6 +182,11 @@ int appendPathNode(PathState& path, const Landscape& land, const MapPoint& cell,
     return 1;
 }
 
+void changePathNode(PathState& path, const Landscape& land, int index, const PathNode& node, Frontend& ui)
+{
+    changeNode(path, land, index, ui, [&](PathNode& n) { n = node; });
+}
+
 int addPathNode(PathState& path, const Landscape& land, Frontend& ui)
 {
     const std::vector<PathNode> nodes = readPathNodes(path);

@@ -27,6 +27,10 @@ void createNewPath(PathState& path);
 // setting, no target and no roll.
 int appendPathNode(PathState& path, const Landscape& land, const MapPoint& cell, Frontend& ui);
 
+// Node index changed to node as a script sets it (every value already
+// checked), and the point list made again. The number of nodes stays.
+void changePathNode(PathState& path, const Landscape& land, int index, const PathNode& node, Frontend& ui);
+
 // "Add node": asks "Add new node:" and inserts a node made as appendPathNode
 // makes it between the two consecutive nodes whose connecting line passes
 // nearest to the marked cell (the closing line of a closed loop included).

@@ -150,7 +150,13 @@ enum PathOperation : int {
     kPathLiftOff,
     kPathAppendCamera,
     kPathStraightFlight,
-    kPathCharacteristic = 16,
+    kPathNodeAltitude,
+    kPathNodeSpeed,
+    kPathNodeTarget,
+    kPathNodeTargetOff,
+    kPathNodeRoll,
+    kPathRender,
+    kPathCharacteristic = 32,
 };
 LineResult execPath(ScriptContext& ctx);
 

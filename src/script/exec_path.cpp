@@ -2,13 +2,16 @@
 // clicks, with map positions given in metres.
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "base/frontend.h"
 #include "base/paths.h"
 #include "files/path_export.h"
 #include "files/script_file.h"
+#include "path/path_dynamics.h"
 #include "path/path_edit.h"
 #include "path/path_generate.h"
 #include "script/exec_handlers.h"
@@ -18,6 +21,8 @@ namespace kalvenor {
 namespace {
 
 constexpr std::int32_t kMostFrameCount = 99999; // as the "Number of frames?" requester keeps it
+constexpr double kMostNodeSpeed = 10000000;      // centimetres, as the speed setting
+constexpr double kMostRollFrames = 99999;         // as "Add roll" keeps it
 
 // A name compared without letter case and blanks: "cruisemissile" is "Cruise Missile".
 std::string squeezed(std::string_view text)
@@ -46,7 +51,89 @@ LineResult addNode(ScriptContext& ctx)
         return LineResult::Done;
     }
     const MapPoint cell{static_cast<int>(x / land.spacingX), static_cast<int>(y / land.spacingY)};
-    if (appendPathNode(app.path, land, cell, ctx.ui) != 1) scriptFailure(ctx, kPathFull);
+    if (ctx.args.count >= 3 && !(std::fabs(ctx.args.number[2]) <= kMaxPathCoordinate)) {
+        scriptFailure(ctx, "takes a height above the ground from -10000000 to 10000000 metres");
+        return LineResult::Done;
+    }
+    if (appendPathNode(app.path, land, cell, ctx.ui) != 1) {
+        scriptFailure(ctx, kPathFull);
+        return LineResult::Done;
+    }
+    if (ctx.args.count >= 3) {
+        // Its own height above the ground instead of the node height setting.
+        const int index = pathNodeCount(app.path) - 1;
+        PathNode node = readPathNode(app.path, index);
+        node.z = static_cast<float>(groundElevation(land, node.x, node.y) + ctx.args.number[2]);
+        changePathNode(app.path, land, index, node, ctx.ui);
+    }
+    return LineResult::Done;
+}
+
+// The keywords that change the node made last: its index, or nothing (a failed line) without one.
+std::optional<int> lastNode(ScriptContext& ctx)
+{
+    const int count = pathNodeCount(ctx.app.path);
+    if (count > 0) return count - 1;
+    scriptFailure(ctx, "the path has no node yet (PathNew, then PathNode x y)");
+    return std::nullopt;
+}
+
+// A number a node may hold: finite and within least .. most, else a failed line.
+bool nodeValue(ScriptContext& ctx, int i, double least, double most, const char* what)
+{
+    const double v = ctx.args.number[static_cast<std::size_t>(i)];
+    if (ctx.args.count > i && v >= least && v <= most) return true;
+    char text[128];
+    std::snprintf(text, sizeof text, "takes %s from %.0f to %.0f", what, least, most);
+    scriptFailure(ctx, text);
+    return false;
+}
+
+LineResult changeLastNode(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    const std::optional<int> index = lastNode(ctx);
+    if (!index) return LineResult::Done;
+    PathNode node = readPathNode(app.path, *index);
+    const double most = kMaxPathCoordinate;
+    switch (ctx.param) {
+    case kPathNodeAltitude:
+        if (!nodeValue(ctx, 0, -most, most, "an altitude in metres")) return LineResult::Done;
+        node.z = static_cast<float>(ctx.args.number[0]);
+        break;
+    case kPathNodeSpeed:
+        if (!nodeValue(ctx, 0, 1, kMostNodeSpeed, "centimetres between frames")) return LineResult::Done;
+        node.speed = static_cast<float>(ctx.args.number[0]);
+        break;
+    case kPathNodeTarget: {
+        if (!nodeValue(ctx, 0, -most, most, "the target's x, y (and z) in metres") ||
+            !nodeValue(ctx, 1, -most, most, "the target's x, y (and z) in metres"))
+            return LineResult::Done;
+        const double x = ctx.args.number[0], y = ctx.args.number[1];
+        double z = groundElevation(app.landscape, x, y);
+        if (ctx.args.count >= 3) {
+            if (!nodeValue(ctx, 2, -most, most, "the target's x, y (and z) in metres")) return LineResult::Done;
+            z = ctx.args.number[2];
+        }
+        node.targetX = static_cast<float>(x);
+        node.targetY = static_cast<float>(y);
+        node.targetZ = static_cast<float>(z);
+        node.targetState = kTargetLook;
+        break;
+    }
+    case kPathNodeTargetOff: node.targetState = kTargetRelease; break;
+    case kPathNodeRoll:
+        if (!nodeValue(ctx, 0, -kMostRollFrames, kMostRollFrames, "frames of a barrel roll (- counter-clockwise)"))
+            return LineResult::Done;
+        if (*index == 0 && ctx.args.number[0] != 0) {
+            scriptFailure(ctx, "the first node takes no roll: no piece of the path starts there");
+            return LineResult::Done;
+        }
+        node.roll = static_cast<std::int32_t>(ctx.args.number[0]);
+        break;
+    default: return LineResult::Done;
+    }
+    changePathNode(app.path, app.landscape, *index, node, ctx.ui);
     return LineResult::Done;
 }
 
@@ -65,19 +152,50 @@ LineResult chooseVehicle(ScriptContext& ctx)
     return LineResult::Done;
 }
 
-LineResult exportFrames(ScriptContext& ctx)
+// The flight of the path made anew; false (a failed line) when it makes no frames.
+bool flightPoints(ScriptContext& ctx)
 {
     App& app = ctx.app;
+    if (pathNodeCount(app.path) == 0) {
+        scriptFailure(ctx, "there is no camera path (PathNew, then PathNode x y for each node)");
+        return false;
+    }
     const GenerationResult generated = generatePathPoints(app.path, app.landscape, ctx.ui);
     if (!generated.message.empty()) {
         ctx.ui.message(generated.message);
         scriptFailure(ctx, generated.message);
-        return LineResult::Done;
+        return false;
     }
     if (app.path.points.empty()) {
         scriptFailure(ctx, "the path makes no frames");
-        return LineResult::Done;
+        return false;
     }
+    return true;
+}
+
+// The flight's frame lines, as PathExport writes them, run in place of the line.
+LineResult renderFlight(ScriptContext& ctx)
+{
+    if (!flightPoints(ctx)) return LineResult::Done;
+    std::vector<PathPoint> points = ctx.app.path.points;
+    foldPointAngles(points);
+    const std::string text = pathScriptText(points);
+    std::vector<std::string>& lines = ctx.place.insertedLines;
+    lines.clear();
+    std::size_t start = 0;
+    for (int skipped = 0; start < text.size();) {
+        const std::size_t end = text.find('\n', start);
+        if (skipped < 2) ++skipped; // the header and caption
+        else lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return LineResult::PathFrames;
+}
+
+LineResult exportFrames(ScriptContext& ctx)
+{
+    App& app = ctx.app;
+    if (!flightPoints(ctx)) return LineResult::Done;
     const std::string target = normaliseSeparators(ctx.args.word);
     if (writePathScript(app.path.points, target) != PathExportStatus::Ok) {
         ctx.ui.message(fileMessage(kErrorWritingFile, target));
@@ -140,6 +258,12 @@ LineResult execPath(ScriptContext& ctx)
         return LineResult::Done;
     }
     case kPathStraightFlight: return straightFlight(ctx);
+    case kPathNodeAltitude:
+    case kPathNodeSpeed:
+    case kPathNodeTarget:
+    case kPathNodeTargetOff:
+    case kPathNodeRoll: return changeLastNode(ctx);
+    case kPathRender: return renderFlight(ctx);
     case kPathLiftOn:
     case kPathLiftOff: {
         // Air paths lifted to the path clearance wherever the spline would pass lower.

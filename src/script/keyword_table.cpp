@@ -437,7 +437,7 @@ constexpr Keyword kKeywords[] = {
     {"BoundingBox", 1318, ArgPattern::FourNumbers, execBoundingBox, 1, 0, true},
     {"BoundingBoxOff", 1319, ArgPattern::None, execBoundingBox, 0, 0, true},
     {"PathNew", 1320, ArgPattern::None, execPath, kPathNew, 0, true},
-    {"PathNode", 1321, ArgPattern::TwoNumbers, execPath, kPathNode, 0, true},
+    {"PathNode", 1321, ArgPattern::ThreeNumbers, execPath, kPathNode, 0, true},
     {"PathVehicle", 1322, ArgPattern::RestOfLine, execPath, kPathVehicle, 0, true},
     {"PathClosedLoopOn", 1323, ArgPattern::None, execPath, kPathClosedOn, 0, true},
     {"PathClosedLoopOff", 1324, ArgPattern::None, execPath, kPathClosedOff, 0, true},
@@ -456,6 +456,12 @@ constexpr Keyword kKeywords[] = {
     {"PathClearanceOff", 1332, ArgPattern::None, execPath, kPathLiftOff, 0, true},
     {"AppendCamera", 1333, ArgPattern::Word, execPath, kPathAppendCamera, 0, true},
     {"StraightFlight", 1334, ArgPattern::WordTwoNumbers, execPath, kPathStraightFlight, 0, true},
+    {"PathNodeAltitude", 1335, ArgPattern::Number, execPath, kPathNodeAltitude, 0, true},
+    {"PathNodeSpeed", 1336, ArgPattern::Number, execPath, kPathNodeSpeed, 0, true},
+    {"PathNodeTarget", 1337, ArgPattern::ThreeNumbers, execPath, kPathNodeTarget, 0, true},
+    {"PathNodeTargetOff", 1338, ArgPattern::None, execPath, kPathNodeTargetOff, 0, true},
+    {"PathNodeRoll", 1339, ArgPattern::Number, execPath, kPathNodeRoll, 0, true},
+    {"PathRender", 1340, ArgPattern::None, execPath, kPathRender, 0, true},
 };
 
 // The classic table is kept whole; our extensions follow it.

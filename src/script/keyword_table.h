@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "script/script_args.h"
 
@@ -24,7 +25,9 @@ class Frontend;
 
 // What executing one line came to. RenderFrame and RewriteFrame end a frame:
 // the frame is rendered (and saved) now, or the current image is saved again.
-enum class LineResult { Done, Stop, RenderFrame, RewriteFrame };
+// PathFrames: the line stands for the frame lines in ScriptPlace::insertedLines
+// (the camera path's flight), which the runner runs in its place.
+enum class LineResult { Done, Stop, RenderFrame, RewriteFrame, PathFrames };
 
 // Where the line being run comes from, and the script errors its run met so far.
 struct ScriptPlace {
@@ -35,6 +38,7 @@ struct ScriptPlace {
     bool stoppedAtError = false; // a script error was answered Cancel
     std::set<std::string> notYetShown; // features said to be not available yet in this run
     bool replaying = false; // lines that write files or start programs are passed over (see writesOutside)
+    std::vector<std::string> insertedLines; // the frame lines of a PathFrames result
 };
 
 // "FILE:LINE: " (or "line LINE: " without a file; nothing without a line).

@@ -12,6 +12,7 @@
 #include "base/paths.h"
 #include "files/script_file.h"
 #include "script/interpreter.h"
+#include "script/script_args.h"
 
 namespace kalvenor {
 
@@ -97,6 +98,27 @@ std::optional<RunEnd> renderWithoutOutput(ScriptRun& run, LineResult ended, bool
     return std::nullopt;
 }
 
+std::optional<RunEnd> runLine(ScriptRun& run, const std::string& line);
+
+// The frame lines a line stands for (PathRender: the camera path's flight), run
+// in its place; the run's frame total grows by them.
+std::optional<RunEnd> runInsertedFrames(ScriptRun& run, const std::string& line)
+{
+    const std::vector<std::string> lines = std::move(run.place.insertedLines);
+    run.place.insertedLines.clear();
+    if (!run.output) {
+        ++run.place.failures;
+        run.ui.report(placePrefix(run.place) + prepareLine(line) +
+                      ": the flight's frames are made only by an animation run (kalvenor run SCRIPT --out BASE)");
+        return std::nullopt;
+    }
+    run.frame.total += static_cast<int>(lines.size());
+    run.app.scriptProgress.totalFrames = run.frame.total;
+    for (const std::string& frameLine : lines)
+        if (const std::optional<RunEnd> ended = runLine(run, frameLine)) return ended;
+    return std::nullopt;
+}
+
 // Executes one line; nothing while the run goes on, otherwise how it ended.
 std::optional<RunEnd> runLine(ScriptRun& run, const std::string& line)
 {
@@ -113,6 +135,7 @@ std::optional<RunEnd> runLine(ScriptRun& run, const std::string& line)
     } else {
         ended = executeLine(run.app, run.ui, line, run.place);
         if (ended == LineResult::Stop) return RunEnd::Stopped;
+        if (ended == LineResult::PathFrames) return runInsertedFrames(run, line);
     }
     if (ended == LineResult::Done) return std::nullopt;
     if (!run.output) return renderWithoutOutput(run, ended, frameLine);

@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
+#include <unistd.h>
 
 #include "app/app.h"
 #include "app/render_driver.h"
@@ -14,6 +17,7 @@
 #include "base/paths.h"
 #include "base/run_program.h"
 #include "codecs/image_formats.h"
+#include "files/script_file.h"
 #include "model/landscape.h"
 #include "platform/headless_frontend.h"
 #include "script/animation_output.h"
@@ -593,8 +597,67 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     return cl;
 }
 
+namespace {
+
+// kalvenor path FILE --out BASE ...: the camera path of a session flown as an
+// animation, with every option of run. The flight is made by a script of one
+// line (PathRender) in the output's directory, run with FILE as --landscape,
+// and removed afterwards; run again, it continues the animation.
+int renderStoredPath(const std::vector<std::string>& args, const char* argv0)
+{
+    if (std::find(args.begin(), args.end(), "-o") != args.end()) {
+        std::fprintf(stderr, "kalvenor: -o exports the path as a script, --out renders it: give one of them\n%s",
+                     usageText().c_str());
+        return kExitUsage;
+    }
+    std::vector<std::string> runArgs = args;
+    runArgs[0] = "run";
+    std::string error;
+    std::optional<CommandLine> cl = parseCommandLine(runArgs, error);
+    if (cl && !cl->landscapeFile.empty()) error = "path takes its file as FILE, not --landscape";
+    if (!cl || !error.empty()) {
+        if (error == "run needs a script") error = "path needs a session or landscape file";
+        std::fprintf(stderr, "kalvenor: %s\n%s", error.c_str(), usageText().c_str());
+        return kExitUsage;
+    }
+    cl->landscapeFile = cl->script;
+
+    const std::string base = normaliseSeparators(*cl->outputBase);
+    const std::size_t slash = base.find_last_of('/');
+    const std::string directory = slash == std::string::npos ? std::string(".") : base.substr(0, slash + 1);
+    std::error_code ec;
+    std::filesystem::create_directories(directory, ec);
+    std::string name = directory + (directory.back() == '/' ? "" : "/") + ".kalvenor-path-XXXXXX.scr";
+    const int fd = ::mkstemps(name.data(), 4);
+    if (fd < 0) {
+        std::fprintf(stderr, "kalvenor: %s\n", fileMessage(kErrorWritingFile, name).c_str());
+        return kExitFailed;
+    }
+    const std::string text = std::string(kScriptHeader) + "\nThe camera path of " + cl->landscapeFile + "\nPathRender\n";
+    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(fd);
+    int code = kExitFailed;
+    if (!written) {
+        std::fprintf(stderr, "kalvenor: %s\n", fileMessage(kErrorWritingFile, name).c_str());
+    } else {
+        cl->script = name;
+        try {
+            code = runBatch(*cl, argv0);
+        } catch (const FatalError& fatal) {
+            std::fprintf(stderr, "%s [Oh no!|Oh no!]\n", fatal.what());
+            code = fatal.exitCode;
+        }
+    }
+    ::unlink(name.c_str());
+    return code;
+}
+
+} // namespace
+
 int runCommandLine(const std::vector<std::string>& args, const char* argv0)
 {
+    if (!args.empty() && args[0] == "path" && std::find(args.begin(), args.end(), "--out") != args.end())
+        return renderStoredPath(args, argv0);
     if (!args.empty() && args[0] == "path") {
         if (std::find(args.begin(), args.end(), "--help") != args.end() ||
             std::find(args.begin(), args.end(), "-h") != args.end()) {

@@ -115,10 +115,14 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' HUP INT TERM
 
+# In the foreground the daemons copy their log to stderr (*.out), which also
+# holds what they say before the log file is open.
 show_logs() {
-    for log in "$tmp"/log/*; do
-        [ -f "$log" ] || continue
-        echo "---- last lines of $(basename "$log")"
+    for daemon in munged slurmctld slurmd; do
+        log=$tmp/log/$daemon.out
+        [ -s "$log" ] || log=$tmp/log/$daemon.log
+        [ -s "$log" ] || continue
+        echo "---- last lines of $daemon's log"
         tail -n 15 "$log"
     done
 }
@@ -245,9 +249,12 @@ echo "ok: node $node is idle"
 
 # From here on the cluster is up: whatever goes wrong is a real failure.
 echo "== sbatch --wait $RECIPE"
+# In the background, so that a signal reaches our trap at once rather than
+# after sbatch returns.
 KALVENOR=$kalvenor OUT=$tmp/array env SLURM_CONF="$conf" timeout $JOB_WAIT \
     sbatch --wait --parsable --export=ALL --chdir="$source_dir" \
-    --output="$tmp/jobs/flight-%A-%a.log" "$source_dir/$RECIPE" >"$tmp/sbatch.out" 2>"$tmp/sbatch.err"
+    --output="$tmp/jobs/flight-%A-%a.log" "$source_dir/$RECIPE" >"$tmp/sbatch.out" 2>"$tmp/sbatch.err" &
+wait $!
 sbatch_rc=$?
 job=$(head -n 1 "$tmp/sbatch.out" | cut -d';' -f1)
 if [ $sbatch_rc -ne 0 ]; then

@@ -2,13 +2,18 @@
 // session they are saved in exports, and every refusal says why.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "model/path_layout.h"
+#include "path/path_dynamics.h"
+#include "script/animation_output.h"
 #include "script_fixture.h"
 #include "shell/path_command.h"
 #include "shell/startup.h"
@@ -87,7 +92,21 @@ TEST_F(PathKeywords, RefusalsSayWhy)
          "no such vehicle; the vehicles are Glider, Jet, Cruise Missile, Helicopter, Dune Buggy, Motorcycle"},
         {"PathExport x.scr", "You must place 4 spline nodes first!"},
         {"PathSpeed", "takes a number"},
+        {"PathNode 100 100 2e7", "takes a height above the ground from -10000000 to 10000000 metres"},
+        {"PathNodeSpeed 0", "takes centimetres between frames from 1 to 10000000"},
+        {"PathNodeAltitude", "takes an altitude in metres"},
+        {"PathNodeTarget 100", "takes the target's x, y (and z) in metres"},
+        {"PathNodeRoll 3", "the first node takes no roll"},
+        {"PathNodeRoll 100000", "takes frames of a barrel roll (- counter-clockwise) from -99999 to 99999"},
+        {"PathRender", "You must place 4 spline nodes first!"},
     };
+    for (const char* text : {"PathNodeAltitude 5", "PathNodeRoll 5", "PathRender"}) {
+        line("PathNew");
+        const int before = place.failures;
+        line(text);
+        EXPECT_EQ(place.failures, before + 1) << text;
+        EXPECT_NE(ui.reports.back().find("PathNew, then PathNode x y"), std::string::npos) << ui.reports.back();
+    }
     line("PathNew");
     line("PathNode 100 100");
     for (const auto& c : cases) {
@@ -104,6 +123,90 @@ TEST_F(PathKeywords, RefusalsSayWhy)
     line("PathClosedLoopOn");
     line("PathClosedLoopOff");
     EXPECT_EQ(readPathSettings(app.path).closedLoop, 0);
+}
+
+// Each node as the keywords make it: its own height above the ground or an
+// altitude, its speed, a target it looks at and where it lets go, a roll.
+TEST_F(PathKeywords, NodesTakeTheirOwnHeightSpeedTargetAndRoll)
+{
+    for (const char* text : {"PathNew", "PathNodeHeight 100", "PathSpeed 3000", "PathNode 1500 1500",
+                             "PathNode 6000 1500 250", "PathNodeTarget 4000 4000", "PathNode 6000 6000",
+                             "PathNodeAltitude 900", "PathNodeTargetOff", "PathNode 1500 6000", "PathNodeSpeed 9000",
+                             "PathNodeRoll -40", "PathNodeTarget 3000 3000 77"})
+        line(text);
+    EXPECT_EQ(place.failures, 0);
+    ASSERT_EQ(pathNodeCount(app.path), 4);
+    const auto ground = [&](const PathNode& n) { return groundElevation(app.landscape, n.x, n.y); };
+    const PathNode first = readPathNode(app.path, 0), second = readPathNode(app.path, 1);
+    const PathNode third = readPathNode(app.path, 2), fourth = readPathNode(app.path, 3);
+    EXPECT_NEAR(first.z, ground(first) + 100, 0.01);
+    EXPECT_NEAR(second.z, ground(second) + 250, 0.01);
+    EXPECT_EQ(second.targetState, kTargetLook);
+    EXPECT_EQ(second.targetX, 4000.0f);
+    EXPECT_NEAR(second.targetZ, groundElevation(app.landscape, 4000, 4000), 0.01);
+    EXPECT_EQ(third.z, 900.0f);
+    EXPECT_EQ(third.targetState, kTargetRelease);
+    EXPECT_EQ(third.speed, 3000.0f);
+    EXPECT_EQ(fourth.speed, 9000.0f);
+    EXPECT_EQ(fourth.roll, -40);
+    EXPECT_EQ(fourth.targetZ, 77.0f);
+    EXPECT_FALSE(app.path.points.empty()); // the flight is made anew after each change
+}
+
+// PathRender flies the path as frames of the run: the very frames of the
+// script PathExport writes, run from the same state; its banks follow the turns
+// and stay short of 90 degrees.
+TEST_F(PathKeywords, PathRenderMakesTheFramesOfTheExportedFlight)
+{
+    const std::string flight = (dir / "flight.scr").string();
+    const std::string build = write("build.scr", "Kalve Script File\nbuild\nLandscapeSizeSmall\nGenerateFractal 4242\n"
+                                                 "SeaLevel 20 0\nImageSize 96 72\nPathNew\nPathVehicle Jet\n"
+                                                 "PathSpeed 30000\nPathNode 1500 1500\nPathNode 6000 1500 250\n"
+                                                 "PathNodeTarget 4000 4000\nPathNode 6000 6000\nPathNodeTargetOff\n"
+                                                 "PathNode 1500 6000\nPathClosedLoopOn\n"
+                                                 "PathExport " + flight + "\n");
+    const std::string render = write("render.scr", "Kalve Script File\nrender\nPathRender\n");
+    std::vector<std::vector<std::string>> made;
+    for (const std::string& script : {render, flight}) {
+        App fresh;
+        ScriptedFrontend quiet;
+        initialiseApp(fresh, quiet);
+        ASSERT_EQ(runScript(fresh, quiet, build, std::nullopt, 0, nullptr).end, RunEnd::Completed);
+        const SeriesOutput out{(dir / (script == render ? "a" : "b") / "f").string(), ImageFormat::Targa};
+        const ScriptOutcome ran = runAnimation(fresh, quiet, script, out, {0, kLastScriptFrame, BeforeFirstFrame::Replay});
+        ASSERT_EQ(ran.end, RunEnd::Completed);
+        EXPECT_EQ(ran.failures, 0);
+        std::vector<std::string> frames;
+        for (int n = 0; std::filesystem::exists(frameFileName(out, n)); ++n) frames.push_back(contents(frameFileName(out, n)));
+        made.push_back(frames);
+        if (script == render) {
+            EXPECT_EQ(fresh.scriptProgress.totalFrames, static_cast<int>(frames.size()));
+        }
+    }
+    ASSERT_GT(made[0].size(), 20u);
+    EXPECT_TRUE(made[0] == made[1]) << made[0].size() << " and " << made[1].size() << " frames";
+
+    // Banks, from the exported frame lines: the turns bank, none reaches 90 degrees.
+    std::ifstream in(flight);
+    std::string text;
+    double steepest = 0;
+    for (int n = 0; std::getline(in, text); ++n) {
+        float v[6];
+        if (n >= 2 && std::sscanf(text.c_str(), "%f, %f, %f, %f, %f, %f", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]) == 6)
+            steepest = std::max(steepest, std::fabs(static_cast<double>(v[3])));
+    }
+    EXPECT_GT(steepest, 5.0);
+    EXPECT_LT(steepest, 89.0);
+
+    // Without an animation output there is nothing to make the frames into.
+    ScriptPlace nowhere;
+    const std::string lone = write("lone.scr", "Kalve Script File\nx\nPathNew\nPathNode 1500 1500\n"
+                                               "PathNode 6000 1500\nPathNode 6000 6000\nPathNode 1500 6000\nPathRender\n");
+    const ScriptOutcome alone = runScript(app, ui, lone, std::nullopt, 0, nullptr);
+    EXPECT_EQ(alone.failures, 1);
+    EXPECT_NE(ui.reports.back().find("lone.scr:8: PathRender: the flight's frames are made only by an animation run"),
+              std::string::npos)
+        << ui.reports.back();
 }
 
 // The two script writers of the script-file commands: a straight flight from

@@ -140,5 +140,35 @@ TEST_F(PathCommand, TheProgramDispatchesTheSubcommand)
     EXPECT_EQ(runKalvenor("path '" + (dir / "missing.k4s") + "' -o '" + (dir / "g.scr") + "'"), 1);
 }
 
+// "Render path" from the command line: the flight of a session made into an
+// animation in one step, frame for frame the exported script run over the
+// session, with the options of run, and no script left behind.
+TEST_F(PathCommand, TheStoredPathIsRenderedInOneStep)
+{
+    const std::string file = session("flight.k4s", {0, 100, 200, 300}, {2000, 2000, 4000, 4000});
+    ASSERT_EQ(runKalvenor("path '" + file + "' -o '" + (dir / "f.scr") + "'"), 0);
+    ASSERT_EQ(runKalvenor("run '" + (dir / "f.scr") + "' --landscape '" + file + "' --out '" + (dir / "two/f") +
+                          "' --format png --quiet"),
+              0);
+    ASSERT_EQ(runKalvenor("path '" + file + "' --out '" + (dir / "one/f") + "' --format png --quiet"), 0);
+    int frames = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "one")) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_NE(name.rfind(".kalvenor", 0), 0u) << name; // the flight's script is gone
+        if (entry.path().extension() != ".PNG") continue;
+        ++frames;
+        EXPECT_EQ(readFile(entry.path().string()), readFile(dir / ("two/" + name))) << name;
+    }
+    EXPECT_EQ(frames, 4);
+    // Part of the flight, as with run.
+    ASSERT_EQ(runKalvenor("path '" + file + "' --out '" + (dir / "part/f") + "' --frames 2- --quiet"), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "part/f00001.TGA"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "part/f00003.TGA"));
+
+    EXPECT_EQ(runKalvenor("path '" + file + "' --out '" + (dir / "x") + "' -o '" + (dir / "x.scr") + "'"), 2);
+    EXPECT_EQ(runKalvenor("path --out '" + (dir / "x") + "'"), 2);
+    EXPECT_EQ(runKalvenor("path '" + (dir / "missing.k4s") + "' --out '" + (dir / "y/f") + "'"), 1);
+}
+
 } // namespace
 } // namespace kalvenor
