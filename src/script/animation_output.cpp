@@ -67,8 +67,10 @@ ImageStatus saveFrame(App& app, const SeriesOutput& output, AnimationFiles& file
 }
 
 // Why a frame could not be saved, in the words the user needs.
-std::string saveFailureText(ImageFormat format, ImageStatus status, const std::string& path)
+std::string saveFailureText(ImageFormat format, ImageStatus status, const std::string& path, const AviWriter& avi)
 {
+    if (status == ImageStatus::TooLarge && format == ImageFormat::Avi && avi.layout.openDml)
+        return "The AVI file is full (" + std::to_string(avi.layout.superIndexRoom) + " RIFFs of 1 GiB): " + path;
     if (status == ImageStatus::TooLarge && format == ImageFormat::Flc)
         return "The FLC file is full (65535 frames or 4 GiB): " + path;
     if (status == ImageStatus::TooLarge && format == ImageFormat::Avi)
@@ -299,7 +301,7 @@ Outcome makeAnimationFrame(App& app, Frontend& ui, const SeriesOutput& output, A
         ui.status("Saving frame " + std::to_string(request.frame + 1));
         const std::string path = isAnimationFile(output.format) ? files.path : frameFileName(output, request.frame);
         if (const ImageStatus saved = saveFrame(app, output, files, path); saved != ImageStatus::Ok) {
-            ui.message(saveFailureText(output.format, saved, path));
+            ui.message(saveFailureText(output.format, saved, path, files.avi));
             return Outcome::Failed;
         }
     }

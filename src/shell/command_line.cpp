@@ -384,6 +384,7 @@ std::string usageText()
            "  kalvenor                         the interactive program\n" +
            runUsage() + renderUsage() +
            "  kalvenor path FILE -o SCRIPT     export the camera path stored in a session as a script\n"
+           "  kalvenor path FILE --out BASE    render it as an animation (with the options of run)\n"
            "  kalvenor help [COMMAND]          this text, or one command's with examples\n"
            "  kalvenor --help | --version\n" +
            kBatchOptions + kDocsPointer;
@@ -396,8 +397,11 @@ std::string commandHelp(const std::string& command)
                "examples:\n"
                "  kalvenor run examples/flyover.scr --out out/flyover --format avi\n"
                "      renders every frame of the script into out/flyover.AVI\n"
-               "  kalvenor run examples/flyover.scr --out out/flyover --format png --start 10\n"
-               "      renders frames 10 to 23 as out/flyover00010.PNG ...\n"
+               "  kalvenor run examples/flyover.scr --out out/flyover --format avi --codec mjpeg\n"
+               "      the same as Motion JPEG, about a tenth of the size\n"
+               "  kalvenor run examples/flyover.scr --out out/flyover --format png --frames 8-15\n"
+               "      renders frames 8 to 15 only, as out/flyover00008.PNG ...; other processes or\n"
+               "      machines can render the other frames (docs/render-farm.md)\n"
                "  kalvenor run examples/session.scr\n"
                "      runs the script; its own Save lines write the pictures and the session\n"
                "  cd job && kalvenor run job.scr --confine . --out out/frame\n"
@@ -414,9 +418,13 @@ std::string commandHelp(const std::string& command)
     if (command == "path")
         return "usage:\n"
                "  kalvenor path FILE -o SCRIPT     export the camera path stored in a session as a script\n"
-               "example:\n"
+               "  kalvenor path FILE --out BASE    render it as an animation; every option of run applies\n"
+               "examples:\n"
                "  kalvenor path out/valley.k4s -o out/valley-path.scr\n"
-               "  kalvenor run out/valley-path.scr --landscape out/valley.k4s --out out/valley --format avi\n" +
+               "  kalvenor run out/valley-path.scr --landscape out/valley.k4s --out out/valley --format avi\n"
+               "      the path exported, then flown over its session\n"
+               "  kalvenor path out/valley.k4s --out out/valley --format avi --codec mjpeg\n"
+               "      the same flight in one step\n" +
                std::string(kDocsPointer);
     return {};
 }
@@ -656,14 +664,13 @@ int renderStoredPath(const std::vector<std::string>& args, const char* argv0)
 
 int runCommandLine(const std::vector<std::string>& args, const char* argv0)
 {
-    if (!args.empty() && args[0] == "path" && std::find(args.begin(), args.end(), "--out") != args.end())
-        return renderStoredPath(args, argv0);
     if (!args.empty() && args[0] == "path") {
         if (std::find(args.begin(), args.end(), "--help") != args.end() ||
             std::find(args.begin(), args.end(), "-h") != args.end()) {
             std::fputs(commandHelp("path").c_str(), stdout);
             return kExitOk;
         }
+        if (std::find(args.begin(), args.end(), "--out") != args.end()) return renderStoredPath(args, argv0);
         return runPathCommand(args, argv0);
     }
     std::string error;

@@ -116,15 +116,24 @@ constexpr FrameRange everyFrame{0, kLastScriptFrame, BeforeFirstFrame::Replay};
 // record or has to render the earlier frames again.
 TEST_F(AnimationReplay, AContinuedRunMakesTheFramesOfAnUninterruptedOne)
 {
-    const ImageFormat formats[] = {ImageFormat::Targa, ImageFormat::Pcx, ImageFormat::Kanim, ImageFormat::Flc,
-                                   ImageFormat::Avi};
-    for (const ImageFormat format : formats) {
-        const SeriesOutput whole = output("whole", format);
+    const struct {
+        ImageFormat format;
+        AviCodec codec;
+    } formats[] = {{ImageFormat::Targa, AviCodec::Uncompressed}, {ImageFormat::Pcx, AviCodec::Uncompressed},
+                   {ImageFormat::Kanim, AviCodec::Uncompressed}, {ImageFormat::Flc, AviCodec::Uncompressed},
+                   {ImageFormat::Avi, AviCodec::Uncompressed},   {ImageFormat::Avi, AviCodec::MotionJpeg}};
+    int cases = 0;
+    for (const auto [format, codec] : formats) {
+        const std::string n = std::to_string(++cases); // a directory of its own for each case
+        SeriesOutput whole = output("whole" + n, format);
+        whole.codec = codec;
         ASSERT_EQ(runFrames(script, whole, everyFrame).end, RunEnd::Completed);
         for (const bool keepRecord : {true, false}) {
             if (!keepRecord && isAnimationFile(format)) continue; // one case of the fallback is enough
-            SCOPED_TRACE(std::string(imageFormatRow(format).name) + (keepRecord ? " with" : " without") + " record");
-            const SeriesOutput part = output(keepRecord ? "part" : "bare", format);
+            SCOPED_TRACE(std::string(imageFormatRow(format).name) + (codec == AviCodec::MotionJpeg ? " mjpeg" : "") +
+                         (keepRecord ? " with" : " without") + " record");
+            SeriesOutput part = output((keepRecord ? "part" : "bare") + n, format);
+            part.codec = codec;
             fs::remove(dir.path / "still.tga");
             fs::remove(dir.path / "camera.scr");
             ASSERT_EQ(runFrames(script, part, {0, 2, BeforeFirstFrame::Replay}).end, RunEnd::Completed);

@@ -99,7 +99,10 @@ TEST(CommandLine, UsageListsTheFormats)
     EXPECT_NE(usage.find("\n                                   run a script without a window; with --out every frame is "
                          "saved,\n                                   FORMAT tga, bmp, jpg, pcx, png (BASE00000.TGA ...) "
                          "or kan, flc,\n                                   avi (one file, BASE.KAN ...; --rate N frames "
-                         "a second, 15)\n  kalvenor render [SCRIPT] -o IMAGE\n"),
+                         "a second, 15;\n                                   --codec mjpeg for Motion JPEG AVI frames); "
+                         "--frames A-B renders\n                                   only those frames, the same whichever "
+                         "range renders them (A-, -B\n                                   and A too)\n  kalvenor render "
+                         "[SCRIPT] -o IMAGE\n"),
               std::string::npos)
         << usage;
     EXPECT_NE(usage.find("\n                                   run SCRIPT for its settings, render one image and save it "
