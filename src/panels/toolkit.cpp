@@ -1,0 +1,399 @@
+#include "panels/toolkit.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "panels/font.h"
+#include "panels/key_codes.h"
+#include "panels/panel_style.h"
+
+namespace kalvenor {
+
+namespace {
+
+namespace pc = panel_colour;
+
+constexpr int kButtonPadding = 4;  // pixels left and right of a button's text
+constexpr int kButtonHeight = kCharHeight + 4;
+constexpr int kMenuItemHeight = kCharHeight;
+constexpr int kStatusWidth = kSurfaceWidth - 2 * kStatusX;
+
+int textWidth(std::string_view text) { return static_cast<int>(text.size()) * kCharWidth; }
+
+// A raised box (light top and left, shadow bottom and right), or a sunken one.
+void bevel(Surface& s, int x0, int y0, int x1, int y1, bool raised)
+{
+    const Colour topLeft = raised ? pc::kLight : pc::kShadow;
+    const Colour bottomRight = raised ? pc::kShadow : pc::kLight;
+    fillRect(s, x0, y0, x1, y0, topLeft);
+    fillRect(s, x0, y0, x0, y1, topLeft);
+    fillRect(s, x0, y1, x1, y1, bottomRight);
+    fillRect(s, x1, y0, x1, y1, bottomRight);
+}
+
+void setHitRect(Gadget& g, int width, int height)
+{
+    g.x0 = g.x;
+    g.y0 = g.y;
+    g.x1 = g.x + width - 1;
+    g.y1 = g.y + height - 1;
+}
+
+bool holds(const PanelInstance& panel, const Gadget& g, int x, int y)
+{
+    const int px = x - panel.left, py = y - panel.top;
+    return g.x1 >= g.x0 && px >= g.x0 && px <= g.x1 && py >= g.y0 && py <= g.y1;
+}
+
+// A button, toggle or tab: a raised box around its label, filled in the
+// selected colours while its state is 1.
+void drawBox(Surface& s, const PanelInstance& panel, Gadget& g, std::string_view label)
+{
+    const int width = textWidth(label) + 2 * kButtonPadding;
+    setHitRect(g, width, kButtonHeight);
+    const int x = panel.left + g.x, y = panel.top + g.y;
+    const bool on = g.state != 0;
+    fillRect(s, x, y, x + width - 1, y + kButtonHeight - 1, on ? pc::kSelected : pc::kFace);
+    bevel(s, x, y, x + width - 1, y + kButtonHeight - 1, !on);
+    drawText(s, x + kButtonPadding, y + 2, label, on ? pc::kSelectedText : pc::kText, pc::kFace, true);
+}
+
+void saveUnder(const Surface& s, PanelInstance& p)
+{
+    p.saved.clear();
+    for (int y = p.top; y <= p.bottom(); ++y)
+        for (int x = p.left; x <= p.right(); ++x)
+            p.saved.push_back(x >= 0 && y >= 0 && x < s.width && y < s.height ? s.at(x, y) : 0);
+}
+
+// A menu title's list, opened below it: the chosen item's identifier, or 0.
+int runMenu(Surface& s, PanelInstance& panel, Gadget& title, InputSource& input)
+{
+    std::size_t longest = 0;
+    for (const MenuItem& item : title.items) longest = std::max(longest, item.label.size());
+    const int width = static_cast<int>(longest) * kCharWidth + 16;
+    const int height = static_cast<int>(title.items.size()) * kMenuItemHeight + 8;
+    const int left = std::clamp(panel.left + title.x0, 0, kSurfaceWidth - width);
+    const int top = std::clamp(panel.top + title.y1 + 2, 0, kSurfaceHeight - height);
+    PanelInstance list = openPanel(s, left, top, width, height, true);
+
+    int lit = -1;
+    const auto itemAt = [&](int x, int y) {
+        if (x <= list.left || x >= list.right() || y < list.top + 4 || y >= list.bottom() - 3) return -1;
+        const int index = (y - list.top - 4) / kMenuItemHeight;
+        if (index < 0 || index >= static_cast<int>(title.items.size())) return -1;
+        return title.items[static_cast<std::size_t>(index)].id != 0 ? index : -1;
+    };
+    const auto drawItems = [&] {
+        for (std::size_t i = 0; i < title.items.size(); ++i) {
+            const MenuItem& item = title.items[i];
+            const int y = list.top + 4 + static_cast<int>(i) * kMenuItemHeight;
+            const bool on = static_cast<int>(i) == lit;
+            fillRect(s, list.left + 2, y, list.right() - 2, y + kMenuItemHeight - 1, on ? pc::kSelected : pc::kFace);
+            if (item.id == 0) {
+                fillRect(s, list.left + 4, y + 7, list.right() - 4, y + 7, pc::kShadow);
+                fillRect(s, list.left + 4, y + 8, list.right() - 4, y + 8, pc::kLight);
+            } else {
+                drawText(s, list.left + 8, y, item.label, on ? pc::kSelectedText : pc::kText, pc::kFace, true);
+            }
+        }
+    };
+    drawItems();
+    input.present();
+
+    int chosen = 0;
+    bool pressed = true; // the press that opened the list may end on an item
+    for (;;) {
+        const std::optional<InputEvent> e = input.next();
+        if (!e || e->kind == InputKind::Close) break;
+        if (e->kind == InputKind::Key) {
+            if (e->key == kKeyEscape) break;
+            continue;
+        }
+        if (e->kind == InputKind::Move) {
+            const int now = itemAt(e->x, e->y);
+            if (now != lit) {
+                lit = now;
+                drawItems();
+                showStatus(s, lit >= 0 ? title.items[static_cast<std::size_t>(lit)].help : std::string_view());
+                input.present();
+            }
+            continue;
+        }
+        if (e->kind == InputKind::LeftUp && pressed) {
+            pressed = false;
+            const int at = itemAt(e->x, e->y);
+            if (at >= 0) {
+                chosen = title.items[static_cast<std::size_t>(at)].id;
+                break;
+            }
+            continue;
+        }
+        if (e->kind == InputKind::LeftDown) {
+            const int at = itemAt(e->x, e->y);
+            if (at < 0) break; // a click beside the list closes it
+            pressed = true;
+        }
+        if (e->kind == InputKind::RightDown) break;
+    }
+    closePanel(s, list);
+    showStatus(s, {});
+    input.present();
+    return chosen;
+}
+
+// A button held down: pressed while the pointer is inside, reported when released inside.
+int runButton(Surface& s, PanelInstance& panel, Gadget& g, InputSource& input)
+{
+    const int old = g.state;
+    g.state = old != 0 ? 0 : 1;
+    drawGadget(s, panel, g);
+    input.present();
+    for (;;) {
+        const std::optional<InputEvent> e = input.next();
+        if (!e || e->kind == InputKind::Close) {
+            g.state = old;
+            drawGadget(s, panel, g);
+            return -1;
+        }
+        if (e->kind != InputKind::LeftUp) continue;
+        if (!holds(panel, g, e->x, e->y)) {
+            g.state = old; // released outside: as it was, nothing reported
+            drawGadget(s, panel, g);
+            input.present();
+            return 0;
+        }
+        const std::uint32_t group = g.flags & kGroupBits;
+        if (group != 0) {
+            // Radio: this one on, the other members of its groups off.
+            g.state = 1;
+            for (Gadget& other : panel.gadgets)
+                if (&other != &g && other.kind == kGadgetButton && (other.flags & group) != 0 && other.state != 0) {
+                    other.state = 0;
+                    drawGadget(s, panel, other);
+                }
+        } else if (g.alternate.empty()) {
+            g.state = old; // a push button springs back
+        }
+        drawGadget(s, panel, g);
+        input.present();
+        return g.id;
+    }
+}
+
+} // namespace
+
+PanelInstance openPanel(Surface& s, int x, int y, int width, int height, bool withSaveUnder)
+{
+    PanelInstance p;
+    p.left = x;
+    p.top = y;
+    p.width = width;
+    p.height = height;
+    p.saveUnder = withSaveUnder;
+    if (withSaveUnder) saveUnder(s, p);
+    fillRect(s, x, y, p.right(), p.bottom(), pc::kFace);
+    outlineRect(s, x, y, p.right(), p.bottom(), pc::kDark);
+    bevel(s, x + 1, y + 1, p.right() - 1, p.bottom() - 1, true);
+    return p;
+}
+
+void closePanel(Surface& s, PanelInstance& p)
+{
+    if (p.saveUnder && p.saved.size() == static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height)) {
+        std::size_t i = 0;
+        for (int y = p.top; y <= p.bottom(); ++y)
+            for (int x = p.left; x <= p.right(); ++x, ++i)
+                if (x >= 0 && y >= 0 && x < s.width && y < s.height) s.row(y)[x] = p.saved[i];
+    } else {
+        fillRect(s, p.left, p.top, p.right(), p.bottom(), pc::kFace);
+    }
+    p.saved.clear();
+}
+
+void drawGadget(Surface& s, const PanelInstance& panel, Gadget& g)
+{
+    const int x = panel.left + g.x, y = panel.top + g.y;
+    switch (g.kind) {
+    case kGadgetButton:
+    case kGadgetTab:
+    case kGadgetPageTab:
+        drawBox(s, panel, g, g.state != 0 && !g.alternate.empty() ? g.alternate : g.text);
+        break;
+    case kGadgetLabel:
+        setHitRect(g, textWidth(g.text), kCharHeight);
+        drawText(s, x, y, g.text, pc::kText, pc::kFace, true);
+        break;
+    case kGadgetMenu:
+        setHitRect(g, textWidth(g.text), kCharHeight);
+        drawText(s, x, y, g.text, pc::kText, pc::kFace);
+        break;
+    case kGadgetVScroll:
+    case kGadgetHSlider: {
+        setHitRect(g, g.width, g.height);
+        fillRect(s, x, y, x + g.width - 1, y + g.height - 1, pc::kShadow);
+        bevel(s, x, y, x + g.width - 1, y + g.height - 1, false);
+        // The thumb in the middle of its travel until the map drives it.
+        const bool across = g.kind == kGadgetHSlider;
+        const int travel = across ? g.width : g.height;
+        const int at = (travel - 12) / 2;
+        if (across) fillRect(s, x + at, y + 1, x + at + 11, y + g.height - 2, pc::kFace);
+        else fillRect(s, x + 1, y + at, x + g.width - 2, y + at + 11, pc::kFace);
+        break;
+    }
+    default:
+        // Areas and the kinds a panel draws itself keep their size as given.
+        setHitRect(g, g.width, g.height);
+        break;
+    }
+}
+
+void drawGadgets(Surface& s, PanelInstance& panel)
+{
+    for (Gadget& g : panel.gadgets) drawGadget(s, panel, g);
+}
+
+Gadget* gadgetAt(PanelInstance& panel, int x, int y)
+{
+    for (auto it = panel.gadgets.rbegin(); it != panel.gadgets.rend(); ++it)
+        if (it->kind != kGadgetLabel && holds(panel, *it, x, y)) return &*it;
+    return nullptr;
+}
+
+void showStatus(Surface& s, std::string_view text)
+{
+    fillRect(s, kStatusX - 2, kStatusY, kStatusX + kStatusWidth + 1, kStatusY + kCharHeight - 1, pc::kStatus);
+    const std::size_t fits = static_cast<std::size_t>(kStatusWidth / kCharWidth);
+    drawText(s, kStatusX, kStatusY, text.substr(0, fits), pc::kText, pc::kStatus, true);
+}
+
+void showProgress(Surface& s, std::string_view label, int percent)
+{
+    char number[16];
+    std::snprintf(number, sizeof number, ": %2d%%", std::clamp(percent, 0, 100));
+    const std::string text = std::string(label) + number;
+    showStatus(s, {});
+    const int barLeft = kStatusX + 320, barRight = kStatusX + kStatusWidth;
+    const int filled = barLeft + (barRight - barLeft) * std::clamp(percent, 0, 100) / 100;
+    fillRect(s, barLeft, kStatusY + 3, barRight, kStatusY + kCharHeight - 4, pc::kShadow);
+    if (filled > barLeft) fillRect(s, barLeft, kStatusY + 3, filled, kStatusY + kCharHeight - 4, pc::kProgress);
+    drawText(s, kStatusX, kStatusY, std::string_view(text).substr(0, 39), pc::kText, pc::kStatus, true);
+}
+
+GadgetResult readGadget(Surface& s, PanelInstance& panel, InputSource& input)
+{
+    for (;;) {
+        const std::optional<InputEvent> e = input.next();
+        if (!e || e->kind == InputKind::Close) return {-1};
+        switch (e->kind) {
+        case InputKind::Move: {
+            const Gadget* under = gadgetAt(panel, e->x, e->y);
+            const int index = under != nullptr ? static_cast<int>(under - panel.gadgets.data()) : -1;
+            if (index != panel.hovered) {
+                panel.hovered = index;
+                showStatus(s, under != nullptr ? under->help : std::string_view());
+                input.present();
+            }
+            break;
+        }
+        case InputKind::Key: return {keyResult(e->key)};
+        case InputKind::RightDown: return {3, e->x, e->y};
+        case InputKind::LeftDown: {
+            Gadget* g = gadgetAt(panel, e->x, e->y);
+            if (g == nullptr) return {0, e->x, e->y};
+            switch (g->kind) {
+            case kGadgetButton: {
+                const int code = runButton(s, panel, *g, input);
+                if (code != 0) return {code, e->x, e->y, g};
+                break;
+            }
+            case kGadgetMenu: {
+                const int chosen = runMenu(s, panel, *g, input);
+                if (chosen != 0) return {chosen, e->x, e->y, g};
+                break;
+            }
+            default: return {g->id, e->x, e->y, g};
+            }
+            break;
+        }
+        default: break;
+        }
+    }
+}
+
+RequesterPlace requesterBox(const RequesterPlace& last, std::string_view message, int pointerX, int pointerY)
+{
+    RequesterPlace box;
+    box.known = true;
+    box.width = std::max(320, textWidth(message) + 16);
+    box.height = 84;
+    const bool insideLast = last.known && pointerX >= last.left && pointerX < last.left + last.width &&
+                            pointerY >= last.top && pointerY < last.top + last.height;
+    if (insideLast && last.left + box.width <= kSurfaceWidth && last.top + box.height <= kSurfaceHeight) {
+        box.left = last.left;
+        box.top = last.top;
+    } else {
+        box.left = pointerX - box.width / 2;
+        box.top = pointerY - box.height / 2;
+    }
+    box.left = std::clamp(box.left, 0, std::max(0, kSurfaceWidth - box.width));
+    box.top = std::clamp(box.top, 0, std::max(0, kSurfaceHeight - box.height));
+    return box;
+}
+
+int twoButtonRequester(Surface& s, InputSource& input, RequesterPlace& place, std::string_view message,
+                       std::string_view first, std::string_view second, int pointerX, int pointerY)
+{
+    // Short labels are centred in six characters.
+    const auto centred = [](std::string_view label) {
+        if (label.size() >= 6) return std::string(label);
+        const std::size_t before = (6 - label.size()) / 2;
+        return std::string(before, ' ') + std::string(label) + std::string(6 - label.size() - before, ' ');
+    };
+    RequesterPlace box = requesterBox(place, message, pointerX, pointerY);
+    PanelInstance panel;
+    const auto open = [&] {
+        panel = openPanel(s, box.left, box.top, box.width, box.height, true);
+        Gadget text{.kind = kGadgetLabel, .x = 8, .y = 14, .text = std::string(message)};
+        Gadget yes{.kind = kGadgetButton, .x = 16, .y = 52, .id = 1000, .text = centred(first)};
+        Gadget no{.kind = kGadgetButton, .y = 52, .id = 1001, .text = centred(second)};
+        no.x = box.width - 16 - (textWidth(no.text) + 2 * kButtonPadding);
+        panel.gadgets = {text, yes, no};
+        drawGadgets(s, panel);
+        input.present();
+    };
+    open();
+    int answer = 0;
+    for (bool done = false; !done;) {
+        const GadgetResult r = readGadget(s, panel, input);
+        switch (r.code) {
+        case 1000: answer = 1, done = true; break;
+        case 1001:
+        case -1: answer = 0, done = true; break;
+        case keyResult(kKeyEnter): answer = 1, done = true; break;
+        case keyResult(kKeyEscape): answer = 0, done = true; break;
+        case 0: {
+            // A click beside the box: the box moves so that the click lies 8 pixels inside it.
+            const bool inside = r.x >= box.left && r.x < box.left + box.width && r.y >= box.top &&
+                                r.y < box.top + box.height;
+            if (inside) break;
+            closePanel(s, panel);
+            if (r.x < box.left) box.left = r.x - 8;
+            else if (r.x >= box.left + box.width) box.left = r.x + 8 - box.width + 1;
+            if (r.y < box.top) box.top = r.y - 8;
+            else if (r.y >= box.top + box.height) box.top = r.y + 8 - box.height + 1;
+            box.left = std::clamp(box.left, 0, std::max(0, kSurfaceWidth - box.width));
+            box.top = std::clamp(box.top, 0, std::max(0, kSurfaceHeight - box.height));
+            open();
+            break;
+        }
+        default: break;
+        }
+    }
+    closePanel(s, panel);
+    input.present();
+    place = box;
+    return answer;
+}
+
+} // namespace kalvenor
