@@ -9,7 +9,7 @@
 
 # What the program needs to build and run, and what only the tests, fuzzers and benchmarks need.
 PACKAGES := g++ cmake ninja-build pkg-config libjpeg62-turbo-dev libpng-dev libsdl2-dev
-TEST_PACKAGES := $(PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf python3 clang imagemagick parallel ffmpeg slurm-wlm munge
+TEST_PACKAGES := $(PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf python3 clang imagemagick parallel ffmpeg slurm-wlm munge xvfb xdotool x11-utils
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: all deps test-deps build test demo bench fuzz clean

@@ -24,6 +24,7 @@
 #include "script/runner.h"
 #include "shell/path_command.h"
 #include "shell/startup.h"
+#include "shell/window_program.h"
 #include "terrain/colouring_inputs.h"
 
 namespace kalvenor {
@@ -381,7 +382,7 @@ std::string renderUsage()
 std::string usageText()
 {
     return "usage:\n"
-           "  kalvenor                         the interactive program\n" +
+           "  kalvenor [FILE] [--scale N]      the interactive program, with a landscape or session FILE\n" +
            runUsage() + renderUsage() +
            "  kalvenor path FILE -o SCRIPT     export the camera path stored in a session as a script\n"
            "  kalvenor path FILE --out BASE    render it as an animation (with the options of run)\n"
@@ -549,6 +550,13 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             const std::string* v = value(a);
             if (!v) return std::nullopt;
             cl.images.push_back(*v);
+        } else if (cl.mode == Mode::Interactive && a == "--scale") {
+            const std::string* v = value(a);
+            if (!v) return std::nullopt;
+            if (!parseInt(*v, cl.scale) || cl.scale < 1 || cl.scale > 8) {
+                error = "--scale takes a whole number from 1 to 8";
+                return std::nullopt;
+            }
         } else if (!a.empty() && a[0] == '-' && a.size() > 1) {
             error = "unknown option " + a;
             return std::nullopt;
@@ -693,9 +701,7 @@ int runCommandLine(const std::vector<std::string>& args, const char* argv0)
                          cl->landscapeFile.c_str());
             return kExitUsage;
         }
-        std::fprintf(stderr, "kalvenor: not available yet: the interactive program (windows and panels). "
-                             "Use 'kalvenor run SCRIPT' or 'kalvenor render -o IMAGE' ('kalvenor help').\n");
-        return kExitFailed;
+        return runWindowProgram(*cl, argv0);
     case Mode::Run:
     case Mode::Render: break;
     }

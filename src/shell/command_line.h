@@ -37,6 +37,7 @@ struct CommandLine {
     bool view = false;                     // --view: open the result in the desktop's viewer
     int verbosity = 1;                     // --quiet 0, --verbose 2
     std::string helpTopic;                 // help COMMAND, COMMAND --help: the command; empty for all
+    int scale = 0;                         // the window: --scale N, 0 for the largest that fits
 };
 
 // Parses argv. On bad usage returns nothing and fills error.

@@ -1,0 +1,158 @@
+#include "shell/window_commands.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "app/app.h"
+#include "app/render_driver.h"
+#include "base/frontend.h"
+#include "panels/input.h"
+#include "panels/render_host.h"
+#include "panels/toolkit.h"
+#include "shell/startup.h"
+
+namespace kalvenor {
+
+namespace {
+
+// Render (1061): the render window shown for the image size, the frame drawn
+// with progress and abort, the image left in the window.
+int renderCommand(WindowContext& ctx)
+{
+    ctx.host.setBusy(true);
+    ctx.host.prepareRender();
+    const Outcome outcome = renderImage(ctx.app, ctx.ui);
+    ctx.host.renderFinished();
+    ctx.host.setBusy(false);
+    ctx.imageShown = true;
+    if (outcome == Outcome::Cancelled) {
+        ctx.ui.status("Render aborted.");
+        return -1;
+    }
+    if (outcome != Outcome::Done) return 0;
+    const RenderSettings& r = ctx.app.scene.render;
+    char text[96];
+    std::snprintf(text, sizeof text, "Rendered %d x %d: %d polygons in %.1f s", ctx.app.geometry.width,
+                  ctx.app.geometry.height, r.polygonCount, (r.renderEndMillis - r.renderStartMillis) * 0.001);
+    ctx.ui.status(text);
+    return 1;
+}
+
+// Display (1132): the last image shown again.
+int displayCommand(WindowContext& ctx)
+{
+    if (!ctx.imageShown) {
+        ctx.ui.status("No image yet: Render makes one.");
+        return 0;
+    }
+    ctx.host.prepareRender();
+    ctx.host.renderFinished();
+    return 1;
+}
+
+// The start-up script and landscape (1409), then the map and panels again.
+int startupCommand(WindowContext& ctx)
+{
+    ctx.ui.status("  Initializing  ");
+    runStartupScript(ctx.app, ctx.ui, ctx.programDir);
+    loadStartupLandscape(ctx.app, ctx.ui, ctx.startupFile, ctx.programDir);
+    drawMainSurface(ctx.surface, ctx.main, ctx.app.landscape);
+    ctx.ui.status(ctx.app.landscape.name);
+    return 1;
+}
+
+int tabCommand(WindowContext& ctx, int id)
+{
+    openTab(ctx.surface, ctx.main, id);
+    ctx.input.present();
+    return 1;
+}
+
+int exitCommand(WindowContext& ctx)
+{
+    ctx.quit = true;
+    return 1;
+}
+
+using Operation = int (*)(WindowContext&, int);
+
+struct CommandRow {
+    int id;
+    Operation run; // nullptr: not built yet
+};
+
+// The table, in identifier order. Rows without an operation name commands of
+// the panels and menus whose operations come with them.
+constexpr int kTabIds[] = {1283, 1284, 1285, 1286, 1287, 1288, 1289, 1290, 1291, 1293, 1294, 1295, 1296, 1297};
+
+std::vector<CommandRow> commandTable()
+{
+    std::vector<CommandRow> rows = {
+        {1061, [](WindowContext& c, int) { return renderCommand(c); }},
+        {1075, [](WindowContext& c, int) { return exitCommand(c); }},
+        {1132, [](WindowContext& c, int) { return displayCommand(c); }},
+        {1409, [](WindowContext& c, int) { return startupCommand(c); }},
+        {1410, nullptr},
+    };
+    for (const int id : kTabIds) rows.push_back({id, [](WindowContext& c, int tab) { return tabCommand(c, tab); }});
+    // Every item of the main window's menus and every other gadget reaches the table.
+    for (const Gadget& g : mainWindowGadgets()) {
+        if (g.kind == kGadgetMenu)
+            for (const MenuItem& item : g.items)
+                if (item.id != 0) rows.push_back({item.id, nullptr});
+        if (g.kind == kGadgetButton || g.kind == kGadgetHSlider || g.kind == kGadgetVScroll) rows.push_back({g.id, nullptr});
+    }
+    std::sort(rows.begin(), rows.end(), [](const CommandRow& a, const CommandRow& b) { return a.id < b.id; });
+    // An identifier listed twice keeps its first row: the one with the operation.
+    std::vector<CommandRow> unique;
+    for (const CommandRow& row : rows) {
+        if (!unique.empty() && unique.back().id == row.id) {
+            if (unique.back().run == nullptr) unique.back().run = row.run;
+            continue;
+        }
+        unique.push_back(row);
+    }
+    return unique;
+}
+
+const std::vector<CommandRow>& table()
+{
+    static const std::vector<CommandRow> rows = commandTable();
+    return rows;
+}
+
+const CommandRow* find(int id)
+{
+    const std::vector<CommandRow>& rows = table();
+    const auto it = std::lower_bound(rows.begin(), rows.end(), id, [](const CommandRow& r, int v) { return r.id < v; });
+    return it != rows.end() && it->id == id ? &*it : nullptr;
+}
+
+} // namespace
+
+int runWindowCommand(WindowContext& ctx, int id)
+{
+    if (ctx.running) return 0;
+    const CommandRow* row = find(id);
+    if (row == nullptr) return 0;
+    if (row->run == nullptr) {
+        ctx.ui.status("not available yet: command " + std::to_string(id));
+        return kCommandNotBuilt;
+    }
+    ctx.running = true;
+    const int result = row->run(ctx, id);
+    ctx.running = false;
+    return result;
+}
+
+bool isWindowCommand(int id) { return find(id) != nullptr; }
+
+std::vector<int> windowCommandIds()
+{
+    std::vector<int> ids;
+    for (const CommandRow& row : table()) ids.push_back(row.id);
+    return ids;
+}
+
+} // namespace kalvenor

@@ -1,0 +1,45 @@
+// The window's command dispatch: a command identifier (a gadget's, a menu
+// item's or a key's) to its operation, through one table. Operations that are
+// not built yet say so in the status line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "panels/main_panel.h"
+
+namespace kalvenor {
+
+struct App;
+class Frontend;
+class InputSource;
+class RenderHost;
+
+// What the commands work on.
+struct WindowContext {
+    App& app;
+    Frontend& ui;
+    RenderHost& host;
+    InputSource& input;
+    Surface& surface;
+    MainPanel& main;
+    std::string programDir;
+    std::string startupFile;  // the start-up file argument
+    bool running = false;     // a command is running: another one arriving meanwhile is dropped
+    bool imageShown = false;  // a render has drawn an image that Display can show again
+    bool quit = false;        // Exit was chosen
+};
+
+// Command results: 1 done, 0 failed or nothing done, -1 cancelled or aborted.
+constexpr int kCommandNotBuilt = -2; // the command has no operation yet (said in the status line)
+
+// Runs one command. A command that arrives while another runs is dropped (result 0).
+int runWindowCommand(WindowContext& ctx, int id);
+
+// True for an identifier the table holds (built or not).
+bool isWindowCommand(int id);
+
+// The identifiers the table holds, in order.
+std::vector<int> windowCommandIds();
+
+} // namespace kalvenor

@@ -1,0 +1,127 @@
+// The window's command dispatch without a window: every identifier of the
+// table reaches its operation or says plainly that it is not built yet.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+
+#include "app/app.h"
+#include "panels/input.h"
+#include "panels/render_host.h"
+#include "platform/scripted_frontend.h"
+#include "shell/startup.h"
+#include "shell/window_commands.h"
+
+namespace kalvenor {
+namespace {
+
+class NoInput : public InputSource {
+public:
+    int presented = 0;
+    std::optional<InputEvent> next() override { return std::nullopt; }
+    void present() override { ++presented; }
+};
+
+// The render window as the commands use it: what was asked, in order.
+class FakeHost : public RenderHost {
+public:
+    std::vector<std::string> calls;
+    bool busy = false;
+    void prepareRender() override { calls.push_back(busy ? "prepare (busy)" : "prepare"); }
+    void renderFinished() override { calls.push_back(busy ? "finished (busy)" : "finished"); }
+    void setBusy(bool b) override
+    {
+        busy = b;
+        calls.push_back(b ? "busy" : "idle");
+    }
+};
+
+class WindowCommands : public ::testing::Test {
+protected:
+    std::unique_ptr<App> app = std::make_unique<App>();
+    ScriptedFrontend ui;
+    FakeHost host;
+    NoInput input;
+    Surface surface;
+    MainPanel main;
+    std::unique_ptr<WindowContext> ctx;
+
+    void SetUp() override
+    {
+        initialiseApp(*app, ui);
+        drawMainSurface(surface, main, app->landscape);
+        ctx = std::make_unique<WindowContext>(
+            WindowContext{*app, ui, host, input, surface, main, "/nonexistent/", ""});
+    }
+};
+
+TEST_F(WindowCommands, EveryIdentifierReachesItsOperationOrSaysItIsNotBuilt)
+{
+    const std::vector<int> ids = windowCommandIds();
+    ASSERT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+    // Every gadget and menu item of the main window is in the table.
+    for (const Gadget& g : mainWindowGadgets()) {
+        if (g.kind == kGadgetMenu) {
+            for (const MenuItem& item : g.items) {
+                if (item.id != 0) {
+                    EXPECT_TRUE(isWindowCommand(item.id)) << item.id;
+                }
+            }
+        } else {
+            EXPECT_TRUE(isWindowCommand(g.id)) << g.id;
+        }
+    }
+    const int built[] = {1061, 1075, 1132, 1283, 1284, 1285, 1286, 1287, 1288, 1289, 1290, 1291, 1293, 1294,
+                         1295, 1296, 1297, 1409};
+    for (const int id : ids) {
+        ui.statuses.clear();
+        ctx->quit = false;
+        const int result = runWindowCommand(*ctx, id);
+        const bool isBuilt = std::find(std::begin(built), std::end(built), id) != std::end(built);
+        if (isBuilt) {
+            EXPECT_NE(result, kCommandNotBuilt) << id;
+        } else {
+            EXPECT_EQ(result, kCommandNotBuilt) << id;
+            ASSERT_FALSE(ui.statuses.empty()) << id;
+            EXPECT_EQ(ui.statuses.back(), "not available yet: command " + std::to_string(id));
+        }
+    }
+    EXPECT_EQ(runWindowCommand(*ctx, 4242), 0); // no such command: nothing
+}
+
+TEST_F(WindowCommands, RenderShowsTheRenderWindowAndDisplayShowsItAgain)
+{
+    EXPECT_EQ(runWindowCommand(*ctx, 1132), 0); // nothing rendered yet
+    EXPECT_EQ(ui.statuses.back(), "No image yet: Render makes one.");
+    host.calls.clear();
+    EXPECT_EQ(runWindowCommand(*ctx, 1061), 1);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"busy", "prepare (busy)", "finished (busy)", "idle"}));
+    EXPECT_EQ(ui.statuses.back().rfind("Rendered 320 x 200: ", 0), 0u) << ui.statuses.back();
+    host.calls.clear();
+    EXPECT_EQ(runWindowCommand(*ctx, 1132), 1);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"prepare", "finished"}));
+
+    // An aborted render keeps its partial image and says so.
+    ui.abortOnPoll = 3;
+    ui.polls = 0;
+    EXPECT_EQ(runWindowCommand(*ctx, 1061), -1);
+    EXPECT_EQ(ui.statuses.back(), "Render aborted.");
+    EXPECT_FALSE(host.busy);
+}
+
+TEST_F(WindowCommands, TabsOpenTheirPanelsExitEndsAndACommandDuringAnotherIsDropped)
+{
+    EXPECT_EQ(runWindowCommand(*ctx, 1290), 1);
+    EXPECT_EQ(main.openTab, 1290);
+    ASSERT_TRUE(main.open);
+    EXPECT_EQ(main.open->gadgets.front().text, "   Landscape manipulations   ");
+    EXPECT_EQ(runWindowCommand(*ctx, 1075), 1);
+    EXPECT_TRUE(ctx->quit);
+
+    ctx->running = true; // as while a render pumps the window's events
+    EXPECT_EQ(runWindowCommand(*ctx, 1283), 0);
+    EXPECT_EQ(main.openTab, 1290);
+}
+
+} // namespace
+} // namespace kalvenor
