@@ -36,6 +36,9 @@ public:
     SdlWindow& operator=(const SdlWindow&) = delete;
 
     bool ok() const;
+    // The windows' identifiers, for events made by tests.
+    unsigned mainWindowId() const;
+    unsigned renderWindowId() const;
     const std::string& error() const;
     int scale() const;
 

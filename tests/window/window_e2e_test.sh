@@ -31,7 +31,11 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/kalvenor-window.XXXXXX") || exit 1
 xvfb_pid=
 program_pid=
 cleanup() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
+    if [ -n "$program_pid" ]; then
+        kill "$program_pid" 2>/dev/null
+        sleep 0.5
+        kill -9 "$program_pid" 2>/dev/null
+    fi
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$tmp"

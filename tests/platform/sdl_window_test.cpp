@@ -1,0 +1,183 @@
+// The window adapter on SDL's offscreen video driver, with events made by the
+// test: pointer positions mapped back through the scale, keys turned into the
+// panels' key codes, the render window and its pan keys, and the abort and the
+// refused close during a render.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <memory>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
+#include "app/app.h"
+#include "panels/key_codes.h"
+#include "platform/scripted_frontend.h"
+#include "platform/sdl_window.h"
+#include "render/image_size.h"
+#include "shell/startup.h"
+
+namespace kalvenor {
+namespace {
+
+class SdlAdapter : public ::testing::Test {
+protected:
+    std::unique_ptr<App> app = std::make_unique<App>();
+    Surface surface;
+    std::unique_ptr<SdlWindow> window;
+
+    // The display libraries' own allocations while events are handled are not ours to check.
+    void TearDown() override
+    {
+        window.reset();
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_enable();
+#endif
+    }
+
+    void SetUp() override
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_disable();
+#endif
+        ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        // The software renderer: no GL driver is loaded (and unloaded, with allocations the leak checker cannot name).
+        ::setenv("SDL_RENDER_DRIVER", "software", 1);
+        ScriptedFrontend quiet;
+        initialiseApp(*app, quiet);
+        window = std::make_unique<SdlWindow>(*app, surface, WindowOptions{2});
+        if (!window->ok()) GTEST_SKIP() << "no offscreen video driver: " << window->error();
+        SDL_Event e;
+        while (SDL_PollEvent(&e) != 0) {
+        } // what opening the windows queued
+    }
+
+    void push(SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError(); }
+
+    void pushKey(unsigned window, SDL_Keycode key, Uint16 mod = 0)
+    {
+        SDL_Event e{};
+        e.type = SDL_KEYDOWN;
+        e.key.windowID = window;
+        e.key.keysym.sym = key;
+        e.key.keysym.mod = mod;
+        push(e);
+    }
+
+    void pushButton(unsigned window, Uint32 type, Uint8 button, int x, int y)
+    {
+        SDL_Event e{};
+        e.type = type;
+        e.button.windowID = window;
+        e.button.button = button;
+        e.button.x = x;
+        e.button.y = y;
+        push(e);
+    }
+
+    // The next event that is not a timer tick.
+    InputEvent nextEvent()
+    {
+        for (;;) {
+            const std::optional<InputEvent> e = window->next();
+            if (!e) return InputEvent{InputKind::Close};
+            if (e->kind != InputKind::Timer) return *e;
+        }
+    }
+};
+
+TEST_F(SdlAdapter, PointerAndKeysBecomePanelInput)
+{
+    EXPECT_EQ(window->scale(), 2);
+    const unsigned main = window->mainWindowId();
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.windowID = main;
+    motion.motion.x = 901;
+    motion.motion.y = 369;
+    push(motion);
+    InputEvent e = nextEvent();
+    EXPECT_EQ(e.kind, InputKind::Move);
+    EXPECT_EQ(e.x, 450); // window pixels halved: the surface's
+    EXPECT_EQ(e.y, 184);
+
+    pushButton(main, SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 100, 60);
+    pushButton(main, SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 100, 60);
+    e = nextEvent();
+    EXPECT_EQ(e.kind, InputKind::LeftDown);
+    EXPECT_EQ(e.x, 50);
+    EXPECT_EQ(nextEvent().kind, InputKind::RightUp);
+
+    const struct {
+        SDL_Keycode key;
+        Uint16 mod;
+        int code;
+    } keys[] = {{SDLK_ESCAPE, 0, kKeyEscape}, {SDLK_RETURN, 0, kKeyEnter},     {SDLK_UP, 0, kKeyUp},
+                {SDLK_END, 0, kKeyEnd},       {SDLK_KP_MULTIPLY, 0, kKeyPadStar}, {SDLK_F5, 0, 0x3F00},
+                {SDLK_F2, 0, 0x3C00},         {SDLK_e, 0, 'e'},               {SDLK_e, KMOD_LSHIFT, 'E'},
+                {SDLK_0, 0, '0'},             {SDLK_BACKSPACE, 0, kKeyBackspace}};
+    for (const auto& k : keys) {
+        pushKey(main, k.key, k.mod);
+        e = nextEvent();
+        EXPECT_EQ(e.kind, InputKind::Key);
+        EXPECT_EQ(e.key, k.code) << SDL_GetKeyName(k.key);
+    }
+
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.windowID = main;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    push(close);
+    EXPECT_EQ(nextEvent().kind, InputKind::Close);
+}
+
+TEST_F(SdlAdapter, TheRenderWindowPansAndAbortsAndClosingIsRefusedWhileBusy)
+{
+    EXPECT_FALSE(window->renderWindowShown());
+    ScriptedFrontend quiet;
+    ASSERT_EQ(setImageSize(app->images, app->geometry, app->scene.render, quiet, 1024, 768), 1);
+    window->setBusy(true);
+    window->prepareRender();
+    EXPECT_TRUE(window->renderWindowShown());
+    EXPECT_EQ(window->renderView().imageWidth, 1024);
+
+    // Esc in the render window during the render: pollAbort answers once.
+    const unsigned render = window->renderWindowId();
+    pushKey(render, SDLK_ESCAPE);
+    SDL_Delay(15);
+    EXPECT_TRUE(window->pollAbort());
+    EXPECT_FALSE(window->pollAbort());
+    // The right button anywhere aborts too; closing the main window is refused.
+    pushButton(window->mainWindowId(), SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 10, 10);
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.windowID = window->mainWindowId();
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    push(close);
+    SDL_Delay(15);
+    EXPECT_TRUE(window->pollAbort());
+    window->renderFinished();
+    window->setBusy(false);
+
+    // The pan keys of the render window move the view (its size is the offscreen window's).
+    const RenderView before = window->renderView();
+    pushKey(render, SDLK_END);
+    SDL_Event none;
+    window->next(); // handles it (a timer or nothing comes back)
+    while (SDL_PollEvent(&none) != 0) {
+    }
+    const RenderView after = window->renderView();
+    if (before.viewWidth < 1024) {
+        EXPECT_EQ(after.x, 1024 - after.viewWidth - 1);
+    }
+    // Space closes it when no render runs.
+    pushKey(render, SDLK_SPACE);
+    window->next();
+    EXPECT_FALSE(window->renderWindowShown());
+}
+
+} // namespace
+} // namespace kalvenor
