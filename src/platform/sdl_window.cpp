@@ -5,6 +5,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) && !defined(__SANITIZE_ADDRESS__)
+#define __SANITIZE_ADDRESS__ 1
+#endif
+#endif
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
 #endif
@@ -25,6 +30,8 @@ struct LibraryAllocations {
 #if defined(__SANITIZE_ADDRESS__)
     LibraryAllocations() { __lsan_disable(); }
     ~LibraryAllocations() { __lsan_enable(); }
+#else
+    LibraryAllocations() = default;
 #endif
     LibraryAllocations(const LibraryAllocations&) = delete;
     LibraryAllocations& operator=(const LibraryAllocations&) = delete;
