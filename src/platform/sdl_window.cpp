@@ -338,7 +338,7 @@ SdlWindow::SdlWindow(App& app, Surface& surface, const WindowOptions& options)
     : impl_(std::make_unique<Impl>(app, surface))
 {
     Impl& w = *impl_;
-    const LibraryAllocations library;
+    [[maybe_unused]] const LibraryAllocations library;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         w.error = std::string("cannot open a window: ") + SDL_GetError();
         return;
@@ -385,7 +385,7 @@ SdlWindow::SdlWindow(App& app, Surface& surface, const WindowOptions& options)
 SdlWindow::~SdlWindow()
 {
     Impl& w = *impl_;
-    const LibraryAllocations library;
+    [[maybe_unused]] const LibraryAllocations library;
     if (w.imageTexture != nullptr) SDL_DestroyTexture(w.imageTexture);
     if (w.renderRenderer != nullptr) SDL_DestroyRenderer(w.renderRenderer);
     if (w.renderWindow != nullptr) SDL_DestroyWindow(w.renderWindow);
