@@ -51,7 +51,7 @@ trap 'rm -rf "$tmp"' EXIT
 trap 'exit 1' HUP INT TERM
 mkdir "$tmp/split" "$tmp/one" "$tmp/parallel-home"
 
-frame_name() { printf '%s%05d.PNG' "$1" "$2"; }
+. "$(dirname "$0")/frames.sh"
 
 # The recipe, as a user runs it. GNU parallel keeps its state under
 # PARALLEL_HOME; give it its own so the test leaves nothing in $HOME.
@@ -70,43 +70,7 @@ if ! "$kalvenor" run "$SCRIPT" --out "$tmp/one/f" --format png --frames "0-$((FR
     fail "the single run exited with an error"
 fi
 
-status=0
-i=0
-while [ $i -lt $FRAMES ]; do
-    split=$(frame_name "$tmp/split/f" $i)
-    one=$(frame_name "$tmp/one/f" $i)
-    if [ ! -s "$one" ]; then
-        echo "FAIL: the single run did not write frame $i ($one)"
-        status=1
-    elif [ ! -s "$split" ]; then
-        echo "FAIL: the recipe did not write frame $i ($split)"
-        status=1
-    elif ! cmp "$split" "$one"; then
-        echo "FAIL: frame $i of the recipe differs from the single run's"
-        status=1
-    fi
-    i=$((i + 1))
-done
-[ $status -eq 0 ] || exit 1
-echo "ok: $FRAMES frames of the recipe equal the single run's"
-
-# The camera moves every frame, so no two neighbouring frames may be equal
-# (a program that rendered one frame under every number would pass the above).
-i=1
-while [ $i -lt $FRAMES ]; do
-    if cmp -s "$(frame_name "$tmp/one/f" $((i - 1)))" "$(frame_name "$tmp/one/f" $i)"; then
-        fail "frames $((i - 1)) and $i are identical though the camera moved"
-    fi
-    i=$((i + 1))
-done
-echo "ok: neighbouring frames differ"
-
-for dir in split one; do
-    [ ! -e "$(frame_name "$tmp/$dir/f" $FRAMES)" ] || fail "$dir: a frame $FRAMES exists past the end of the flight"
-    count=$(find "$tmp/$dir" -name 'f*.PNG' | wc -l)
-    [ "$count" -eq $FRAMES ] || fail "$dir: $count frame files, expected $FRAMES"
-done
-echo "ok: no frame past $((FRAMES - 1))"
+same_frames split recipe
 
 video=$tmp/split/flyover.mp4
 [ -s "$video" ] || fail "the recipe wrote no video ($video)"

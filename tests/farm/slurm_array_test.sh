@@ -134,7 +134,7 @@ skip_cluster() {
     exit 77
 }
 
-frame_name() { printf '%s%05d.PNG' "$1" "$2"; }
+. "$(dirname "$0")/frames.sh"
 
 mkdir -p "$tmp/munge" "$tmp/etc" "$tmp/state" "$tmp/spool" "$tmp/log" "$tmp/run" \
          "$tmp/jobs" "$tmp/array" "$tmp/one" || fail "cannot fill $tmp"
@@ -284,41 +284,7 @@ while [ $t -lt $TASKS ]; do
 done
 echo "ok: $TASKS array tasks completed"
 
-status=0
-i=0
-while [ $i -lt $FRAMES ]; do
-    array=$(frame_name "$tmp/array/f" $i)
-    one=$(frame_name "$tmp/one/f" $i)
-    if [ ! -s "$one" ]; then
-        echo "FAIL: the single run did not write frame $i ($one)"
-        status=1
-    elif [ ! -s "$array" ]; then
-        echo "FAIL: the array did not write frame $i ($array)"
-        status=1
-    elif ! cmp "$array" "$one"; then
-        echo "FAIL: frame $i of the array differs from the single run's"
-        status=1
-    fi
-    i=$((i + 1))
-done
-[ $status -eq 0 ] || exit 1
-echo "ok: $FRAMES frames of the array equal the single run's"
-
-# The camera moves every frame: no two neighbouring frames may be equal.
-i=1
-while [ $i -lt $FRAMES ]; do
-    if cmp -s "$(frame_name "$tmp/one/f" $((i - 1)))" "$(frame_name "$tmp/one/f" $i)"; then
-        fail "frames $((i - 1)) and $i are identical though the camera moved"
-    fi
-    i=$((i + 1))
-done
-
-for dir in array one; do
-    [ ! -e "$(frame_name "$tmp/$dir/f" $FRAMES)" ] || fail "$dir: a frame $FRAMES exists past the end of the flight"
-    count=$(find "$tmp/$dir" -name 'f*.PNG' | wc -l)
-    [ "$count" -eq $FRAMES ] || fail "$dir: $count frame files, expected $FRAMES"
-done
-echo "ok: no frame past $((FRAMES - 1))"
+same_frames array array
 
 echo "PASS"
 exit 0
