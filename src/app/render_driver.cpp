@@ -165,6 +165,7 @@ Outcome renderImage(App& app, Frontend& ui, int index, int count)
     if (const Outcome prepared = prepareFrame(app, ui); prepared != Outcome::Done) return prepared;
 
     clearImages(app.images);
+    ui.renderStarted();
     resetPaletteMap(app.paletteMap);
     buildViewRotation(app.view, app.scene.camera);
     app.raster.framePolygons = 0;
@@ -179,6 +180,7 @@ Outcome renderImage(App& app, Frontend& ui, int index, int count)
     app.scene.render.renderEndMillis = static_cast<std::int32_t>(app.clock.millis());
     app.scene.render.polygonCount = app.raster.framePolygons;
     if (render.background || render.foreground) convertImage(app);
+    ui.renderEnded();
     return result;
 }
 

@@ -77,6 +77,22 @@ public:
     // Polled between rows and cells of long operations. True once per abort request.
     virtual bool pollAbort() = 0;
 
+    // A render begins drawing into the image buffers (their size is settled),
+    // and has ended (finished or aborted). A window shows the image while it
+    // draws and as it stands at the end; adapters without a screen ignore both.
+    virtual void renderStarted() {}
+    virtual void renderEnded() {}
+    // Shows the last image again (the Display command); false when no render
+    // has drawn one yet (or the adapter has no screen).
+    virtual bool showImage() { return false; }
+
+    // A long operation (render, animation, script) runs: until it ends a window
+    // serves only painting, panning the image and the abort, and refuses to close.
+    virtual void setBusy(bool) {}
+
+    // Whether Shift is held: some commands have a Shift variant.
+    virtual bool shiftHeld() { return false; }
+
     // Lets the user mark a grid position on the topographic map; nothing when cancelled.
     virtual std::optional<MapPoint> mapPoint(const std::string& prompt) = 0;
 

@@ -13,7 +13,51 @@ void forward(int& offset, int step, int image, int view)
     if (image > view) offset = std::min(offset + step, image - view - 1);
 }
 
+// One pixel of either buffer as 0x00RRGGBB.
+struct PixelSource {
+    const ImageBuffers& images;
+    const DisplayPalette& palette;
+    bool deep;
+
+    int width() const { return deep ? images.vidmem24.width : images.vidmem8.width; }
+    int height() const { return deep ? images.vidmem24.height : images.vidmem8.height; }
+    bool present() const { return deep ? images.vidmem24.allocated() : images.vidmem8.allocated(); }
+    std::uint32_t at(int x, int y) const
+    {
+        if (deep) {
+            const std::uint32_t p = images.vidmem24[y][x];
+            return static_cast<std::uint32_t>(pixelRed(p)) << 16 | static_cast<std::uint32_t>(pixelGreen(p)) << 8 |
+                   pixelBlue(p);
+        }
+        const std::size_t e = static_cast<std::size_t>(images.vidmem8[y][x]) * 4;
+        return static_cast<std::uint32_t>(palette.entries[e + 1]) << 16 |
+               static_cast<std::uint32_t>(palette.entries[e + 2]) << 8 | palette.entries[e + 3];
+    }
+};
+
 } // namespace
+
+void composeImage(const ImageBuffers& images, const ImageGeometry& geometry, const DisplayPalette& palette,
+                  bool trueColour, int width, int height, std::vector<std::uint32_t>& out)
+{
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    out.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    const PixelSource source{images, palette, trueColour};
+    if (!source.present()) return;
+    const int step = geometry.oversize ? 4 : 1;
+    const int shownWidth = geometry.oversize ? width / 2 : width;
+    const int shownHeight = geometry.oversize ? height / 2 : height;
+    const int left = geometry.oversize ? width / 4 : 0;
+    const int top = geometry.oversize ? height / 4 : 0;
+    const int columns = std::min(shownWidth, (source.width() + step - 1) / step);
+    const int rows = std::min(shownHeight, (source.height() + step - 1) / step);
+    for (int j = 0; j < rows; ++j) {
+        std::uint32_t* row = &out[static_cast<std::size_t>(top + j) * static_cast<std::size_t>(width) +
+                                  static_cast<std::size_t>(left)];
+        for (int i = 0; i < columns; ++i) row[i] = source.at(step * i, step * j);
+    }
+}
 
 void applyViewOperation(RenderView& v, int operation, bool has24Bit, bool deepScreen)
 {

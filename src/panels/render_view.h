@@ -3,6 +3,13 @@
 // window's keys, menu and scroll bars all come down to the operations below.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
+#include "codecs/display_palette.h"
+#include "codecs/image_buffers.h"
+#include "render/projection.h"
+
 namespace kalvenor {
 
 struct RenderView {
@@ -41,5 +48,14 @@ enum ViewOperation : int {
 // off; negative offsets become 0 after every operation. Unknown codes change
 // nothing but that.
 void applyViewOperation(RenderView& view, int operation, bool has24Bit = true, bool deepScreen = true);
+
+// The image as the render window shows it: width x height pixels 0x00RRGGBB
+// (the view's image size), from the 24-bit image or, when trueColour is off,
+// from the 8-bit one through the display palette; what the buffers do not
+// cover is black. While an antialiased frame is drawn at double size
+// (geometry.oversize), a half-size preview of it sits in the middle: pixel
+// (width / 4 + i, height / 4 + j) shows pixel (4i, 4j) of the double-size image.
+void composeImage(const ImageBuffers& images, const ImageGeometry& geometry, const DisplayPalette& palette,
+                  bool trueColour, int width, int height, std::vector<std::uint32_t>& out);
 
 } // namespace kalvenor

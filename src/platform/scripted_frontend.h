@@ -32,6 +32,11 @@ public:
     std::vector<std::string> progressLines;
     std::vector<FileRequest> fileRequests;
     std::vector<MapRect> plots;
+    // What a window would have been told, in order: "render started",
+    // "render ended", "image shown", "busy", "idle".
+    std::vector<std::string> windowEvents;
+    bool shift = false;      // what shiftHeld answers
+    bool imageDrawn = false; // a render has started: showImage has an image to show
 
     // pollAbort returns true on the poll with this number (1 = the first poll); 0 never.
     int abortOnPoll = 0;
@@ -49,6 +54,19 @@ public:
     bool pollAbort() override;
     std::optional<MapPoint> mapPoint(const std::string& prompt) override;
     void mapPlot(const MapRect& rect) override;
+    void renderStarted() override
+    {
+        windowEvents.emplace_back("render started");
+        imageDrawn = true;
+    }
+    void renderEnded() override { windowEvents.emplace_back("render ended"); }
+    bool showImage() override
+    {
+        windowEvents.emplace_back("image shown");
+        return imageDrawn;
+    }
+    void setBusy(bool busy) override { windowEvents.emplace_back(busy ? "busy" : "idle"); }
+    bool shiftHeld() override { return shift; }
 };
 
 } // namespace kalvenor

@@ -121,6 +121,7 @@ struct SdlWindow::Impl {
     bool centredOnce = false;
     bool rendering = false;
     bool busy = false;
+    bool imageDrawn = false; // a render has drawn into the image buffers
     bool abortRequested = false;
     Uint32 lastPump = 0, lastTimer = 0, lastRedraw = 0, lastProgress = 0;
     int lastPercent = -1;
@@ -156,30 +157,12 @@ struct SdlWindow::Impl {
     }
 
     // The image as it stands into the render window: the 24-bit image, or the
-    // 8-bit one through the display palette.
+    // 8-bit one through the display palette (a preview while an antialiased frame draws).
     void showImage()
     {
         if (!renderShown || imageTexture == nullptr) return;
-        const ImageBuffers& images = app.images;
-        const int w = std::min(view.imageWidth, textureWidth), h = std::min(view.imageHeight, textureHeight);
-        staging.assign(static_cast<std::size_t>(textureWidth) * static_cast<std::size_t>(textureHeight), 0);
-        const bool deep = view.trueColour && images.vidmem24.allocated();
-        for (int y = 0; y < h; ++y) {
-            Uint32* out = &staging[static_cast<std::size_t>(y) * static_cast<std::size_t>(textureWidth)];
-            if (deep && y < images.vidmem24.height) {
-                const std::uint32_t* in = images.vidmem24[y];
-                for (int x = 0; x < std::min(w, images.vidmem24.width); ++x)
-                    out[x] = static_cast<Uint32>(pixelRed(in[x])) << 16 | static_cast<Uint32>(pixelGreen(in[x])) << 8 |
-                             pixelBlue(in[x]);
-            } else if (!deep && images.vidmem8.allocated() && y < images.vidmem8.height) {
-                const std::uint8_t* in = images.vidmem8[y];
-                const auto& p = app.palette.entries;
-                for (int x = 0; x < std::min(w, images.vidmem8.width); ++x) {
-                    const std::size_t e = static_cast<std::size_t>(in[x]) * 4;
-                    out[x] = static_cast<Uint32>(p[e + 1]) << 16 | static_cast<Uint32>(p[e + 2]) << 8 | p[e + 3];
-                }
-            }
-        }
+        composeImage(app.images, app.geometry, app.palette, view.trueColour && app.images.vidmem24.allocated(),
+                     textureWidth, textureHeight, staging);
         SDL_UpdateTexture(imageTexture, nullptr, staging.data(), textureWidth * 4);
         SDL_RenderClear(renderRenderer);
         if (view.scaled) {
@@ -426,9 +409,10 @@ std::optional<InputEvent> SdlWindow::next()
 
 void SdlWindow::present() { impl_->presentMain(); }
 
-void SdlWindow::prepareRender()
+void SdlWindow::renderStarted()
 {
     Impl& w = *impl_;
+    w.imageDrawn = true;
     const int width = w.app.geometry.width, height = w.app.geometry.height;
     w.view.imageWidth = width;
     w.view.imageHeight = height;
@@ -463,9 +447,20 @@ void SdlWindow::prepareRender()
     w.showImage();
 }
 
-void SdlWindow::showImage() { impl_->showImage(); }
+bool SdlWindow::showImage()
+{
+    Impl& w = *impl_;
+    if (!w.imageDrawn) return false;
+    if (!w.renderShown) {
+        SDL_ShowWindow(w.renderWindow);
+        SDL_RaiseWindow(w.renderWindow);
+        w.renderShown = true;
+    }
+    w.showImage();
+    return true;
+}
 
-void SdlWindow::renderFinished()
+void SdlWindow::renderEnded()
 {
     Impl& w = *impl_;
     w.rendering = false;
@@ -477,6 +472,7 @@ bool SdlWindow::renderWindowShown() const { return impl_->renderShown; }
 const RenderView& SdlWindow::renderView() const { return impl_->view; }
 void SdlWindow::setBusy(bool busy) { impl_->busy = busy; }
 bool SdlWindow::busy() const { return impl_->busy; }
+bool SdlWindow::shiftHeld() { return (SDL_GetModState() & KMOD_SHIFT) != 0; }
 
 bool SdlWindow::ask(const std::string& question, const std::string& first, const std::string& second)
 {

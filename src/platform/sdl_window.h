@@ -14,7 +14,6 @@
 
 #include "base/frontend.h"
 #include "panels/input.h"
-#include "panels/render_host.h"
 #include "panels/render_view.h"
 #include "panels/surface.h"
 #include "panels/toolkit.h"
@@ -27,7 +26,7 @@ struct WindowOptions {
     int scale = 0; // 0: the largest integer scale that fits the screen's usable area
 };
 
-class SdlWindow : public Frontend, public InputSource, public RenderHost {
+class SdlWindow : public Frontend, public InputSource {
 public:
     // Opens the windows (the render window hidden); error() says why when ok() is false.
     SdlWindow(App& app, Surface& surface, const WindowOptions& options);
@@ -48,10 +47,11 @@ public:
     void present() override;
 
     // The render window: shown for a render of the current image size
-    // ("Kalvenor Image"), the image shown as it stands, and the end of the render.
-    void prepareRender() override;
-    void showImage();
-    void renderFinished() override;
+    // ("Kalvenor Image") and updated by the redraw mode while it draws; at
+    // the end the image is shown as it stands. showImage shows the last image again.
+    void renderStarted() override;
+    void renderEnded() override;
+    bool showImage() override;
     bool renderWindowShown() const;
     const RenderView& renderView() const;
 
@@ -59,6 +59,7 @@ public:
     // are served; closing the main window is refused.
     void setBusy(bool busy) override;
     bool busy() const;
+    bool shiftHeld() override;
 
     // Frontend.
     bool ask(const std::string& question, const std::string& first, const std::string& second) override;

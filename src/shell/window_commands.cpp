@@ -7,8 +7,8 @@
 #include "app/app.h"
 #include "app/render_driver.h"
 #include "base/frontend.h"
+#include "base/thread_priority.h"
 #include "panels/input.h"
-#include "panels/render_host.h"
 #include "panels/toolkit.h"
 #include "shell/startup.h"
 
@@ -20,12 +20,9 @@ namespace {
 // with progress and abort, the image left in the window.
 int renderCommand(WindowContext& ctx)
 {
-    ctx.host.setBusy(true);
-    ctx.host.prepareRender();
+    ctx.ui.setBusy(true);
     const Outcome outcome = renderImage(ctx.app, ctx.ui);
-    ctx.host.renderFinished();
-    ctx.host.setBusy(false);
-    ctx.imageShown = true;
+    ctx.ui.setBusy(false);
     if (outcome == Outcome::Cancelled) {
         ctx.ui.status("Render aborted.");
         return -1;
@@ -42,23 +39,35 @@ int renderCommand(WindowContext& ctx)
 // Display (1132): the last image shown again.
 int displayCommand(WindowContext& ctx)
 {
-    if (!ctx.imageShown) {
-        ctx.ui.status("No image yet: Render makes one.");
-        return 0;
-    }
-    ctx.host.prepareRender();
-    ctx.host.renderFinished();
-    return 1;
+    if (ctx.ui.showImage()) return 1;
+    ctx.ui.status("No image yet: Render makes one.");
+    return 0;
 }
 
 // The start-up script and landscape (1409), then the map and panels again.
 int startupCommand(WindowContext& ctx)
 {
     ctx.ui.status("  Initializing  ");
+    ctx.ui.setBusy(true);
     runStartupScript(ctx.app, ctx.ui, ctx.programDir);
     loadStartupLandscape(ctx.app, ctx.ui, ctx.startupFile, ctx.programDir);
+    ctx.ui.setBusy(false);
     drawMainSurface(ctx.surface, ctx.main, ctx.app.landscape);
     ctx.ui.status(ctx.app.landscape.name);
+    return 1;
+}
+
+// Set priority (1410, also F2): the current level offered, the answer
+// clamped to -1, 0 or 1 and applied to the program's thread.
+int priorityCommand(WindowContext& ctx)
+{
+    const std::optional<long> answer = ctx.ui.askNumber("Set priority:", threadPriority());
+    if (!answer) return -1;
+    std::string reason;
+    if (!setThreadPriority(clampPriority(*answer), reason)) {
+        ctx.ui.message("Could not set the priority: " + reason + ".");
+        return 0;
+    }
     return 1;
 }
 
@@ -93,7 +102,7 @@ std::vector<CommandRow> commandTable()
         {1075, [](WindowContext& c, int) { return exitCommand(c); }},
         {1132, [](WindowContext& c, int) { return displayCommand(c); }},
         {1409, [](WindowContext& c, int) { return startupCommand(c); }},
-        {1410, nullptr},
+        {1410, [](WindowContext& c, int) { return priorityCommand(c); }},
     };
     for (const int id : kTabIds) rows.push_back({id, [](WindowContext& c, int tab) { return tabCommand(c, tab); }});
     // Every item of the main window's menus and every other gadget reaches the table.

@@ -13,20 +13,17 @@ namespace kalvenor {
 struct App;
 class Frontend;
 class InputSource;
-class RenderHost;
 
 // What the commands work on.
 struct WindowContext {
     App& app;
     Frontend& ui;
-    RenderHost& host;
     InputSource& input;
     Surface& surface;
     MainPanel& main;
     std::string programDir;
     std::string startupFile;  // the start-up file argument
     bool running = false;     // a command is running: another one arriving meanwhile is dropped
-    bool imageShown = false;  // a render has drawn an image that Display can show again
     bool quit = false;        // Exit was chosen
 };
 

@@ -72,7 +72,7 @@ int runWindowProgram(const CommandLine& cl, const char* argv0)
         initialiseApp(*app, window);
         setDefaultDirectories(app->dirs, app->programDir);
 
-        WindowContext ctx{*app, window, window, window, surface, main, app->programDir, cl.landscapeFile};
+        WindowContext ctx{*app, window, window, surface, main, app->programDir, cl.landscapeFile};
         runWindowCommand(ctx, 1409);
         window.present();
         trace.line("ready");

@@ -85,5 +85,57 @@ TEST(RenderView, ScaledAndTrueColourDisplay)
     EXPECT_FALSE(v.trueColour);
 }
 
+// The image as the window shows it: the 24-bit image as 0x00RRGGBB, the
+// 8-bit one through the palette, and during a double-size antialiased frame
+// a half-size preview in the middle.
+TEST(ComposeImage, TwentyFourBitEightBitAndTheAntialiasPreview)
+{
+    ImageBuffers images;
+    ASSERT_TRUE(images.vidmem24.allocate(16, 16));
+    ASSERT_TRUE(images.vidmem8.allocate(16, 16));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            images.vidmem24[y][x] = packPixel(static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 7, 99);
+            images.vidmem8[y][x] = static_cast<std::uint8_t>(x + 16 * y);
+        }
+    DisplayPalette palette;
+    for (int e = 0; e < 256; ++e) {
+        palette.entries[static_cast<std::size_t>(4 * e + 1)] = static_cast<std::uint8_t>(e);
+        palette.entries[static_cast<std::size_t>(4 * e + 2)] = 0x40;
+        palette.entries[static_cast<std::size_t>(4 * e + 3)] = static_cast<std::uint8_t>(255 - e);
+    }
+    ImageGeometry geometry;
+    std::vector<std::uint32_t> out;
+
+    composeImage(images, geometry, palette, true, 8, 4, out);
+    ASSERT_EQ(out.size(), 32u);
+    EXPECT_EQ(out[0], 0x00000007u);
+    EXPECT_EQ(out[3 * 8 + 5], 0x00050307u); // red 5, green 3, blue 7; the class byte is not shown
+
+    composeImage(images, geometry, palette, false, 8, 4, out);
+    EXPECT_EQ(out[2 * 8 + 1], 0x002140DEu); // index 33: red 33, green 0x40, blue 222
+
+    // An image larger than the buffers: the rest is black.
+    composeImage(images, geometry, palette, true, 20, 18, out);
+    EXPECT_EQ(out[17 * 20 + 19], 0u);
+    EXPECT_EQ(out[15 * 20 + 15], 0x000F0F07u);
+
+    // An 8 x 8 image drawn at 16 x 16: pixel (2 + i, 2 + j) shows (4i, 4j), the border is black.
+    geometry.oversize = true;
+    composeImage(images, geometry, palette, true, 8, 8, out);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const bool inside = x >= 2 && x < 6 && y >= 2 && y < 6;
+            const std::uint32_t expected =
+                inside ? static_cast<std::uint32_t>(4 * (x - 2)) << 16 | static_cast<std::uint32_t>(4 * (y - 2)) << 8 | 7u
+                       : 0u;
+            EXPECT_EQ(out[static_cast<std::size_t>(y * 8 + x)], expected) << x << ", " << y;
+        }
+
+    // No buffers (a failed allocation): black, no read.
+    composeImage(ImageBuffers{}, ImageGeometry{}, palette, false, 4, 4, out);
+    EXPECT_EQ(out, std::vector<std::uint32_t>(16, 0u));
+}
+
 } // namespace
 } // namespace kalvenor

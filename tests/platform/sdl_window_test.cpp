@@ -140,7 +140,7 @@ TEST_F(SdlAdapter, TheRenderWindowPansAndAbortsAndClosingIsRefusedWhileBusy)
     ScriptedFrontend quiet;
     ASSERT_EQ(setImageSize(app->images, app->geometry, app->scene.render, quiet, 1024, 768), 1);
     window->setBusy(true);
-    window->prepareRender();
+    window->renderStarted();
     EXPECT_TRUE(window->renderWindowShown());
     EXPECT_EQ(window->renderView().imageWidth, 1024);
 
@@ -159,7 +159,7 @@ TEST_F(SdlAdapter, TheRenderWindowPansAndAbortsAndClosingIsRefusedWhileBusy)
     push(close);
     SDL_Delay(15);
     EXPECT_TRUE(window->pollAbort());
-    window->renderFinished();
+    window->renderEnded();
     window->setBusy(false);
 
     // The pan keys of the render window move the view (its size is the offscreen window's).

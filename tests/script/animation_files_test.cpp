@@ -154,8 +154,12 @@ TEST_F(AnimationFile, EveryFrameGoesIntoTheOneFile)
 {
     for (const ImageFormat format : kFileFormats) {
         const SeriesOutput out = output(format);
+        ui.windowEvents.clear();
         ASSERT_EQ(classicRunResult(runAnimation(app, ui, script, out, 0).end), 1);
         EXPECT_EQ(framesIn(out), 3u);
+        // A window shows both rendered frames as they draw (the rewrite renders nothing).
+        EXPECT_EQ(ui.windowEvents,
+                  (std::vector<std::string>{"render started", "render ended", "render started", "render ended"}));
         const Bytes file = readBytes(animationFileName(out));
         const Bytes image8 = topDown(app.images.vidmem8, width, height);
         if (format == ImageFormat::Kanim) {

@@ -7,7 +7,7 @@
 
 #include "app/app.h"
 #include "panels/input.h"
-#include "panels/render_host.h"
+#include "base/thread_priority.h"
 #include "platform/scripted_frontend.h"
 #include "shell/startup.h"
 #include "shell/window_commands.h"
@@ -22,25 +22,10 @@ public:
     void present() override { ++presented; }
 };
 
-// The render window as the commands use it: what was asked, in order.
-class FakeHost : public RenderHost {
-public:
-    std::vector<std::string> calls;
-    bool busy = false;
-    void prepareRender() override { calls.push_back(busy ? "prepare (busy)" : "prepare"); }
-    void renderFinished() override { calls.push_back(busy ? "finished (busy)" : "finished"); }
-    void setBusy(bool b) override
-    {
-        busy = b;
-        calls.push_back(b ? "busy" : "idle");
-    }
-};
-
 class WindowCommands : public ::testing::Test {
 protected:
     std::unique_ptr<App> app = std::make_unique<App>();
     ScriptedFrontend ui;
-    FakeHost host;
     NoInput input;
     Surface surface;
     MainPanel main;
@@ -51,7 +36,7 @@ protected:
         initialiseApp(*app, ui);
         drawMainSurface(surface, main, app->landscape);
         ctx = std::make_unique<WindowContext>(
-            WindowContext{*app, ui, host, input, surface, main, "/nonexistent/", ""});
+            WindowContext{*app, ui, input, surface, main, "/nonexistent/", ""});
     }
 };
 
@@ -71,8 +56,9 @@ TEST_F(WindowCommands, EveryIdentifierReachesItsOperationOrSaysItIsNotBuilt)
             EXPECT_TRUE(isWindowCommand(g.id)) << g.id;
         }
     }
+    ui.numberAnswers.assign(100, std::nullopt); // the priority command is asked and cancelled
     const int built[] = {1061, 1075, 1132, 1283, 1284, 1285, 1286, 1287, 1288, 1289, 1290, 1291, 1293, 1294,
-                         1295, 1296, 1297, 1409};
+                         1295, 1296, 1297, 1409, 1410};
     for (const int id : ids) {
         ui.statuses.clear();
         ctx->quit = false;
@@ -93,20 +79,56 @@ TEST_F(WindowCommands, RenderShowsTheRenderWindowAndDisplayShowsItAgain)
 {
     EXPECT_EQ(runWindowCommand(*ctx, 1132), 0); // nothing rendered yet
     EXPECT_EQ(ui.statuses.back(), "No image yet: Render makes one.");
-    host.calls.clear();
+    ui.windowEvents.clear();
     EXPECT_EQ(runWindowCommand(*ctx, 1061), 1);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"busy", "prepare (busy)", "finished (busy)", "idle"}));
+    EXPECT_EQ(ui.windowEvents, (std::vector<std::string>{"busy", "render started", "render ended", "idle"}));
     EXPECT_EQ(ui.statuses.back().rfind("Rendered 320 x 200: ", 0), 0u) << ui.statuses.back();
-    host.calls.clear();
+    ui.windowEvents.clear();
     EXPECT_EQ(runWindowCommand(*ctx, 1132), 1);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"prepare", "finished"}));
+    EXPECT_EQ(ui.windowEvents, (std::vector<std::string>{"image shown"}));
 
     // An aborted render keeps its partial image and says so.
     ui.abortOnPoll = 3;
     ui.polls = 0;
     EXPECT_EQ(runWindowCommand(*ctx, 1061), -1);
     EXPECT_EQ(ui.statuses.back(), "Render aborted.");
-    EXPECT_FALSE(host.busy);
+    EXPECT_EQ(ui.windowEvents.back(), "idle");
+}
+
+// Set priority: the answer clamped to -1, 0 or 1 (5 is 1, -7 is -1) and
+// applied to the thread, or the system's refusal shown; Cancel changes nothing.
+TEST(PriorityCommand, AnswersAreClampedToTheThreeLevels)
+{
+    const struct {
+        long answer;
+        int level;
+    } cases[] = {{5, 1}, {2, 1}, {1, 1}, {0, 0}, {-1, -1}, {-7, -1}, {-2147483647L, -1}};
+    for (const auto& c : cases) EXPECT_EQ(clampPriority(c.answer), c.level) << c.answer;
+}
+
+TEST_F(WindowCommands, SetPriorityAsksWithTheCurrentLevelAndAppliesTheClampedAnswer)
+{
+    const int before = threadPriority();
+    ui.numberAnswers = {std::nullopt};
+    EXPECT_EQ(runWindowCommand(*ctx, 1410), -1);
+    EXPECT_EQ(threadPriority(), before);
+
+    // Lowering is always allowed; bringing it back may need a privilege the test does not have.
+    ui.numberAnswers = {-7};
+    EXPECT_EQ(runWindowCommand(*ctx, 1410), 1);
+    EXPECT_EQ(threadPriority(), -1);
+    ui.numberAnswers = {5};
+    const int raised = runWindowCommand(*ctx, 1410);
+    if (raised == 1) {
+        EXPECT_EQ(threadPriority(), 1);
+    } else {
+        EXPECT_EQ(raised, 0);
+        ASSERT_FALSE(ui.messages.empty());
+        EXPECT_EQ(ui.messages.back().rfind("Could not set the priority: ", 0), 0u) << ui.messages.back();
+        EXPECT_EQ(threadPriority(), -1);
+    }
+    std::string reason;
+    setThreadPriority(before, reason);
 }
 
 TEST_F(WindowCommands, TabsOpenTheirPanelsExitEndsAndACommandDuringAnotherIsDropped)
