@@ -129,7 +129,14 @@ struct SdlWindow::Impl {
     RequesterPlace place;
     std::vector<std::string> reports;
 
+    std::function<void(const std::string&)> trace;
+
     Impl(App& a, Surface& s) : app(a), surface(s) {}
+
+    void note(const char* event)
+    {
+        if (trace) trace(event);
+    }
 
     bool isMain(Uint32 windowId) const { return mainWindow != nullptr && windowId == SDL_GetWindowID(mainWindow); }
     bool isRender(Uint32 windowId) const
@@ -271,6 +278,7 @@ struct SdlWindow::Impl {
                                        isMain(e.window.windowID))) {
                 showStatus(surface, "Kalvenor is working: press Esc to stop it first.");
                 presentMain();
+                note("close refused");
                 continue;
             }
             if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_ESCAPE && rendering) {
@@ -321,6 +329,7 @@ SdlWindow::SdlWindow(App& app, Surface& surface, const WindowOptions& options)
     : impl_(std::make_unique<Impl>(app, surface))
 {
     Impl& w = *impl_;
+    w.trace = options.trace;
     [[maybe_unused]] const LibraryAllocations library;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         w.error = std::string("cannot open a window: ") + SDL_GetError();
@@ -445,6 +454,7 @@ void SdlWindow::renderStarted()
     w.view.viewWidth = shownWidth;
     w.view.viewHeight = shownHeight;
     w.showImage();
+    w.note("render started");
 }
 
 bool SdlWindow::showImage()
@@ -466,6 +476,7 @@ void SdlWindow::renderEnded()
     w.rendering = false;
     w.abortRequested = false;
     w.showImage();
+    w.note("render ended");
 }
 
 bool SdlWindow::renderWindowShown() const { return impl_->renderShown; }

@@ -7,6 +7,7 @@
 // is the only code that includes SDL.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,8 @@ struct App;
 
 struct WindowOptions {
     int scale = 0; // 0: the largest integer scale that fits the screen's usable area
+    // Told of events a test waits for: "render started", "render ended", "close refused".
+    std::function<void(const std::string&)> trace;
 };
 
 class SdlWindow : public Frontend, public InputSource {

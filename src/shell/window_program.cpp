@@ -56,7 +56,7 @@ int runWindowProgram(const CommandLine& cl, const char* argv0)
     Trace trace;
     Surface surface;
     auto app = std::make_unique<App>();
-    SdlWindow window(*app, surface, WindowOptions{cl.scale});
+    SdlWindow window(*app, surface, WindowOptions{cl.scale, [&trace](const std::string& event) { trace.line(event); }});
     if (!window.ok()) {
         std::fprintf(stderr, "kalvenor: %s\n", window.error().c_str());
         trace.line("exit 1");

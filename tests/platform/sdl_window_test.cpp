@@ -48,7 +48,7 @@ protected:
         ::setenv("SDL_RENDER_DRIVER", "software", 1);
         ScriptedFrontend quiet;
         initialiseApp(*app, quiet);
-        window = std::make_unique<SdlWindow>(*app, surface, WindowOptions{2});
+        window = std::make_unique<SdlWindow>(*app, surface, WindowOptions{.scale = 2, .trace = {}});
         if (!window->ok()) GTEST_SKIP() << "no offscreen video driver: " << window->error();
         SDL_Event e;
         while (SDL_PollEvent(&e) != 0) {

@@ -8,8 +8,12 @@
 # Checks: the main window titled "Kalvenor"; hovering a tab shows its help in
 # the status line; clicking it opens its panel; Render shows the render window
 # ("Kalvenor Image") whose pixels equal `kalvenor render -o` of the same
-# settings; Project > Exit ends the program with exit code 0 and no X error,
-# twenty times in a row.
+# settings, in true colour and, in an 8-bit display mode, the 8-bit image
+# through the palette; End on a 1024 x 768 image in a 640 x 480 view shows the
+# image from (383, 287); on a 2050 x 2050 landscape both windows keep painting
+# during the render, closing the main window is refused, and Esc and the right
+# button abort it within half a second; Project > Exit and the close button
+# end the program with exit code 0 and no X error, twenty times in a row.
 # Exit status: 0 pass, 1 fail, 77 skipped (no Xvfb, xdotool or import, or Xvfb cannot start).
 set -u
 
@@ -19,8 +23,9 @@ if [ $# -ne 1 ]; then
 fi
 kalvenor=$1
 case $kalvenor in /*) ;; *) kalvenor=$(pwd)/$kalvenor ;; esac
+here=$(cd "$(dirname "$0")" && pwd)
 
-for tool in Xvfb xdotool import compare; do
+for tool in Xvfb xdotool xwininfo import compare python3; do
     if ! command -v "$tool" >/dev/null 2>&1; then
         echo "SKIP: $tool is not installed; 'make test-deps' installs it"
         exit 77
@@ -65,10 +70,10 @@ done
 DISPLAY=:$(cat "$tmp/display")
 export DISPLAY
 
-# Waits until the trace holds a line (timeout in tenths of a second).
+# Waits until the trace holds a line, or holds it COUNT times (timeout in tenths of a second).
 wait_for() {
     n=0
-    until grep -qx "$1" "$tmp/trace" 2>/dev/null; do
+    until [ "$(grep -cx "$1" "$tmp/trace" 2>/dev/null)" -ge "${3:-1}" ]; do
         n=$((n + 1))
         [ $n -le "${2:-300}" ] || fail "no \"$1\" in the trace: $(tr '\n' '|' <"$tmp/trace" 2>/dev/null)"
         kill -0 "$program_pid" 2>/dev/null || fail "the program ended before \"$1\""
@@ -76,20 +81,54 @@ wait_for() {
     done
 }
 
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# Starts the program from directory $1 (made when missing): the program reads
+# STARTUP.SCR beside itself, so a copy (or a link) of it lives there.
 start() {
+    dir=${1:-$tmp/plain}
+    mkdir -p "$dir"
+    [ -x "$dir/kalvenor" ] || ln "$kalvenor" "$dir/kalvenor" 2>/dev/null || cp "$kalvenor" "$dir/kalvenor" ||
+        fail "cannot place the program in $dir"
     : >"$tmp/trace"
     # The display libraries under SDL (X11, D-Bus) keep a few allocations until the process ends, in
     # modules the leak checker cannot name; the program's own code is leak-checked by its other tests.
-    (cd "$tmp" && ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" KALVENOR_TRACE="$tmp/trace" \
-        exec "$kalvenor" --scale 1 >"$tmp/out" 2>"$tmp/err") &
+    (cd "$dir" && ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" KALVENOR_TRACE="$tmp/trace" \
+        exec "$dir/kalvenor" --scale 1 >"$tmp/out" 2>"$tmp/err") &
     program_pid=$!
-    wait_for ready
+    wait_for ready 900
     main=$(xdotool search --name '^Kalvenor$' | head -1)
     [ -n "$main" ] || fail "no window titled Kalvenor"
 }
 
+# The render window, once a render has shown it.
+render_window() {
+    image=$(xdotool search --name '^Kalvenor Image$' | head -1)
+    [ -n "$image" ] || fail "no render window titled Kalvenor Image"
+}
+
+# The program has ended by itself with exit code 0, no X error, "exit 0" traced.
+ended_well() {
+    n=0
+    while kill -0 "$program_pid" 2>/dev/null; do
+        n=$((n + 1))
+        [ $n -le 100 ] || fail "the program did not end after $1"
+        sleep 0.1
+    done
+    wait "$program_pid"
+    code=$?
+    program_pid=
+    [ "$code" -eq 0 ] || fail "exit code $code after $1"
+    ! grep -qi "x error\|badwindow" "$tmp/err" || fail "an X error at exit"
+    grep -qx "exit 0" "$tmp/trace" || fail "no \"exit 0\" in the trace"
+}
+
+# The number of pixels in which two pictures differ.
+differing() { compare -metric AE "$1" "$2" null: 2>&1; }
+
 # Clicks at (x, y) of the main window's surface.
 click() {
+    xdotool windowraise "$main" # the render window may lie over it
     xdotool mousemove --window "$main" "$1" "$2"
     sleep 0.1
     xdotool click 1
@@ -100,18 +139,7 @@ quit() {
     click 20 12
     sleep 0.2
     click 30 134
-    n=0
-    while kill -0 "$program_pid" 2>/dev/null; do
-        n=$((n + 1))
-        [ $n -le 100 ] || fail "the program did not end after Exit"
-        sleep 0.1
-    done
-    wait "$program_pid"
-    code=$?
-    program_pid=
-    [ "$code" -eq 0 ] || fail "exit code $code after Exit"
-    ! grep -qi "x error\|badwindow" "$tmp/err" || fail "an X error at exit"
-    grep -qx "exit 0" "$tmp/trace" || fail "no \"exit 0\" in the trace"
+    ended_well Exit
 }
 
 echo "== the main window"
@@ -133,16 +161,88 @@ import -window "$main" -crop 300x40+372+8 +repage "$tmp/panel-after.png"
 echo "== Render"
 click 450 525
 wait_for "command 1061 result 1"
-image=$(xdotool search --name '^Kalvenor Image$' | head -1)
-[ -n "$image" ] || fail "no render window titled Kalvenor Image"
+render_window
 sleep 0.3
 import -window "$image" "$tmp/window.png"
 (cd "$tmp" && "$kalvenor" render -o "$tmp/reference.png" >/dev/null 2>&1) || fail "kalvenor render failed"
 cp "$tmp/window.png" "$tmp/reference.png" "${KALVENOR_KEEP:-$tmp}/" 2>/dev/null
-differ=$(compare -metric AE "$tmp/reference.png" "$tmp/window.png" null: 2>&1)
+differ=$(differing "$tmp/reference.png" "$tmp/window.png")
 [ "$differ" = "0" ] || fail "the render window differs from kalvenor render in $differ pixels"
-import -window root "$tmp/screen.png"
 quit
+
+echo "== an 8-bit display mode, and End on 1024 x 768 in a 640 x 480 view"
+mkdir -p "$tmp/eight"
+# 640 x 400 is offered in 8 bits only; the next size keeps the depth.
+printf 'Kalve Script File\neight\nGrModeVesa640x400\nGrModeVesa1024x768\n' >"$tmp/eight/STARTUP.SCR"
+start "$tmp/eight"
+click 450 525
+wait_for "command 1061 result 1"
+render_window
+sleep 0.3
+import -window "$image" "$tmp/eight.png"
+(cd "$tmp/eight" && "$kalvenor" render STARTUP.SCR -o "$tmp/eight.pcx" >/dev/null 2>&1) || fail "kalvenor render failed"
+size=$(identify -format "%wx%h" "$tmp/eight.png")
+[ "$size" = "1024x768" ] || fail "the render window is $size, not 1024 x 768"
+differ=$(differing "$tmp/eight.pcx" "$tmp/eight.png")
+[ "$differ" = "0" ] || fail "the 8-bit render window differs from the 8-bit image of kalvenor render in $differ pixels"
+xdotool windowsize "$image" 640 480
+sleep 0.3
+xdotool mousemove --window "$image" 100 100
+xdotool key End
+sleep 0.3
+import -window "$image" "$tmp/end.png"
+convert "$tmp/eight.pcx" -crop 640x480+383+287 +repage "$tmp/end-reference.png"
+cp "$tmp/eight.png" "$tmp/end.png" "${KALVENOR_KEEP:-$tmp}/" 2>/dev/null
+differ=$(differing "$tmp/end-reference.png" "$tmp/end.png")
+[ "$differ" = "0" ] || fail "after End the view does not start at (383, 287): $differ pixels differ"
+quit
+
+echo "== a long render: painting, refused close, Esc and the right button abort"
+mkdir -p "$tmp/long"
+printf 'Kalve Script File\nlong\nLandscapeSizeMega\nGenerateFractal 42\nImageSize 480 200\nEnableScreen\n' \
+    >"$tmp/long/STARTUP.SCR"
+start "$tmp/long"
+# The render window is moved below the main window, so that both can be watched.
+click 450 525
+wait_for "render started"
+render_window
+xdotool windowmove "$image" 0 800
+sleep 0.3
+import -window "$main" -crop 772x16+8+536 +repage "$tmp/progress-1.png"
+import -window "$image" "$tmp/live-1.png"
+sleep 0.7
+import -window "$main" -crop 772x16+8+536 +repage "$tmp/progress-2.png"
+import -window "$image" "$tmp/live-2.png"
+! grep -q "^command 1061" "$tmp/trace" || fail "the render ended before the checks: $(grep '^command 1061' "$tmp/trace")"
+[ "$(differing "$tmp/progress-1.png" "$tmp/progress-2.png")" != "0" ] ||
+    fail "the main window's progress did not move during the render"
+[ "$(differing "$tmp/live-1.png" "$tmp/live-2.png")" != "0" ] || fail "the render window did not change during the render"
+xdotool mousemove --window "$image" 100 100
+t0=$(now_ms)
+xdotool key Escape
+wait_for "command 1061 result -1" 50
+took=$(($(now_ms) - t0))
+echo "Esc stopped the render in $took ms"
+[ "$took" -le 500 ] || fail "Esc took $took ms to stop the render"
+
+click 450 525
+wait_for "render started" 300 2
+python3 "$here/close_window.py" "$main" || fail "could not ask the main window to close"
+wait_for "close refused"
+! grep -q "^command 1061 result 1" "$tmp/trace" || fail "the second render ended before the abort"
+t0=$(now_ms)
+xdotool mousemove --window "$image" 60 60 click 3
+wait_for "command 1061 result -1" 50 2
+took=$(($(now_ms) - t0))
+echo "The right button stopped the render in $took ms"
+[ "$took" -le 500 ] || fail "the right button took $took ms to stop the render"
+# The partial image stays in the render window.
+xwininfo -id "$image" | grep -q IsViewable || fail "the render window closed after the abort"
+import -window root "$tmp/screen.png"
+cp "$tmp/live-2.png" "$tmp/screen.png" "${KALVENOR_KEEP:-$tmp}/" 2>/dev/null
+# Idle, the close button ends the program.
+python3 "$here/close_window.py" "$main" || fail "could not ask the main window to close"
+ended_well "the close button"
 
 echo "== start and Exit, twenty times"
 i=0
