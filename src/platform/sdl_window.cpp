@@ -37,6 +37,10 @@ struct LibraryAllocations {
     LibraryAllocations& operator=(const LibraryAllocations&) = delete;
 };
 
+constexpr const char* kImageTitle = "Kalvenor Image";
+// While a render draws, the title tells how to stop it (the classic window swapped its menu for the same words).
+constexpr const char* kRenderingTitle = "Kalvenor Image (Press right mouse button to abort rendering)";
+
 constexpr Uint32 kPumpMillis = 10;      // pollAbort pumps the windows at most this often
 constexpr Uint32 kTimerMillis = 100;    // a Timer event when nothing else happens
 constexpr Uint32 kLiveMillis = 50;      // redraw mode 1: the image shown as it is drawn, this often
@@ -206,6 +210,14 @@ struct SdlWindow::Impl {
         } else if (e.type == SDL_MOUSEBUTTONUP && e.button.button == SDL_BUTTON_RIGHT) {
             if (rendering) abortRequested = true;
             else hideRenderWindow();
+        } else if (e.type == SDL_MOUSEWHEEL) {
+            // The wheel scrolls as the scroll bars would: up and down, sideways with Shift or a tilt.
+            const bool sideways = (SDL_GetModState() & KMOD_SHIFT) != 0;
+            const int across = sideways ? e.wheel.y : -e.wheel.x;
+            const int down = sideways ? 0 : e.wheel.y;
+            if (down != 0) applyViewOperation(view, down > 0 ? kViewUp : kViewDown, true, true);
+            if (across != 0) applyViewOperation(view, across > 0 ? kViewLeft : kViewRight, true, true);
+            showImage();
         } else if (e.type == SDL_KEYDOWN) {
             const SDL_Keycode key = e.key.keysym.sym;
             if (key == SDLK_ESCAPE && rendering) {
@@ -253,6 +265,9 @@ struct SdlWindow::Impl {
                 return InputEvent{down ? InputKind::RightDown : InputKind::RightUp, pointerX, pointerY};
             return std::nullopt;
         }
+        case SDL_MOUSEWHEEL:
+            if (isRender(e.wheel.windowID)) renderWindowEvent(e);
+            return std::nullopt;
         case SDL_KEYDOWN: {
             if (isRender(e.key.windowID)) {
                 renderWindowEvent(e);
@@ -265,6 +280,18 @@ struct SdlWindow::Impl {
             return k;
         }
         default: return std::nullopt;
+        }
+    }
+
+    // The window of an event the render window handles (its keys, buttons, wheel and window events), or 0.
+    static Uint32 renderEventWindow(const SDL_Event& e)
+    {
+        switch (e.type) {
+        case SDL_WINDOWEVENT: return e.window.windowID;
+        case SDL_KEYDOWN: return e.key.windowID;
+        case SDL_MOUSEBUTTONUP: return e.button.windowID;
+        case SDL_MOUSEWHEEL: return e.wheel.windowID;
+        default: return 0;
         }
     }
 
@@ -289,9 +316,7 @@ struct SdlWindow::Impl {
                 abortRequested = true;
                 continue;
             }
-            if ((e.type == SDL_WINDOWEVENT || e.type == SDL_KEYDOWN || e.type == SDL_MOUSEBUTTONUP) &&
-                isRender(e.type == SDL_WINDOWEVENT ? e.window.windowID
-                                                   : e.type == SDL_KEYDOWN ? e.key.windowID : e.button.windowID)) {
+            if (isRender(renderEventWindow(e))) {
                 renderWindowEvent(e);
                 continue;
             }
@@ -439,7 +464,7 @@ void SdlWindow::renderStarted()
     SDL_GetDisplayUsableBounds(0, &usable);
     const int shownWidth = std::min(width, std::max(usable.w - 16, 160));
     const int shownHeight = std::min(height, std::max(usable.h - 48, 120));
-    SDL_SetWindowTitle(w.renderWindow, "Kalvenor Image");
+    SDL_SetWindowTitle(w.renderWindow, kRenderingTitle);
     SDL_SetWindowSize(w.renderWindow, shownWidth, shownHeight);
     SDL_SetWindowMaximumSize(w.renderWindow, width, height);
     if (!w.centredOnce) {
@@ -475,6 +500,7 @@ void SdlWindow::renderEnded()
     Impl& w = *impl_;
     w.rendering = false;
     w.abortRequested = false;
+    SDL_SetWindowTitle(w.renderWindow, kImageTitle);
     w.showImage();
     w.note("render ended");
 }
