@@ -134,6 +134,8 @@ struct SdlWindow::Impl {
     std::vector<std::string> reports;
 
     std::function<void(const std::string&)> trace;
+    SDL_Cursor* waitCursor = nullptr;
+    SDL_Cursor* arrowCursor = nullptr;
 
     Impl(App& a, Surface& s) : app(a), surface(s) {}
 
@@ -396,6 +398,8 @@ SdlWindow::SdlWindow(App& app, Surface& surface, const WindowOptions& options)
         w.error = "Could not create render window.";
         return;
     }
+    w.waitCursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_WAIT);
+    w.arrowCursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
     w.ok = true;
 }
 
@@ -403,6 +407,8 @@ SdlWindow::~SdlWindow()
 {
     Impl& w = *impl_;
     [[maybe_unused]] const LibraryAllocations library;
+    if (w.waitCursor != nullptr) SDL_FreeCursor(w.waitCursor);
+    if (w.arrowCursor != nullptr) SDL_FreeCursor(w.arrowCursor);
     if (w.imageTexture != nullptr) SDL_DestroyTexture(w.imageTexture);
     if (w.renderRenderer != nullptr) SDL_DestroyRenderer(w.renderRenderer);
     if (w.renderWindow != nullptr) SDL_DestroyWindow(w.renderWindow);
@@ -507,7 +513,13 @@ void SdlWindow::renderEnded()
 
 bool SdlWindow::renderWindowShown() const { return impl_->renderShown; }
 const RenderView& SdlWindow::renderView() const { return impl_->view; }
-void SdlWindow::setBusy(bool busy) { impl_->busy = busy; }
+// Busy spells show the wait cursor.
+void SdlWindow::setBusy(bool busy)
+{
+    Impl& w = *impl_;
+    w.busy = busy;
+    if (SDL_Cursor* cursor = busy ? w.waitCursor : w.arrowCursor; cursor != nullptr) SDL_SetCursor(cursor);
+}
 bool SdlWindow::busy() const { return impl_->busy; }
 bool SdlWindow::shiftHeld() { return (SDL_GetModState() & KMOD_SHIFT) != 0; }
 
