@@ -54,6 +54,11 @@ struct Gadget {
     int width = 0, height = 0; // areas and scroll bars: their size in pixels (0: from the text)
     const PanelDescriptor* panel = nullptr; // tabs
     std::span<const MenuItem> items{};      // menu titles
+    // Integer and decimal fields: the text is the field's, edited in place.
+    int chars = 0;       // visible characters
+    int decimals = 0;    // decimal fields: digits after the point
+    long value = 0;      // integer fields: the stored value
+    double number = 0.0; // decimal fields: the stored value
     // Where it was last drawn, relative to the panel (x1 < x0: not drawn).
     int x0 = 0, y0 = 0, x1 = -1, y1 = -1;
 };

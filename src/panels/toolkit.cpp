@@ -1,7 +1,9 @@
 #include "panels/toolkit.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "panels/font.h"
 #include "panels/key_codes.h"
@@ -56,6 +58,48 @@ void drawBox(Surface& s, const PanelInstance& panel, Gadget& g, std::string_view
     fillRect(s, x, y, x + width - 1, y + kButtonHeight - 1, on ? pc::kSelected : pc::kFace);
     bevel(s, x, y, x + width - 1, y + kButtonHeight - 1, !on);
     drawText(s, x + kButtonPadding, y + 2, label, on ? pc::kSelectedText : pc::kText, pc::kFace, true);
+}
+
+constexpr int kFieldPadding = 2;
+
+// A field: its text in a sunken white box as wide as its characters; while
+// it is edited the text starts at the left and the cursor cell is inverted.
+void drawField(Surface& s, const PanelInstance& panel, Gadget& g, int cursor)
+{
+    const int chars = std::max(g.chars, 1);
+    const int width = chars * kCharWidth + 2 * kFieldPadding, height = kCharHeight + 2 * kFieldPadding;
+    setHitRect(g, width, height);
+    const int x = panel.left + g.x, y = panel.top + g.y;
+    fillRect(s, x, y, x + width - 1, y + height - 1, pc::kField);
+    bevel(s, x, y, x + width - 1, y + height - 1, false);
+    const std::string_view text = std::string_view(g.text).substr(0, static_cast<std::size_t>(chars));
+    drawText(s, x + kFieldPadding, y + kFieldPadding, text, pc::kText, pc::kField, true);
+    if (cursor >= 0 && cursor < chars) {
+        const int cx = x + kFieldPadding + cursor * kCharWidth;
+        const char under = cursor < static_cast<int>(text.size()) ? text[static_cast<std::size_t>(cursor)] : ' ';
+        fillRect(s, cx, y + kFieldPadding, cx + kCharWidth - 1, y + kFieldPadding + kCharHeight - 1, pc::kSelected);
+        drawText(s, cx, y + kFieldPadding, std::string_view(&under, 1), pc::kSelectedText, pc::kSelected, true);
+    }
+}
+
+std::string trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const std::size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+// The text into the field's value; an empty or bare "-" text is 0, a decimal
+// that is not a finite number keeps the old value.
+void storeField(Gadget& g, const std::string& text)
+{
+    if (g.kind == kGadgetInteger) {
+        setFieldValue(g, std::strtol(text.c_str(), nullptr, 10));
+    } else {
+        const double parsed = std::strtod(text.c_str(), nullptr);
+        setFieldNumber(g, std::isfinite(parsed) ? parsed : g.number);
+    }
 }
 
 void saveUnder(const Surface& s, PanelInstance& p)
@@ -241,6 +285,8 @@ void drawGadget(Surface& s, const PanelInstance& panel, Gadget& g)
         else fillRect(s, x + 1, y + at, x + g.width - 2, y + at + 11, pc::kFace);
         break;
     }
+    case kGadgetInteger:
+    case kGadgetDecimal: drawField(s, panel, g, -1); break;
     default:
         // Areas and the kinds a panel draws itself keep their size as given.
         setHitRect(g, g.width, g.height);
@@ -280,10 +326,117 @@ void showProgress(Surface& s, std::string_view label, int percent)
     drawText(s, kStatusX, kStatusY, std::string_view(text).substr(0, 39), pc::kText, pc::kStatus, true);
 }
 
+void setFieldValue(Gadget& field, long value)
+{
+    field.value = value;
+    char text[32];
+    std::snprintf(text, sizeof text, "%*ld", std::clamp(field.chars, 1, 24), value);
+    field.text = text;
+}
+
+void setFieldNumber(Gadget& field, double number)
+{
+    field.number = number;
+    char digits[400];
+    std::snprintf(digits, sizeof digits, "%.*f", std::clamp(field.decimals, 0, 10), number);
+    char text[420];
+    std::snprintf(text, sizeof text, "%*s", std::clamp(field.chars, 1, 24), digits);
+    field.text = text;
+}
+
+FieldEnd editField(Surface& s, PanelInstance& panel, Gadget& field, InputSource& input, int surfaceX)
+{
+    const std::string old = field.text;
+    std::string text = trimmed(field.text);
+    const int chars = std::max(field.chars, 1);
+    const int column = (surfaceX - (panel.left + field.x + kFieldPadding)) / kCharWidth;
+    std::size_t cursor = static_cast<std::size_t>(std::clamp(column, 0, static_cast<int>(text.size())));
+    const auto show = [&] {
+        field.text = text;
+        drawField(s, panel, field, static_cast<int>(std::min(cursor, static_cast<std::size_t>(chars - 1))));
+        input.present();
+    };
+    const auto restore = [&] {
+        field.text = old;
+        drawField(s, panel, field, -1);
+        input.present();
+    };
+    const auto store = [&] {
+        storeField(field, text);
+        drawField(s, panel, field, -1);
+        input.present();
+    };
+    show();
+    for (;;) {
+        const std::optional<InputEvent> e = input.next();
+        if (!e || e->kind == InputKind::Close) {
+            restore();
+            return {-1, 0};
+        }
+        if (e->kind == InputKind::RightDown) {
+            restore();
+            return {0, 0};
+        }
+        if (e->kind == InputKind::LeftDown) {
+            if (holds(panel, field, e->x, e->y)) {
+                const int at = (e->x - (panel.left + field.x + kFieldPadding)) / kCharWidth;
+                cursor = static_cast<std::size_t>(std::clamp(at, 0, static_cast<int>(text.size())));
+                show();
+                continue;
+            }
+            store();
+            panel.pending = *e; // the click also counts where it landed
+            return {field.id, 0};
+        }
+        if (e->kind != InputKind::Key) continue;
+        const int key = e->key;
+        const char c = static_cast<char>(key & 0xFF);
+        if (key == kKeyEscape) {
+            restore();
+            return {0, key};
+        }
+        if (key == kKeyEnter || key == kKeyTab) {
+            store();
+            return {field.id, key};
+        }
+        const bool room = static_cast<int>(text.size()) < chars;
+        if (key == kKeyBackspace) {
+            if (cursor > 0) text.erase(--cursor, 1);
+        } else if (key == kKeyDelete) {
+            if (cursor < text.size()) text.erase(cursor, 1);
+        } else if (key == kKeyLeft) {
+            if (cursor > 0) --cursor;
+        } else if (key == kKeyRight) {
+            if (cursor < text.size()) ++cursor;
+        } else if (key == kKeyHome) {
+            cursor = 0;
+        } else if (key == kKeyEnd) {
+            cursor = text.size();
+        } else if (room && key < 0x100 && c >= '0' && c <= '9') {
+            text.insert(cursor++, 1, c);
+        } else if (room && c == '-' && (key == '-' || key == kKeyMinus) && cursor == 0 &&
+                   (text.empty() || text[0] != '-')) {
+            text.insert(cursor++, 1, c);
+        } else if (room && key == '.' && field.kind == kGadgetDecimal && text.find('.') == std::string::npos &&
+                   (cursor > 0 || text.empty() || text[0] != '-')) {
+            text.insert(cursor++, 1, c);
+        } else {
+            continue;
+        }
+        show();
+    }
+}
+
 GadgetResult readGadget(Surface& s, PanelInstance& panel, InputSource& input)
 {
     for (;;) {
-        const std::optional<InputEvent> e = input.next();
+        std::optional<InputEvent> e;
+        if (panel.pending) {
+            e = panel.pending;
+            panel.pending.reset();
+        } else {
+            e = input.next();
+        }
         if (!e || e->kind == InputKind::Close) return {-1};
         switch (e->kind) {
         case InputKind::Move: {
@@ -312,6 +465,13 @@ GadgetResult readGadget(Surface& s, PanelInstance& panel, InputSource& input)
                 if (chosen != 0) return {chosen, e->x, e->y, g};
                 break;
             }
+            case kGadgetInteger:
+            case kGadgetDecimal: {
+                const FieldEnd end = editField(s, panel, *g, input, e->x);
+                if (end.code != 0) return {end.code, e->x, e->y, g, end.key};
+                if (end.key == kKeyEscape) return {keyResult(kKeyEscape), e->x, e->y, g};
+                break;
+            }
             default: return {g->id, e->x, e->y, g};
             }
             break;
@@ -323,10 +483,22 @@ GadgetResult readGadget(Surface& s, PanelInstance& panel, InputSource& input)
 
 RequesterPlace requesterBox(const RequesterPlace& last, std::string_view message, int pointerX, int pointerY)
 {
+    return requesterBox(last, std::max(320, textWidth(message) + 16), 84, pointerX, pointerY);
+}
+
+std::string buttonLabel(std::string_view label)
+{
+    if (label.size() >= 6) return std::string(label);
+    const std::size_t before = (6 - label.size()) / 2;
+    return std::string(before, ' ') + std::string(label) + std::string(6 - label.size() - before, ' ');
+}
+
+RequesterPlace requesterBox(const RequesterPlace& last, int width, int height, int pointerX, int pointerY)
+{
     RequesterPlace box;
     box.known = true;
-    box.width = std::max(320, textWidth(message) + 16);
-    box.height = 84;
+    box.width = width;
+    box.height = height;
     const bool insideLast = last.known && pointerX >= last.left && pointerX < last.left + last.width &&
                             pointerY >= last.top && pointerY < last.top + last.height;
     if (insideLast && last.left + box.width <= kSurfaceWidth && last.top + box.height <= kSurfaceHeight) {
@@ -344,19 +516,13 @@ RequesterPlace requesterBox(const RequesterPlace& last, std::string_view message
 int twoButtonRequester(Surface& s, InputSource& input, RequesterPlace& place, std::string_view message,
                        std::string_view first, std::string_view second, int pointerX, int pointerY)
 {
-    // Short labels are centred in six characters.
-    const auto centred = [](std::string_view label) {
-        if (label.size() >= 6) return std::string(label);
-        const std::size_t before = (6 - label.size()) / 2;
-        return std::string(before, ' ') + std::string(label) + std::string(6 - label.size() - before, ' ');
-    };
     RequesterPlace box = requesterBox(place, message, pointerX, pointerY);
     PanelInstance panel;
     const auto open = [&] {
         panel = openPanel(s, box.left, box.top, box.width, box.height, true);
         Gadget text{.kind = kGadgetLabel, .x = 8, .y = 14, .text = std::string(message)};
-        Gadget yes{.kind = kGadgetButton, .x = 16, .y = 52, .id = 1000, .text = centred(first)};
-        Gadget no{.kind = kGadgetButton, .y = 52, .id = 1001, .text = centred(second)};
+        Gadget yes{.kind = kGadgetButton, .x = 16, .y = 52, .id = 1000, .text = buttonLabel(first)};
+        Gadget no{.kind = kGadgetButton, .y = 52, .id = 1001, .text = buttonLabel(second)};
         no.x = box.width - 16 - (textWidth(no.text) + 2 * kButtonPadding);
         panel.gadgets = {text, yes, no};
         drawGadgets(s, panel);

@@ -4,6 +4,7 @@
 // toolkit runs the same in the window and in a test.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,8 @@ struct PanelInstance {
     bool saveUnder = false;
     std::vector<Colour> saved;
     int hovered = -1; // the gadget whose help the status line shows, by index
+    // A click that ended a field's editing, read again by the next readGadget.
+    std::optional<InputEvent> pending;
 
     int right() const { return left + width - 1; }
     int bottom() const { return top + height - 1; }
@@ -47,19 +50,44 @@ void showStatus(Surface& s, std::string_view text);
 // A progress report in the status line, "%s: %2d%%" and a bar.
 void showProgress(Surface& s, std::string_view label, int percent);
 
+// A field's text from its value: integers right-aligned in the field's
+// characters, decimals with the field's digits after the point.
+void setFieldValue(Gadget& field, long value);
+void setFieldNumber(Gadget& field, double number);
+
+// How editing a field ended: the code (the field's identifier when the text
+// was stored, 0 when Esc or the right button restored it, -1 when the program
+// closes) and the key that ended it (Enter, Tab, Esc), 0 for a click.
+struct FieldEnd {
+    int code = 0;
+    int key = 0;
+};
+
+// Edits an integer or decimal field in place, the cursor at the character
+// under surfaceX (at the end for a position right of the text). Digits go in
+// at the cursor, "-" only as the first character, "." once in decimal
+// fields; Backspace, Delete, Left, Right, Home and End edit; no more text
+// than the field shows. Enter, Tab or a left click outside convert the text
+// into the value and report the identifier (the click is read again by the
+// next readGadget); Esc or a right click put the old text back.
+FieldEnd editField(Surface& s, PanelInstance& panel, Gadget& field, InputSource& input, int surfaceX);
+
 // What reading a panel's gadgets came to.
 struct GadgetResult {
     int code = 0;   // a gadget's identifier; keyResult(key); 0 a click on no gadget; 3 a right click; -1 closing
     int x = 0, y = 0; // for a click on no gadget: its position on the surface
     Gadget* gadget = nullptr;
+    int key = 0; // for a field: the key that stored it (Enter, Tab), 0 for a click
 };
 
 // Waits for the next activation: a left press on a gadget runs its activation
 // (buttons: pressed while held, reported when released inside; radio groups
 // keep one member on; toggles switch; menu titles open their list and report
 // the chosen item; areas and tabs report at once); keys come back as
-// keyResult(code); moving the pointer shows the help text of the gadget under
-// it in the status line.
+// keyResult(code); integer and decimal fields are edited in place and report
+// when stored (Esc in a field puts its text back and comes back as the Esc
+// key); moving the pointer shows the help text of the gadget under it
+// in the status line.
 GadgetResult readGadget(Surface& s, PanelInstance& panel, InputSource& input);
 
 // Where the last two-button requester stood, for the next one.
@@ -81,5 +109,10 @@ int twoButtonRequester(Surface& s, InputSource& input, RequesterPlace& place, st
 
 // The requester's box for a message and a pointer position (placement only).
 RequesterPlace requesterBox(const RequesterPlace& last, std::string_view message, int pointerX, int pointerY);
+// The same for a box of a given size.
+RequesterPlace requesterBox(const RequesterPlace& last, int width, int height, int pointerX, int pointerY);
+
+// A label centred in six characters when shorter (the requesters' buttons).
+std::string buttonLabel(std::string_view label);
 
 } // namespace kalvenor

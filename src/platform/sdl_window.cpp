@@ -16,6 +16,7 @@
 
 #include "app/app.h"
 #include "panels/key_codes.h"
+#include "panels/requesters.h"
 #include "panels/toolkit.h"
 
 namespace kalvenor {
@@ -74,6 +75,9 @@ int keyCodeOf(const SDL_Keysym& k)
     case SDLK_TAB: return kKeyTab;
     default: break;
     }
+    if (k.sym >= SDLK_KP_1 && k.sym <= SDLK_KP_9) return '1' + static_cast<int>(k.sym - SDLK_KP_1);
+    if (k.sym == SDLK_KP_0) return '0';
+    if (k.sym == SDLK_KP_PERIOD) return '.';
     if (k.sym >= SDLK_F1 && k.sym <= SDLK_F9) return (0x3B + static_cast<int>(k.sym - SDLK_F1)) << 8;
     if (k.sym >= 32 && k.sym < 127) {
         int c = static_cast<int>(k.sym);
@@ -529,22 +533,22 @@ bool SdlWindow::ask(const std::string& question, const std::string& first, const
     return twoButtonRequester(w.surface, *this, w.place, question, first, second, w.pointerX, w.pointerY) == 1;
 }
 
-std::optional<long> SdlWindow::askNumber(const std::string& prompt, long)
+std::optional<long> SdlWindow::askNumber(const std::string& prompt, long defaultValue)
 {
-    impl_->notYet("the number requester (\"" + prompt + "\")");
-    return std::nullopt;
+    Impl& w = *impl_;
+    return numberRequester(w.surface, *this, w.place, prompt, defaultValue, w.pointerX, w.pointerY);
 }
 
-std::optional<std::vector<double>> SdlWindow::askNumbers(const std::string& prompt, const std::vector<double>&)
+std::optional<std::vector<double>> SdlWindow::askNumbers(const std::string& prompt, const std::vector<double>& values)
 {
-    impl_->notYet("the number requester (\"" + prompt + "\")");
-    return std::nullopt;
+    Impl& w = *impl_;
+    return numbersRequester(w.surface, *this, w.place, prompt, values, w.pointerX, w.pointerY);
 }
 
-std::optional<int> SdlWindow::choose(const std::string& question, const std::vector<std::string>&)
+std::optional<int> SdlWindow::choose(const std::string& question, const std::vector<std::string>& answers)
 {
-    impl_->notYet("the choice requester (\"" + question + "\")");
-    return std::nullopt;
+    Impl& w = *impl_;
+    return choiceRequester(w.surface, *this, w.place, question, answers, w.pointerX, w.pointerY);
 }
 
 std::optional<std::string> SdlWindow::chooseFile(const FileRequest& request)

@@ -12,33 +12,10 @@
 #include "panels/main_panel.h"
 #include "panels/panel_style.h"
 #include "panels/toolkit.h"
+#include "panels/scripted_input.h"
 
 namespace kalvenor {
 namespace {
-
-// Input from a list; closing when it runs out.
-class ScriptedInput : public InputSource {
-public:
-    std::deque<InputEvent> events;
-    int presented = 0;
-
-    std::optional<InputEvent> next() override
-    {
-        if (events.empty()) return std::nullopt;
-        const InputEvent e = events.front();
-        events.pop_front();
-        return e;
-    }
-    void present() override { ++presented; }
-
-    void move(int x, int y) { events.push_back({InputKind::Move, x, y}); }
-    void click(int x, int y, int upX = -1, int upY = -1)
-    {
-        events.push_back({InputKind::LeftDown, x, y});
-        events.push_back({InputKind::LeftUp, upX < 0 ? x : upX, upY < 0 ? y : upY});
-    }
-    void key(int code) { events.push_back({InputKind::Key, 0, 0, code}); }
-};
 
 // The status line as showStatus draws text.
 Surface statusOf(std::string_view text)

@@ -1,0 +1,188 @@
+#include "panels/requesters.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "panels/font.h"
+#include "panels/key_codes.h"
+
+namespace kalvenor {
+
+namespace {
+
+constexpr int kOk = 1000;
+constexpr int kCancel = 1001;
+constexpr int kFirstField = 1002;
+constexpr int kMargin = 8;
+constexpr int kNumberChars = 11;
+constexpr int kDecimalChars = 16;
+constexpr int kButtonGap = 8;
+constexpr int kRowHeight = 24; // a field or a button row
+
+int buttonWidth(std::string_view label) { return static_cast<int>(label.size()) * kCharWidth + 8; }
+
+// How many digits after the point show a value as given, up to six.
+int decimalsOf(double value)
+{
+    char text[64];
+    for (int d = 0; d < 6; ++d) {
+        std::snprintf(text, sizeof text, "%.*f", d, value);
+        if (std::strtod(text, nullptr) == value) return d;
+    }
+    return 6;
+}
+
+// A box of fields over "OK" and "Cancel": the fields are edited in turn
+// (Tab goes on, a click picks one); true when answered, false when cancelled.
+bool runFieldBox(Surface& s, InputSource& input, RequesterPlace& place, std::string_view prompt,
+                 std::vector<Gadget> fields, int pointerX, int pointerY, std::vector<Gadget>& answered)
+{
+    const int longestField = kDecimalChars * kCharWidth + 4;
+    const int width = std::max({320, static_cast<int>(prompt.size()) * kCharWidth + 2 * kMargin,
+                                longestField + 2 * kMargin});
+    const int fieldsTop = kMargin + kCharHeight + 6;
+    const int buttonsTop = fieldsTop + static_cast<int>(fields.size()) * kRowHeight + 6;
+    const int height = buttonsTop + kRowHeight + kMargin;
+    const RequesterPlace box = requesterBox(place, width, height, pointerX, pointerY);
+    PanelInstance panel = openPanel(s, box.left, box.top, box.width, box.height, true);
+    panel.gadgets.push_back(Gadget{.kind = kGadgetLabel, .x = kMargin, .y = kMargin, .text = std::string(prompt)});
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        Gadget field = fields[i];
+        field.x = kMargin;
+        field.y = fieldsTop + static_cast<int>(i) * kRowHeight;
+        field.id = kFirstField + static_cast<int>(i);
+        panel.gadgets.push_back(field);
+    }
+    Gadget ok{.kind = kGadgetButton, .x = 16, .y = buttonsTop, .id = kOk, .text = buttonLabel("OK")};
+    Gadget cancel{.kind = kGadgetButton, .y = buttonsTop, .id = kCancel, .text = buttonLabel("Cancel")};
+    cancel.x = box.width - 16 - buttonWidth(cancel.text);
+    panel.gadgets.push_back(ok);
+    panel.gadgets.push_back(cancel);
+    drawGadgets(s, panel);
+    input.present();
+
+    const auto fieldAt = [&](std::size_t i) -> Gadget& { return panel.gadgets[1 + i]; };
+    const auto next = [&](std::size_t i) { return (i + 1) % fields.size(); };
+    std::size_t editing = 0;
+    bool answer = false;
+    for (;;) {
+        // The current field is edited until a key or a click ends it; a click is then read where it landed.
+        if (!fields.empty() && !panel.pending) {
+            const FieldEnd end = editField(s, panel, fieldAt(editing), input, INT_MAX);
+            if (end.code == -1 || end.key == kKeyEscape) break;
+            if (end.code == 0) continue; // a right click put the text back: editing goes on
+            if (end.key == kKeyEnter) {
+                answer = true;
+                break;
+            }
+            if (end.key == kKeyTab) {
+                editing = next(editing);
+                continue;
+            }
+        }
+        const GadgetResult r = readGadget(s, panel, input);
+        if (r.code >= kFirstField && r.code < kFirstField + static_cast<int>(fields.size())) {
+            const std::size_t at = static_cast<std::size_t>(r.code - kFirstField);
+            if (r.key == kKeyEnter) {
+                answer = true;
+                break;
+            }
+            editing = r.key == kKeyTab ? next(at) : at;
+            continue;
+        }
+        if (r.code == kOk || r.code == keyResult(kKeyEnter)) {
+            answer = true;
+            break;
+        }
+        if (r.code == kCancel || r.code == keyResult(kKeyEscape) || r.code == -1) break;
+    }
+    answered.assign(panel.gadgets.begin() + 1, panel.gadgets.begin() + 1 + static_cast<std::ptrdiff_t>(fields.size()));
+    closePanel(s, panel);
+    input.present();
+    place = box;
+    return answer;
+}
+
+} // namespace
+
+std::optional<long> numberRequester(Surface& s, InputSource& input, RequesterPlace& place, std::string_view prompt,
+                                    long value, int pointerX, int pointerY)
+{
+    Gadget field{.kind = kGadgetInteger, .chars = kNumberChars};
+    setFieldValue(field, value);
+    std::vector<Gadget> answered;
+    if (!runFieldBox(s, input, place, prompt, {field}, pointerX, pointerY, answered)) return std::nullopt;
+    return answered.front().value;
+}
+
+std::optional<std::vector<double>> numbersRequester(Surface& s, InputSource& input, RequesterPlace& place,
+                                                    std::string_view prompt, const std::vector<double>& values,
+                                                    int pointerX, int pointerY)
+{
+    std::vector<Gadget> fields;
+    for (const double v : values) {
+        Gadget field{.kind = kGadgetDecimal, .chars = kDecimalChars, .decimals = decimalsOf(v)};
+        setFieldNumber(field, v);
+        fields.push_back(field);
+    }
+    std::vector<Gadget> answered;
+    if (!runFieldBox(s, input, place, prompt, fields, pointerX, pointerY, answered)) return std::nullopt;
+    std::vector<double> numbers;
+    for (const Gadget& g : answered) numbers.push_back(g.number);
+    return numbers;
+}
+
+std::optional<int> choiceRequester(Surface& s, InputSource& input, RequesterPlace& place, std::string_view question,
+                                   const std::vector<std::string>& answers, int pointerX, int pointerY)
+{
+    if (answers.empty()) return std::nullopt;
+    std::vector<std::string> labels;
+    int row = 0;
+    for (const std::string& a : answers) {
+        labels.push_back(buttonLabel(a));
+        row += buttonWidth(labels.back()) + kButtonGap;
+    }
+    row += 2 * 16 - kButtonGap;
+    // The answers side by side when they fit on the surface, else one under the other.
+    const bool sideBySide = row <= kSurfaceWidth;
+    int widest = 0;
+    for (const std::string& l : labels) widest = std::max(widest, buttonWidth(l));
+    const int width = std::max({320, static_cast<int>(question.size()) * kCharWidth + 2 * kMargin,
+                                sideBySide ? row : widest + 32});
+    const int buttonsTop = kMargin + kCharHeight + 12;
+    const int rows = sideBySide ? 1 : static_cast<int>(labels.size());
+    const int height = buttonsTop + rows * kRowHeight + kMargin;
+    const RequesterPlace box = requesterBox(place, width, std::min(height, kSurfaceHeight), pointerX, pointerY);
+    PanelInstance panel = openPanel(s, box.left, box.top, box.width, box.height, true);
+    panel.gadgets.push_back(Gadget{.kind = kGadgetLabel, .x = kMargin, .y = kMargin, .text = std::string(question)});
+    int x = sideBySide ? (box.width - row) / 2 + 16 : 16;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        Gadget b{.kind = kGadgetButton, .x = x, .y = buttonsTop, .id = kOk + static_cast<int>(i), .text = labels[i]};
+        if (sideBySide) x += buttonWidth(labels[i]) + kButtonGap;
+        else b.y += static_cast<int>(i) * kRowHeight;
+        panel.gadgets.push_back(b);
+    }
+    drawGadgets(s, panel);
+    input.present();
+    std::optional<int> chosen;
+    for (bool done = false; !done;) {
+        const GadgetResult r = readGadget(s, panel, input);
+        if (r.code >= kOk && r.code < kOk + static_cast<int>(labels.size())) {
+            chosen = r.code - kOk;
+            done = true;
+        } else if (r.code == keyResult(kKeyEnter)) {
+            chosen = 0;
+            done = true;
+        } else if (r.code == keyResult(kKeyEscape) || r.code == -1) {
+            done = true;
+        }
+    }
+    closePanel(s, panel);
+    input.present();
+    place = box;
+    return chosen;
+}
+
+} // namespace kalvenor

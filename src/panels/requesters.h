@@ -1,0 +1,35 @@
+// The requesters that ask for more than yes or no: a number, several numbers
+// with decimals, or one of several answers. Each is a modal box over the
+// surface, placed as the two-button requester is (where the last one stood
+// when the pointer lies inside it, else centred on the pointer), and closed
+// with the pixels beneath put back. Enter answers (OK, or the first answer),
+// Esc cancels; closing the program cancels too.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "panels/input.h"
+#include "panels/surface.h"
+#include "panels/toolkit.h"
+
+namespace kalvenor {
+
+// The prompt over an integer field holding value, "OK" and "Cancel". Typing
+// starts at once at the end of the value.
+std::optional<long> numberRequester(Surface& s, InputSource& input, RequesterPlace& place, std::string_view prompt,
+                                    long value, int pointerX, int pointerY);
+
+// The prompt over one decimal field for each value, "OK" and "Cancel"; Tab
+// goes on to the next field. As many numbers come back as were offered.
+std::optional<std::vector<double>> numbersRequester(Surface& s, InputSource& input, RequesterPlace& place,
+                                                    std::string_view prompt, const std::vector<double>& values,
+                                                    int pointerX, int pointerY);
+
+// The question over one button for each answer; the index of the one chosen.
+std::optional<int> choiceRequester(Surface& s, InputSource& input, RequesterPlace& place, std::string_view question,
+                                   const std::vector<std::string>& answers, int pointerX, int pointerY);
+
+} // namespace kalvenor

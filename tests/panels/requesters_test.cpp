@@ -1,0 +1,191 @@
+// Fields edited in place and the requesters built on them, on the in-memory
+// surface with scripted input.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "panels/key_codes.h"
+#include "panels/requesters.h"
+#include "panels/scripted_input.h"
+#include "panels/toolkit.h"
+
+namespace kalvenor {
+namespace {
+
+class Fields : public ::testing::Test {
+protected:
+    Surface s;
+    ScriptedInput input;
+    PanelInstance panel;
+
+    void SetUp() override
+    {
+        panel = openPanel(s, 100, 100, 300, 200, false);
+        Gadget whole{.kind = kGadgetInteger, .x = 10, .y = 10, .id = 1177, .chars = 6};
+        setFieldValue(whole, 42);
+        Gadget decimal{.kind = kGadgetDecimal, .x = 10, .y = 40, .id = 1170, .chars = 8, .decimals = 2};
+        setFieldNumber(decimal, 1.5);
+        Gadget button{.kind = kGadgetButton, .x = 10, .y = 80, .id = 1061, .text = "Render"};
+        panel.gadgets = {whole, decimal, button};
+        drawGadgets(s, panel);
+    }
+
+    // A click on a character cell of a field (its last one at most), or on a button.
+    void clickAt(std::size_t i, int cell = 0)
+    {
+        const Gadget& g = panel.gadgets[i];
+        cell = std::min(cell, std::max(g.chars - 1, 0));
+        input.click(panel.left + g.x0 + 2 + cell * 8 + 3, panel.top + g.y0 + 5);
+    }
+    void type(std::string_view keys)
+    {
+        for (const char c : keys) input.key(c == '-' ? static_cast<int>(kKeyMinus) : c);
+    }
+};
+
+TEST_F(Fields, IntegerFieldsTakeDigitsAndALeadingMinusOnly)
+{
+    EXPECT_EQ(panel.gadgets[0].text, "    42"); // right-aligned in its six characters
+    clickAt(0);                                  // the cursor before "42"
+    type("-");
+    input.key(kKeyRight);
+    type("-9"); // "-" is refused past the first position: "-492"
+    input.key(kKeyEnd);
+    type("7");
+    input.key(kKeyEnter);
+    const GadgetResult r = readGadget(s, panel, input);
+    EXPECT_EQ(r.code, 1177);
+    EXPECT_EQ(r.key, kKeyEnter);
+    EXPECT_EQ(panel.gadgets[0].value, -4927);
+    EXPECT_EQ(panel.gadgets[0].text, " -4927");
+
+    // No more text than the field shows; Backspace and Delete edit at the cursor.
+    clickAt(0, 9); // right of the text: the cursor at its end
+    type("123");   // room for one: "-49271"
+    input.key(kKeyHome);
+    input.key(kKeyDelete);
+    input.key(kKeyEnd);
+    input.key(kKeyBackspace);
+    input.key(kKeyTab);
+    EXPECT_EQ(readGadget(s, panel, input).code, 1177);
+    EXPECT_EQ(panel.gadgets[0].value, 4927);
+}
+
+TEST_F(Fields, EscAndTheRightButtonPutTheOldTextBack)
+{
+    clickAt(0);
+    type("555");
+    input.key(kKeyEscape);
+    EXPECT_EQ(readGadget(s, panel, input).code, keyResult(kKeyEscape));
+    EXPECT_EQ(panel.gadgets[0].text, "    42");
+    EXPECT_EQ(panel.gadgets[0].value, 42);
+
+    clickAt(0);
+    type("555");
+    input.events.push_back({InputKind::RightDown, 0, 0});
+    input.key(kKeyF10);
+    EXPECT_EQ(readGadget(s, panel, input).code, keyResult(kKeyF10));
+    EXPECT_EQ(panel.gadgets[0].value, 42);
+}
+
+TEST_F(Fields, AClickElsewhereStoresTheFieldAndCountsWhereItLanded)
+{
+    clickAt(0, 9);
+    type("0");
+    clickAt(2);
+    GadgetResult r = readGadget(s, panel, input);
+    EXPECT_EQ(r.code, 1177);
+    EXPECT_EQ(r.key, 0);
+    EXPECT_EQ(panel.gadgets[0].value, 420);
+    r = readGadget(s, panel, input); // the same click pressed the button
+    EXPECT_EQ(r.code, 1061);
+}
+
+TEST_F(Fields, DecimalFieldsTakeOnePointAndShowTheirDigits)
+{
+    EXPECT_EQ(panel.gadgets[1].text, "    1.50");
+    clickAt(1, 9);
+    input.key(kKeyBackspace);
+    input.key(kKeyBackspace);
+    input.key(kKeyBackspace);
+    type("..25.");
+    input.key(kKeyEnter);
+    EXPECT_EQ(readGadget(s, panel, input).code, 1170);
+    EXPECT_DOUBLE_EQ(panel.gadgets[1].number, 1.25);
+    EXPECT_EQ(panel.gadgets[1].text, "    1.25");
+    // A bare "-" is 0.
+    clickAt(1);
+    for (int i = 0; i < 4; ++i) input.key(kKeyDelete);
+    type("-");
+    input.key(kKeyEnter);
+    EXPECT_EQ(readGadget(s, panel, input).code, 1170);
+    EXPECT_DOUBLE_EQ(panel.gadgets[1].number, 0.0);
+}
+
+// The requesters answer by keys and by their buttons, and leave the pixels beneath as they were.
+TEST(Requesters, NumberTypedAtTheEndOfTheOfferedValue)
+{
+    Surface s;
+    fillRect(s, 0, 0, kSurfaceWidth - 1, kSurfaceHeight - 1, rgb(10, 200, 30));
+    const Surface before = s;
+    ScriptedInput input;
+    RequesterPlace place;
+    input.key(kKeyBackspace);
+    input.key('5');
+    input.key(kKeyEnter);
+    EXPECT_EQ(numberRequester(s, input, place, "Set priority:", 0, 400, 300), 5L);
+    EXPECT_EQ(s.pixels, before.pixels);
+
+    input.key('7');
+    input.key(kKeyEscape);
+    EXPECT_EQ(numberRequester(s, input, place, "Set priority:", 0, 400, 300), std::nullopt);
+
+    // Typing then clicking OK (the pointer inside the last box keeps it there).
+    input.key('1');
+    input.key('2');
+    const int okX = place.left + 24, okY = place.top + place.height - 8 - 24 + 8;
+    input.click(okX, okY);
+    EXPECT_EQ(numberRequester(s, input, place, "Number of frames?", 3, place.left + 5, place.top + 5), 312L);
+    EXPECT_EQ(s.pixels, before.pixels);
+
+    // Closing the program cancels.
+    EXPECT_EQ(numberRequester(s, input, place, "Number of frames?", 3, 400, 300), std::nullopt);
+}
+
+TEST(Requesters, SeveralNumbersWithTabBetweenThem)
+{
+    Surface s;
+    ScriptedInput input;
+    RequesterPlace place;
+    input.key(kKeyTab); // the first kept
+    input.key(kKeyBackspace);
+    input.key(kKeyBackspace);
+    input.key('7');
+    input.key(kKeyTab);
+    input.key(kKeyEnter);
+    const auto numbers = numbersRequester(s, input, place, "Strata tilt:", {1.5, -2, 0.25}, 400, 300);
+    ASSERT_TRUE(numbers.has_value());
+    EXPECT_EQ(*numbers, (std::vector<double>{1.5, 7, 0.25}));
+
+    input.key('9');
+    input.key(kKeyEscape);
+    EXPECT_EQ(numbersRequester(s, input, place, "Strata tilt:", {1.5, -2, 0.25}, 400, 300), std::nullopt);
+}
+
+TEST(Requesters, ChoiceByButtonEnterOrEsc)
+{
+    Surface s;
+    ScriptedInput input;
+    RequesterPlace place;
+    input.key(kKeyEnter);
+    EXPECT_EQ(choiceRequester(s, input, place, "2D or 3D preview?", {"2D", "3D"}, 400, 300), 0);
+    input.key(kKeyEscape);
+    EXPECT_EQ(choiceRequester(s, input, place, "2D or 3D preview?", {"2D", "3D"}, 400, 300), std::nullopt);
+    // Two six-character buttons centred side by side in a 320-pixel box: the second starts 164 pixels in.
+    input.click(place.left + 164 + 10, place.top + 8 + 16 + 12 + 6);
+    EXPECT_EQ(choiceRequester(s, input, place, "2D or 3D preview?", {"2D", "3D"}, place.left + 1, place.top + 1), 1);
+    EXPECT_EQ(choiceRequester(s, input, place, "Empty?", {}, 400, 300), std::nullopt);
+}
+
+} // namespace
+} // namespace kalvenor
