@@ -13,6 +13,7 @@ namespace kalvenor {
 
 enum GadgetKind : int {
     kGadgetButton = 1,  // push button, toggle (with an alternate label) or radio button (with group bits)
+    kGadgetText = 2,    // text field of the requesters (file names, filters)
     kGadgetLabel = 4,   // static text
     kGadgetArea = 5,    // inert area: reports its identifier at once
     kGadgetInteger = 6,
@@ -54,8 +55,8 @@ struct Gadget {
     int width = 0, height = 0; // areas and scroll bars: their size in pixels (0: from the text)
     const PanelDescriptor* panel = nullptr; // tabs
     std::span<const MenuItem> items{};      // menu titles
-    // Integer and decimal fields: the text is the field's, edited in place.
-    int chars = 0;       // visible characters
+    // Integer, decimal and text fields: the text is the field's, edited in place.
+    int chars = 0;       // visible characters (a text field's text may be longer and scrolls)
     int decimals = 0;    // decimal fields: digits after the point
     long value = 0;      // integer fields: the stored value
     double number = 0.0; // decimal fields: the stored value

@@ -61,10 +61,11 @@ void drawBox(Surface& s, const PanelInstance& panel, Gadget& g, std::string_view
 }
 
 constexpr int kFieldPadding = 2;
+constexpr std::size_t kTextFieldLongest = 255; // a text field's text, in characters
 
 // A field: its text in a sunken white box as wide as its characters; while
 // it is edited the text starts at the left and the cursor cell is inverted.
-void drawField(Surface& s, const PanelInstance& panel, Gadget& g, int cursor)
+void drawField(Surface& s, const PanelInstance& panel, Gadget& g, int cursor, std::size_t offset = 0)
 {
     const int chars = std::max(g.chars, 1);
     const int width = chars * kCharWidth + 2 * kFieldPadding, height = kCharHeight + 2 * kFieldPadding;
@@ -72,7 +73,8 @@ void drawField(Surface& s, const PanelInstance& panel, Gadget& g, int cursor)
     const int x = panel.left + g.x, y = panel.top + g.y;
     fillRect(s, x, y, x + width - 1, y + height - 1, pc::kField);
     bevel(s, x, y, x + width - 1, y + height - 1, false);
-    const std::string_view text = std::string_view(g.text).substr(0, static_cast<std::size_t>(chars));
+    const std::string_view all(g.text);
+    const std::string_view text = all.substr(std::min(offset, all.size()), static_cast<std::size_t>(chars));
     drawText(s, x + kFieldPadding, y + kFieldPadding, text, pc::kText, pc::kField, true);
     if (cursor >= 0 && cursor < chars) {
         const int cx = x + kFieldPadding + cursor * kCharWidth;
@@ -94,7 +96,9 @@ std::string trimmed(std::string_view text)
 // that is not a finite number keeps the old value.
 void storeField(Gadget& g, const std::string& text)
 {
-    if (g.kind == kGadgetInteger) {
+    if (g.kind == kGadgetText) {
+        g.text = text;
+    } else if (g.kind == kGadgetInteger) {
         setFieldValue(g, std::strtol(text.c_str(), nullptr, 10));
     } else {
         const double parsed = std::strtod(text.c_str(), nullptr);
@@ -285,6 +289,7 @@ void drawGadget(Surface& s, const PanelInstance& panel, Gadget& g)
         else fillRect(s, x + 1, y + at, x + g.width - 2, y + at + 11, pc::kFace);
         break;
     }
+    case kGadgetText:
     case kGadgetInteger:
     case kGadgetDecimal: drawField(s, panel, g, -1); break;
     default:
@@ -347,13 +352,25 @@ void setFieldNumber(Gadget& field, double number)
 FieldEnd editField(Surface& s, PanelInstance& panel, Gadget& field, InputSource& input, int surfaceX)
 {
     const std::string old = field.text;
-    std::string text = trimmed(field.text);
+    const bool isText = field.kind == kGadgetText;
+    std::string text = isText ? field.text : trimmed(field.text);
     const int chars = std::max(field.chars, 1);
-    const int column = (surfaceX - (panel.left + field.x + kFieldPadding)) / kCharWidth;
-    std::size_t cursor = static_cast<std::size_t>(std::clamp(column, 0, static_cast<int>(text.size())));
+    // Numbers hold no more than the field shows; text scrolls within it.
+    const std::size_t longest = isText ? kTextFieldLongest : static_cast<std::size_t>(chars);
+    std::size_t offset = 0;
+    const auto column = [&](int x) {
+        const int at = (x - (panel.left + field.x + kFieldPadding)) / kCharWidth + static_cast<int>(offset);
+        return static_cast<std::size_t>(std::clamp(at, 0, static_cast<int>(text.size())));
+    };
+    std::size_t cursor = column(surfaceX);
     const auto show = [&] {
         field.text = text;
-        drawField(s, panel, field, static_cast<int>(std::min(cursor, static_cast<std::size_t>(chars - 1))));
+        const std::size_t visible = static_cast<std::size_t>(chars);
+        if (cursor < offset) offset = cursor;
+        if (cursor >= offset + visible) offset = cursor - visible + 1;
+        if (!isText) offset = 0;
+        const std::size_t at = std::min(cursor - offset, visible - 1);
+        drawField(s, panel, field, static_cast<int>(at), offset);
         input.present();
     };
     const auto restore = [&] {
@@ -379,8 +396,7 @@ FieldEnd editField(Surface& s, PanelInstance& panel, Gadget& field, InputSource&
         }
         if (e->kind == InputKind::LeftDown) {
             if (holds(panel, field, e->x, e->y)) {
-                const int at = (e->x - (panel.left + field.x + kFieldPadding)) / kCharWidth;
-                cursor = static_cast<std::size_t>(std::clamp(at, 0, static_cast<int>(text.size())));
+                cursor = column(e->x);
                 show();
                 continue;
             }
@@ -399,7 +415,7 @@ FieldEnd editField(Surface& s, PanelInstance& panel, Gadget& field, InputSource&
             store();
             return {field.id, key};
         }
-        const bool room = static_cast<int>(text.size()) < chars;
+        const bool room = text.size() < longest;
         if (key == kKeyBackspace) {
             if (cursor > 0) text.erase(--cursor, 1);
         } else if (key == kKeyDelete) {
@@ -412,6 +428,9 @@ FieldEnd editField(Surface& s, PanelInstance& panel, Gadget& field, InputSource&
             cursor = 0;
         } else if (key == kKeyEnd) {
             cursor = text.size();
+        } else if (room && isText && (key < 0x100 || key == kKeyMinus || key == kKeySpace || key == kKeyEquals) &&
+                   c >= 32 && c < 127) {
+            text.insert(cursor++, 1, c);
         } else if (room && key < 0x100 && c >= '0' && c <= '9') {
             text.insert(cursor++, 1, c);
         } else if (room && c == '-' && (key == '-' || key == kKeyMinus) && cursor == 0 &&
@@ -465,6 +484,7 @@ GadgetResult readGadget(Surface& s, PanelInstance& panel, InputSource& input)
                 if (chosen != 0) return {chosen, e->x, e->y, g};
                 break;
             }
+            case kGadgetText:
             case kGadgetInteger:
             case kGadgetDecimal: {
                 const FieldEnd end = editField(s, panel, *g, input, e->x);

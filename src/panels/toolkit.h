@@ -63,11 +63,12 @@ struct FieldEnd {
     int key = 0;
 };
 
-// Edits an integer or decimal field in place, the cursor at the character
-// under surfaceX (at the end for a position right of the text). Digits go in
-// at the cursor, "-" only as the first character, "." once in decimal
-// fields; Backspace, Delete, Left, Right, Home and End edit; no more text
-// than the field shows. Enter, Tab or a left click outside convert the text
+// Edits an integer, decimal or text field in place, the cursor at the
+// character under surfaceX (at the end for a position right of the text).
+// Digits go in at the cursor, "-" only as the first character, "." once in
+// decimal fields, every printable character in text fields; Backspace,
+// Delete, Left, Right, Home and End edit; numbers hold no more than the
+// field shows, text up to 255 characters, scrolled to keep the cursor in view. Enter, Tab or a left click outside convert the text
 // into the value and report the identifier (the click is read again by the
 // next readGadget); Esc or a right click put the old text back.
 FieldEnd editField(Surface& s, PanelInstance& panel, Gadget& field, InputSource& input, int surfaceX);

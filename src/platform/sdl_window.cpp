@@ -15,6 +15,7 @@
 #endif
 
 #include "app/app.h"
+#include "panels/file_requester.h"
 #include "panels/key_codes.h"
 #include "panels/requesters.h"
 #include "panels/toolkit.h"
@@ -63,28 +64,28 @@ int keyCodeOf(const SDL_Keysym& k)
     case SDLK_PAGEDOWN: return kKeyPageDown;
     case SDLK_F10: return kKeyF10;
     case SDLK_KP_PLUS: return kKeyPadPlus;
-    case SDLK_EQUALS: return kKeyEquals;
     case SDLK_KP_MULTIPLY: return kKeyPadStar;
     case SDLK_ESCAPE: return kKeyEscape;
     case SDLK_RETURN:
     case SDLK_KP_ENTER: return kKeyEnter;
-    case SDLK_MINUS:
-    case SDLK_KP_MINUS: return kKeyMinus;
     case SDLK_BACKSPACE: return kKeyBackspace;
-    case SDLK_SPACE: return kKeySpace;
     case SDLK_TAB: return kKeyTab;
     default: break;
     }
-    if (k.sym >= SDLK_KP_1 && k.sym <= SDLK_KP_9) return '1' + static_cast<int>(k.sym - SDLK_KP_1);
-    if (k.sym == SDLK_KP_0) return '0';
-    if (k.sym == SDLK_KP_PERIOD) return '.';
     if (k.sym >= SDLK_F1 && k.sym <= SDLK_F9) return (0x3B + static_cast<int>(k.sym - SDLK_F1)) << 8;
-    if (k.sym >= 32 && k.sym < 127) {
-        int c = static_cast<int>(k.sym);
-        if ((k.mod & KMOD_SHIFT) != 0 && c >= 'a' && c <= 'z') c -= 'a' - 'A';
-        return c;
+    return 0; // characters come as text (charCodeOf)
+}
+
+// The key code of a typed character (text input: the layout's own, shifted
+// or not), or 0 for characters the panels do not read.
+int charCodeOf(char c)
+{
+    switch (c) {
+    case '-': return kKeyMinus;
+    case ' ': return kKeySpace;
+    case '=': return kKeyEquals;
+    default: return c >= 32 && c < 127 ? c : 0;
     }
-    return 0;
 }
 
 // A view operation for a key of the render window, or -1.
@@ -135,9 +136,11 @@ struct SdlWindow::Impl {
     int lastPercent = -1;
     int pointerX = kSurfaceWidth / 2, pointerY = kSurfaceHeight / 2;
     RequesterPlace place;
+    FileRequesterMemory files;
     std::vector<std::string> reports;
 
     std::function<void(const std::string&)> trace;
+    SDL_Keycode lastKey = SDLK_UNKNOWN; // the last key pressed in the main window
     SDL_Cursor* waitCursor = nullptr;
     SDL_Cursor* arrowCursor = nullptr;
 
@@ -274,11 +277,23 @@ struct SdlWindow::Impl {
         case SDL_MOUSEWHEEL:
             if (isRender(e.wheel.windowID)) renderWindowEvent(e);
             return std::nullopt;
+        case SDL_TEXTINPUT: {
+            if (!isMain(e.text.windowID) || e.text.text[0] == '\0' || e.text.text[1] != '\0') return std::nullopt;
+            const char c = e.text.text[0];
+            // The keypad's + and * have key codes of their own, sent with the key.
+            if ((c == '+' && lastKey == SDLK_KP_PLUS) || (c == '*' && lastKey == SDLK_KP_MULTIPLY)) return std::nullopt;
+            const int code = charCodeOf(c);
+            if (code == 0) return std::nullopt;
+            InputEvent k{InputKind::Key, pointerX, pointerY, code};
+            k.shift = (SDL_GetModState() & KMOD_SHIFT) != 0;
+            return k;
+        }
         case SDL_KEYDOWN: {
             if (isRender(e.key.windowID)) {
                 renderWindowEvent(e);
                 return std::nullopt;
             }
+            lastKey = e.key.keysym.sym;
             const int code = keyCodeOf(e.key.keysym);
             if (code == 0) return std::nullopt;
             InputEvent k{InputKind::Key, pointerX, pointerY, code};
@@ -402,6 +417,7 @@ SdlWindow::SdlWindow(App& app, Surface& surface, const WindowOptions& options)
         w.error = "Could not create render window.";
         return;
     }
+    SDL_StartTextInput(); // typed characters come as text, in the keyboard's own layout
     w.waitCursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_WAIT);
     w.arrowCursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
     w.ok = true;
@@ -553,8 +569,11 @@ std::optional<int> SdlWindow::choose(const std::string& question, const std::vec
 
 std::optional<std::string> SdlWindow::chooseFile(const FileRequest& request)
 {
-    impl_->notYet("the file requester (\"" + request.title + "\")");
-    return std::nullopt;
+    Impl& w = *impl_;
+    // A title that begins with "Save" or "Base" asks for a file to write, as the classic dialogs did.
+    FileRequest asked = request;
+    asked.save = request.save || request.title.starts_with("Save") || request.title.starts_with("Base");
+    return fileRequester(w.surface, *this, asked, w.app.programDir, w.files);
 }
 
 void SdlWindow::message(const std::string& text, const std::string& button)

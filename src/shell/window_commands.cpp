@@ -11,6 +11,7 @@
 #include "panels/input.h"
 #include "panels/toolkit.h"
 #include "shell/startup.h"
+#include "shell/window_file_commands.h"
 
 namespace kalvenor {
 
@@ -105,6 +106,7 @@ std::vector<CommandRow> commandTable()
         {1410, [](WindowContext& c, int) { return priorityCommand(c); }},
     };
     for (const int id : kTabIds) rows.push_back({id, [](WindowContext& c, int tab) { return tabCommand(c, tab); }});
+    for (const int id : fileCommandIds()) rows.push_back({id, runFileCommand});
     // Every item of the main window's menus and every other gadget reaches the table.
     for (const Gadget& g : mainWindowGadgets()) {
         if (g.kind == kGadgetMenu)

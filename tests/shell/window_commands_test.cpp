@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 #include <memory>
 
 #include "app/app.h"
+#include "model/landscape.h"
 #include "panels/input.h"
 #include "base/thread_priority.h"
 #include "platform/scripted_frontend.h"
 #include "shell/startup.h"
 #include "shell/window_commands.h"
+#include "shell/window_file_commands.h"
 
 namespace kalvenor {
 namespace {
@@ -63,7 +66,9 @@ TEST_F(WindowCommands, EveryIdentifierReachesItsOperationOrSaysItIsNotBuilt)
         ui.statuses.clear();
         ctx->quit = false;
         const int result = runWindowCommand(*ctx, id);
-        const bool isBuilt = std::find(std::begin(built), std::end(built), id) != std::end(built);
+        const std::span<const int> files = fileCommandIds();
+        const bool isBuilt = std::find(std::begin(built), std::end(built), id) != std::end(built) ||
+                             std::find(files.begin(), files.end(), id) != files.end();
         if (isBuilt) {
             EXPECT_NE(result, kCommandNotBuilt) << id;
         } else {
@@ -143,6 +148,38 @@ TEST_F(WindowCommands, TabsOpenTheirPanelsExitEndsAndACommandDuringAnotherIsDrop
     ctx->running = true; // as while a render pumps the window's events
     EXPECT_EQ(runWindowCommand(*ctx, 1283), 0);
     EXPECT_EQ(main.openTab, 1290);
+}
+
+// Save Landscape and Open Landscape through the table: the session comes back
+// whole and the map shows the loaded landscape; a declined "Replace" leaves the file alone.
+TEST_F(WindowCommands, SaveAndOpenLandscapeThroughTheFileRequester)
+{
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "window-files";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string session = (dir / "valley.k4s").string();
+    app->scene.camera.cameraX = 1234.5f;
+    ui.fileAnswers = {session};
+    EXPECT_EQ(runWindowCommand(*ctx, 1125), 1);
+    ASSERT_TRUE(std::filesystem::exists(session));
+    const auto saved = std::filesystem::file_size(session);
+
+    ui.fileAnswers = {session};
+    ui.askAnswers = {false}; // "Replace ...?" declined
+    EXPECT_EQ(runWindowCommand(*ctx, 1125), -1);
+    EXPECT_EQ(ui.questions.back().rfind("Replace ", 0), 0u) << ui.questions.back();
+    EXPECT_EQ(std::filesystem::file_size(session), saved);
+
+    const std::vector<Colour> flatMap = surface.pixels;
+    ASSERT_EQ(resizeLandscape(app->landscape, app->random, kSmallGrid, kSmallGrid), 1);
+    app->landscape.elevation[10][10] = 900; // the map has something else to show
+    drawMainSurface(surface, main, app->landscape);
+    app->scene.camera.cameraX = 0.0f;
+    ui.fileAnswers = {session};
+    EXPECT_EQ(runWindowCommand(*ctx, 1115), 1);
+    EXPECT_FLOAT_EQ(app->scene.camera.cameraX, 1234.5f);
+    EXPECT_EQ(surface.pixels, flatMap); // the map redrawn from the loaded landscape
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace

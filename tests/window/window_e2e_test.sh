@@ -10,7 +10,9 @@
 # ("Kalvenor Image") whose pixels equal `kalvenor render -o` of the same
 # settings, in true colour and, in an 8-bit display mode, the 8-bit image
 # through the palette; End on a 1024 x 768 image in a 640 x 480 view shows the
-# image from (383, 287); on a 2050 x 2050 landscape both windows keep painting
+# image from (383, 287); Save Session through the file requester writes a
+# session a batch run loads, and saving it again asks "Replace", whose Cancel
+# leaves the file byte for byte; on a 2050 x 2050 landscape both windows keep painting
 # during the render, closing the main window is refused, and Esc and the right
 # button abort it within half a second; Project > Exit and the close button
 # end the program with exit code 0 and no X error, twenty times in a row.
@@ -168,6 +170,35 @@ import -window "$image" "$tmp/window.png"
 cp "$tmp/window.png" "$tmp/reference.png" "${KALVENOR_KEEP:-$tmp}/" 2>/dev/null
 differ=$(differing "$tmp/reference.png" "$tmp/window.png")
 [ "$differ" = "0" ] || fail "the render window differs from kalvenor render in $differ pixels"
+quit
+
+echo "== Save > Save Session through the file requester; Replace answered Cancel keeps the file"
+start "$tmp/files"
+save_session() {
+    click 140 12  # Save
+    sleep 0.2
+    click 150 50  # Save Session
+    sleep 0.5
+    click 400 393 # the file name field of the file requester (it holds the name chosen last)
+    xdotool key End $(printf 'BackSpace %.0s' $(seq 16))
+    xdotool type --delay 20 valley
+    xdotool key Return
+    sleep 0.5
+}
+save_session
+xdotool key Return # "Need to calculate colors/shades": OK
+wait_for "command 1125 result 1"
+[ -f "$tmp/files/valley.K4S" ] || fail "Save Session wrote no valley.K4S: $(ls "$tmp/files")"
+cp "$tmp/files/valley.K4S" "$tmp/saved.K4S"
+"$kalvenor" render --landscape "$tmp/files/valley.K4S" -o "$tmp/check.png" --info 2>/dev/null |
+    grep -q "^Grid: 258 x 258" ||
+    fail "the saved session does not load in a batch run"
+save_session
+import -window "$main" "$tmp/replace.png"
+xdotool key Escape # "Replace ... ?": Cancel
+wait_for "command 1125 result -1"
+cmp -s "$tmp/saved.K4S" "$tmp/files/valley.K4S" || fail "Cancel on Replace changed the file"
+cp "$tmp/replace.png" "${KALVENOR_KEEP:-$tmp}/" 2>/dev/null
 quit
 
 echo "== an 8-bit display mode, and End on 1024 x 768 in a 640 x 480 view"

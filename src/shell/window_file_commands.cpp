@@ -1,0 +1,126 @@
+#include "shell/window_file_commands.h"
+
+#include <array>
+
+#include "app/app.h"
+#include "app/image_commands.h"
+#include "app/landscape_commands.h"
+#include "base/frontend.h"
+#include "codecs/pcx.h"
+#include "codecs/stereo.h"
+#include "codecs/targa.h"
+#include "files/binary_import.h"
+#include "files/cloud_file.h"
+#include "files/dxf_export.h"
+#include "panels/input.h"
+#include "shell/window_commands.h"
+
+namespace kalvenor {
+
+namespace {
+
+constexpr std::array kFileCommands = {1050, 1051, 1052, 1053, 1054, 1055, 1056, 1057, 1115, 1116, 1117,
+                                      1121, 1124, 1125, 1128, 1134, 1255, 1256, 1273, 1274, 1275};
+
+int resultOf(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Done: return 1;
+    case Outcome::Failed: return 0;
+    case Outcome::Cancelled: return -1;
+    }
+    return 0;
+}
+
+ImageSize imageSize(const App& app) { return {app.geometry.width, app.geometry.height}; }
+
+// The landscape changed: the map and the panels drawn again, its name in the status line.
+int landscapeChanged(WindowContext& ctx, int result)
+{
+    if (result == 1) {
+        computeElevationStatistics(ctx.app.landscape);
+        drawMainSurface(ctx.surface, ctx.main, ctx.app.landscape);
+        ctx.ui.status(ctx.app.landscape.name);
+    }
+    ctx.input.present();
+    return result;
+}
+
+// A picture was read into the image buffers: it is shown as the render window shows an image.
+int pictureLoaded(WindowContext& ctx, int result)
+{
+    if (result == 1) {
+        ctx.ui.renderStarted();
+        ctx.ui.renderEnded();
+    }
+    return result;
+}
+
+ImageFormat stillFormat(int index)
+{
+    constexpr ImageFormat formats[] = {ImageFormat::Pcx, ImageFormat::Targa, ImageFormat::Bmp, ImageFormat::Jpeg};
+    return formats[index];
+}
+
+const std::string& directoryOf(const DefaultDirs& dirs, ImageFormat format)
+{
+    switch (format) {
+    case ImageFormat::Targa: return dirs.targa;
+    case ImageFormat::Bmp: return dirs.bmp;
+    case ImageFormat::Jpeg: return dirs.jpeg;
+    default: return dirs.pcx;
+    }
+}
+
+} // namespace
+
+std::span<const int> fileCommandIds() { return kFileCommands; }
+
+int runFileCommand(WindowContext& ctx, int id)
+{
+    App& app = ctx.app;
+    Frontend& ui = ctx.ui;
+    switch (id) {
+    case 1050: // Load PCX, Targa, BMP, JPEG
+    case 1051:
+    case 1052:
+    case 1053: {
+        const ImageFormat format = stillFormat(id - 1050);
+        if (format == ImageFormat::Pcx)
+            return pictureLoaded(ctx, commandLoadPcx(ui, app.images.vidmem8, imageSize(app), app.palette, app.loadedImage,
+                                                     app.dirs.pcx));
+        return pictureLoaded(ctx, commandLoadImage(ui, format, app.images.vidmem24, imageSize(app), app.loadedImage,
+                                                   directoryOf(app.dirs, format)));
+    }
+    case 1054: // Save PCX, Targa, BMP, JPEG
+    case 1055:
+    case 1056:
+    case 1057: {
+        const ImageFormat format = stillFormat(id - 1054);
+        if (format == ImageFormat::Pcx)
+            return commandSavePcx(ui, app.images.vidmem8, imageSize(app), app.palette, app.dirs.pcx);
+        return commandSaveImage(ui, format, app.images.vidmem24, imageSize(app), app.scene.render, ui.shiftHeld(),
+                                directoryOf(app.dirs, format));
+    }
+    case 1115: return landscapeChanged(ctx, resultOf(openLandscapeCommand(app, ui).outcome));
+    case 1116: return landscapeChanged(ctx, resultOf(loadRegionCommand(app, ui)));
+    case 1117:
+        return landscapeChanged(ctx,
+                                importBinaryCommand(app.landscape, app.scene, app.binaryImport, app.dirs.binary, ui));
+    case 1121: return resultOf(loadSchemeCommand(app, ui));
+    case 1124: return resultOf(saveElevationsCommand(app, ui));
+    case 1125: return resultOf(saveSessionCommand(app, ui, ui.shiftHeld()));
+    case 1128: return exportDxfCommand(app.landscape, app.scene.render.box, app.dxf, app.dirs.landscape, ui);
+    case 1134: return resultOf(saveSchemeCommand(app, ui));
+    case 1255: return loadCloudPatternCommand(ui, app.scene.clouds.pattern, app.dirs.cloud);
+    case 1256: return saveCloudPatternCommand(ui, app.scene.clouds.pattern, app.dirs.cloud);
+    case 1273: return commandChooseBackground(ui, app.scene.render, app.dirs.background);
+    case 1274: return commandChooseForeground(ui, app.scene.render, app.dirs.foreground);
+    case 1275:
+        return pictureLoaded(ctx, commandLoadStereo(ui, app.images.vidmem24, imageSize(app), app.loadedImage,
+                                                    app.dirs.stereo));
+    default: return 0;
+    }
+}
+
+} // namespace kalvenor
