@@ -185,12 +185,15 @@ void drawMainSurface(Surface& s, MainPanel& main, const Landscape& land)
     showStatus(s, {});
     if (main.openTab != 0) {
         const int tab = main.openTab;
+        std::vector<Gadget> controls;
+        if (main.open && main.open->gadgets.size() > 1)
+            controls.assign(main.open->gadgets.begin() + 1, main.open->gadgets.end());
         main.open.reset();
-        openTab(s, main, tab);
+        openTab(s, main, tab, std::move(controls));
     }
 }
 
-bool openTab(Surface& s, MainPanel& main, int tabId)
+bool openTab(Surface& s, MainPanel& main, int tabId, std::vector<Gadget> controls)
 {
     const PanelDescriptor* panel = tabPanel(tabId);
     if (panel == nullptr) return false;
@@ -207,6 +210,9 @@ bool openTab(Surface& s, MainPanel& main, int tabId)
     Gadget title{.kind = kGadgetLabel, .x = (panel->width - static_cast<int>(panel->title.size()) * kCharWidth) / 2,
                  .y = 8, .text = std::string(panel->title)};
     main.open->gadgets = {title};
+    for (Gadget& g : controls) main.open->gadgets.push_back(std::move(g));
+    main.frame.child = &*main.open;
+    main.frame.hovered = nullptr;
     drawGadgets(s, *main.open);
     // The menu row stays readable where the panel reaches under it ("Quality" at 352).
     for (Gadget& g : main.frame.gadgets)

@@ -39,7 +39,8 @@ void drawMainSurface(Surface& s, MainPanel& main, const Landscape& land);
 void drawMapPicture(Surface& s, const Landscape& land);
 
 // Selecting a tab: the other tabs cleared, the open panel closed, the tab's
-// panel opened at its place with its title. False for an identifier that is no tab.
-bool openTab(Surface& s, MainPanel& main, int tabId);
+// panel opened at its place with its title over its controls (read with the
+// main window's gadgets from then on). False for an identifier that is no tab.
+bool openTab(Surface& s, MainPanel& main, int tabId, std::vector<Gadget> controls = {});
 
 } // namespace kalvenor

@@ -446,6 +446,23 @@ FieldEnd editField(Surface& s, PanelInstance& panel, Gadget& field, InputSource&
     }
 }
 
+namespace {
+
+// The gadget under a position and the panel it belongs to: an open child panel's first.
+struct Hit {
+    PanelInstance* panel = nullptr;
+    Gadget* gadget = nullptr;
+};
+
+Hit hitAt(PanelInstance& panel, int x, int y)
+{
+    if (panel.child != nullptr)
+        if (const Hit inner = hitAt(*panel.child, x, y); inner.gadget != nullptr) return inner;
+    return {&panel, gadgetAt(panel, x, y)};
+}
+
+} // namespace
+
 GadgetResult readGadget(Surface& s, PanelInstance& panel, InputSource& input)
 {
     for (;;) {
@@ -459,10 +476,9 @@ GadgetResult readGadget(Surface& s, PanelInstance& panel, InputSource& input)
         if (!e || e->kind == InputKind::Close) return {-1};
         switch (e->kind) {
         case InputKind::Move: {
-            const Gadget* under = gadgetAt(panel, e->x, e->y);
-            const int index = under != nullptr ? static_cast<int>(under - panel.gadgets.data()) : -1;
-            if (index != panel.hovered) {
-                panel.hovered = index;
+            const Gadget* under = hitAt(panel, e->x, e->y).gadget;
+            if (under != panel.hovered) {
+                panel.hovered = under;
                 showStatus(s, under != nullptr ? under->help : std::string_view());
                 input.present();
             }
@@ -471,23 +487,25 @@ GadgetResult readGadget(Surface& s, PanelInstance& panel, InputSource& input)
         case InputKind::Key: return {keyResult(e->key)};
         case InputKind::RightDown: return {3, e->x, e->y};
         case InputKind::LeftDown: {
-            Gadget* g = gadgetAt(panel, e->x, e->y);
+            const Hit hit = hitAt(panel, e->x, e->y);
+            Gadget* g = hit.gadget;
             if (g == nullptr) return {0, e->x, e->y};
+            PanelInstance& owner = *hit.panel;
             switch (g->kind) {
             case kGadgetButton: {
-                const int code = runButton(s, panel, *g, input);
+                const int code = runButton(s, owner, *g, input);
                 if (code != 0) return {code, e->x, e->y, g};
                 break;
             }
             case kGadgetMenu: {
-                const int chosen = runMenu(s, panel, *g, input);
+                const int chosen = runMenu(s, owner, *g, input);
                 if (chosen != 0) return {chosen, e->x, e->y, g};
                 break;
             }
             case kGadgetText:
             case kGadgetInteger:
             case kGadgetDecimal: {
-                const FieldEnd end = editField(s, panel, *g, input, e->x);
+                const FieldEnd end = editField(s, owner, *g, input, e->x);
                 if (end.code != 0) return {end.code, e->x, e->y, g, end.key};
                 if (end.key == kKeyEscape) return {keyResult(kKeyEscape), e->x, e->y, g};
                 break;

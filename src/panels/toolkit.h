@@ -22,7 +22,10 @@ struct PanelInstance {
     std::vector<Gadget> gadgets;
     bool saveUnder = false;
     std::vector<Colour> saved;
-    int hovered = -1; // the gadget whose help the status line shows, by index
+    const Gadget* hovered = nullptr; // the gadget whose help the status line shows
+    // An open panel inside this one (the selected tab's): its gadgets are read
+    // with these, and found first where the two overlap.
+    PanelInstance* child = nullptr;
     // A click that ended a field's editing, read again by the next readGadget.
     std::optional<InputEvent> pending;
 

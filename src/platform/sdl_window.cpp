@@ -588,10 +588,13 @@ void SdlWindow::status(const std::string& text)
     impl_->presentMain();
 }
 
+// A report (a refused value, a failed line) shows in the status line and stays on record.
 void SdlWindow::report(const std::string& text)
 {
     impl_->reports.push_back(text);
     std::fprintf(stderr, "%s\n", text.c_str());
+    showStatus(impl_->surface, text);
+    impl_->presentMain();
 }
 
 void SdlWindow::progress(const std::string& label, int percent)

@@ -37,11 +37,16 @@ LineResult executeLine(App& app, Frontend& ui, std::string_view text, ScriptPlac
     }
 
     // Whatever a handler sets stays within the settings' limits: a value
-    // beyond them is refused and the setting keeps the value it had.
+    // beyond them is refused, and the line leaves every setting as it was
+    // (not only the refused one: what was derived from it, such as the camera
+    // angles re-aimed at a refused target, goes back too).
     const SettingValues before = settingValues(app.scene);
+    const SceneSettings sceneBefore = app.scene;
     const LineResult result = entry->handler(ctx);
-    if (const std::string refused = restoreWithinLimits(app.scene, before); !refused.empty())
+    if (const std::string refused = restoreWithinLimits(app.scene, before); !refused.empty()) {
+        app.scene = sceneBefore;
         scriptFailure(ctx, refused + "; the setting keeps its value");
+    }
     if (result == LineResult::Done && ctx.applyMarks) applyScriptMarks(app.landscape, entry->marks);
     return result;
 }

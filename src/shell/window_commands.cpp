@@ -10,6 +10,7 @@
 #include "base/thread_priority.h"
 #include "panels/input.h"
 #include "panels/toolkit.h"
+#include "shell/control_panels.h"
 #include "shell/startup.h"
 #include "shell/window_file_commands.h"
 
@@ -74,7 +75,7 @@ int priorityCommand(WindowContext& ctx)
 
 int tabCommand(WindowContext& ctx, int id)
 {
-    openTab(ctx.surface, ctx.main, id);
+    openTab(ctx.surface, ctx.main, id, panelControls(id, ctx.app));
     ctx.input.present();
     return 1;
 }
@@ -107,6 +108,7 @@ std::vector<CommandRow> commandTable()
     };
     for (const int id : kTabIds) rows.push_back({id, [](WindowContext& c, int tab) { return tabCommand(c, tab); }});
     for (const int id : fileCommandIds()) rows.push_back({id, runFileCommand});
+    for (const int id : controlIds()) rows.push_back({id, runControl});
     // Every item of the main window's menus and every other gadget reaches the table.
     for (const Gadget& g : mainWindowGadgets()) {
         if (g.kind == kGadgetMenu)
@@ -154,6 +156,7 @@ int runWindowCommand(WindowContext& ctx, int id)
     ctx.running = true;
     const int result = row->run(ctx, id);
     ctx.running = false;
+    if (result == kCommandNotBuilt) ctx.ui.status("not available yet: command " + std::to_string(id));
     return result;
 }
 

@@ -23,6 +23,7 @@ struct WindowContext {
     MainPanel& main;
     std::string programDir;
     std::string startupFile;  // the start-up file argument
+    const Gadget* gadget = nullptr; // the gadget that reported the command, when one did
     bool running = false;     // a command is running: another one arriving meanwhile is dropped
     bool quit = false;        // Exit was chosen
 };

@@ -88,7 +88,9 @@ int runWindowProgram(const CommandLine& cl, const char* argv0)
             }
             if (id == keyResult(kKeyF2)) id = 1410;
             if (!isWindowCommand(id)) continue;
+            ctx.gadget = r.gadget;
             const int result = runWindowCommand(ctx, id);
+            ctx.gadget = nullptr;
             window.present();
             trace.line("command " + std::to_string(id) + " result " + std::to_string(result));
         }

@@ -640,5 +640,21 @@ TEST(FrameLine, SixNumbersEachFollowedByAComma)
     EXPECT_EQ(v, (std::array<float, 6>{-1.5f, 200.0f, 3.0f, -4.0f, 5.25f, 0.1f}));
 }
 
+// A line refused for a value beyond a setting's range changes no setting at
+// all: the camera re-aimed at a refused target goes back with the target (the
+// angles were left pointing at the refused position before).
+TEST_F(Interpreter, ARefusedLineLeavesEverySettingAsItWas)
+{
+    ASSERT_EQ(run("CameraX 1234.5"), LineResult::Done);
+    const CameraSettings before = app.scene.camera;
+    ASSERT_NE(before.heading, 0.0f);
+    for (const char* line : {"TargetY 999999999", "CameraXYZ 1 2 1e12", "TargetXYZ -1e9 0 0"}) {
+        ScriptPlace place;
+        EXPECT_EQ(executeLine(app, ui, line, place), LineResult::Done) << line;
+        EXPECT_EQ(place.failures, 1) << line;
+        EXPECT_EQ(app.scene.camera, before) << line;
+    }
+}
+
 } // namespace
 } // namespace kalvenor
