@@ -10,8 +10,8 @@
 # ("Kalvenor Image") whose pixels equal `kalvenor render -o` of the same
 # settings, in true colour and, in an 8-bit display mode, the 8-bit image
 # through the palette; End on a 1024 x 768 image in a 640 x 480 view shows the
-# image from (383, 287); Save Session through the file requester writes a
-# session a batch run loads, and saving it again asks "Replace", whose Cancel
+# image from (383, 287); a camera X typed into the Camera panel survives Save
+# Session through the file requester into a batch run, and saving again asks "Replace", whose Cancel
 # leaves the file byte for byte; on a 2050 x 2050 landscape both windows keep painting
 # during the render, closing the main window is refused, and Esc and the right
 # button abort it within half a second; Project > Exit and the close button
@@ -172,7 +172,7 @@ differ=$(differing "$tmp/reference.png" "$tmp/window.png")
 [ "$differ" = "0" ] || fail "the render window differs from kalvenor render in $differ pixels"
 quit
 
-echo "== Save > Save Session through the file requester; Replace answered Cancel keeps the file"
+echo "== Camera X typed in its panel, Save > Save Session through the file requester; Replace answered Cancel"
 start "$tmp/files"
 save_session() {
     click 140 12  # Save
@@ -185,14 +185,25 @@ save_session() {
     xdotool key Return
     sleep 0.5
 }
+# A camera X typed into the Camera panel's field.
+click 700 24 # Camera
+wait_for "command 1283 result 1"
+click 600 72 # the Camera X field
+xdotool key End $(printf 'BackSpace %.0s' $(seq 12))
+xdotool type --delay 20 1234.5
+xdotool key Return
+wait_for "command 1170 result 1"
 save_session
 xdotool key Return # "Need to calculate colors/shades": OK
 wait_for "command 1125 result 1"
 [ -f "$tmp/files/valley.K4S" ] || fail "Save Session wrote no valley.K4S: $(ls "$tmp/files")"
 cp "$tmp/files/valley.K4S" "$tmp/saved.K4S"
-"$kalvenor" render --landscape "$tmp/files/valley.K4S" -o "$tmp/check.png" --info 2>/dev/null |
-    grep -q "^Grid: 258 x 258" ||
+# Reloaded in a batch run, the session has that camera X.
+printf 'Kalve Script File\ncamera\n' >"$tmp/camera.scr"
+printf 'Kalve Script File\ncheck\nAppendCamera %s\n' "$tmp/camera.scr" >"$tmp/check.scr"
+"$kalvenor" run "$tmp/check.scr" --landscape "$tmp/files/valley.K4S" >/dev/null 2>&1 ||
     fail "the saved session does not load in a batch run"
+sed -n 3p "$tmp/camera.scr" | grep -q '^ *1234,' || fail "camera X did not survive the session: $(sed -n 3p "$tmp/camera.scr")"
 save_session
 import -window "$main" "$tmp/replace.png"
 xdotool key Escape # "Replace ... ?": Cancel
