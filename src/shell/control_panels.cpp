@@ -100,12 +100,217 @@ constexpr Control kCreation[] = {
     {.id = 1143, .row = 10, .column = 0, .label = "   Stretch     ", .help = "Stretch the elevations to the full range."},
 };
 
+
+// Shorthands for the tables below.
+constexpr Control field(int kind, int id, int row, std::string_view label, std::string_view help, int chars = 11,
+                        int decimals = 0)
+{
+    return {.kind = kind, .id = id, .row = row, .column = 0, .label = label, .help = help, .flags = 0,
+            .fieldColumn = kFieldAt, .chars = chars, .decimals = decimals};
+}
+constexpr Control whole(int id, int row, std::string_view label, std::string_view help)
+{
+    return field(kGadgetInteger, id, row, label, help);
+}
+constexpr Control decimal(int id, int row, std::string_view label, std::string_view help, int decimals = 2)
+{
+    return field(kGadgetDecimal, id, row, label, help, 11, decimals);
+}
+constexpr Control toggle(int id, int row, std::string_view label, std::string_view help)
+{
+    return {.kind = kGadgetButton, .id = id, .row = row, .column = 0, .label = label, .help = help, .flags = 0,
+            .fieldColumn = kFieldAt + 5, .chars = 0, .decimals = 0, .toggle = true};
+}
+constexpr Control button(int id, int row, int column, std::string_view label, std::string_view help,
+                         std::uint32_t group = 0)
+{
+    return {.kind = kGadgetButton, .id = id, .row = row, .column = column, .label = label, .help = help,
+            .flags = group};
+}
+constexpr Control text(int row, int column, std::string_view label)
+{
+    return {.kind = kGadgetLabel, .id = 0, .row = row, .column = column, .label = label, .help = {}};
+}
+
+constexpr Control kLight[] = {
+    text(0, 0, "Sun"),
+    button(1064, 0, 8, "N", "Place the sun in the north at 45 degrees above the horizon.", 0x40),
+    button(1066, 0, 12, "E", "Place the sun in the east at 45 degrees above the horizon.", 0x40),
+    button(1065, 0, 16, "S", "Place the sun in the south at 45 degrees above the horizon.", 0x40),
+    button(1067, 0, 20, "W", "Place the sun in the west at 45 degrees above the horizon.", 0x40),
+    decimal(1208, 1, "Sun declination", "Height of the sun above the horizon (degrees)."),
+    decimal(1207, 2, "Sun azimuth", "Direction of the sun (degrees)."),
+    toggle(1212, 3, "Shadows", "Cast shadows."),
+    whole(1203, 4, "Irregularity", "Irregularity of the lighting."),
+    toggle(1151, 5, "Exaggeration", "Exaggerate the lighting of slopes."),
+    whole(1317, 6, "Contrast", "Contrast setting."),
+    whole(1319, 7, "Brightness", "Brightness (exposure) setting."),
+    button(1351, 9, 0, "    Colors    ", "Edit the colors."),
+    button(1307, 9, 17, "   Textures   ", "Select the sky textures."),
+};
+
+constexpr Control kSky[] = {
+    toggle(1239, 0, "Sky", "Draw the sky."),
+    toggle(1240, 1, "Horizon", "Draw the horizon."),
+    toggle(1245, 2, "Clouds", "Draw the clouds."),
+    toggle(1238, 3, "Stars and moon", "Draw the stars and the moon."),
+    whole(1187, 4, "Haze density", "Density of the haze."),
+    whole(1400, 5, "Moon size", "Size of the moon (10 is its true size)."),
+    whole(1405, 6, "Sun size", "Size of the sun (10 is its true size)."),
+    button(1351, 8, 0, "    Colors    ", "Edit the colors."),
+    button(1307, 8, 17, "   Textures   ", "Select the sky textures."),
+};
+
+constexpr Control kTerrain[] = {
+    button(1167, 0, 0, "Set snow line", "Set the snow line by clicking the map.", 1),
+    button(1169, 0, 17, "Set tree line", "Set the tree line by clicking the map.", 1),
+    whole(1186, 1, "Snow line", "Altitude of the snow line (meters)."),
+    whole(1185, 2, "Tree line", "Altitude of the tree line (meters)."),
+    whole(1188, 3, "Boundary roughness", "Roughness of the boundaries between terrain types."),
+    toggle(1252, 4, "Valley effect", "Color valleys differently from ridges."),
+    whole(1253, 5, "Valley width", "Width of the valleys (meters)."),
+    whole(1254, 6, "Valley strength", "Strength of the valley effect."),
+    toggle(1246, 7, "Cliffs", "Color steep slopes as cliffs."),
+    whole(1247, 8, "Cliff threshold", "Slope at which cliffs begin."),
+    toggle(1248, 9, "Stratified cliffs", "Color cliffs in strata."),
+    whole(1249, 10, "Strata thickness", "Thickness of the strata (meters)."),
+    whole(1251, 11, "Strata warp", "Warp of the strata."),
+    button(1347, 13, 0, " Cliff colors ", "Edit the cliff colors."),
+    button(1346, 13, 17, "    Colors    ", "Edit the terrain colors."),
+    button(1303, 14, 0, "   Textures   ", "Select the ground textures."),
+};
+
+constexpr Control kWater[] = {
+    button(1090, 0, 0, " Create river ", "Create a river by clicking the map.", 1),
+    button(1089, 0, 17, " Create lake  ", "Create a lake by clicking the map.", 1),
+    button(1168, 1, 0, "Set sea level ", "Set the sea level by clicking the map.", 1),
+    whole(1184, 2, "Sea level", "Sink the landscape by this many meters."),
+    toggle(1321, 3, "Waves", "Draw waves on the water."),
+    whole(1323, 4, "Wave length", "Length of the waves."),
+    whole(1324, 5, "Wave amplitude", "Height of the waves."),
+    whole(1325, 6, "Wave speed", "Speed of the waves."),
+    whole(1322, 7, "Wave direction", "Direction the waves come from (degrees)."),
+    button(1348, 9, 0, "    Colors    ", "Edit the water colors."),
+    button(1306, 9, 17, "   Textures   ", "Select the water textures."),
+};
+
+constexpr Control kTree[] = {
+    toggle(1189, 0, "Trees", "Draw trees."),
+    whole(1190, 1, "Average tree size", "Average size of the trees."),
+    whole(1191, 2, "Average density", "Average density of the trees."),
+    button(1192, 3, 0, "  Draw as 2D  ", "Draw flat trees.", 1),
+    button(1193, 3, 17, "  Draw as 3D  ", "Draw solid trees.", 1),
+    text(4, 0, "3-D detail"),
+    button(1196, 4, 14, "L", "Low detail.", 8),
+    button(1197, 4, 18, "M", "Medium detail.", 8),
+    button(1198, 4, 22, "H", "High detail.", 8),
+    button(1199, 4, 26, "U", "Ultra detail.", 8),
+    whole(1195, 5, "Branch bending", "How far the branches bend."),
+    button(1349, 7, 0, " Tree colors  ", "Edit the tree colors."),
+    button(1305, 7, 17, " 2D textures  ", "Select the tree textures."),
+};
+
+constexpr Control kTexture[] = {
+    text(0, 0, "3-D surface detail"),
+    button(1009, 0, 20, "O", "No surface detail.", 8),
+    button(1010, 0, 24, "L", "Low surface detail.", 8),
+    button(1011, 0, 28, "M", "Medium surface detail.", 8),
+    button(1012, 0, 32, "H", "High surface detail.", 8),
+    whole(1014, 1, "Large scale rough.", "Large scale roughness of the surface detail."),
+    whole(1015, 2, "Small scale rough.", "Small scale roughness of the surface detail."),
+    toggle(1016, 3, "Horiz. deformation", "Deform the surface detail horizontally."),
+    toggle(1216, 4, "Blend colors", "Blend the colors of neighbouring polygons."),
+    toggle(1077, 5, "Gouraud coloring", "Smooth (Gouraud) coloring."),
+    text(7, 0, "Texture maps"),
+    button(1307, 8, 0, "     Sky      ", "Select the sky textures."),
+    button(1304, 8, 17, "    House     ", "Select the house textures."),
+    button(1305, 9, 0, "     Tree     ", "Select the tree textures."),
+    button(1303, 9, 17, "    Ground    ", "Select the ground textures."),
+    button(1306, 10, 0, "    Water     ", "Select the water textures."),
+};
+
+constexpr Control kManipulation[] = {
+    decimal(1204, 0, "Vertical scale", "Scale the elevations by this factor.", 3),
+    whole(1140, 1, "Sample spacing", "Distance between the sample points (meters)."),
+    button(1142, 2, 0, "    Erode     ", "Erode the landscape."),
+    button(1091, 2, 17, "    Smooth    ", "Smooth the landscape."),
+    whole(1206, 3, "Roughness", "Landscape roughness (height of mountains)."),
+    text(4, 0, "Feature size"),
+    button(1217, 4, 16, "1", "Smallest features.", 0x10),
+    button(1218, 4, 20, "2", "Small features.", 0x10),
+    button(1219, 4, 24, "4", "Large features.", 0x10),
+    button(1220, 4, 28, "8", "Largest features.", 0x10),
+    button(1141, 5, 0, "   Roughen    ", "Add fractal detail to the landscape."),
+    button(1143, 5, 17, "   Stretch    ", "Stretch the features of the landscape."),
+    button(1160, 6, 0, "Enlarge section", "Enlarge a section of the landscape.", 1),
+    button(1159, 7, 0, " Enlarge all  ", "Double the landscape.", 1),
+    button(1161, 7, 17, "    Shrink    ", "Halve the landscape.", 1),
+};
+
+constexpr Control kPlacement[] = {
+    text(0, 0, "Trees"),
+    button(1330, 1, 0, "  Pine  ", "Place pines by clicking the map.", 1),
+    button(1329, 1, 9, " Cactus ", "Place cacti by clicking the map.", 1),
+    button(1328, 1, 18, "  Oak   ", "Place oaks by clicking the map.", 1),
+    button(1327, 1, 27, "  Palm  ", "Place palms by clicking the map.", 1),
+    text(2, 0, "Buildings"),
+    button(1334, 3, 0, " House4 ", "Place houses by clicking the map.", 1),
+    button(1333, 3, 9, " House3 ", "Place houses by clicking the map.", 1),
+    button(1332, 3, 18, " House2 ", "Place houses by clicking the map.", 1),
+    button(1331, 3, 27, " House1 ", "Place houses by clicking the map.", 1),
+    text(4, 0, "Ground"),
+    button(1341, 5, 0, "  Road  ", "Lay road by clicking the map.", 1),
+    button(1336, 5, 9, " Water  ", "Place water by clicking the map.", 1),
+    button(1335, 5, 18, " Beach  ", "Place beach by clicking the map.", 1),
+    button(1345, 5, 27, " Erase  ", "Erase what was placed by clicking the map.", 1),
+    button(1349, 7, 0, " Tree colors  ", "Edit the tree colors."),
+    button(1350, 7, 17, "House colors  ", "Edit the house colors."),
+    button(1348, 8, 0, " Water colors ", "Edit the water colors."),
+    button(1305, 9, 0, "Tree textures ", "Select the tree textures."),
+    button(1304, 9, 17, "House textures", "Select the house textures."),
+    button(1306, 10, 0, "Water textures", "Select the water textures."),
+};
+
+constexpr Control kImage[] = {
+    toggle(1282, 0, "Auto exposure", "Automatic exposure of the image."),
+    toggle(1281, 1, "Phong hilites", "Specular (Phong) hilites."),
+    toggle(1280, 2, "Flare effects", "Flare around bright spots."),
+    toggle(1279, 3, "Antialiasing", "Render at twice the size and reduce."),
+    button(1273, 4, 0, "Select background", "Select a background picture (Targa)."),
+    button(1274, 5, 0, "Select foreground", "Select a foreground picture (Targa)."),
+    whole(1213, 6, "Pixel dithering", "Amount of pixel dithering."),
+    whole(1211, 7, "Palette colors", "Colors of the 8-bit palette."),
+    toggle(1209, 8, "Lock palette", "Keep the 8-bit palette as it is."),
+    button(1122, 9, 0, " Load palette ", "Load the palette of a PCX file."),
+    button(1024, 10, 0, "Palettized display", "Show the 8-bit image."),
+    whole(1048, 11, "Image width", "Width of the image (pixels)."),
+    whole(1049, 12, "Image height", "Height of the image (pixels)."),
+    button(1043, 14, 0, "Display options", "Display modes and depth."),
+};
+
+constexpr Control kVirtualReality[] = {
+    text(0, 0, "View direction"),
+    button(1228, 1, 0, " Forward ", "Look along the heading.", 0x100),
+    button(1227, 1, 12, "  Port   ", "Look to port.", 0x100),
+    button(1229, 2, 0, "Starboard", "Look to starboard.", 0x100),
+    button(1230, 2, 12, " Astern  ", "Look astern.", 0x100),
+    text(3, 0, "Stereographic Controls"),
+    button(1224, 4, 0, " Left ", "Render the left eye.", 0x80),
+    button(1225, 4, 9, "Center", "Render the center view.", 0x80),
+    button(1226, 4, 18, " Right", "Render the right eye.", 0x80),
+    decimal(1265, 5, "CamSep", "Camera seperation (interocular distance in meters)."),
+    whole(1267, 6, "ImgSep", "Image separation (pixels)."),
+};
+
 struct PanelTable {
     int tab;
     std::span<const Control> controls;
 };
 
-constexpr PanelTable kPanels[] = {{1283, kCamera}, {1291, kCreation}};
+constexpr PanelTable kPanels[] = {{1283, kCamera},  {1284, kLight},        {1285, kSky},
+                                  {1286, kTerrain}, {1287, kWater},        {1288, kTree},
+                                  {1289, kTexture}, {1290, kManipulation}, {1291, kCreation},
+                                  {1295, kPlacement}, {1294, kImage},   {1293, kVirtualReality}};
 
 // ---- What the controls drive ----
 
@@ -157,7 +362,126 @@ int randomSeed(WindowContext& ctx, const Gadget&)
     return runLine(ctx, "GenerateFractal " + std::to_string(seed));
 }
 
+// The light panel's sun presets: declination 45 at an azimuth.
+template <int Azimuth>
+int sunPreset(WindowContext& ctx, const Gadget&)
+{
+    return runLine(ctx, "SunAzimuth " + std::to_string(Azimuth)) & runLine(ctx, "SunDeclination 45");
+}
+template <int Azimuth>
+double sunPresetOn(const App& a)
+{
+    return a.scene.lighting.sunAzimuth == static_cast<float>(Azimuth) && a.scene.lighting.sunDeclination == 45.0f;
+}
+
+int toggleWaves(WindowContext& ctx, const Gadget&)
+{
+    std::int32_t& on = ctx.app.scene.waves.enabled;
+    on = on != 0 ? 0 : 1;
+    return 1;
+}
+
+int toggleDeformation(WindowContext& ctx, const Gadget&)
+{
+    std::int32_t& on = ctx.app.scene.texture.horizontalDeformation;
+    on = on != 0 ? 0 : 1;
+    return 1;
+}
+
+// The image size fields: the other side stays as it is.
+int imageSide(WindowContext& ctx, const Gadget& g, bool width)
+{
+    const ImageGeometry& size = ctx.app.geometry;
+    const long w = width ? g.value : size.width, h = width ? size.height : g.value;
+    return runLine(ctx, "ImageSize " + std::to_string(w) + " " + std::to_string(h));
+}
+
+// The mean of four sizes or densities as the keywords compute it.
+double meanOf(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d)
+{
+    return static_cast<double>(std::max((a + b + c + d + 2) / 4, 1));
+}
+
 const Binding kBindings[] = {
+    {1009, "AltitudeTextureOff", {}, [](const App& a) { return a.scene.texture.kind != 1 ? 1.0 : 0.0; }},
+    {1010, "AltitudeTextureLow", {}, [](const App& a) { return a.scene.texture.kind == 1 && a.scene.texture.level == 1 ? 1.0 : 0.0; }},
+    {1011, "AltitudeTextureMedium", {}, [](const App& a) { return a.scene.texture.kind == 1 && a.scene.texture.level == 2 ? 1.0 : 0.0; }},
+    {1012, "AltitudeTextureHigh", {}, [](const App& a) { return a.scene.texture.kind == 1 && a.scene.texture.level >= 3 ? 1.0 : 0.0; }},
+    {1016, {}, {}, [](const App& a) { return static_cast<double>(a.scene.texture.horizontalDeformation); }, toggleDeformation},
+    {1048, {}, {}, [](const App& a) { return static_cast<double>(a.geometry.width); },
+     [](WindowContext& c, const Gadget& g) { return imageSide(c, g, true); }},
+    {1049, {}, {}, [](const App& a) { return static_cast<double>(a.geometry.height); },
+     [](WindowContext& c, const Gadget& g) { return imageSide(c, g, false); }},
+    {1064, {}, {}, sunPresetOn<0>, sunPreset<0>},
+    {1065, {}, {}, sunPresetOn<180>, sunPreset<180>},
+    {1066, {}, {}, sunPresetOn<-90>, sunPreset<-90>},
+    {1067, {}, {}, sunPresetOn<90>, sunPreset<90>},
+    {1077, "GShadeOn", "GShadeOff", [](const App& a) { return static_cast<double>(a.scene.render.gouraud); }},
+    {1151, "ExaggerationOn", "ExaggerationOff", [](const App& a) { return static_cast<double>(a.scene.lighting.exaggeration); }},
+    {1159, "EnlargeAll", {}},
+    {1161, "Shrink", {}},
+    {1184, {}, {}, [](const App& a) { return static_cast<double>(a.scene.colouring.seaLevel); },
+     [](WindowContext& c, const Gadget& g) { return runLine(c, "SeaLevel " + std::to_string(g.value) + " 0"); }},
+    {1185, "TreeLine", {}, [](const App& a) { return static_cast<double>(a.scene.colouring.treeLine); }},
+    {1186, "SnowLine", {}, [](const App& a) { return static_cast<double>(a.scene.colouring.snowLine); }},
+    {1187, "Haze", {}, [](const App& a) { return static_cast<double>(a.scene.sky.haze); }},
+    {1188, "Dither", {}, [](const App& a) { return static_cast<double>(a.scene.colouring.dither); }},
+    {1189, "TreeOn", "TreeOff", [](const App& a) { return static_cast<double>(a.scene.trees.trees); }},
+    {1190, "TreeSize", {}, [](const App& a) {
+         const TreeSettings& t = a.scene.trees;
+         return meanOf(t.palmSize, t.oakSize, t.cactusSize, t.pineSize);
+     }},
+    {1191, "TreeDensity", {}, [](const App& a) {
+         const auto& d = a.scene.trees.density;
+         return meanOf(d[0], d[1], d[2], d[3]);
+     }},
+    {1192, "Tree2D", {}, [](const App& a) { return a.scene.trees.solid == 0 ? 1.0 : 0.0; }},
+    {1193, "Tree3D", {}, [](const App& a) { return a.scene.trees.solid != 0 ? 1.0 : 0.0; }},
+    {1196, "TreeDetailLow", {}, [](const App& a) { return a.scene.trees.detail == -1 ? 1.0 : 0.0; }},
+    {1197, "TreeDetailMedium", {}, [](const App& a) { return a.scene.trees.detail == 0 ? 1.0 : 0.0; }},
+    {1198, "TreeDetailHigh", {}, [](const App& a) { return a.scene.trees.detail == 1 ? 1.0 : 0.0; }},
+    {1199, "TreeDetailUltra", {}, [](const App& a) { return a.scene.trees.detail == 2 ? 1.0 : 0.0; }},
+    {1203, "LightingRoughness", {}, [](const App& a) { return static_cast<double>(a.scene.lighting.lightingRoughness); }},
+    {1204, "VerticalScale", {}, [](const App& a) { return static_cast<double>(a.scene.generation.verticalScale); }},
+    {1207, "SunAzimuth", {}, [](const App& a) { return static_cast<double>(a.scene.lighting.sunAzimuth); }},
+    {1208, "SunDeclination", {}, [](const App& a) { return static_cast<double>(a.scene.lighting.sunDeclination); }},
+    {1209, "LockPalette", "UnLockPalette", [](const App& a) { return static_cast<double>(a.scene.render.paletteLocked); }},
+    {1211, "PaletteColours", {}, [](const App& a) { return static_cast<double>(a.paletteMap.colours); }},
+    {1212, "ShadowsOn", "ShadowsOff", [](const App& a) { return static_cast<double>(a.scene.lighting.shadows); }},
+    {1213, "PixelDither", {}, [](const App& a) { return static_cast<double>(a.scene.render.pixelDither); }},
+    {1216, "BlendOn", "BlendOff", [](const App& a) { return static_cast<double>(a.scene.render.blend); }},
+    {1224, "LensLeft", {}, [](const App& a) { return a.scene.camera.stereoLens == kLensLeft ? 1.0 : 0.0; }},
+    {1225, "LensCenter", {}, [](const App& a) { return a.scene.camera.stereoLens == kLensCenter ? 1.0 : 0.0; }},
+    {1226, "LensRight", {}, [](const App& a) { return a.scene.camera.stereoLens == kLensRight ? 1.0 : 0.0; }},
+    {1227, "LensPort", {}, [](const App& a) { return a.scene.camera.lensDirection == kLensPort ? 1.0 : 0.0; }},
+    {1228, "LensForward", {}, [](const App& a) { return a.scene.camera.lensDirection == kLensForward ? 1.0 : 0.0; }},
+    {1229, "LensStarboard", {}, [](const App& a) { return a.scene.camera.lensDirection == kLensStarboard ? 1.0 : 0.0; }},
+    {1238, "StarsOn", "StarsOff", [](const App& a) { return static_cast<double>(a.scene.sky.sunMoon.starsAndMoon); }},
+    {1239, "SkyOn", "SkyOff", [](const App& a) { return static_cast<double>(a.scene.sky.sky); }},
+    {1240, "HorizonOn", "HorizonOff", [](const App& a) { return static_cast<double>(a.scene.sky.horizon); }},
+    {1245, "CloudOn", "CloudOff", [](const App& a) { return static_cast<double>(a.scene.clouds.clouds); }},
+    {1246, "EnableCliffs", "DisableCliffs", [](const App& a) { return static_cast<double>(a.scene.colouring.cliffs); }},
+    {1247, "CliffThreshold", {}, [](const App& a) { return static_cast<double>(a.scene.colouring.cliffThreshold); }},
+    {1248, "CliffsStratified", "CliffsBySlope", [](const App& a) { return a.scene.colouring.cliffMode == 2 ? 1.0 : 0.0; }},
+    {1249, "StrataThickness", {}, [](const App& a) { return static_cast<double>(a.scene.colouring.strataThickness); }},
+    {1251, "StrataWarp", {}, [](const App& a) { return static_cast<double>(a.scene.colouring.strataWarp); }},
+    {1252, "ValleyOn", "ValleyOff", [](const App& a) { return static_cast<double>(a.scene.colouring.valleys); }},
+    {1253, "ValleyWidth", {}, [](const App& a) { return static_cast<double>(a.scene.colouring.valleyWidth); }},
+    {1254, "ValleyStrength", {}, [](const App& a) { return static_cast<double>(a.scene.colouring.valleyStrength); }},
+    {1279, "AntialiasOn", "AntialiasOff", [](const App& a) { return static_cast<double>(a.scene.render.antialias); }},
+    {1280, "FlareOn", "FlareOff", [](const App& a) { return static_cast<double>(a.scene.render.flare); }},
+    {1281, "PhongOn", "PhongOff", [](const App& a) { return static_cast<double>(a.scene.lighting.phongHighlights); }},
+    {1317, "SetColorContrast", {}, [](const App& a) { return static_cast<double>(a.scene.lighting.contrast); }},
+    {1319, "SetColorBrightness", {}, [](const App& a) { return static_cast<double>(a.scene.lighting.exposure); }},
+    {1321, {}, {}, [](const App& a) { return static_cast<double>(a.scene.waves.enabled); }, toggleWaves},
+    {1322, "WaveSource", {}, [](const App& a) { return static_cast<double>(a.scene.waves.source); }},
+    {1323, "WaveLength", {}, [](const App& a) { return static_cast<double>(a.scene.waves.length); }},
+    {1324, "WaveAmplitude", {}, [](const App& a) { return static_cast<double>(a.scene.waves.amplitude); }},
+    {1325, "WaveSpeed", {}, [](const App& a) { return static_cast<double>(a.scene.waves.speed); }},
+    {1400, "MoonSize", {}, [](const App& a) { return static_cast<double>(a.scene.sky.sunMoon.moonSize); }},
+    // Shown, not set yet.
+    {1265, {}, {}, [](const App& a) { return static_cast<double>(a.scene.camera.cameraSeparation); }},
+    {1405, "SunSize", {}, [](const App& a) { return static_cast<double>(a.scene.sky.sunMoon.sunSize); }},
     {1060, "GenerateFractal", {}, [](const App& a) { return static_cast<double>(a.scene.generation.seed); }},
     {1069, {}, {}, nullptr, chooseLandscapeSize},
     {1091, "Smooth", {}},
@@ -262,9 +586,10 @@ void fillControls(std::vector<Gadget>& gadgets, const App& app)
     for (Gadget& g : gadgets) {
         const Binding* b = bindingOf(g.id);
         if (b == nullptr || b->read == nullptr) {
-            // A field whose setting is not wired yet shows 0.
+            // A field whose setting is not wired yet shows 0; a button without a state springs back.
             if (g.kind == kGadgetInteger) setFieldValue(g, 0);
             if (g.kind == kGadgetDecimal) setFieldNumber(g, 0.0);
+            if (g.kind == kGadgetButton) g.state = 0;
             continue;
         }
         const double v = b->read(app);
@@ -282,10 +607,11 @@ std::span<const int> controlIds() { return allControlIds(); }
 int runControl(WindowContext& ctx, int id)
 {
     const Binding* b = bindingOf(id);
-    if (b == nullptr) return kCommandNotBuilt;
     const Gadget* g = ctx.gadget;
     int result = 1;
-    if (b->run != nullptr) {
+    if (b == nullptr || (b->run == nullptr && b->keyword.empty())) {
+        result = kCommandNotBuilt; // the panel shows the setting again below
+    } else if (b->run != nullptr) {
         static const Gadget none{};
         result = b->run(ctx, g != nullptr ? *g : none);
     } else {
