@@ -252,5 +252,33 @@ TEST_F(WindowCommands, PanelControlsRunTheSettingsKeywords)
     EXPECT_EQ(app->landscape.name.rfind("Fractal ", 0), 0u) << app->landscape.name;
 }
 
+// Every tab's panel: its controls lie inside the panel, none over another, and
+// every control that reports reaches the command table.
+TEST_F(WindowCommands, PanelLayoutsFitAndEveryControlReachesTheTable)
+{
+    const int tabs[] = {1283, 1284, 1285, 1286, 1287, 1288, 1289, 1290, 1291, 1293, 1294, 1295};
+    for (const int tab : tabs) {
+        ASSERT_EQ(runWindowCommand(*ctx, tab), 1) << tab;
+        ASSERT_TRUE(main.open);
+        const PanelInstance& panel = *main.open;
+        ASSERT_GT(panel.gadgets.size(), 3u) << tab;
+        for (std::size_t i = 0; i < panel.gadgets.size(); ++i) {
+            const Gadget& g = panel.gadgets[i];
+            EXPECT_GE(g.x0, 2) << tab << " " << g.text;
+            EXPECT_LE(g.x1, panel.width - 3) << tab << " " << g.text;
+            EXPECT_LE(g.y1, panel.height - 3) << tab << " " << g.text;
+            if (g.id != 0) {
+                EXPECT_TRUE(isWindowCommand(g.id)) << tab << " " << g.id;
+            }
+            for (std::size_t j = i + 1; j < panel.gadgets.size(); ++j) {
+                const Gadget& h = panel.gadgets[j];
+                const bool apart = g.x1 < h.x0 || h.x1 < g.x0 || g.y1 < h.y0 || h.y1 < g.y0;
+                EXPECT_TRUE(apart) << tab << ": \"" << g.text << "\" (" << g.id << ") over \"" << h.text << "\" ("
+                                   << h.id << ")";
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace kalvenor
