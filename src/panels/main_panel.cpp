@@ -15,6 +15,8 @@ constexpr MenuItem kProjectMenu[] = {
     {1085, "About Kalvenor", "About this program."},
     {1084, "About Landscape", "Information about the current lanscape."},
     {1086, "About Image", "Information about the last image."},
+    {1047, "Viewing Options", "Select viewing (while rendering) options."},
+    {1700, "Help", "Open the documentation."},
     {0, "", ""},
     {1068, "Spawn DOS", "Start a command shell; type exit to come back."},
     {0, "", ""},

@@ -185,4 +185,78 @@ std::optional<int> choiceRequester(Surface& s, InputSource& input, RequesterPlac
     return chosen;
 }
 
+std::optional<ViewingOptions> viewingOptionsDialog(Surface& s, InputSource& input, RequesterPlace& place,
+                                                   ViewingOptions current, int pointerX, int pointerY)
+{
+    constexpr int kWidth = 400, kHeight = 148;
+    constexpr int kChoice = 1010, kSeconds = 1013;
+    const RequesterPlace box = requesterBox(place, kWidth, kHeight, pointerX, pointerY);
+    PanelInstance panel = openPanel(s, box.left, box.top, box.width, box.height, true);
+    const char* labels[] = {"View rendering as it is drawn", "View rendering every", "View rendering on completion"};
+    panel.gadgets.push_back(Gadget{.kind = kGadgetLabel, .x = kMargin, .y = kMargin, .text = "Render Viewing Options"});
+    for (int i = 0; i < 3; ++i)
+        panel.gadgets.push_back(Gadget{.kind = kGadgetButton, .flags = 1, .x = kMargin, .y = 32 + i * kRowHeight,
+                                       .id = kChoice + i, .state = i == current.choice ? 1 : 0, .text = labels[i]});
+    Gadget seconds{.kind = kGadgetInteger, .x = kMargin + 22 * kCharWidth, .y = 32 + kRowHeight, .id = kSeconds,
+                   .chars = 4};
+    setFieldValue(seconds, current.seconds);
+    panel.gadgets.push_back(seconds);
+    panel.gadgets.push_back(
+        Gadget{.kind = kGadgetLabel, .x = kMargin + 27 * kCharWidth, .y = 32 + kRowHeight + 2, .text = "seconds"});
+    const int buttonsTop = kHeight - kMargin - kRowHeight;
+    panel.gadgets.push_back(Gadget{.kind = kGadgetButton, .x = 16, .y = buttonsTop, .id = kOk, .text = buttonLabel("OK")});
+    Gadget cancel{.kind = kGadgetButton, .y = buttonsTop, .id = kCancel, .text = buttonLabel("Cancel")};
+    cancel.x = kWidth - 16 - buttonWidth(cancel.text);
+    panel.gadgets.push_back(cancel);
+    drawGadgets(s, panel);
+    input.present();
+
+    const auto gadget = [&](int id) -> Gadget& {
+        for (Gadget& g : panel.gadgets)
+            if (g.id == id) return g;
+        return panel.gadgets.front();
+    };
+    const auto choose = [&](int choice) {
+        for (int i = 0; i < 3; ++i) {
+            gadget(kChoice + i).state = i == choice ? 1 : 0;
+            drawGadget(s, panel, gadget(kChoice + i));
+        }
+        input.present();
+    };
+    std::optional<ViewingOptions> answer;
+    bool closing = false;
+    while (!answer && !closing) {
+        const GadgetResult r = readGadget(s, panel, input);
+        int code = r.code;
+        if (code == kSeconds) {
+            choose(1); // the seconds belong to the second choice
+            if (r.key != kKeyEnter) continue;
+            code = kOk;
+        }
+        if (code == keyResult(kKeyEnter)) code = kOk;
+        if (code == kCancel || code == keyResult(kKeyEscape) || code == -1) break;
+        if (code != kOk) continue;
+        // OK: the seconds are checked while the second choice is picked; the field gets them again until they do.
+        for (;;) {
+            int choice = 0;
+            for (int i = 0; i < 3; ++i)
+                if (gadget(kChoice + i).state != 0) choice = i;
+            const long chosen = gadget(kSeconds).value;
+            if (choice != 1 || (chosen >= 1 && chosen <= 999)) {
+                answer = ViewingOptions{choice, choice == 1 ? chosen : current.seconds};
+                break;
+            }
+            twoButtonRequester(s, input, place, "Invalid number of seconds. It must be between 1 and 999.", "OK", "OK",
+                               pointerX, pointerY);
+            const FieldEnd end = editField(s, panel, gadget(kSeconds), input, INT_MAX);
+            if (end.code == -1) closing = true;
+            if (end.key != kKeyEnter) break; // a click or Esc: back to the dialog
+        }
+    }
+    closePanel(s, panel);
+    input.present();
+    place = box;
+    return answer;
+}
+
 } // namespace kalvenor

@@ -32,4 +32,17 @@ std::optional<std::vector<double>> numbersRequester(Surface& s, InputSource& inp
 std::optional<int> choiceRequester(Surface& s, InputSource& input, RequesterPlace& place, std::string_view question,
                                    const std::vector<std::string>& answers, int pointerX, int pointerY);
 
+// The render viewing options ("Render Viewing Options"): how the render
+// window shows a render, as one of three choices (0 as it is drawn, 1 every
+// so many seconds, 2 on completion) with the seconds. Choosing the seconds
+// field picks the second; OK with the second checks the seconds are a whole
+// number from 1 to 999, else says "Invalid number of seconds. It must be
+// between 1 and 999." and goes back to the field. Nothing when cancelled.
+struct ViewingOptions {
+    int choice = 1;
+    long seconds = 5;
+};
+std::optional<ViewingOptions> viewingOptionsDialog(Surface& s, InputSource& input, RequesterPlace& place,
+                                                   ViewingOptions current, int pointerX, int pointerY);
+
 } // namespace kalvenor

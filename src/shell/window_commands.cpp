@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <filesystem>
 
 #include "app/app.h"
 #include "app/render_driver.h"
 #include "base/frontend.h"
+#include "base/run_program.h"
 #include "base/thread_priority.h"
 #include "panels/input.h"
+#include "panels/requesters.h"
 #include "panels/toolkit.h"
 #include "shell/control_panels.h"
 #include "shell/startup.h"
@@ -73,6 +76,43 @@ int priorityCommand(WindowContext& ctx)
     return 1;
 }
 
+// Viewing options (1047): how the render window shows a render. The dialog's
+// three choices are the redraw modes 1 (as drawn), 2 (every N seconds) and 0
+// (at the end).
+int viewingOptionsCommand(WindowContext& ctx)
+{
+    RenderSettings& render = ctx.app.scene.render;
+    const int choice = render.displayMode == 1 ? 0 : render.displayMode == 2 ? 1 : 2;
+    const std::optional<ViewingOptions> chosen = viewingOptionsDialog(
+        ctx.surface, ctx.input, ctx.place, {choice, render.redrawSeconds}, ctx.pointerX, ctx.pointerY);
+    if (!chosen) return -1;
+    constexpr std::int32_t kModes[] = {1, 2, 0};
+    render.displayMode = kModes[chosen->choice];
+    if (chosen->choice == 1) render.redrawSeconds = static_cast<std::int32_t>(chosen->seconds);
+    return 1;
+}
+
+// Help (1700): the documentation beside the program, opened by the desktop.
+int helpCommand(WindowContext& ctx)
+{
+    const std::string dir = ctx.programDir;
+    for (const std::string& candidate : {dir + "docs/getting-started.md", dir + "../docs/getting-started.md",
+                                         dir + "../share/doc/kalvenor/getting-started.md",
+                                         std::string("/usr/share/doc/kalvenor/getting-started.md")}) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(candidate, ec)) continue;
+        const std::string path = std::filesystem::weakly_canonical(candidate, ec).string();
+        if (openWithViewer(path) != 0) {
+            ctx.ui.message("Could not open the documentation (" + path + ") with xdg-open.");
+            return 0;
+        }
+        ctx.ui.status("Opened " + path);
+        return 1;
+    }
+    ctx.ui.message("The documentation was not found beside the program (docs/getting-started.md).");
+    return 0;
+}
+
 int tabCommand(WindowContext& ctx, int id)
 {
     openTab(ctx.surface, ctx.main, id, panelControls(id, ctx.app));
@@ -101,10 +141,12 @@ std::vector<CommandRow> commandTable()
 {
     std::vector<CommandRow> rows = {
         {1061, [](WindowContext& c, int) { return renderCommand(c); }},
+        {1047, [](WindowContext& c, int) { return viewingOptionsCommand(c); }},
         {1075, [](WindowContext& c, int) { return exitCommand(c); }},
         {1132, [](WindowContext& c, int) { return displayCommand(c); }},
         {1409, [](WindowContext& c, int) { return startupCommand(c); }},
         {1410, [](WindowContext& c, int) { return priorityCommand(c); }},
+        {1700, [](WindowContext& c, int) { return helpCommand(c); }},
     };
     for (const int id : kTabIds) rows.push_back({id, [](WindowContext& c, int tab) { return tabCommand(c, tab); }});
     for (const int id : fileCommandIds()) rows.push_back({id, runFileCommand});
@@ -116,8 +158,9 @@ std::vector<CommandRow> commandTable()
                 if (item.id != 0) rows.push_back({item.id, nullptr});
         if (g.kind == kGadgetButton || g.kind == kGadgetHSlider || g.kind == kGadgetVScroll) rows.push_back({g.id, nullptr});
     }
-    std::sort(rows.begin(), rows.end(), [](const CommandRow& a, const CommandRow& b) { return a.id < b.id; });
-    // An identifier listed twice keeps its first row: the one with the operation.
+    // Stable: of two rows for one identifier, the one listed first stays.
+    std::stable_sort(rows.begin(), rows.end(), [](const CommandRow& a, const CommandRow& b) { return a.id < b.id; });
+    // An identifier listed twice keeps its first row with an operation.
     std::vector<CommandRow> unique;
     for (const CommandRow& row : rows) {
         if (!unique.empty() && unique.back().id == row.id) {

@@ -24,6 +24,8 @@ struct WindowContext {
     std::string programDir;
     std::string startupFile;  // the start-up file argument
     const Gadget* gadget = nullptr; // the gadget that reported the command, when one did
+    int pointerX = kSurfaceWidth / 2, pointerY = kSurfaceHeight / 2; // where the command was chosen
+    RequesterPlace place{};         // where the commands' own dialogs stood last
     bool running = false;     // a command is running: another one arriving meanwhile is dropped
     bool quit = false;        // Exit was chosen
 };

@@ -89,6 +89,8 @@ int runWindowProgram(const CommandLine& cl, const char* argv0)
             if (id == keyResult(kKeyF2)) id = 1410;
             if (!isWindowCommand(id)) continue;
             ctx.gadget = r.gadget;
+            ctx.pointerX = r.x;
+            ctx.pointerY = r.y;
             const int result = runWindowCommand(ctx, id);
             ctx.gadget = nullptr;
             window.present();

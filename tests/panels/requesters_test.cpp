@@ -187,5 +187,43 @@ TEST(Requesters, ChoiceByButtonEnterOrEsc)
     EXPECT_EQ(choiceRequester(s, input, place, "Empty?", {}, 400, 300), std::nullopt);
 }
 
+// Render Viewing Options: Enter keeps the choice, a click picks another, the
+// seconds must be 1 to 999 (0 is refused with the message, then 999 taken).
+TEST(Requesters, ViewingOptionsCheckTheSeconds)
+{
+    Surface s;
+    ScriptedInput input;
+    RequesterPlace place;
+    input.key(kKeyEnter);
+    auto chosen = viewingOptionsDialog(s, input, place, {1, 5}, 400, 300);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->choice, 1);
+    EXPECT_EQ(chosen->seconds, 5);
+
+    // The box stands at (200, 226) for the pointer at (400, 300); the third choice lies at y 226 + 80.
+    input.click(220, 226 + 80 + 8);
+    input.key(kKeyEnter);
+    chosen = viewingOptionsDialog(s, input, place, {1, 5}, 400, 300);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->choice, 2);
+
+    input.click(220, 226 + 32 + 8); // the first choice, then the seconds field picks the second
+    input.click(400, 226 + 56 + 8);
+    input.key(kKeyBackspace);
+    input.key('0');
+    input.key(kKeyEnter); // 0 seconds: refused
+    input.key(kKeyEnter); // the message's OK
+    input.key(kKeyBackspace);
+    for (const char c : {'9', '9', '9'}) input.key(c);
+    input.key(kKeyEnter);
+    chosen = viewingOptionsDialog(s, input, place, {2, 5}, 400, 300);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->choice, 1);
+    EXPECT_EQ(chosen->seconds, 999);
+
+    input.key(kKeyEscape);
+    EXPECT_EQ(viewingOptionsDialog(s, input, place, {2, 5}, 400, 300), std::nullopt);
+}
+
 } // namespace
 } // namespace kalvenor

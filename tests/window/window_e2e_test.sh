@@ -140,7 +140,7 @@ click() {
 quit() {
     click 20 12
     sleep 0.2
-    click 30 134
+    click 30 166
     ended_well Exit
 }
 
