@@ -185,6 +185,76 @@ std::optional<int> choiceRequester(Surface& s, InputSource& input, RequesterPlac
     return chosen;
 }
 
+std::optional<std::vector<Gadget>> formRequester(Surface& s, InputSource& input, RequesterPlace& place,
+                                                 std::string_view title, std::vector<Gadget> gadgets, int pointerX,
+                                                 int pointerY)
+{
+    constexpr int kBodyTop = kMargin + kCharHeight + 8;
+    int right = static_cast<int>(title.size()) * kCharWidth + 2 * kMargin, bottom = 0;
+    bool editable = false;
+    for (const Gadget& g : gadgets) {
+        const bool field = g.kind == kGadgetInteger || g.kind == kGadgetDecimal || g.kind == kGadgetText;
+        editable = editable || field;
+        const int width = field ? std::max(g.chars, 1) * kCharWidth + 4 : static_cast<int>(g.text.size()) * kCharWidth;
+        right = std::max(right, g.x + width + kMargin);
+        bottom = std::max(bottom, g.y + (field ? kCharHeight + 4 : kCharHeight));
+    }
+    const int width = std::max(320, right), buttonsTop = kBodyTop + bottom + 10;
+    const int height = buttonsTop + kRowHeight + kMargin;
+    const RequesterPlace box = requesterBox(place, std::min(width, kSurfaceWidth), std::min(height, kSurfaceHeight),
+                                            pointerX, pointerY);
+    PanelInstance panel = openPanel(s, box.left, box.top, box.width, box.height, true);
+    panel.gadgets.push_back(Gadget{.kind = kGadgetLabel, .x = kMargin, .y = kMargin, .text = std::string(title)});
+    const std::size_t first = panel.gadgets.size();
+    for (Gadget& g : gadgets) {
+        g.y += kBodyTop;
+        panel.gadgets.push_back(std::move(g));
+    }
+    const std::size_t end = panel.gadgets.size();
+    panel.gadgets.push_back(Gadget{.kind = kGadgetButton, .x = 16, .y = buttonsTop, .id = kOk, .text = buttonLabel("OK")});
+    if (editable) {
+        Gadget cancel{.kind = kGadgetButton, .y = buttonsTop, .id = kCancel, .text = buttonLabel("Cancel")};
+        cancel.x = box.width - 16 - buttonWidth(cancel.text);
+        panel.gadgets.push_back(cancel);
+    }
+    drawGadgets(s, panel);
+    input.present();
+
+    bool answered = false;
+    for (bool done = false; !done;) {
+        const GadgetResult r = readGadget(s, panel, input);
+        if (r.key == kKeyTab && r.gadget != nullptr) {
+            // On to the next field, round to the first.
+            std::size_t at = static_cast<std::size_t>(r.gadget - panel.gadgets.data());
+            for (std::size_t step = 1; step <= end - first; ++step) {
+                const std::size_t i = first + (at - first + step) % (end - first);
+                Gadget& g = panel.gadgets[i];
+                if (g.kind == kGadgetInteger || g.kind == kGadgetDecimal || g.kind == kGadgetText) {
+                    // As a click at its right end: the field edited with the cursor after its text.
+                    panel.pending = InputEvent{InputKind::LeftDown, panel.left + g.x1 - 1, panel.top + g.y0 + 2};
+                    break;
+                }
+            }
+            continue;
+        }
+        if (r.code == kOk || r.code == keyResult(kKeyEnter) || r.key == kKeyEnter) answered = done = true;
+        else if (r.code == kCancel || r.code == keyResult(kKeyEscape) || r.code == -1) done = true;
+    }
+    std::optional<std::vector<Gadget>> out;
+    if (answered) {
+        out.emplace();
+        for (std::size_t i = first; i < end; ++i) {
+            Gadget g = panel.gadgets[i];
+            g.y -= kBodyTop;
+            out->push_back(std::move(g));
+        }
+    }
+    closePanel(s, panel);
+    input.present();
+    place = box;
+    return out;
+}
+
 std::optional<ViewingOptions> viewingOptionsDialog(Surface& s, InputSource& input, RequesterPlace& place,
                                                    ViewingOptions current, int pointerX, int pointerY)
 {

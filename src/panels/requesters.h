@@ -32,6 +32,14 @@ std::optional<std::vector<double>> numbersRequester(Surface& s, InputSource& inp
 std::optional<int> choiceRequester(Surface& s, InputSource& input, RequesterPlace& place, std::string_view question,
                                    const std::vector<std::string>& answers, int pointerX, int pointerY);
 
+// A form: a title over the given gadgets (labels and fields, placed relative
+// to the box below the title), "OK" and, when any field can be edited,
+// "Cancel". Fields are edited in place (Tab goes on to the next); Enter or OK
+// answers with the gadgets as edited, Esc or Cancel gives nothing.
+std::optional<std::vector<Gadget>> formRequester(Surface& s, InputSource& input, RequesterPlace& place,
+                                                 std::string_view title, std::vector<Gadget> gadgets, int pointerX,
+                                                 int pointerY);
+
 // The render viewing options ("Render Viewing Options"): how the render
 // window shows a render, as one of three choices (0 as it is drawn, 1 every
 // so many seconds, 2 on completion) with the seconds. Choosing the seconds

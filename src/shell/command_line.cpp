@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "app/app.h"
+#include "app/information.h"
 #include "app/render_driver.h"
 #include "base/confinement.h"
 #include "base/fatal_error.h"
@@ -61,15 +62,7 @@ bool parseFrameRange(const std::string& text, int& first, int& last)
 // The landscape as the information panel shows it.
 void describeLandscape(const Landscape& land, std::FILE* out)
 {
-    std::fprintf(out, "LandScape Name: %s\n", land.name.c_str());
-    std::fprintf(out, "Comment: %s\n", land.comment.c_str());
-    std::fprintf(out, "Grid: %d x %d cells\n", land.gridWidth, land.gridHeight);
-    std::fprintf(out, "Extent: %0.0lf x %0.0lf meters\n", static_cast<double>(land.sizeX) * land.spacingX,
-                 static_cast<double>(land.sizeY) * land.spacingY);
-    std::fprintf(out, "UTM X: %d  UTM Y: %d\n", land.utmX, land.utmY);
-    std::fprintf(out, "Lowest point: %d m\n", land.lowestElevation);
-    std::fprintf(out, "Highest point: %d m at column %d, row %d\n", land.highestElevation, land.highestColumn,
-                 land.highestRow);
+    for (const std::string& line : landscapeInformation(land)) std::fprintf(out, "%s\n", line.c_str());
 }
 
 // The format named on the command line (Targa when none was named).

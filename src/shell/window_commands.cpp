@@ -1,18 +1,25 @@
 #include "shell/window_commands.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 
 #include "app/app.h"
+#include "app/information.h"
 #include "app/render_driver.h"
+#include "app/default_dirs.h"
+#include "base/file_requests.h"
 #include "base/frontend.h"
 #include "base/run_program.h"
 #include "base/thread_priority.h"
+#include "panels/font.h"
 #include "panels/input.h"
 #include "panels/requesters.h"
 #include "panels/toolkit.h"
+#include "script/runner.h"
 #include "shell/control_panels.h"
 #include "shell/startup.h"
 #include "shell/window_file_commands.h"
@@ -92,6 +99,96 @@ int viewingOptionsCommand(WindowContext& ctx)
     return 1;
 }
 
+// Labels one under the other, from the top of a form.
+std::vector<Gadget> lines(const std::vector<std::string>& texts, int firstRow = 0)
+{
+    std::vector<Gadget> out;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        out.push_back(Gadget{.kind = kGadgetLabel, .x = 8, .y = (firstRow + static_cast<int>(i)) * 24 + 2,
+                             .text = texts[i]});
+    return out;
+}
+
+// About Kalvenor (1085) and About Image (1086): what there is to know, with OK.
+int aboutCommand(WindowContext& ctx, int id)
+{
+    const bool image = id == 1086;
+    const std::vector<std::string> texts =
+        image ? imageInformation(ctx.app)
+              : std::vector<std::string>{"Kalvenor " KALVENOR_VERSION,
+                                         "Landscapes generated, edited, coloured, lit and rendered.",
+                                         "Panel font derived from Terminus Font (SIL Open Font License 1.1)."};
+    formRequester(ctx.surface, ctx.input, ctx.place, image ? "Image Information" : "About Kalvenor", lines(texts),
+                  ctx.pointerX, ctx.pointerY);
+    return 1;
+}
+
+// About Landscape (1084), the landscape information panel: name, comment and
+// UTM coordinates can be edited there; the rest is shown.
+int landscapeInformationCommand(WindowContext& ctx)
+{
+    Landscape& land = ctx.app.landscape;
+    const std::vector<std::string> all = landscapeInformation(land);
+    std::vector<Gadget> form;
+    const auto labelled = [&](int row, const char* label, Gadget field) {
+        form.push_back(Gadget{.kind = kGadgetLabel, .x = 8, .y = row * 24 + 2, .text = label});
+        field.x = 8 + 16 * kCharWidth;
+        field.y = row * 24;
+        form.push_back(std::move(field));
+    };
+    labelled(0, "LandScape Name:", Gadget{.kind = kGadgetText, .id = 1, .text = land.name, .chars = 31});
+    labelled(1, "Comment:", Gadget{.kind = kGadgetText, .id = 2, .text = land.comment, .chars = 40});
+    form.push_back(Gadget{.kind = kGadgetLabel, .x = 8, .y = 2 * 24 + 2, .text = "UTM Coordinates"});
+    Gadget utmX{.kind = kGadgetInteger, .id = 3, .chars = 11}, utmY{.kind = kGadgetInteger, .id = 4, .chars = 11};
+    setFieldValue(utmX, land.utmX);
+    setFieldValue(utmY, land.utmY);
+    labelled(3, "UTM X:", utmX);
+    labelled(4, "UTM Y:", utmY);
+    for (Gadget& g : lines({all[2], all[3], all[5], all[6]}, 5)) form.push_back(std::move(g));
+
+    const std::optional<std::vector<Gadget>> edited = formRequester(
+        ctx.surface, ctx.input, ctx.place, "Landscape Information Panel", std::move(form), ctx.pointerX, ctx.pointerY);
+    if (!edited) return -1;
+    for (const Gadget& g : *edited) {
+        if (g.id == 1) setLandscapeName(land, g.text);
+        if (g.id == 2) setLandscapeComment(land, g.text);
+        if (g.id == 3) land.utmX = static_cast<std::int32_t>(std::clamp<long>(g.value, INT32_MIN, INT32_MAX));
+        if (g.id == 4) land.utmY = static_cast<std::int32_t>(std::clamp<long>(g.value, INT32_MIN, INT32_MAX));
+    }
+    ctx.ui.status(land.name);
+    return 1;
+}
+
+// Quality presets (1268 to 1271) run their scripts from the image-quality
+// directory; User (1272) asks for one.
+int qualityCommand(WindowContext& ctx, int id)
+{
+    static constexpr const char* kScripts[] = {"iq_low.scr", "iq_med.scr", "iq_hi.scr", "iq_ultra.scr"};
+    std::string path;
+    if (id == 1272) {
+        const std::optional<std::string> chosen =
+            askLoadPath(ctx.ui, "Run User IQ script", ctx.app.dirs.imageQuality, "*.SCR");
+        if (!chosen) return -1;
+        path = *chosen;
+    } else {
+        path = withTrailingSeparator(ctx.app.dirs.imageQuality) + kScripts[id - 1268];
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(path, ec)) {
+            ctx.ui.message(fileMessage(kErrorOpeningFile, path));
+            return 0;
+        }
+    }
+    ctx.ui.setBusy(true);
+    const ScriptOutcome ran = runScript(ctx.app, ctx.ui, path, std::nullopt, 0, nullptr);
+    ctx.ui.setBusy(false);
+    if (ctx.main.open) {
+        fillControls(ctx.main.open->gadgets, ctx.app);
+        drawGadgets(ctx.surface, *ctx.main.open);
+    }
+    ctx.input.present();
+    return ran.errors == 0 && ran.failures == 0 ? 1 : 0;
+}
+
 // Help (1700): the documentation beside the program, opened by the desktop.
 int helpCommand(WindowContext& ctx)
 {
@@ -142,6 +239,9 @@ std::vector<CommandRow> commandTable()
     std::vector<CommandRow> rows = {
         {1061, [](WindowContext& c, int) { return renderCommand(c); }},
         {1047, [](WindowContext& c, int) { return viewingOptionsCommand(c); }},
+        {1084, [](WindowContext& c, int) { return landscapeInformationCommand(c); }},
+        {1085, aboutCommand},
+        {1086, aboutCommand},
         {1075, [](WindowContext& c, int) { return exitCommand(c); }},
         {1132, [](WindowContext& c, int) { return displayCommand(c); }},
         {1409, [](WindowContext& c, int) { return startupCommand(c); }},
@@ -149,6 +249,7 @@ std::vector<CommandRow> commandTable()
         {1700, [](WindowContext& c, int) { return helpCommand(c); }},
     };
     for (const int id : kTabIds) rows.push_back({id, [](WindowContext& c, int tab) { return tabCommand(c, tab); }});
+    for (const int id : {1268, 1269, 1270, 1271, 1272}) rows.push_back({id, qualityCommand});
     for (const int id : fileCommandIds()) rows.push_back({id, runFileCommand});
     for (const int id : controlIds()) rows.push_back({id, runControl});
     // Every item of the main window's menus and every other gadget reaches the table.

@@ -225,5 +225,39 @@ TEST(Requesters, ViewingOptionsCheckTheSeconds)
     EXPECT_EQ(viewingOptionsDialog(s, input, place, {2, 5}, 400, 300), std::nullopt);
 }
 
+// A form: text and number fields edited in turn (Tab goes on), answered with
+// Enter; labels only give a box with OK alone; Esc gives nothing.
+TEST(Requesters, FormsGiveTheirFieldsBackAsEdited)
+{
+    Surface s;
+    ScriptedInput input;
+    RequesterPlace place;
+    Gadget name{.kind = kGadgetText, .x = 136, .y = 0, .id = 1, .text = "Flatland", .chars = 31};
+    Gadget utm{.kind = kGadgetInteger, .x = 136, .y = 24, .id = 2, .chars = 11};
+    setFieldValue(utm, 0);
+    const std::vector<Gadget> form = {Gadget{.kind = kGadgetLabel, .x = 8, .y = 2, .text = "Name:"}, name,
+                                      Gadget{.kind = kGadgetLabel, .x = 8, .y = 26, .text = "UTM X:"}, utm};
+    // The box for the pointer at (400, 300): the name field is its first field.
+    const RequesterPlace box = requesterBox(place, std::max(320, 136 + 31 * 8 + 4 + 8), 8 + 16 + 8 + 44 + 10 + 24 + 8,
+                                            400, 300);
+    input.click(box.left + 136 + 200, box.top + 32 + 4); // right of the text: the cursor at its end
+    for (const char c : std::string(" Valley")) input.key(c == ' ' ? static_cast<int>(kKeySpace) : c);
+    input.key(kKeyTab);
+    input.key(kKeyBackspace);
+    for (const char c : std::string("4500")) input.key(c);
+    input.key(kKeyEnter);
+    const auto edited = formRequester(s, input, place, "Landscape Information Panel", form, 400, 300);
+    ASSERT_TRUE(edited);
+    ASSERT_EQ(edited->size(), 4u);
+    EXPECT_EQ((*edited)[1].text, "Flatland Valley");
+    EXPECT_EQ((*edited)[3].value, 4500);
+    EXPECT_EQ((*edited)[1].y, 0); // handed back where they were given
+
+    input.key(kKeyEscape);
+    EXPECT_EQ(formRequester(s, input, place, "Landscape Information Panel", form, 400, 300), std::nullopt);
+    input.key(kKeyEnter);
+    EXPECT_TRUE(formRequester(s, input, place, "About Kalvenor", {form[0]}, 400, 300));
+}
+
 } // namespace
 } // namespace kalvenor
