@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "files/landscape_pcx.h"
 #include "panels/main_panel.h"
 
 namespace kalvenor {
@@ -26,6 +27,7 @@ struct WindowContext {
     const Gadget* gadget = nullptr; // the gadget that reported the command, when one did
     int pointerX = kSurfaceWidth / 2, pointerY = kSurfaceHeight / 2; // where the command was chosen
     RequesterPlace place{};         // where the commands' own dialogs stood last
+    ElevationPcxSettings elevationPcx{}; // base and interval of the elevation pictures, asked with Shift
     bool running = false;     // a command is running: another one arriving meanwhile is dropped
     bool quit = false;        // Exit was chosen
 };

@@ -12,6 +12,9 @@
 #include "files/binary_import.h"
 #include "files/cloud_file.h"
 #include "files/dxf_export.h"
+#include "files/landscape_pcx.h"
+#include "files/texture_map.h"
+#include "terrain/terrain_preparation.h"
 #include "panels/input.h"
 #include "shell/window_commands.h"
 
@@ -19,8 +22,8 @@ namespace kalvenor {
 
 namespace {
 
-constexpr std::array kFileCommands = {1050, 1051, 1052, 1053, 1054, 1055, 1056, 1057, 1115, 1116, 1117,
-                                      1121, 1124, 1125, 1128, 1134, 1255, 1256, 1273, 1274, 1275};
+constexpr std::array kFileCommands = {1050, 1051, 1052, 1053, 1054, 1055, 1056, 1057, 1115, 1116, 1117, 1121, 1124,
+                                      1125, 1128, 1129, 1134, 1255, 1256, 1257, 1258, 1259, 1260, 1273, 1274, 1275};
 
 int resultOf(Outcome outcome)
 {
@@ -72,6 +75,17 @@ const std::string& directoryOf(const DefaultDirs& dirs, ImageFormat format)
     }
 }
 
+// The ground colours of the whole map, at polygon size 1 (the file holds one per cell); false when aborted.
+bool colourWholeMap(App& app, Frontend& ui)
+{
+    Landscape& land = app.landscape;
+    const std::int32_t polygonSize = land.polygonSize;
+    land.polygonSize = 1;
+    const int result = prepareTerrain(land, app.scene, app.colouring, app.random, ui);
+    land.polygonSize = polygonSize;
+    return result == 1;
+}
+
 } // namespace
 
 std::span<const int> fileCommandIds() { return kFileCommands; }
@@ -111,7 +125,19 @@ int runFileCommand(WindowContext& ctx, int id)
     case 1124: return resultOf(saveElevationsCommand(app, ui));
     case 1125: return resultOf(saveSessionCommand(app, ui, ui.shiftHeld()));
     case 1128: return exportDxfCommand(app.landscape, app.scene.render.box, app.dxf, app.dirs.landscape, ui);
+    case 1129:
+        return commandSaveTextureMap(ui, app.images.vidmem24, app.landscape, app.scene.colourScheme,
+                                     app.scene.render.box, app.scene.render.targaCompress != 0,
+                                     [&] { return colourWholeMap(app, ui); }, app.dirs.targa);
     case 1134: return resultOf(saveSchemeCommand(app, ui));
+    case 1257: return commandSaveElevationsPcx(ui, app.landscape, ctx.elevationPcx, ui.shiftHeld(), app.dirs.pcx);
+    case 1258:
+        return landscapeChanged(
+            ctx, commandLoadElevationsPcx(ui, app.landscape, ctx.elevationPcx, ui.shiftHeld(), app.dirs.pcx));
+    case 1259:
+        return commandSaveGroundColoursPcx(ui, app.landscape, [&] { return colourWholeMap(app, ui); }, app.dirs.pcx);
+    case 1260:
+        return landscapeChanged(ctx, commandLoadGroundColoursPcx(ui, app.landscape, app.scene.colourScheme, app.dirs.pcx));
     case 1255: return loadCloudPatternCommand(ui, app.scene.clouds.pattern, app.dirs.cloud);
     case 1256: return saveCloudPatternCommand(ui, app.scene.clouds.pattern, app.dirs.cloud);
     case 1273: return commandChooseBackground(ui, app.scene.render, app.dirs.background);
