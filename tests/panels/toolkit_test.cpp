@@ -236,10 +236,10 @@ TEST(MainWindow, TabsOpenTheirPanelsAndShowTheirHelp)
     std::tie(x, y) = at(1000);
     input.events.push_back({InputKind::LeftDown, x, y});
     input.events.push_back({InputKind::LeftUp, x, y});
-    // The list opens below the title: seven items of 16 pixels from 4 below its top.
+    // The list opens below the title: nine items of 16 pixels from 4 below its top, Exit the last.
     const int listTop = 8 + 15 + 2 + 1;
-    input.move(20, listTop + 4 + 6 * 16 + 8);
-    input.click(20, listTop + 4 + 6 * 16 + 8);
+    input.move(20, listTop + 4 + 8 * 16 + 8);
+    input.click(20, listTop + 4 + 8 * 16 + 8);
     EXPECT_EQ(readGadget(s, main.frame, input).code, 1075);
 }
 
