@@ -58,7 +58,8 @@ struct Gadget {
     // Integer, decimal and text fields: the text is the field's, edited in place.
     int chars = 0;       // visible characters (a text field's text may be longer and scrolls)
     int decimals = 0;    // decimal fields: digits after the point
-    long value = 0;      // integer fields: the stored value
+    long value = 0;      // integer fields: the stored value; sliders and scroll bars: the position
+    int range = 0;       // sliders and scroll bars: the position at the far end (from 0)
     double number = 0.0; // decimal fields: the stored value
     // Where it was last drawn, relative to the panel (x1 < x0: not drawn).
     int x0 = 0, y0 = 0, x1 = -1, y1 = -1;

@@ -127,10 +127,11 @@ std::vector<Gadget> mainWindowGadgets()
         menu(1007, 352, "Quality", kQualityMenu),
         button(1061, 402, 516, "    Render    ", "Create a new image."),
         button(1132, 530, 516, "   Display    ", "Redisplay the last rendered image."),
+        // The map's scroll bars start at position 128 of 256.
         Gadget{.kind = kGadgetHSlider, .x = 34, .y = 311, .id = 1309, .help = "Scroll topographic map horizontally.",
-               .width = 284, .height = 14},
+               .width = 284, .height = 14, .value = 128, .range = 256},
         Gadget{.kind = kGadgetVScroll, .x = 319, .y = 26, .id = 1308, .help = "Scroll topographic map vertically.",
-               .width = 14, .height = 284},
+               .width = 14, .height = 284, .value = 128, .range = 256},
         button(1314, 336, 315, "T", "Center the topo map around the target."),
         button(1313, 321, 315, "C", "Center the topo map around the camera."),
         button(1310, 28, 137, "+", "Zoom in on topographic map."),

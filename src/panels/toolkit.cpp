@@ -60,6 +60,17 @@ void drawBox(Surface& s, const PanelInstance& panel, Gadget& g, std::string_view
     drawText(s, x + kButtonPadding, y + 2, label, on ? pc::kSelectedText : pc::kText, pc::kFace, true);
 }
 
+constexpr int kThumb = 12; // a slider's thumb, in pixels along its travel
+
+// The pixels a slider's thumb can move, and where its position puts it.
+int thumbTravel(const Gadget& g) { return std::max((g.kind == kGadgetHSlider ? g.width : g.height) - kThumb, 1); }
+int thumbOffset(const Gadget& g)
+{
+    if (g.range <= 0) return thumbTravel(g) / 2;
+    const long at = std::clamp<long>(g.value, 0, g.range) * thumbTravel(g) / g.range;
+    return static_cast<int>(at);
+}
+
 constexpr int kFieldPadding = 2;
 constexpr std::size_t kTextFieldLongest = 255; // a text field's text, in characters
 
@@ -229,6 +240,39 @@ int runButton(Surface& s, PanelInstance& panel, Gadget& g, InputSource& input)
     }
 }
 
+// A slider or scroll bar held down: the thumb follows the pointer (jumping
+// to it at the press) until the button is released; the new position is then
+// reported. Closing the program puts the old position back.
+int runSlider(Surface& s, PanelInstance& panel, Gadget& g, InputSource& input, int pointerX, int pointerY)
+{
+    const long old = g.value;
+    const auto follow = [&](int px, int py) {
+        const bool across = g.kind == kGadgetHSlider;
+        const int along = across ? px - (panel.left + g.x) : py - (panel.top + g.y);
+        const int offset = std::clamp(along - kThumb / 2, 0, thumbTravel(g));
+        const long value = g.range > 0 ? (static_cast<long>(offset) * g.range + thumbTravel(g) / 2) / thumbTravel(g) : 0;
+        if (value != g.value || g.x1 < g.x0) {
+            g.value = value;
+            drawGadget(s, panel, g);
+            input.present();
+        }
+    };
+    follow(pointerX, pointerY);
+    for (;;) {
+        const std::optional<InputEvent> e = input.next();
+        if (!e || e->kind == InputKind::Close) {
+            g.value = old;
+            drawGadget(s, panel, g);
+            return -1;
+        }
+        if (e->kind == InputKind::Move) follow(e->x, e->y);
+        if (e->kind == InputKind::LeftUp) {
+            follow(e->x, e->y);
+            return g.id;
+        }
+    }
+}
+
 } // namespace
 
 PanelInstance openPanel(Surface& s, int x, int y, int width, int height, bool withSaveUnder)
@@ -281,12 +325,16 @@ void drawGadget(Surface& s, const PanelInstance& panel, Gadget& g)
         setHitRect(g, g.width, g.height);
         fillRect(s, x, y, x + g.width - 1, y + g.height - 1, pc::kShadow);
         bevel(s, x, y, x + g.width - 1, y + g.height - 1, false);
-        // The thumb in the middle of its travel until the map drives it.
+        // The thumb where the position puts it along the travel.
         const bool across = g.kind == kGadgetHSlider;
-        const int travel = across ? g.width : g.height;
-        const int at = (travel - 12) / 2;
-        if (across) fillRect(s, x + at, y + 1, x + at + 11, y + g.height - 2, pc::kFace);
-        else fillRect(s, x + 1, y + at, x + g.width - 2, y + at + 11, pc::kFace);
+        const int at = thumbOffset(g);
+        if (across) {
+            fillRect(s, x + at, y + 1, x + at + kThumb - 1, y + g.height - 2, pc::kFace);
+            bevel(s, x + at, y + 1, x + at + kThumb - 1, y + g.height - 2, true);
+        } else {
+            fillRect(s, x + 1, y + at, x + g.width - 2, y + at + kThumb - 1, pc::kFace);
+            bevel(s, x + 1, y + at, x + g.width - 2, y + at + kThumb - 1, true);
+        }
         break;
     }
     case kGadgetText:
@@ -500,6 +548,12 @@ GadgetResult readGadget(Surface& s, PanelInstance& panel, InputSource& input)
             case kGadgetMenu: {
                 const int chosen = runMenu(s, owner, *g, input);
                 if (chosen != 0) return {chosen, e->x, e->y, g};
+                break;
+            }
+            case kGadgetHSlider:
+            case kGadgetVScroll: {
+                const int code = runSlider(s, owner, *g, input, e->x, e->y);
+                if (code != 0) return {code, e->x, e->y, g};
                 break;
             }
             case kGadgetText:

@@ -37,6 +37,8 @@ struct Control {
     int chars = 0;
     int decimals = 0;
     bool toggle = false;
+    int travel = 0; // sliders: their length in pixels
+    int range = 0;  // sliders: the setting's value at the far end
 };
 
 constexpr int kFieldAt = 22; // where the fields of a column of them start
@@ -127,6 +129,11 @@ constexpr Control button(int id, int row, int column, std::string_view label, st
     return {.kind = kGadgetButton, .id = id, .row = row, .column = column, .label = label, .help = help,
             .flags = group};
 }
+constexpr Control slider(int id, int row, std::string_view help, int range)
+{
+    return {.kind = kGadgetHSlider, .id = id, .row = row, .column = 0, .label = {}, .help = help, .flags = 0,
+            .fieldColumn = 0, .chars = 0, .decimals = 0, .toggle = false, .travel = 216, .range = range};
+}
 constexpr Control text(int row, int column, std::string_view label)
 {
     return {.kind = kGadgetLabel, .id = 0, .row = row, .column = column, .label = label, .help = {}};
@@ -144,9 +151,11 @@ constexpr Control kLight[] = {
     whole(1203, 4, "Irregularity", "Irregularity of the lighting."),
     toggle(1151, 5, "Exaggeration", "Exaggerate the lighting of slopes."),
     whole(1317, 6, "Contrast", "Contrast setting."),
-    whole(1319, 7, "Brightness", "Brightness (exposure) setting."),
-    button(1351, 9, 0, "    Colors    ", "Edit the colors."),
-    button(1307, 9, 17, "   Textures   ", "Select the sky textures."),
+    slider(1318, 7, "Contrast setting (hex).", 255),
+    whole(1319, 8, "Brightness", "Brightness (exposure) setting."),
+    slider(1320, 9, "Brightness (exposure) setting.", 1023),
+    button(1351, 11, 0, "    Colors    ", "Edit the colors."),
+    button(1307, 11, 17, "   Textures   ", "Select the sky textures."),
 };
 
 constexpr Control kSky[] = {
@@ -156,9 +165,11 @@ constexpr Control kSky[] = {
     toggle(1238, 3, "Stars and moon", "Draw the stars and the moon."),
     whole(1187, 4, "Haze density", "Density of the haze."),
     whole(1400, 5, "Moon size", "Size of the moon (10 is its true size)."),
-    whole(1405, 6, "Sun size", "Size of the sun (10 is its true size)."),
-    button(1351, 8, 0, "    Colors    ", "Edit the colors."),
-    button(1307, 8, 17, "   Textures   ", "Select the sky textures."),
+    slider(1401, 6, "Size of the moon.", 1000),
+    whole(1405, 7, "Sun size", "Size of the sun (10 is its true size)."),
+    slider(1406, 8, "Size of the sun.", 1000),
+    button(1351, 10, 0, "    Colors    ", "Edit the colors."),
+    button(1307, 10, 17, "   Textures   ", "Select the sky textures."),
 };
 
 constexpr Control kTerrain[] = {
@@ -206,8 +217,9 @@ constexpr Control kTree[] = {
     button(1198, 4, 22, "H", "High detail.", 8),
     button(1199, 4, 26, "U", "Ultra detail.", 8),
     whole(1195, 5, "Branch bending", "How far the branches bend."),
-    button(1349, 7, 0, " Tree colors  ", "Edit the tree colors."),
-    button(1305, 7, 17, " 2D textures  ", "Select the tree textures."),
+    slider(1194, 6, "How far the branches bend.", 255),
+    button(1349, 8, 0, " Tree colors  ", "Edit the tree colors."),
+    button(1305, 8, 17, " 2D textures  ", "Select the tree textures."),
 };
 
 constexpr Control kTexture[] = {
@@ -472,6 +484,10 @@ const Binding kBindings[] = {
     {1280, "FlareOn", "FlareOff", [](const App& a) { return static_cast<double>(a.scene.render.flare); }},
     {1281, "PhongOn", "PhongOff", [](const App& a) { return static_cast<double>(a.scene.lighting.phongHighlights); }},
     {1317, "SetColorContrast", {}, [](const App& a) { return static_cast<double>(a.scene.lighting.contrast); }},
+    {1318, "SetColorContrast", {}, [](const App& a) { return static_cast<double>(a.scene.lighting.contrast); }},
+    {1320, "SetColorBrightness", {}, [](const App& a) { return static_cast<double>(a.scene.lighting.exposure); }},
+    {1401, "MoonSize", {}, [](const App& a) { return static_cast<double>(a.scene.sky.sunMoon.moonSize); }},
+    {1406, "SunSize", {}, [](const App& a) { return static_cast<double>(a.scene.sky.sunMoon.sunSize); }},
     {1319, "SetColorBrightness", {}, [](const App& a) { return static_cast<double>(a.scene.lighting.exposure); }},
     {1321, {}, {}, [](const App& a) { return static_cast<double>(a.scene.waves.enabled); }, toggleWaves},
     {1322, "WaveSource", {}, [](const App& a) { return static_cast<double>(a.scene.waves.source); }},
@@ -568,6 +584,12 @@ std::vector<Gadget> panelControls(int tabId, const App& app)
             const int at = labelled ? kGridLeft + c.fieldColumn * kCharWidth : x;
             Gadget g{.kind = c.kind, .flags = c.flags, .x = at, .y = y, .id = c.id, .help = c.help,
                      .chars = c.chars, .decimals = c.decimals};
+            if (c.kind == kGadgetHSlider) {
+                g.y += 3;
+                g.width = c.travel;
+                g.height = 14;
+                g.range = c.range;
+            }
             if (c.toggle) {
                 g.text = "  Off ";
                 g.alternate = "  On  ";
@@ -597,6 +619,7 @@ void fillControls(std::vector<Gadget>& gadgets, const App& app)
         case kGadgetInteger: setFieldValue(g, static_cast<long>(std::lround(v))); break;
         case kGadgetDecimal: setFieldNumber(g, v); break;
         case kGadgetButton: g.state = v != 0.0 ? 1 : 0; break;
+        case kGadgetHSlider: g.value = std::clamp<long>(std::lround(v), 0, g.range); break;
         default: break;
         }
     }
@@ -616,7 +639,10 @@ int runControl(WindowContext& ctx, int id)
         result = b->run(ctx, g != nullptr ? *g : none);
     } else {
         std::string line(b->keyword);
-        if (g != nullptr && (g->kind == kGadgetInteger || g->kind == kGadgetDecimal)) {
+        if (g != nullptr && g->kind == kGadgetHSlider) {
+            line += ' ';
+            line += std::to_string(g->value);
+        } else if (g != nullptr && (g->kind == kGadgetInteger || g->kind == kGadgetDecimal)) {
             line += ' ';
             line += valueText(*g);
         } else if (g != nullptr && !b->offKeyword.empty() && g->state == 0) {

@@ -112,6 +112,31 @@ TEST_F(Toolkit, ButtonsReportWhenReleasedInsideAndRadioGroupsKeepOneOn)
     EXPECT_EQ(readGadget(s, panel, input).code, -1); // nothing more: closing
 }
 
+// A slider: pressed, the thumb jumps to the pointer and follows it while the
+// button is held; the position (0 at the left end, range at the right) is
+// reported at the release.
+TEST(Slider, FollowsThePointerAndReportsAtTheRelease)
+{
+    Surface s;
+    ScriptedInput input;
+    PanelInstance panel = openPanel(s, 100, 100, 300, 100, false);
+    // 216 pixels long: the 12-pixel thumb travels 204 pixels for positions 0 to 255.
+    panel.gadgets = {Gadget{.kind = kGadgetHSlider, .x = 10, .y = 10, .id = 1318, .width = 216, .height = 14,
+                            .value = 192, .range = 255}};
+    drawGadgets(s, panel);
+    input.events.push_back({InputKind::LeftDown, 110 + 6, 115}); // the thumb's centre at the left end
+    input.move(110 + 6 + 102, 115);                              // half way
+    input.move(900, 115);                                        // beyond the right end
+    input.events.push_back({InputKind::LeftUp, 110 + 6 + 102, 140});
+    EXPECT_EQ(readGadget(s, panel, input).code, 1318);
+    EXPECT_EQ(panel.gadgets[0].value, 128); // 102 of 204 pixels: (102 x 255 + 102) / 204
+    input.events.push_back({InputKind::LeftDown, 0, 115}); // outside: nothing
+    input.click(110 + 214, 115);                           // near the right end: the thumb goes to the end
+    EXPECT_EQ(readGadget(s, panel, input).code, 0);
+    EXPECT_EQ(readGadget(s, panel, input).code, 1318);
+    EXPECT_EQ(panel.gadgets[0].value, 255);
+}
+
 TEST_F(Toolkit, ThePointerShowsTheHelpOfTheGadgetUnderIt)
 {
     auto [x, y] = inside(0);
