@@ -32,6 +32,7 @@ void outlineRect(Surface& s, int x0, int y0, int x1, int y1, Colour colour)
 
 void drawText(Surface& s, int x, int y, std::string_view text, Colour ink, Colour paper, bool transparent)
 {
+    if (s.textLog != nullptr && !text.empty()) s.textLog->push_back({x, y, std::string(text)});
     for (const char c : text) {
         const FontGlyph& glyph = glyphOf(static_cast<unsigned char>(c));
         for (int r = 0; r < kCharHeight; ++r) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,12 @@ constexpr Colour rgb(int r, int g, int b)
     return static_cast<Colour>((r & 255) << 16 | (g & 255) << 8 | (b & 255));
 }
 
+// A text as drawText put it on the surface.
+struct DrawnText {
+    int x = 0, y = 0;
+    std::string text;
+};
+
 struct Surface {
     int width = kSurfaceWidth;
     int height = kSurfaceHeight;
@@ -27,6 +34,9 @@ struct Surface {
 
     Surface() = default;
     Surface(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) {}
+
+    // When set, every drawText call is noted here (tests read what was drawn where).
+    std::vector<DrawnText>* textLog = nullptr;
 
     Colour at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
     Colour* row(int y) { return &pixels[static_cast<std::size_t>(y) * width]; }
