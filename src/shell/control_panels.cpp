@@ -11,6 +11,7 @@
 #include "panels/font.h"
 #include "panels/input.h"
 #include "panels/main_panel.h"
+#include "path/path_dynamics.h"
 #include "script/interpreter.h"
 #include "script/keyword_table.h"
 #include "shell/window_commands.h"
@@ -408,6 +409,44 @@ int imageSide(WindowContext& ctx, const Gadget& g, bool width)
     return runLine(ctx, "ImageSize " + std::to_string(w) + " " + std::to_string(h));
 }
 
+// Height above ground (1173): the camera's height over the ground under it;
+// a new height moves the camera up or down to it (CameraZ, locks apply).
+double heightAboveGround(const App& a)
+{
+    const CameraSettings& c = a.scene.camera;
+    return c.cameraZ - groundElevation(a.landscape, c.cameraX, c.cameraY);
+}
+int placeAboveGround(WindowContext& ctx, const Gadget& g)
+{
+    const CameraSettings& c = ctx.app.scene.camera;
+    const double z = groundElevation(ctx.app.landscape, c.cameraX, c.cameraY) + g.number;
+    char line[64];
+    std::snprintf(line, sizeof line, "CameraZ %.2f", z);
+    return runLine(ctx, line);
+}
+
+// Camera-target distance (1177): a new distance moves the target along the
+// line of sight (TargetXYZ, locks apply).
+double targetDistance(const App& a)
+{
+    const CameraSettings& c = a.scene.camera;
+    return std::hypot(c.targetX - c.cameraX, c.targetY - c.cameraY, c.targetZ - c.cameraZ);
+}
+int placeTargetAt(WindowContext& ctx, const Gadget& g)
+{
+    const CameraSettings& c = ctx.app.scene.camera;
+    const double now = targetDistance(ctx.app);
+    if (now <= 0.0 || g.value <= 0) return 0;
+    const double f = static_cast<double>(g.value) / now;
+    char line[128];
+    std::snprintf(line, sizeof line, "TargetXYZ %.2f %.2f %.2f", c.cameraX + (c.targetX - c.cameraX) * f,
+                  c.cameraY + (c.targetY - c.cameraY) * f, c.cameraZ + (c.targetZ - c.cameraZ) * f);
+    return runLine(ctx, line);
+}
+
+// The lens presets: a wide angle of 16 mm (about 90 degrees across) and a zoom of 96 mm (about 19).
+constexpr int kWideAngle = 16, kZoomLens = 96;
+
 // The mean of four sizes or densities as the keywords compute it.
 double meanOf(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d)
 {
@@ -516,6 +555,8 @@ const Binding kBindings[] = {
     {1174, "TargetX", {}, [](const App& a) { return static_cast<double>(a.scene.camera.targetX); }},
     {1175, "TargetY", {}, [](const App& a) { return static_cast<double>(a.scene.camera.targetY); }},
     {1176, "TargetZ", {}, [](const App& a) { return static_cast<double>(a.scene.camera.targetZ); }},
+    {1173, {}, {}, heightAboveGround, placeAboveGround},
+    {1177, {}, {}, targetDistance, placeTargetAt},
     {1181, "Heading", {}, [](const App& a) { return static_cast<double>(a.scene.camera.heading); }},
     {1182, "Bank", {}, [](const App& a) { return static_cast<double>(a.scene.camera.bank); }},
     {1183, "Pitch", {}, [](const App& a) { return static_cast<double>(a.scene.camera.pitch); }},
@@ -525,6 +566,10 @@ const Binding kBindings[] = {
     {1218, "FeatureSize2", {}, [](const App& a) { return a.scene.generation.featureSize == 2 ? 1.0 : 0.0; }},
     {1219, "FeatureSize4", {}, [](const App& a) { return a.scene.generation.featureSize == 4 ? 1.0 : 0.0; }},
     {1220, "FeatureSize8", {}, [](const App& a) { return a.scene.generation.featureSize == 8 ? 1.0 : 0.0; }},
+    {1221, {}, {}, [](const App& a) { return a.scene.camera.focalLength == kWideAngle ? 1.0 : 0.0; },
+     [](WindowContext& c, const Gadget&) { return runLine(c, "FocalLength " + std::to_string(kWideAngle)); }},
+    {1222, {}, {}, [](const App& a) { return a.scene.camera.focalLength == kZoomLens ? 1.0 : 0.0; },
+     [](WindowContext& c, const Gadget&) { return runLine(c, "FocalLength " + std::to_string(kZoomLens)); }},
     {1223, "FocalLength", {}, [](const App& a) { return static_cast<double>(a.scene.camera.focalLength); }},
     {1282, "AutoExposureOn", "AutoExposureOff",
      [](const App& a) { return static_cast<double>(a.scene.lighting.autoExposure); }},

@@ -9,6 +9,7 @@
 
 #include "app/app.h"
 #include "model/landscape.h"
+#include "path/path_dynamics.h"
 #include "panels/input.h"
 #include "base/thread_priority.h"
 #include "platform/scripted_frontend.h"
@@ -228,6 +229,32 @@ TEST_F(WindowCommands, PanelControlsRunTheSettingsKeywords)
     ctx->gadget = &control(1170);
     runWindowCommand(*ctx, 1170);
     EXPECT_FLOAT_EQ(app->scene.camera.cameraX, before);
+
+    ctx->gadget = &control(1164); // Lock X off again
+    EXPECT_EQ(runWindowCommand(*ctx, 1164), 1);
+    EXPECT_EQ(control(1164).state, 0);
+    // Height above ground puts the camera that high over the ground under it;
+    // the camera-target distance moves the target along the line of sight.
+    setFieldNumber(control(1173), 100.0);
+    ctx->gadget = &control(1173);
+    EXPECT_EQ(runWindowCommand(*ctx, 1173), 1);
+    const CameraSettings& cam = app->scene.camera;
+    EXPECT_NEAR(cam.cameraZ, groundElevation(app->landscape, cam.cameraX, cam.cameraY) + 100.0, 0.01);
+    EXPECT_NEAR(control(1173).number, 100.0, 0.01);
+    const double heading = cam.heading;
+    setFieldValue(control(1177), 500);
+    ctx->gadget = &control(1177);
+    EXPECT_EQ(runWindowCommand(*ctx, 1177), 1);
+    EXPECT_NEAR(std::hypot(cam.targetX - cam.cameraX, cam.targetY - cam.cameraY, cam.targetZ - cam.cameraZ), 500.0,
+                0.05);
+    EXPECT_NEAR(cam.heading, heading, 0.01); // still looking the same way
+    // The lens presets are a radio pair over the focal length.
+    ctx->gadget = &control(1221);
+    EXPECT_EQ(runWindowCommand(*ctx, 1221), 1);
+    EXPECT_EQ(cam.focalLength, 16);
+    EXPECT_EQ(control(1221).state, 1);
+    EXPECT_EQ(control(1222).state, 0);
+    EXPECT_EQ(control(1223).value, 16);
 
     // The auto exposure toggle: the button's new state picks the keyword.
     Gadget& exposure = control(1282);
