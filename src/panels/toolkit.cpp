@@ -71,6 +71,27 @@ int thumbOffset(const Gadget& g)
     return static_cast<int>(at);
 }
 
+// A direction picker: a small dial whose needle points the way its value
+// says, in degrees from north (up) toward the west (left), as the sun's
+// azimuth is counted.
+void drawCompass(Surface& s, const PanelInstance& panel, Gadget& g)
+{
+    constexpr int kSize = 22;
+    setHitRect(g, kSize, kSize);
+    const int x = panel.left + g.x, y = panel.top + g.y;
+    fillRect(s, x, y, x + kSize - 1, y + kSize - 1, pc::kField);
+    bevel(s, x, y, x + kSize - 1, y + kSize - 1, false);
+    const int cx = x + kSize / 2, cy = y + kSize / 2;
+    fillRect(s, cx, y + 2, cx, y + 3, pc::kShadow); // north mark
+    const double a = static_cast<double>(g.value) * 3.14159265358979323846 / 180.0;
+    for (int step = 0; step <= 8; ++step) {
+        const int px = cx - static_cast<int>(std::lround(std::sin(a) * step));
+        const int py = cy - static_cast<int>(std::lround(std::cos(a) * step));
+        fillRect(s, px, py, px, py, pc::kSelected);
+    }
+    fillRect(s, cx - 1, cy - 1, cx + 1, cy + 1, pc::kText);
+}
+
 constexpr int kFieldPadding = 2;
 constexpr std::size_t kTextFieldLongest = 255; // a text field's text, in characters
 
@@ -340,6 +361,7 @@ void drawGadget(Surface& s, const PanelInstance& panel, Gadget& g)
     case kGadgetText:
     case kGadgetInteger:
     case kGadgetDecimal: drawField(s, panel, g, -1); break;
+    case kGadgetCompass: drawCompass(s, panel, g); break;
     default:
         // Areas and the kinds a panel draws itself keep their size as given.
         setHitRect(g, g.width, g.height);

@@ -135,6 +135,10 @@ constexpr Control slider(int id, int row, std::string_view help, int range)
     return {.kind = kGadgetHSlider, .id = id, .row = row, .column = 0, .label = {}, .help = help, .flags = 0,
             .fieldColumn = 0, .chars = 0, .decimals = 0, .toggle = false, .travel = 216, .range = range};
 }
+constexpr Control compass(int id, int row, int column, std::string_view help)
+{
+    return {.kind = kGadgetCompass, .id = id, .row = row, .column = column, .label = {}, .help = help};
+}
 constexpr Control text(int row, int column, std::string_view label)
 {
     return {.kind = kGadgetLabel, .id = 0, .row = row, .column = column, .label = label, .help = {}};
@@ -146,6 +150,7 @@ constexpr Control kLight[] = {
     button(1066, 0, 12, "E", "Place the sun in the east at 45 degrees above the horizon.", 0x40),
     button(1065, 0, 16, "S", "Place the sun in the south at 45 degrees above the horizon.", 0x40),
     button(1067, 0, 20, "W", "Place the sun in the west at 45 degrees above the horizon.", 0x40),
+    compass(1150, 0, 26, "Place the sun at a custom location."),
     decimal(1208, 1, "Sun declination", "Height of the sun above the horizon (degrees)."),
     decimal(1207, 2, "Sun azimuth", "Direction of the sun (degrees)."),
     toggle(1212, 3, "Shadows", "Cast shadows."),
@@ -169,8 +174,12 @@ constexpr Control kSky[] = {
     slider(1401, 6, "Size of the moon.", 1000),
     whole(1405, 7, "Sun size", "Size of the sun (10 is its true size)."),
     slider(1406, 8, "Size of the sun.", 1000),
-    button(1351, 10, 0, "    Colors    ", "Edit the colors."),
-    button(1307, 10, 17, "   Textures   ", "Select the sky textures."),
+    text(9, 0, "Sun position"),
+    compass(1150, 9, 13, "Place the sun at a custom location."),
+    text(9, 18, "Moon position"),
+    compass(1398, 9, 32, "Place the moon at a custom location."),
+    button(1351, 11, 0, "    Colors    ", "Edit the colors."),
+    button(1307, 11, 17, "   Textures   ", "Select the sky textures."),
 };
 
 constexpr Control kTerrain[] = {
@@ -187,9 +196,11 @@ constexpr Control kTerrain[] = {
     toggle(1248, 9, "Stratified cliffs", "Color cliffs in strata."),
     whole(1249, 10, "Strata thickness", "Thickness of the strata (meters)."),
     whole(1251, 11, "Strata warp", "Warp of the strata."),
-    button(1347, 13, 0, " Cliff colors ", "Edit the cliff colors."),
-    button(1346, 13, 17, "    Colors    ", "Edit the terrain colors."),
-    button(1303, 14, 0, "   Textures   ", "Select the ground textures."),
+    text(12, 0, "Strata tilt"),
+    compass(1250, 12, 22, "Sets the stacking direction of cliff stratafication."),
+    button(1347, 14, 0, " Cliff colors ", "Edit the cliff colors."),
+    button(1346, 14, 17, "    Colors    ", "Edit the terrain colors."),
+    button(1303, 15, 0, "   Textures   ", "Select the ground textures."),
 };
 
 constexpr Control kWater[] = {
@@ -447,6 +458,57 @@ int placeTargetAt(WindowContext& ctx, const Gadget& g)
 // The lens presets: a wide angle of 16 mm (about 90 degrees across) and a zoom of 96 mm (about 19).
 constexpr int kWideAngle = 16, kZoomLens = 96;
 
+// The pickers: the sun and the moon placed in a direction given as x, y, z
+// (X east, Y north, Z up) in units of their distance, the strata stacked
+// along one. The dial shows the direction's azimuth.
+constexpr double kDegrees = 180.0 / 3.14159265358979323846;
+constexpr double kMoonDistance = 380000000.0;
+
+std::array<double, 3> sunDirection(const App& a)
+{
+    const double az = a.scene.lighting.sunAzimuth / kDegrees, dec = a.scene.lighting.sunDeclination / kDegrees;
+    return {-std::sin(az) * std::cos(dec), std::cos(az) * std::cos(dec), std::sin(dec)};
+}
+double azimuthOf(double x, double y) { return x == 0.0 && y == 0.0 ? 0.0 : std::atan2(-x, y) * kDegrees; }
+
+std::vector<double> rounded(std::array<double, 3> v)
+{
+    std::vector<double> out;
+    for (const double c : v) out.push_back(std::round(c * 1000.0) / 1000.0);
+    return out;
+}
+
+int pickBody(WindowContext& ctx, bool sun)
+{
+    const SunMoonSettings& m = ctx.app.scene.sky.sunMoon;
+    const std::array<double, 3> now =
+        sun ? sunDirection(ctx.app)
+            : std::array<double, 3>{m.moonX / kMoonDistance, m.moonY / kMoonDistance, m.moonZ / kMoonDistance};
+    const std::optional<std::vector<double>> v =
+        ctx.ui.askNumbers(sun ? "Set sun position:" : "Set moon position:", rounded(now));
+    if (!v || v->size() != 3) return -1;
+    char line[160];
+    std::snprintf(line, sizeof line, "%s %.6f %.6f %.6f", sun ? "SunPosition" : "MoonPosition", (*v)[0], (*v)[1],
+                  (*v)[2]);
+    return runLine(ctx, line);
+}
+
+int pickStrataTilt(WindowContext& ctx, const Gadget&)
+{
+    std::array<float, 3>& tilt = ctx.app.scene.colouring.strataTilt;
+    const std::optional<std::vector<double>> v =
+        ctx.ui.askNumbers("Strata tilt (x, y, z):", rounded({tilt[0], tilt[1], tilt[2]}));
+    if (!v || v->size() != 3) return -1;
+    const double length = std::hypot((*v)[0], (*v)[1], (*v)[2]);
+    if (!std::isfinite(length) || length == 0.0) {
+        ctx.ui.message("The strata tilt needs a direction: x, y and z cannot all be 0.");
+        return 0;
+    }
+    for (std::size_t i = 0; i < 3; ++i) tilt[i] = static_cast<float>((*v)[i] / length);
+    applyScriptMarks(ctx.app.landscape, kMarkC);
+    return 1;
+}
+
 // The mean of four sizes or densities as the keywords compute it.
 double meanOf(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d)
 {
@@ -555,6 +617,13 @@ const Binding kBindings[] = {
     {1174, "TargetX", {}, [](const App& a) { return static_cast<double>(a.scene.camera.targetX); }},
     {1175, "TargetY", {}, [](const App& a) { return static_cast<double>(a.scene.camera.targetY); }},
     {1176, "TargetZ", {}, [](const App& a) { return static_cast<double>(a.scene.camera.targetZ); }},
+    {1150, {}, {}, [](const App& a) { return static_cast<double>(a.scene.lighting.sunAzimuth); },
+     [](WindowContext& c, const Gadget&) { return pickBody(c, true); }},
+    {1398, {}, {}, [](const App& a) { return azimuthOf(a.scene.sky.sunMoon.moonX, a.scene.sky.sunMoon.moonY); },
+     [](WindowContext& c, const Gadget&) { return pickBody(c, false); }},
+    {1250, {}, {}, [](const App& a) {
+         return azimuthOf(a.scene.colouring.strataTilt[0], a.scene.colouring.strataTilt[1]);
+     }, pickStrataTilt},
     {1173, {}, {}, heightAboveGround, placeAboveGround},
     {1177, {}, {}, targetDistance, placeTargetAt},
     {1181, "Heading", {}, [](const App& a) { return static_cast<double>(a.scene.camera.heading); }},
@@ -665,6 +734,7 @@ void fillControls(std::vector<Gadget>& gadgets, const App& app)
         case kGadgetDecimal: setFieldNumber(g, v); break;
         case kGadgetButton: g.state = v != 0.0 ? 1 : 0; break;
         case kGadgetHSlider: g.value = std::clamp<long>(std::lround(v), 0, g.range); break;
+        case kGadgetCompass: g.value = std::lround(v); break;
         default: break;
         }
     }

@@ -264,6 +264,25 @@ TEST_F(WindowCommands, PanelControlsRunTheSettingsKeywords)
     EXPECT_EQ(runWindowCommand(*ctx, 1282), 1);
     EXPECT_EQ(app->scene.lighting.autoExposure, 0);
 
+    // The sun picker asks the direction as x, y, z and places the sun there.
+    ASSERT_EQ(runWindowCommand(*ctx, 1284), 1); // Light
+    ui.numbersAnswers = {std::vector<double>{0.0, 1.0, 1.0}}; // north, 45 degrees up
+    ctx->gadget = &control(1150);
+    EXPECT_EQ(runWindowCommand(*ctx, 1150), 1);
+    EXPECT_EQ(ui.offeredNumbers.back(), (std::vector<double>{0.707, 0.0, 0.707})); // it stood east, 45 degrees up
+    EXPECT_NEAR(app->scene.lighting.sunAzimuth, 0.0, 0.01);
+    EXPECT_NEAR(app->scene.lighting.sunDeclination, 45.0, 0.01);
+    EXPECT_EQ(control(1064).state, 1); // the N preset lights up: that is where the sun now is
+    // The strata tilt needs a direction; it is kept as a unit vector.
+    ASSERT_EQ(runWindowCommand(*ctx, 1286), 1); // Terrain
+    ctx->gadget = &control(1250);
+    ui.numbersAnswers = {std::vector<double>{0.0, 0.0, 0.0}};
+    EXPECT_EQ(runWindowCommand(*ctx, 1250), 0);
+    ui.numbersAnswers = {std::vector<double>{0.0, 3.0, 4.0}};
+    EXPECT_EQ(runWindowCommand(*ctx, 1250), 1);
+    EXPECT_FLOAT_EQ(app->scene.colouring.strataTilt[1], 0.6f);
+    EXPECT_FLOAT_EQ(app->scene.colouring.strataTilt[2], 0.8f);
+
     // Creation: a feature size is a radio group that follows the setting.
     ASSERT_EQ(runWindowCommand(*ctx, 1291), 1);
     ctx->gadget = &control(1219);
