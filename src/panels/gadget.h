@@ -28,7 +28,8 @@ enum GadgetKind : int {
 
 constexpr std::uint32_t kFlagMainTab = 0x200; // the tabs of the main window
 constexpr std::uint32_t kFlagPageTab = 0x400; // page tabs inside a panel
-constexpr std::uint32_t kGroupBits = ~(kFlagMainTab | kFlagPageTab);
+constexpr std::uint32_t kFlagDropDown = 0x800; // a menu title inside a panel, drawn as a box (a drop-down list)
+constexpr std::uint32_t kGroupBits = ~(kFlagMainTab | kFlagPageTab | kFlagDropDown);
 
 // One item of a menu's list; identifier 0 is a separator line.
 struct MenuItem {

@@ -338,6 +338,10 @@ void drawGadget(Surface& s, const PanelInstance& panel, Gadget& g)
         drawText(s, x, y, g.text, pc::kText, pc::kFace, true);
         break;
     case kGadgetMenu:
+        if ((g.flags & kFlagDropDown) != 0) {
+            drawBox(s, panel, g, g.text);
+            break;
+        }
         setHitRect(g, textWidth(g.text), kCharHeight);
         drawText(s, x, y, g.text, pc::kText, pc::kFace);
         break;

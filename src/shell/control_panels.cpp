@@ -12,6 +12,7 @@
 #include "panels/input.h"
 #include "panels/main_panel.h"
 #include "path/path_dynamics.h"
+#include "render/image_size.h"
 #include "script/interpreter.h"
 #include "script/keyword_table.h"
 #include "shell/window_commands.h"
@@ -40,6 +41,7 @@ struct Control {
     bool toggle = false;
     int travel = 0; // sliders: their length in pixels
     int range = 0;  // sliders: the setting's value at the far end
+    std::span<const MenuItem> items = {}; // drop-down lists
 };
 
 constexpr int kFieldAt = 22; // where the fields of a column of them start
@@ -295,6 +297,13 @@ constexpr Control kPlacement[] = {
     button(1306, 10, 0, "Water textures", "Select the water textures."),
 };
 
+constexpr MenuItem kImageSizes[] = {
+    {1017, "320 x 200", "Image size 320 x 200."},     {1018, "640 x 400", "Image size 640 x 400 (8 bits)."},
+    {1019, "640 x 480", "Image size 640 x 480."},     {1020, "800 x 600", "Image size 800 x 600."},
+    {1021, "1024 x 768", "Image size 1024 x 768."},   {1022, "1280 x 1024", "Image size 1280 x 1024."},
+    {0, "", ""},                                     {1023, "Other size...", "Any size from 16 to 4096."},
+};
+
 constexpr Control kImage[] = {
     toggle(1282, 0, "Auto exposure", "Automatic exposure of the image."),
     toggle(1281, 1, "Phong hilites", "Specular (Phong) hilites."),
@@ -309,6 +318,8 @@ constexpr Control kImage[] = {
     button(1024, 10, 0, "Palettized display", "Show the 8-bit image."),
     whole(1048, 11, "Image width", "Width of the image (pixels)."),
     whole(1049, 12, "Image height", "Height of the image (pixels)."),
+    {.kind = kGadgetMenu, .id = 0, .row = 13, .column = 0, .label = "  Image size  ",
+     .help = "Choose one of the preset image sizes.", .flags = kFlagDropDown, .items = kImageSizes},
     button(1043, 14, 0, "Display options", "Display modes and depth."),
 };
 
@@ -509,6 +520,54 @@ int pickStrataTilt(WindowContext& ctx, const Gadget&)
     return 1;
 }
 
+// The display: a preset size in a depth (the classic display modes). The
+// render window always shows true colour; in an 8-bit mode it shows the
+// 8-bit image through the palette.
+int setDisplay(WindowContext& ctx, int sizeNumber, int depth)
+{
+    int index = -1;
+    for (int i = 0; i < kDisplayModeCount; ++i)
+        if (kDisplayModes[i].sizeNumber == sizeNumber && kDisplayModes[i].depth == depth) index = i;
+    if (index < 0) {
+        ctx.ui.message("That size is offered in 8 bits only.");
+        return 0;
+    }
+    App& a = ctx.app;
+    return setDisplayMode(a.images, a.geometry, a.scene.render, ctx.ui, index) == 1 ? 1 : 0;
+}
+
+int displayOptions(WindowContext& ctx, const Gadget&)
+{
+    const std::optional<int> size = ctx.ui.choose(
+        "Display size:", {"320 x 200", "640 x 400", "640 x 480", "800 x 600", "1024 x 768", "1280 x 1024"});
+    if (!size) return -1;
+    const std::optional<int> depth =
+        ctx.ui.choose("Display depth:", {"8 bits (palette)", "15 bits", "16 bits", "24 bits"});
+    if (!depth) return -1;
+    constexpr int kDepths[] = {8, 15, 16, 24};
+    return setDisplay(ctx, *size + 1, kDepths[*depth]);
+}
+
+// "Palettized display": the same size in 8 bits, or back to 24.
+int togglePalettized(WindowContext& ctx, const Gadget&)
+{
+    const App& a = ctx.app;
+    return setDisplay(ctx, a.scene.render.imageSizeMode, a.geometry.displayDepth > 8 ? 8 : 24);
+}
+
+// The image size drop-down: a preset in the current depth, or any size asked.
+int presetSize(WindowContext& ctx, int id)
+{
+    static constexpr const char* kKeywords[] = {"GrModeVga320x200",  "GrModeVesa640x400",  "GrModeVesa640x480",
+                                                "GrModeVesa800x600", "GrModeVesa1024x768", "GrModeVesa1280x1024"};
+    if (id == 1023) {
+        App& a = ctx.app;
+        const int result = imageSizeDialog(a.images, a.geometry, a.scene.render, ctx.ui);
+        return result;
+    }
+    return runLine(ctx, kKeywords[id - 1017]);
+}
+
 // The mean of four sizes or densities as the keywords compute it.
 double meanOf(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d)
 {
@@ -625,6 +684,15 @@ const Binding kBindings[] = {
          return azimuthOf(a.scene.colouring.strataTilt[0], a.scene.colouring.strataTilt[1]);
      }, pickStrataTilt},
     {1173, {}, {}, heightAboveGround, placeAboveGround},
+    {1017, {}, {}, nullptr, [](WindowContext& c, const Gadget&) { return presetSize(c, 1017); }},
+    {1018, {}, {}, nullptr, [](WindowContext& c, const Gadget&) { return presetSize(c, 1018); }},
+    {1019, {}, {}, nullptr, [](WindowContext& c, const Gadget&) { return presetSize(c, 1019); }},
+    {1020, {}, {}, nullptr, [](WindowContext& c, const Gadget&) { return presetSize(c, 1020); }},
+    {1021, {}, {}, nullptr, [](WindowContext& c, const Gadget&) { return presetSize(c, 1021); }},
+    {1022, {}, {}, nullptr, [](WindowContext& c, const Gadget&) { return presetSize(c, 1022); }},
+    {1023, {}, {}, nullptr, [](WindowContext& c, const Gadget&) { return presetSize(c, 1023); }},
+    {1024, {}, {}, [](const App& a) { return a.geometry.displayDepth == 8 ? 1.0 : 0.0; }, togglePalettized},
+    {1043, {}, {}, nullptr, displayOptions},
     {1177, {}, {}, targetDistance, placeTargetAt},
     {1181, "Heading", {}, [](const App& a) { return static_cast<double>(a.scene.camera.heading); }},
     {1182, "Bank", {}, [](const App& a) { return static_cast<double>(a.scene.camera.bank); }},
@@ -657,8 +725,11 @@ const std::vector<int>& allControlIds()
     static const std::vector<int> ids = [] {
         std::vector<int> out;
         for (const PanelTable& p : kPanels)
-            for (const Control& c : p.controls)
+            for (const Control& c : p.controls) {
                 if (c.id != 0) out.push_back(c.id);
+                for (const MenuItem& item : c.items)
+                    if (item.id != 0) out.push_back(item.id);
+            }
         std::sort(out.begin(), out.end());
         out.erase(std::unique(out.begin(), out.end()), out.end());
         return out;
@@ -707,8 +778,9 @@ std::vector<Gadget> panelControls(int tabId, const App& app)
             if (c.toggle) {
                 g.text = "  Off ";
                 g.alternate = "  On  ";
-            } else if (c.kind == kGadgetButton) {
+            } else if (c.kind == kGadgetButton || c.kind == kGadgetMenu) {
                 g.text = std::string(c.label);
+                g.items = c.items;
             }
             gadgets.push_back(std::move(g));
         }

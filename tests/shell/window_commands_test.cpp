@@ -283,6 +283,27 @@ TEST_F(WindowCommands, PanelControlsRunTheSettingsKeywords)
     EXPECT_FLOAT_EQ(app->scene.colouring.strataTilt[1], 0.6f);
     EXPECT_FLOAT_EQ(app->scene.colouring.strataTilt[2], 0.8f);
 
+    // Image: a preset size from the drop-down, the palettized display and back, the display options.
+    ASSERT_EQ(runWindowCommand(*ctx, 1294), 1);
+    ctx->gadget = nullptr;
+    EXPECT_EQ(runWindowCommand(*ctx, 1021), 1);
+    EXPECT_EQ(app->geometry.width, 1024);
+    EXPECT_EQ(control(1048).value, 1024);
+    EXPECT_EQ(app->geometry.displayDepth, 24);
+    EXPECT_EQ(runWindowCommand(*ctx, 1024), 1);
+    EXPECT_EQ(app->geometry.displayDepth, 8);
+    EXPECT_EQ(app->geometry.width, 1024);
+    EXPECT_EQ(control(1024).state, 1);
+    EXPECT_EQ(runWindowCommand(*ctx, 1024), 1);
+    EXPECT_EQ(app->geometry.displayDepth, 24);
+    ui.choiceAnswers = {1, 3}; // 640 x 400 in 24 bits: not offered
+    EXPECT_EQ(runWindowCommand(*ctx, 1043), 0);
+    EXPECT_EQ(ui.messages.back(), "That size is offered in 8 bits only.");
+    ui.choiceAnswers = {2, 0}; // 640 x 480 in 8 bits
+    EXPECT_EQ(runWindowCommand(*ctx, 1043), 1);
+    EXPECT_EQ(app->geometry.width, 640);
+    EXPECT_EQ(app->geometry.displayDepth, 8);
+
     // Creation: a feature size is a radio group that follows the setting.
     ASSERT_EQ(runWindowCommand(*ctx, 1291), 1);
     ctx->gadget = &control(1219);
