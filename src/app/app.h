@@ -70,6 +70,7 @@ struct App {
     ScriptProgress scriptProgress;
     Clock clock;
     std::string programDir; // the program's own directory, with a trailing separator
+    int animationRate = 15; // frames a second of the FLC and AVI files the window makes (the Animation panel)
     // Whether scripts may start programs (Spawn). Batch runs set it from
     // --allow-spawn; scripts that reach a render farm cannot run commands unasked.
     bool allowSpawn = true;

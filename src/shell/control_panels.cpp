@@ -11,6 +11,8 @@
 #include "panels/font.h"
 #include "panels/input.h"
 #include "panels/main_panel.h"
+#include "files/path_export.h"
+#include "model/path_layout.h"
 #include "path/path_dynamics.h"
 #include "render/image_size.h"
 #include "script/interpreter.h"
@@ -297,6 +299,47 @@ constexpr Control kPlacement[] = {
     button(1306, 10, 0, "Water textures", "Select the water textures."),
 };
 
+// The vehicle presets (identifiers of our own: the classic menu's are not known).
+constexpr MenuItem kVehicles[] = {
+    {1370, "Glider", "Glides and banks gently."},         {1371, "Jet", "Fast, banks hard."},
+    {1372, "Cruise Missile", "Hugs the ground."},         {1373, "Helicopter", "Hovers over the ground."},
+    {1374, "Dune Buggy", "Drives on the ground."},        {1375, "Motorcycle", "Rides on the ground."},
+};
+
+constexpr Control kPath[] = {
+    button(1352, 0, 0, "Create a new path", "Erase every node and start a new path."),
+    {.kind = kGadgetMenu, .id = 0, .row = 1, .column = 0, .label = " Vehicle type ",
+     .help = "How the camera follows the ground and banks.", .flags = kFlagDropDown, .items = kVehicles},
+    toggle(1363, 2, "Closed loop", "Create a closed loop path (the last node is attached to the first)."),
+    whole(1364, 3, "Speed", "The average distance between frames -- in centimeters."),
+    button(1355, 4, 0, "  Add node   ", "Add a node by clicking the map.", 1),
+    button(1356, 4, 17, " Remove node  ", "Remove a node by clicking it on the map.", 1),
+    button(1354, 5, 0, "  Edit node  ", "Edit a node's numbers.", 1),
+    button(1357, 5, 17, "  Set target  ", "Give a node a target to look at.", 1),
+    button(1358, 6, 0, "Unset target ", "Take a node's target away.", 1),
+    button(1390, 6, 17, "   Add roll   ", "Roll the camera over at a node.", 1),
+    button(1391, 7, 0, " Remove roll ", "Take a node's roll away.", 1),
+    button(1386, 9, 0, " Export path  ", "Write the path as a script."),
+    button(1360, 9, 17, "Preview path ", "Fly the path as a wire frame."),
+    slider(1362, 10, "Position along path.", 1000),
+    text(11, 0, "Altitude display"),
+    button(1366, 11, 18, "+", "Zoom the altitude display in."),
+    button(1367, 11, 22, "=", "Unzoom the altitude display."),
+    button(1368, 11, 26, "-", "Zoom the altitude display out."),
+};
+
+constexpr Control kAnimation[] = {
+    whole(1108, 0, "Animation speed", "Playback frame rate for AVI and FLC creation."),
+    button(1105, 1, 0, "  Create AVI  ", "Render the path or a script as an AVI file.", 1),
+    button(1104, 1, 17, "  Create FLC  ", "Render the path or a script as an FLC file.", 1),
+    button(1099, 2, 0, "Create TGA series", "Render the path or a script as Targa files.", 1),
+    button(1100, 3, 0, "Create BMP series", "Render the path or a script as BMP files.", 1),
+    button(1101, 4, 0, "Create JPG series", "Render the path or a script as JPEG files.", 1),
+    button(1102, 5, 0, "Create PCX series", "Render the path or a script as PCX files (8-bit).", 1),
+    button(1107, 7, 0, "   View AVI   ", "Play an AVI file.", 1),
+    button(1106, 7, 17, "   View FLC   ", "Play an FLC file.", 1),
+};
+
 constexpr MenuItem kImageSizes[] = {
     {1017, "320 x 200", "Image size 320 x 200."},     {1018, "640 x 400", "Image size 640 x 400 (8 bits)."},
     {1019, "640 x 480", "Image size 640 x 480."},     {1020, "800 x 600", "Image size 800 x 600."},
@@ -345,7 +388,8 @@ struct PanelTable {
 constexpr PanelTable kPanels[] = {{1283, kCamera},  {1284, kLight},        {1285, kSky},
                                   {1286, kTerrain}, {1287, kWater},        {1288, kTree},
                                   {1289, kTexture}, {1290, kManipulation}, {1291, kCreation},
-                                  {1295, kPlacement}, {1294, kImage},   {1293, kVirtualReality}};
+                                  {1295, kPlacement}, {1294, kImage},   {1293, kVirtualReality},
+                                  {1296, kPath},      {1297, kAnimation}};
 
 // ---- What the controls drive ----
 
@@ -684,6 +728,30 @@ const Binding kBindings[] = {
          return azimuthOf(a.scene.colouring.strataTilt[0], a.scene.colouring.strataTilt[1]);
      }, pickStrataTilt},
     {1173, {}, {}, heightAboveGround, placeAboveGround},
+    {1108, {}, {}, [](const App& a) { return static_cast<double>(a.animationRate); },
+     [](WindowContext& c, const Gadget& g) {
+         if (g.value < 1 || g.value > 100) {
+             c.ui.report("Animation speed takes values from 1 to 100 frames a second; it stays " +
+                         std::to_string(c.app.animationRate));
+             return 0;
+         }
+         c.app.animationRate = static_cast<int>(g.value);
+         return 1;
+     }},
+    {1352, "PathNew", {}},
+    {1363, "PathClosedLoopOn", "PathClosedLoopOff", [](const App& a) {
+         return static_cast<double>(readPathSettings(a.path).closedLoop);
+     }},
+    {1364, "PathSpeed", {}, [](const App& a) { return static_cast<double>(readPathSettings(a.path).speed); }},
+    {1370, "PathVehicle Glider", {}},
+    {1371, "PathVehicle Jet", {}},
+    {1372, "PathVehicle Cruise Missile", {}},
+    {1373, "PathVehicle Helicopter", {}},
+    {1374, "PathVehicle Dune Buggy", {}},
+    {1375, "PathVehicle Motorcycle", {}},
+    {1386, {}, {}, nullptr, [](WindowContext& c, const Gadget&) {
+         return exportPathCommand(c.app.path, c.app.dirs.script, c.ui);
+     }},
     {1017, {}, {}, nullptr, [](WindowContext& c, const Gadget&) { return presetSize(c, 1017); }},
     {1018, {}, {}, nullptr, [](WindowContext& c, const Gadget&) { return presetSize(c, 1018); }},
     {1019, {}, {}, nullptr, [](WindowContext& c, const Gadget&) { return presetSize(c, 1019); }},

@@ -45,6 +45,10 @@ const PanelLabels kPanels[] = {
             "Display options"}},
     {1293, {"Virtual Reality Controls", " Forward ", "  Port   ", "Starboard", " Astern  ", " Left ", "Center",
             " Right", "Stereographic Controls", "CamSep", "ImgSep"}},
+    {1296, {"Create a new path", "Vehicle type", "Closed loop", "Add node", "Remove node", "Edit node", "Set target",
+            "Unset target", "Add roll", "Remove roll", " Export path  ", "Preview path", "+", "=", "-"}},
+    {1297, {"Create AVI", "Create FLC", "Create PCX series", "Create BMP series", "Create JPG series",
+            "Create TGA series", "View AVI", "View FLC"}},
 };
 
 class PanelPictures : public ::testing::TestWithParam<PanelLabels> {

@@ -323,7 +323,7 @@ TEST_F(WindowCommands, PanelControlsRunTheSettingsKeywords)
 // every control that reports reaches the command table.
 TEST_F(WindowCommands, PanelLayoutsFitAndEveryControlReachesTheTable)
 {
-    const int tabs[] = {1283, 1284, 1285, 1286, 1287, 1288, 1289, 1290, 1291, 1293, 1294, 1295};
+    const int tabs[] = {1283, 1284, 1285, 1286, 1287, 1288, 1289, 1290, 1291, 1293, 1294, 1295, 1296, 1297};
     for (const int tab : tabs) {
         ASSERT_EQ(runWindowCommand(*ctx, tab), 1) << tab;
         ASSERT_TRUE(main.open);
