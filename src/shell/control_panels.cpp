@@ -418,7 +418,10 @@ int toggleLock(WindowContext& ctx, std::int32_t CameraSettings::*lock)
 int runLine(WindowContext& ctx, const std::string& line)
 {
     ScriptPlace place;
+    // Some keywords run long (generation, erosion): the window is busy meanwhile.
+    ctx.ui.setBusy(true);
     const LineResult result = executeLine(ctx.app, ctx.ui, line, place);
+    ctx.ui.setBusy(false);
     return result == LineResult::Done && place.errors == 0 && place.failures == 0 ? 1 : 0;
 }
 
