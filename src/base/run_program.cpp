@@ -47,6 +47,18 @@ int locateProgram(const std::string& name)
 
 } // namespace
 
+bool programFound(const std::string& name) { return locateProgram(name) == 0; }
+
+int startDetached(const std::vector<std::string>& words)
+{
+    if (words.empty()) return -ENOENT;
+    if (const int missing = locateProgram(words.front()); missing != 0) return -missing;
+    // setsid -f forks the program into a session of its own and returns at once.
+    std::vector<std::string> detached = {"setsid", "-f"};
+    detached.insert(detached.end(), words.begin(), words.end());
+    return runProgramWords(detached);
+}
+
 std::vector<std::string> commandWords(const std::string& commandText)
 {
     std::vector<std::string> words;

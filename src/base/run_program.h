@@ -21,6 +21,14 @@ std::vector<std::string> commandWords(const std::string& commandText);
 // with blanks stays one argument).
 int runProgramWords(const std::vector<std::string>& words);
 
+// Whether a program of that name would start (a name with a slash as given, else along PATH).
+bool programFound(const std::string& name);
+
+// Starts the program detached from this process (in a session of its own, not
+// waited for): for programs that stay open beside the window, such as a
+// terminal. 0 when it was started, else as runProgramWords.
+int startDetached(const std::vector<std::string>& words);
+
 // Opens a finished picture or animation with the desktop's default viewer
 // (xdg-open), started directly with the path as its one argument. The result
 // as runProgramWords gives it.

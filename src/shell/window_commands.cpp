@@ -189,6 +189,21 @@ int qualityCommand(WindowContext& ctx, int id)
     return ran.errors == 0 && ran.failures == 0 ? 1 : 0;
 }
 
+// Spawn DOS (1068): a terminal beside the window, in the current directory.
+// (The classic program waited for its shell; a window that waits cannot even
+// repaint, so the terminal runs on its own and is closed with exit.)
+int terminalCommand(WindowContext& ctx)
+{
+    for (const char* terminal : {"x-terminal-emulator", "xterm"}) {
+        if (!programFound(terminal)) continue;
+        if (startDetached({terminal}) != 0) break;
+        ctx.ui.status("A terminal is open beside the window: type exit to close it.");
+        return 1;
+    }
+    ctx.ui.message("No terminal program was found (x-terminal-emulator or xterm).");
+    return 0;
+}
+
 // Help (1700): the documentation beside the program, opened by the desktop.
 int helpCommand(WindowContext& ctx)
 {
@@ -242,6 +257,7 @@ std::vector<CommandRow> commandTable()
         {1084, [](WindowContext& c, int) { return landscapeInformationCommand(c); }},
         {1085, aboutCommand},
         {1086, aboutCommand},
+        {1068, [](WindowContext& c, int) { return terminalCommand(c); }},
         {1075, [](WindowContext& c, int) { return exitCommand(c); }},
         {1132, [](WindowContext& c, int) { return displayCommand(c); }},
         {1409, [](WindowContext& c, int) { return startupCommand(c); }},

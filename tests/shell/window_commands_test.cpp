@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <deque>
+#include <thread>
+#include <fstream>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 
@@ -65,7 +68,7 @@ TEST_F(WindowCommands, EveryIdentifierReachesItsOperationOrSaysItIsNotBuilt)
     ui.numberAnswers.assign(100, std::nullopt); // the priority command is asked and cancelled
     // Built: these, the file commands, and panel controls such as the camera fields and feature sizes.
     std::vector<int> built = {1061, 1075, 1132, 1283, 1284, 1285, 1286, 1287, 1288, 1289, 1290, 1291, 1293, 1294,
-                              1295, 1296, 1297, 1409, 1410, 1047, 1700, 1084, 1085, 1086, 1268, 1269, 1270, 1271, 1272, 1170, 1176, 1182, 1217, 1220, 1282, 1091};
+                              1295, 1296, 1297, 1409, 1410, 1047, 1068, 1700, 1084, 1085, 1086, 1268, 1269, 1270, 1271, 1272, 1170, 1176, 1182, 1217, 1220, 1282, 1091};
     for (const int id : fileCommandIds()) built.push_back(id);
     const std::span<const int> controls = controlIds();
     for (const int id : ids) {
@@ -345,6 +348,37 @@ TEST_F(WindowCommands, PanelLayoutsFitAndEveryControlReachesTheTable)
             }
         }
     }
+}
+
+// Spawn DOS starts a terminal beside the window and does not wait for it;
+// without one it says so.
+TEST_F(WindowCommands, SpawnDosStartsATerminalOrSaysThereIsNone)
+{
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "terminal";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string marker = (dir / "started").string();
+    {
+        std::ofstream script(dir / "x-terminal-emulator");
+        script << "#!/bin/sh\nsleep 1\necho started > '" << marker << "'\n";
+    }
+    std::filesystem::permissions(dir / "x-terminal-emulator", std::filesystem::perms::owner_all);
+    const char* oldPath = std::getenv("PATH");
+    const std::string saved = oldPath != nullptr ? oldPath : "";
+    ::setenv("PATH", (dir.string() + ":" + saved).c_str(), 1);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(runWindowCommand(*ctx, 1068), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(900)); // not waited for
+    for (int i = 0; i < 100 && !std::filesystem::exists(marker); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(std::filesystem::exists(marker));
+
+    ::setenv("PATH", dir.string().c_str(), 1); // neither terminal nor xterm here
+    std::filesystem::remove(dir / "x-terminal-emulator");
+    EXPECT_EQ(runWindowCommand(*ctx, 1068), 0);
+    EXPECT_EQ(ui.messages.back(), "No terminal program was found (x-terminal-emulator or xterm).");
+    ::setenv("PATH", saved.c_str(), 1);
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace
