@@ -79,13 +79,6 @@ bool lessFolded(const std::string& a, const std::string& b)
     });
 }
 
-std::string trimmedText(const std::string& text)
-{
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 bool isDirectory(const std::string& path)
 {
     std::error_code ec;
@@ -224,7 +217,7 @@ struct Requester {
     // The typed name as a path; a directory is entered instead. Nothing until a usable name is given.
     std::optional<std::string> accept()
     {
-        std::string name = trimmedText(gadget(kNameField).text);
+        std::string name(withoutBlanks(gadget(kNameField).text));
         if (name.empty()) {
             showStatus(s, "Type a file name, or choose one from the list.");
             input.present();
@@ -275,12 +268,8 @@ bool matchesFilter(std::string_view name, std::string_view filter)
 {
     while (true) {
         const std::size_t end = filter.find(';');
-        const std::string_view one = filter.substr(0, end);
-        const std::size_t first = one.find_first_not_of(' ');
-        if (first != std::string_view::npos) {
-            const std::string_view pattern = one.substr(first, one.find_last_not_of(' ') - first + 1);
-            if (matchesPattern(name, pattern)) return true;
-        }
+        const std::string_view pattern = withoutBlanks(filter.substr(0, end));
+        if (!pattern.empty() && matchesPattern(name, pattern)) return true;
         if (end == std::string_view::npos) return false;
         filter.remove_prefix(end + 1);
     }

@@ -21,8 +21,6 @@ constexpr int kDecimalChars = 16;
 constexpr int kButtonGap = 8;
 constexpr int kRowHeight = 24; // a field or a button row
 
-int buttonWidth(std::string_view label) { return static_cast<int>(label.size()) * kCharWidth + 8; }
-
 // How many digits after the point show a value as given, up to six.
 int decimalsOf(double value)
 {

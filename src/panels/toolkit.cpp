@@ -51,7 +51,7 @@ bool holds(const PanelInstance& panel, const Gadget& g, int x, int y)
 // selected colours while its state is 1.
 void drawBox(Surface& s, const PanelInstance& panel, Gadget& g, std::string_view label)
 {
-    const int width = textWidth(label) + 2 * kButtonPadding;
+    const int width = buttonWidth(label);
     setHitRect(g, width, kButtonHeight);
     const int x = panel.left + g.x, y = panel.top + g.y;
     const bool on = g.state != 0;
@@ -114,14 +114,6 @@ void drawField(Surface& s, const PanelInstance& panel, Gadget& g, int cursor, st
         fillRect(s, cx, y + kFieldPadding, cx + kCharWidth - 1, y + kFieldPadding + kCharHeight - 1, pc::kSelected);
         drawText(s, cx, y + kFieldPadding, std::string_view(&under, 1), pc::kSelectedText, pc::kSelected, true);
     }
-}
-
-std::string trimmed(std::string_view text)
-{
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
 }
 
 // The text into the field's value; an empty or bare "-" text is 0, a decimal
@@ -427,7 +419,7 @@ FieldEnd editField(Surface& s, PanelInstance& panel, Gadget& field, InputSource&
 {
     const std::string old = field.text;
     const bool isText = field.kind == kGadgetText;
-    std::string text = isText ? field.text : trimmed(field.text);
+    std::string text = isText ? field.text : std::string(withoutBlanks(field.text));
     const int chars = std::max(field.chars, 1);
     // Numbers hold no more than the field shows; text scrolls within it.
     const std::size_t longest = isText ? kTextFieldLongest : static_cast<std::size_t>(chars);
@@ -604,6 +596,15 @@ RequesterPlace requesterBox(const RequesterPlace& last, std::string_view message
     return requesterBox(last, std::max(320, textWidth(message) + 16), 84, pointerX, pointerY);
 }
 
+int buttonWidth(std::string_view label) { return textWidth(label) + 2 * kButtonPadding; }
+
+std::string_view withoutBlanks(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 std::string buttonLabel(std::string_view label)
 {
     if (label.size() >= 6) return std::string(label);
@@ -641,7 +642,7 @@ int twoButtonRequester(Surface& s, InputSource& input, RequesterPlace& place, st
         Gadget text{.kind = kGadgetLabel, .x = 8, .y = 14, .text = std::string(message)};
         Gadget yes{.kind = kGadgetButton, .x = 16, .y = 52, .id = 1000, .text = buttonLabel(first)};
         Gadget no{.kind = kGadgetButton, .y = 52, .id = 1001, .text = buttonLabel(second)};
-        no.x = box.width - 16 - (textWidth(no.text) + 2 * kButtonPadding);
+        no.x = box.width - 16 - buttonWidth(no.text);
         panel.gadgets = {text, yes, no};
         drawGadgets(s, panel);
         input.present();

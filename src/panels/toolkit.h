@@ -119,4 +119,10 @@ RequesterPlace requesterBox(const RequesterPlace& last, int width, int height, i
 // A label centred in six characters when shorter (the requesters' buttons).
 std::string buttonLabel(std::string_view label);
 
+// The width a button takes for its label, in pixels.
+int buttonWidth(std::string_view label);
+
+// A text without the blanks at either end (fields, typed names, filters).
+std::string_view withoutBlanks(std::string_view text);
+
 } // namespace kalvenor

@@ -50,64 +50,6 @@ constexpr int kFieldAt = 22; // where the fields of a column of them start
 
 // ---- The panels ----
 
-constexpr Control kCamera[] = {
-    {.id = 1059, .row = 0, .column = 0, .label = " Place camera ", .help = "Place the camera on the map.", .flags = 1},
-    {.id = 1058, .row = 0, .column = 17, .label = " Place target ", .help = "Place the target on the map.", .flags = 1},
-    {.kind = kGadgetDecimal, .id = 1170, .row = 1, .label = "Camera X", .help = "Camera X position (meters east).",
-     .fieldColumn = kFieldAt, .chars = 11, .decimals = 2},
-    {.kind = kGadgetDecimal, .id = 1171, .row = 2, .label = "Camera Y", .help = "Camera Y position (meters north).",
-     .fieldColumn = kFieldAt, .chars = 11, .decimals = 2},
-    {.kind = kGadgetDecimal, .id = 1172, .row = 3, .label = "Camera Z", .help = "Camera altitude (meters).",
-     .fieldColumn = kFieldAt, .chars = 11, .decimals = 2},
-    {.kind = kGadgetDecimal, .id = 1174, .row = 4, .label = "Target X", .help = "Target X position (meters east).",
-     .fieldColumn = kFieldAt, .chars = 11, .decimals = 2},
-    {.kind = kGadgetDecimal, .id = 1175, .row = 5, .label = "Target Y", .help = "Target Y position (meters north).",
-     .fieldColumn = kFieldAt, .chars = 11, .decimals = 2},
-    {.kind = kGadgetDecimal, .id = 1176, .row = 6, .label = "Target Z", .help = "Target altitude (meters).",
-     .fieldColumn = kFieldAt, .chars = 11, .decimals = 2},
-    {.kind = kGadgetLabel, .row = 7, .label = "Lock", .help = {}},
-    {.id = 1164, .row = 7, .column = 6, .label = "X", .help = "Locks the Camera and Target X coordinate."},
-    {.id = 1165, .row = 7, .column = 10, .label = "Y", .help = "Locks the Camera and Target Y coordinate."},
-    {.id = 1166, .row = 7, .column = 14, .label = "Z", .help = "Locks the Camera and Target Z coordinate."},
-    {.kind = kGadgetDecimal, .id = 1173, .row = 8, .label = "Height above ground",
-     .help = "Places camera this many meters above the surface.", .fieldColumn = kFieldAt, .chars = 11, .decimals = 2},
-    {.kind = kGadgetInteger, .id = 1177, .row = 9, .label = "Camera-target dist.",
-     .help = "Distance from the camera to the target (meters).", .fieldColumn = kFieldAt, .chars = 11},
-    {.kind = kGadgetInteger, .id = 1182, .row = 10, .label = "Bank", .help = "Camera bank (degrees).",
-     .fieldColumn = kFieldAt, .chars = 11},
-    {.kind = kGadgetInteger, .id = 1181, .row = 11, .label = "Heading", .help = "Camera heading (degrees).",
-     .fieldColumn = kFieldAt, .chars = 11},
-    {.kind = kGadgetInteger, .id = 1183, .row = 12, .label = "Pitch", .help = "Camera pitch (degrees).",
-     .fieldColumn = kFieldAt, .chars = 11},
-    {.id = 1221, .row = 13, .column = 0, .label = "  Wide angle  ", .help = "Wide angle lens.", .flags = 0x20},
-    {.id = 1222, .row = 13, .column = 17, .label = "  Zoom lens   ", .help = "Zoom lens.", .flags = 0x20},
-    {.kind = kGadgetInteger, .id = 1223, .row = 14, .label = "Focal length", .help = "Focal length of the lens (mm).",
-     .fieldColumn = kFieldAt, .chars = 11},
-    {.id = 1282, .row = 15, .label = "Auto exposure", .help = "Automatic exposure of the image.",
-     .fieldColumn = kFieldAt + 5, .toggle = true},
-    {.id = 1242, .row = 16, .column = 0, .label = "   Walkabout   ", .help = "Position camera by 3D preview."},
-};
-
-constexpr Control kCreation[] = {
-    {.id = 1069, .row = 0, .column = 0, .label = "Set landscape size", .help = "Choose the size of the landscape grid."},
-    {.id = 1215, .row = 1, .column = 0, .label = "Randomize seed", .help = "Create a fractal landscape from a random seed."},
-    {.kind = kGadgetInteger, .id = 1060, .row = 2, .label = "Seed", .help = "Create a fractal landscape from this seed.",
-     .fieldColumn = 22, .chars = 11},
-    {.kind = kGadgetInteger, .id = 1206, .row = 3, .label = "Roughness",
-     .help = "Landscape roughness (height of mountains).", .fieldColumn = 22, .chars = 11},
-    {.kind = kGadgetLabel, .row = 4, .label = "Feature size", .help = {}},
-    {.id = 1217, .row = 4, .column = 16, .label = "1", .help = "Smallest features.", .flags = 0x10},
-    {.id = 1218, .row = 4, .column = 20, .label = "2", .help = "Small features.", .flags = 0x10},
-    {.id = 1219, .row = 4, .column = 24, .label = "4", .help = "Large features.", .flags = 0x10},
-    {.id = 1220, .row = 4, .column = 28, .label = "8", .help = "Largest features.", .flags = 0x10},
-    {.id = 1160, .row = 6, .column = 0, .label = "Enlarge section", .help = "Enlarge a section of the landscape."},
-    {.id = 1091, .row = 7, .column = 0, .label = "    Smooth     ", .help = "Smooth the landscape."},
-    {.id = 1142, .row = 8, .column = 0, .label = "    Erode      ", .help = "Erode the landscape."},
-    {.id = 1141, .row = 9, .column = 0, .label = "   Roughen     ", .help = "Add fractal detail to the landscape."},
-    {.id = 1143, .row = 10, .column = 0, .label = "   Stretch     ", .help = "Stretch the elevations to the full range."},
-};
-
-
 // Shorthands for the tables below.
 constexpr Control field(int kind, int id, int row, std::string_view label, std::string_view help, int chars = 11,
                         int decimals = 0)
@@ -147,6 +89,48 @@ constexpr Control text(int row, int column, std::string_view label)
 {
     return {.kind = kGadgetLabel, .id = 0, .row = row, .column = column, .label = label, .help = {}};
 }
+
+constexpr Control kCamera[] = {
+    button(1059, 0, 0, " Place camera ", "Place the camera on the map.", 1),
+    button(1058, 0, 17, " Place target ", "Place the target on the map.", 1),
+    decimal(1170, 1, "Camera X", "Camera X position (meters east)."),
+    decimal(1171, 2, "Camera Y", "Camera Y position (meters north)."),
+    decimal(1172, 3, "Camera Z", "Camera altitude (meters)."),
+    decimal(1174, 4, "Target X", "Target X position (meters east)."),
+    decimal(1175, 5, "Target Y", "Target Y position (meters north)."),
+    decimal(1176, 6, "Target Z", "Target altitude (meters)."),
+    text(7, 0, "Lock"),
+    button(1164, 7, 6, "X", "Locks the Camera and Target X coordinate."),
+    button(1165, 7, 10, "Y", "Locks the Camera and Target Y coordinate."),
+    button(1166, 7, 14, "Z", "Locks the Camera and Target Z coordinate."),
+    decimal(1173, 8, "Height above ground", "Places camera this many meters above the surface."),
+    whole(1177, 9, "Camera-target dist.", "Distance from the camera to the target (meters)."),
+    whole(1182, 10, "Bank", "Camera bank (degrees)."),
+    whole(1181, 11, "Heading", "Camera heading (degrees)."),
+    whole(1183, 12, "Pitch", "Camera pitch (degrees)."),
+    button(1221, 13, 0, "  Wide angle  ", "Wide angle lens.", 0x20),
+    button(1222, 13, 17, "  Zoom lens   ", "Zoom lens.", 0x20),
+    whole(1223, 14, "Focal length", "Focal length of the lens (mm)."),
+    toggle(1282, 15, "Auto exposure", "Automatic exposure of the image."),
+    button(1242, 16, 0, "   Walkabout   ", "Position camera by 3D preview."),
+};
+
+constexpr Control kCreation[] = {
+    button(1069, 0, 0, "Set landscape size", "Choose the size of the landscape grid."),
+    button(1215, 1, 0, "Randomize seed", "Create a fractal landscape from a random seed."),
+    whole(1060, 2, "Seed", "Create a fractal landscape from this seed."),
+    whole(1206, 3, "Roughness", "Landscape roughness (height of mountains)."),
+    text(4, 0, "Feature size"),
+    button(1217, 4, 16, "1", "Smallest features.", 0x10),
+    button(1218, 4, 20, "2", "Small features.", 0x10),
+    button(1219, 4, 24, "4", "Large features.", 0x10),
+    button(1220, 4, 28, "8", "Largest features.", 0x10),
+    button(1160, 6, 0, "Enlarge section", "Enlarge a section of the landscape."),
+    button(1091, 7, 0, "    Smooth     ", "Smooth the landscape."),
+    button(1142, 8, 0, "    Erode      ", "Erode the landscape."),
+    button(1141, 9, 0, "   Roughen     ", "Add fractal detail to the landscape."),
+    button(1143, 10, 0, "   Stretch     ", "Stretch the elevations to the full range."),
+};
 
 constexpr Control kLight[] = {
     text(0, 0, "Sun"),
