@@ -42,6 +42,9 @@ struct ImagePlane {
     void release();
 };
 
+// Shown by the commands that turn the 8-bit image into landscape data when there is none.
+inline constexpr const char* kNoImageToConvert = "No vidmem8, cannot convert view.";
+
 struct ImageBuffers {
     ImagePlane<std::uint32_t> vidmem24;
     ImagePlane<std::uint8_t> vidmem8;

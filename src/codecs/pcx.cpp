@@ -269,15 +269,21 @@ int commandLoadPcx(Frontend& ui, ImagePlane<std::uint8_t>& vidmem8, ImageSize si
     return 1;
 }
 
-int commandLoadPcxPalette(Frontend& ui, PcxPalette& loaded, const std::string& directory)
+int commandLoadPcxPalette(Frontend& ui, DisplayPalette& display, const std::string& directory)
 {
     const auto path = askLoadPath(ui, "Load PCX Palette", directory, "*.PCX");
     if (!path) return -1;
+    PcxPalette loaded = {};
     bool installed = false;
     if (loadPcxPalette(*path, loaded, installed) != ImageStatus::Ok) {
         ui.message(fileMessage(kErrorReadingFile, *path));
         return 0;
     }
+    if (!installed) {
+        ui.message(*path + " holds no 256-colour palette.");
+        return 0;
+    }
+    installInDisplay(loaded, display);
     return 1;
 }
 

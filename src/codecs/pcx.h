@@ -110,6 +110,8 @@ int commandSavePcx(Frontend& ui, const ImagePlane<std::uint8_t>& vidmem8, ImageS
                    const DisplayPalette& display, const std::string& directory);
 int commandLoadPcx(Frontend& ui, ImagePlane<std::uint8_t>& vidmem8, ImageSize size, DisplayPalette& display,
                    LoadedImageInfo& info, const std::string& directory);
-int commandLoadPcxPalette(Frontend& ui, PcxPalette& loaded, const std::string& directory);
+// Load palette: a file palette marked with 12 becomes the display palette (1);
+// a file without one is reported and changes nothing (0).
+int commandLoadPcxPalette(Frontend& ui, DisplayPalette& display, const std::string& directory);
 
 } // namespace kalvenor

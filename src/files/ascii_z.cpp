@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/atomic_file.h"
+#include "base/file_requests.h"
 #include "base/frontend.h"
 
 namespace kalvenor {
@@ -98,6 +99,23 @@ ExportResult exportAsciiZ(const Landscape& land, const BoundingBox& box, const s
         if (!file.write(line.data(), bytes)) return ExportResult::WriteFailed;
     }
     return file.commit() ? ExportResult::Ok : ExportResult::WriteFailed;
+}
+
+int exportAsciiZCommand(const Landscape& land, const BoundingBox& box, const std::string& defaultDir, Frontend& ui)
+{
+    const std::optional<std::string> path = askSavePath(ui, "Save Ascii Z File", defaultDir, "*.TXT", ".TXT");
+    if (!path) return -1;
+    const std::optional<long> step = ui.askNumber("Subsample rate:", 1);
+    if (!step) return -1;
+    const int rate = static_cast<int>(std::clamp(*step, 1L, 65536L));
+    switch (exportAsciiZ(land, box, *path, rate, ui)) {
+    case ExportResult::Ok: return 1;
+    case ExportResult::Aborted: return -1;
+    case ExportResult::OpenFailed: ui.message(fileMessage(kErrorOpeningFile, *path)); return 0;
+    case ExportResult::WriteFailed: break;
+    }
+    ui.message(fileMessage(kErrorWritingFile, *path));
+    return 0;
 }
 
 } // namespace kalvenor

@@ -35,4 +35,10 @@ ExportArea exportArea(const Landscape& land, const BoundingBox& box, int step);
 ExportResult exportAsciiZ(const Landscape& land, const BoundingBox& box, const std::string& path, int step,
                           Frontend& ui);
 
+// The "Save Ascii Z File" command: asks for the file (".TXT" added to a name
+// without an extension, "Replace ... ?" for an existing one) and the
+// "Subsample rate:", and exports. Returns 1, 0 after reporting a file that
+// could not be written, or -1 when cancelled or aborted.
+int exportAsciiZCommand(const Landscape& land, const BoundingBox& box, const std::string& defaultDir, Frontend& ui);
+
 } // namespace kalvenor

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "base/file_requests.h"
 #include "base/frontend.h"
@@ -287,6 +288,34 @@ ImageStatus saveGroundColoursPcx(const Landscape& land, const std::string& path)
         groundColourPalette());
 }
 
+namespace {
+
+// Colours: entries 128..255 come over as they are, and every pixel value is
+// matched to a scheme entry once, not once per cell.
+std::array<std::uint8_t, 256> installPictureColours(ColourScheme& scheme, const PcxPalette& palette)
+{
+    for (std::size_t e = 128; e < 256; ++e) {
+        scheme[kSchemeEntryBytes * e] = 0;
+        for (std::size_t c = 0; c < 3; ++c) scheme[kSchemeEntryBytes * e + 1 + c] = palette[3 * e + c];
+    }
+    std::array<std::uint8_t, 256> match = {};
+    for (std::size_t e = 0; e < 256; ++e)
+        match[e] = e >= 128 ? static_cast<std::uint8_t>(e)
+                            : nearestSchemeEntry(scheme, palette[3 * e], palette[3 * e + 1], palette[3 * e + 2]);
+    return match;
+}
+
+// One row of cells after a row of picture pixels: the pixel's terrain type, or its matched colour as the ground code.
+void applyGroundPixels(std::uint16_t* cells, std::span<const std::uint8_t> pixels, GroundPcxMode mode,
+                       const std::array<std::uint8_t, 256>& match)
+{
+    for (std::size_t x = 0; x < pixels.size(); ++x)
+        cells[x] = mode == GroundPcxMode::Colours ? static_cast<std::uint16_t>((cells[x] & 0xFF00) | match[pixels[x]])
+                                                  : applyTerrainTypePixel(cells[x], pixels[x]);
+}
+
+} // namespace
+
 ImageStatus decodeGroundColoursPcx(std::span<const std::uint8_t> file, Landscape& land, ColourScheme& scheme,
                                    GroundPcxMode mode)
 {
@@ -297,29 +326,15 @@ ImageStatus decodeGroundColoursPcx(std::span<const std::uint8_t> file, Landscape
         st != ImageStatus::Ok)
         return st;
 
-    // Colours: entries 128..255 come over as they are; every pixel value is
-    // then matched once, not once per cell.
     std::array<std::uint8_t, 256> match = {};
     if (mode == GroundPcxMode::Colours) {
         PcxPalette palette = {};
         if (!pcxTrailingPalette(file, false, palette)) return ImageStatus::Truncated; // the colours come from it
-        for (std::size_t e = 128; e < 256; ++e) {
-            scheme[kSchemeEntryBytes * e] = 0;
-            for (std::size_t c = 0; c < 3; ++c) scheme[kSchemeEntryBytes * e + 1 + c] = palette[3 * e + c];
-        }
-        for (std::size_t e = 0; e < 256; ++e)
-            match[e] = e >= 128 ? static_cast<std::uint8_t>(e)
-                                : nearestSchemeEntry(scheme, palette[3 * e], palette[3 * e + 1], palette[3 * e + 2]);
+        match = installPictureColours(scheme, palette);
     }
-
     const ImageStatus st = decodeIntoGrid(file, header, land.terrain.width, land.terrain.height,
                                           [&](int row, std::span<const std::uint8_t> pixels) {
-                                              std::uint16_t* cells = land.terrain[row];
-                                              for (std::size_t x = 0; x < pixels.size(); ++x)
-                                                  cells[x] = mode == GroundPcxMode::Colours
-                                                                 ? static_cast<std::uint16_t>((cells[x] & 0xFF00) |
-                                                                                              match[pixels[x]])
-                                                                 : applyTerrainTypePixel(cells[x], pixels[x]);
+                                              applyGroundPixels(land.terrain[row], pixels, mode, match);
                                           });
     markGroundColoursLoaded(land);
     return st;
@@ -335,6 +350,12 @@ ImageStatus loadGroundColoursPcx(const std::string& path, Landscape& land, Colou
 bool groundColoursCurrent(const Landscape& land) { return land.terrainFrozen != 0 || land.terrainValidAt <= 1; }
 
 namespace {
+
+GroundPcxMode askGroundMode(Frontend& ui)
+{
+    return ui.ask("Convert as terrain type or colors?", "Terrain Type", "Colors") ? GroundPcxMode::TerrainType
+                                                                                  : GroundPcxMode::Colours;
+}
 
 ElevationPcxMode askElevationMode(Frontend& ui)
 {
@@ -402,10 +423,39 @@ int commandLoadGroundColoursPcx(Frontend& ui, Landscape& land, ColourScheme& sch
 {
     const auto path = askLoadPath(ui, "Load PCX as ground colors", directory, "*.PCX");
     if (!path) return -1;
-    const GroundPcxMode mode = ui.ask("Convert as terrain type or colors?", "Terrain Type", "Colors")
-                                   ? GroundPcxMode::TerrainType
-                                   : GroundPcxMode::Colours;
+    const GroundPcxMode mode = askGroundMode(ui);
     return reportStatus(ui, loadGroundColoursPcx(*path, land, scheme, mode), kErrorReadingFile, *path);
+}
+
+ImageStatus viewAsGroundColours(const ImagePlane<std::uint8_t>& image, const DisplayPalette& display, Landscape& land,
+                                ColourScheme& scheme, GroundPcxMode mode)
+{
+    if (!image.allocated() || image.width <= 0 || image.height <= 0) return ImageStatus::NoBuffer;
+    if (!land.terrain.allocated()) return ImageStatus::NoBuffer;
+    std::array<std::uint8_t, 256> match = {};
+    if (mode == GroundPcxMode::Colours) match = installPictureColours(scheme, paletteFromDisplay(display));
+    const int rows = land.terrain.height;
+    const int length = land.terrain.width;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(length));
+    for (int y = 0; y < rows; ++y) {
+        const std::uint8_t* source = image[static_cast<int>(static_cast<long long>(y) * image.height / rows)];
+        for (int x = 0; x < length; ++x)
+            pixels[static_cast<std::size_t>(x)] = source[static_cast<long long>(x) * image.width / length];
+        applyGroundPixels(land.terrain[rows - 1 - y], pixels, mode, match);
+    }
+    markGroundColoursLoaded(land);
+    return ImageStatus::Ok;
+}
+
+int commandViewAsGroundColours(Frontend& ui, const ImagePlane<std::uint8_t>& image, const DisplayPalette& display,
+                               Landscape& land, ColourScheme& scheme)
+{
+    if (!image.allocated() || image.width <= 0 || image.height <= 0) {
+        ui.message(kNoImageToConvert, "OK");
+        return 0;
+    }
+    const GroundPcxMode mode = askGroundMode(ui);
+    return viewAsGroundColours(image, display, land, scheme, mode) == ImageStatus::Ok ? 1 : 0;
 }
 
 } // namespace kalvenor

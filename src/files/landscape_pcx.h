@@ -64,6 +64,13 @@ ImageStatus decodeGroundColoursPcx(std::span<const std::uint8_t> file, Landscape
                                    GroundPcxMode mode);
 ImageStatus loadGroundColoursPcx(const std::string& path, Landscape& land, ColourScheme& scheme, GroundPcxMode mode);
 
+// The 8-bit image as ground colours, as a picture loaded by
+// loadGroundColoursPcx would give them: grid row rows - 1 - y takes image row
+// y x image height / rows, cell x the pixel x x image width / columns; the
+// Colours mode matches the display palette. NoBuffer when there is no image.
+ImageStatus viewAsGroundColours(const ImagePlane<std::uint8_t>& image, const DisplayPalette& display, Landscape& land,
+                                ColourScheme& scheme, GroundPcxMode mode);
+
 // True when every cell carries a current ground colour (computed at polygon
 // size 1, or taken from a file).
 bool groundColoursCurrent(const Landscape& land);
@@ -81,5 +88,8 @@ int commandLoadElevationsPcx(Frontend& ui, Landscape& land, ElevationPcxSettings
 int commandSaveGroundColoursPcx(Frontend& ui, const Landscape& land, const std::function<bool()>& recalculate,
                                 const std::string& directory);
 int commandLoadGroundColoursPcx(Frontend& ui, Landscape& land, ColourScheme& scheme, const std::string& directory);
+// View as ground colours: the question of the loaded picture, then the image.
+int commandViewAsGroundColours(Frontend& ui, const ImagePlane<std::uint8_t>& image, const DisplayPalette& display,
+                               Landscape& land, ColourScheme& scheme);
 
 } // namespace kalvenor

@@ -230,6 +230,10 @@ struct TextureSettings {
     std::int32_t shadeWord656 = 0;    // derived from the shade level
     std::int32_t shadeWord660 = 0;
     std::int32_t horizontalDeformation = 0;
+    // The fractal detail of subdivided near terrain, in percent of its amplitude:
+    // the first subdivision (large scale) and all deeper ones (small scale).
+    std::int32_t detailLarge = 100;
+    std::int32_t detailSmall = 100;
 
     bool operator==(const TextureSettings&) const = default;
 };

@@ -191,6 +191,8 @@ const SettingLimit kLimits[] = {
     KV_ANY(texture.shadeWord656),
     KV_ANY(texture.shadeWord660),
     KV_ANY(texture.horizontalDeformation),
+    {KV_SETTING(texture.detailLarge), 0, 1000},
+    {KV_SETTING(texture.detailSmall), 0, 1000},
     // Scripts
     KV_FLAG(script.saveFrames),
     KV_FLAG(script.beep),

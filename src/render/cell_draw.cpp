@@ -81,11 +81,14 @@ void subdivide(SceneFrame& frame, const TerrainQuad& q, int depth)
     const TerrainVertex& c1 = *q.corner[1];
     const TerrainVertex& c2 = *q.corner[2];
     const TerrainVertex& c3 = *q.corner[3];
-    const TerrainVertex m01 = midpointVertex(ctx, c0, c1, q.edgeLength);
-    const TerrainVertex m02 = midpointVertex(ctx, c0, c2, q.edgeLength);
-    const TerrainVertex m13 = midpointVertex(ctx, c1, c3, q.edgeLength);
-    const TerrainVertex m23 = midpointVertex(ctx, c2, c3, q.edgeLength);
-    const TerrainVertex centre = centreVertex(ctx, c0, c1, c2, c3, q.edgeLength);
+    // The detail's amplitude follows the edge length; the roughness settings scale
+    // the first level (large features) and the deeper ones (small features).
+    const float edge = q.edgeLength * (depth == 0 ? ctx.detailLarge : ctx.detailSmall);
+    const TerrainVertex m01 = midpointVertex(ctx, c0, c1, edge);
+    const TerrainVertex m02 = midpointVertex(ctx, c0, c2, edge);
+    const TerrainVertex m13 = midpointVertex(ctx, c1, c3, edge);
+    const TerrainVertex m23 = midpointVertex(ctx, c2, c3, edge);
+    const TerrainVertex centre = centreVertex(ctx, c0, c1, c2, c3, edge);
 
     const TerrainVertex* children[4][4] = {
         {&c0, &m01, &m02, &centre},

@@ -71,6 +71,8 @@ void prepareTerrainParams(SceneFrame& frame)
     t.vertex.base = static_cast<float>(land.lowestElevation);
     t.vertex.landSeed = scene.generation.seed;
     t.vertex.deformation = scene.texture.horizontalDeformation != 0;
+    t.vertex.detailLarge = static_cast<float>(scene.texture.detailLarge) / 100.0f;
+    t.vertex.detailSmall = static_cast<float>(scene.texture.detailSmall) / 100.0f;
 
     t.classes.land = &land;
     t.classes.colouring = &scene.colouring;

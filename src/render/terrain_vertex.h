@@ -53,6 +53,9 @@ struct VertexContext {
     float base = 0;        // the lowest elevation, where the air is haziest
     std::uint32_t landSeed = 0;
     bool deformation = false; // horizontal deformation switch
+    // The fractal detail's amplitude at the first subdivision and at the deeper ones (1 = as designed).
+    float detailLarge = 1.0f;
+    float detailSmall = 1.0f;
 };
 
 // The seed of grid point (col, row) of a landscape with the given fractal

@@ -69,4 +69,16 @@ LineResult execFocalLength(ScriptContext& ctx)
     return LineResult::Done;
 }
 
+// CameraSeparation metres: how far each stereo eye stands from the centre camera (0 .. 100000).
+LineResult execCameraSeparation(ScriptContext& ctx)
+{
+    const float metres = floatArg(ctx);
+    if (!(metres >= 0.0f && metres <= 100000.0f)) {
+        scriptFailure(ctx, "takes a distance in metres from 0 to 100000");
+        return LineResult::Done;
+    }
+    ctx.app.scene.camera.cameraSeparation = metres;
+    return LineResult::Done;
+}
+
 } // namespace kalvenor

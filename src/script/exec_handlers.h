@@ -195,5 +195,8 @@ LineResult execCloudSize(ScriptContext& ctx);
 
 // exec_textures.cpp
 LineResult execTextureLoad(ScriptContext& ctx);
+LineResult execCameraSeparation(ScriptContext& ctx);
+LineResult execBranchBending(ScriptContext& ctx);
+LineResult execSampleSpacing(ScriptContext& ctx);
 
 } // namespace kalvenor

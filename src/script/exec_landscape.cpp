@@ -76,4 +76,20 @@ LineResult execWave(ScriptContext& ctx)
     return LineResult::Done;
 }
 
+// SampleSpacing metres: the distance between sample points, east-west and
+// north-south alike (1 .. 100000). Slopes change with it, so colours and shades
+// are worked out again.
+LineResult execSampleSpacing(ScriptContext& ctx)
+{
+    const float metres = floatArg(ctx);
+    if (!(metres >= 1.0f && metres <= 100000.0f)) {
+        scriptFailure(ctx, "takes a spacing in metres from 1 to 100000");
+        ctx.applyMarks = false;
+        return LineResult::Done;
+    }
+    ctx.app.landscape.spacingX = metres;
+    ctx.app.landscape.spacingY = metres;
+    return LineResult::Done;
+}
+
 } // namespace kalvenor

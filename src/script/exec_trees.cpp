@@ -100,4 +100,13 @@ LineResult execTreeKindOff(ScriptContext& ctx)
     return LineResult::Done;
 }
 
+// BranchBending N: how bent the branches of 3-D trees are, one value for all
+// four kinds, clamped to 0 .. 100 as the panel's field is.
+LineResult execBranchBending(ScriptContext& ctx)
+{
+    const auto bend = static_cast<std::uint8_t>(std::clamp(intArg(ctx), 0, 100));
+    ctx.app.scene.trees.branchBend.fill(bend);
+    return LineResult::Done;
+}
+
 } // namespace kalvenor

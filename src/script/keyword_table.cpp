@@ -48,6 +48,14 @@ constexpr std::int32_t& renderTargaCompress(SceneSettings& s) { return s.render.
 constexpr std::int32_t& skyStarsAndMoon(SceneSettings& s) { return s.sky.sunMoon.starsAndMoon; }
 constexpr std::int32_t& skySunSize(SceneSettings& s) { return s.sky.sunMoon.sunSize; }
 constexpr std::int32_t& skyMoonSize(SceneSettings& s) { return s.sky.sunMoon.moonSize; }
+constexpr std::int32_t& cameraLockX(SceneSettings& s) { return s.camera.lockX; }
+constexpr std::int32_t& cameraLockY(SceneSettings& s) { return s.camera.lockY; }
+constexpr std::int32_t& cameraLockZ(SceneSettings& s) { return s.camera.lockZ; }
+constexpr std::int32_t& cameraStereoShift(SceneSettings& s) { return s.camera.stereoShift; }
+constexpr std::int32_t& wavesEnabled(SceneSettings& s) { return s.waves.enabled; }
+constexpr std::int32_t& textureDeformation(SceneSettings& s) { return s.texture.horizontalDeformation; }
+constexpr std::int32_t& textureDetailLarge(SceneSettings& s) { return s.texture.detailLarge; }
+constexpr std::int32_t& textureDetailSmall(SceneSettings& s) { return s.texture.detailSmall; }
 
 // A keyword that stores its parameter, or its argument as a 32-bit integer, in one setting.
 constexpr Keyword storeParam(std::string_view name, int code, SettingField field, int param, bool extension = false)
@@ -462,6 +470,24 @@ constexpr Keyword kKeywords[] = {
     {"PathNodeTargetOff", 1338, ArgPattern::None, execPath, kPathNodeTargetOff, 0, true},
     {"PathNodeRoll", 1339, ArgPattern::Number, execPath, kPathNodeRoll, 0, true},
     {"PathRender", 1340, ArgPattern::None, execPath, kPathRender, 0, true},
+    // More settings the panels reach.
+    storeParam("LensAstern", 1341, cameraLensDirection, kLensAstern, true),
+    storeParam("LockCameraX", 1342, cameraLockX, 1, true),
+    storeParam("UnLockCameraX", 1343, cameraLockX, 0, true),
+    storeParam("LockCameraY", 1344, cameraLockY, 1, true),
+    storeParam("UnLockCameraY", 1345, cameraLockY, 0, true),
+    storeParam("LockCameraZ", 1346, cameraLockZ, 1, true),
+    storeParam("UnLockCameraZ", 1347, cameraLockZ, 0, true),
+    {"CameraSeparation", 1348, ArgPattern::Number, execCameraSeparation, 0, 0, true},
+    storeRange("StereoShift", 1349, cameraStereoShift, -8192, 8192),
+    storeParam("WavesOn", 1350, wavesEnabled, 1, true),
+    storeParam("WavesOff", 1351, wavesEnabled, 0, true),
+    storeParam("HorizontalDeformationOn", 1352, textureDeformation, 1, true),
+    storeParam("HorizontalDeformationOff", 1353, textureDeformation, 0, true),
+    storeRange("SurfaceRoughnessLarge", 1354, textureDetailLarge, 0, 1000),
+    storeRange("SurfaceRoughnessSmall", 1355, textureDetailSmall, 0, 1000),
+    {"BranchBending", 1356, ArgPattern::Number, execBranchBending, 0, 0, true},
+    {"SampleSpacing", 1357, ArgPattern::Number, execSampleSpacing, 0, kMarkS | kMarkL, true},
 };
 
 // The classic table is kept whole; our extensions follow it.

@@ -21,6 +21,16 @@
 
 namespace kalvenor {
 
+int runKeywordLine(WindowContext& ctx, const std::string& line)
+{
+    ScriptPlace place;
+    // Some keywords run long (generation, erosion): the window is busy meanwhile.
+    ctx.ui.setBusy(true);
+    const LineResult result = executeLine(ctx.app, ctx.ui, line, place);
+    ctx.ui.setBusy(false);
+    return result == LineResult::Done && place.errors == 0 && place.failures == 0 ? 1 : 0;
+}
+
 namespace {
 
 // The grid: columns of 8 pixels from x = 8, rows of 24 pixels from y = 32 (below the title).
@@ -217,7 +227,7 @@ constexpr Control kTree[] = {
     button(1198, 4, 22, "H", "High detail.", 8),
     button(1199, 4, 26, "U", "Ultra detail.", 8),
     whole(1195, 5, "Branch bending", "How far the branches bend."),
-    slider(1194, 6, "How far the branches bend.", 255),
+    slider(1194, 6, "How far the branches bend.", 100),
     button(1349, 8, 0, " Tree colors  ", "Edit the tree colors."),
     button(1305, 8, 17, " 2D textures  ", "Select the tree textures."),
 };
@@ -390,23 +400,13 @@ struct Binding {
     Operation run = nullptr;
 };
 
-int toggleLock(WindowContext& ctx, std::int32_t CameraSettings::*lock)
+// The lock buttons spring back; each press turns its coordinate's lock over.
+template <char Axis>
+int switchLock(WindowContext& ctx, const Gadget&)
 {
-    std::int32_t& l = ctx.app.scene.camera.*lock;
-    l = l != 0 ? 0 : 1;
-    return 1;
-}
-
-// Runs a keyword line as a panel's setter: 1 when it did its work, 0 when it
-// was refused or failed (the reason reported, as for a script's line).
-int runLine(WindowContext& ctx, const std::string& line)
-{
-    ScriptPlace place;
-    // Some keywords run long (generation, erosion): the window is busy meanwhile.
-    ctx.ui.setBusy(true);
-    const LineResult result = executeLine(ctx.app, ctx.ui, line, place);
-    ctx.ui.setBusy(false);
-    return result == LineResult::Done && place.errors == 0 && place.failures == 0 ? 1 : 0;
+    const CameraSettings& c = ctx.app.scene.camera;
+    const std::int32_t locked = Axis == 'X' ? c.lockX : Axis == 'Y' ? c.lockY : c.lockZ;
+    return runKeywordLine(ctx, std::string(locked != 0 ? "UnLockCamera" : "LockCamera") + Axis);
 }
 
 int chooseLandscapeSize(WindowContext& ctx, const Gadget&)
@@ -417,7 +417,7 @@ int chooseLandscapeSize(WindowContext& ctx, const Gadget&)
     const std::optional<int> size = ctx.ui.choose(
         "Set landscape size", {"Small  258x258", "Large  514x514", "Huge 1026x1026", "Mega 2050x2050", "  Automatic!  "});
     if (!size) return -1;
-    return runLine(ctx, std::string(kKeywords[static_cast<std::size_t>(*size)]));
+    return runKeywordLine(ctx, std::string(kKeywords[static_cast<std::size_t>(*size)]));
 }
 
 int randomSeed(WindowContext& ctx, const Gadget&)
@@ -425,14 +425,14 @@ int randomSeed(WindowContext& ctx, const Gadget&)
     // A seed from the shared random streams, so a session replays the same choice.
     RandomStreams& r = ctx.app.random;
     const std::uint32_t seed = static_cast<std::uint32_t>(drawB(r)) * 65536u + static_cast<std::uint32_t>(drawB(r) + 32768);
-    return runLine(ctx, "GenerateFractal " + std::to_string(seed));
+    return runKeywordLine(ctx, "GenerateFractal " + std::to_string(seed));
 }
 
 // The light panel's sun presets: declination 45 at an azimuth.
 template <int Azimuth>
 int sunPreset(WindowContext& ctx, const Gadget&)
 {
-    return runLine(ctx, "SunAzimuth " + std::to_string(Azimuth)) & runLine(ctx, "SunDeclination 45");
+    return runKeywordLine(ctx, "SunAzimuth " + std::to_string(Azimuth)) & runKeywordLine(ctx, "SunDeclination 45");
 }
 template <int Azimuth>
 double sunPresetOn(const App& a)
@@ -440,26 +440,12 @@ double sunPresetOn(const App& a)
     return a.scene.lighting.sunAzimuth == static_cast<float>(Azimuth) && a.scene.lighting.sunDeclination == 45.0f;
 }
 
-int toggleWaves(WindowContext& ctx, const Gadget&)
-{
-    std::int32_t& on = ctx.app.scene.waves.enabled;
-    on = on != 0 ? 0 : 1;
-    return 1;
-}
-
-int toggleDeformation(WindowContext& ctx, const Gadget&)
-{
-    std::int32_t& on = ctx.app.scene.texture.horizontalDeformation;
-    on = on != 0 ? 0 : 1;
-    return 1;
-}
-
 // The image size fields: the other side stays as it is.
 int imageSide(WindowContext& ctx, const Gadget& g, bool width)
 {
     const ImageGeometry& size = ctx.app.geometry;
     const long w = width ? g.value : size.width, h = width ? size.height : g.value;
-    return runLine(ctx, "ImageSize " + std::to_string(w) + " " + std::to_string(h));
+    return runKeywordLine(ctx, "ImageSize " + std::to_string(w) + " " + std::to_string(h));
 }
 
 // Height above ground (1173): the camera's height over the ground under it;
@@ -475,7 +461,7 @@ int placeAboveGround(WindowContext& ctx, const Gadget& g)
     const double z = groundElevation(ctx.app.landscape, c.cameraX, c.cameraY) + g.number;
     char line[64];
     std::snprintf(line, sizeof line, "CameraZ %.2f", z);
-    return runLine(ctx, line);
+    return runKeywordLine(ctx, line);
 }
 
 // Camera-target distance (1177): a new distance moves the target along the
@@ -494,7 +480,7 @@ int placeTargetAt(WindowContext& ctx, const Gadget& g)
     char line[128];
     std::snprintf(line, sizeof line, "TargetXYZ %.2f %.2f %.2f", c.cameraX + (c.targetX - c.cameraX) * f,
                   c.cameraY + (c.targetY - c.cameraY) * f, c.cameraZ + (c.targetZ - c.cameraZ) * f);
-    return runLine(ctx, line);
+    return runKeywordLine(ctx, line);
 }
 
 // The lens presets: a wide angle of 16 mm (about 90 degrees across) and a zoom of 96 mm (about 19).
@@ -532,7 +518,7 @@ int pickBody(WindowContext& ctx, bool sun)
     char line[160];
     std::snprintf(line, sizeof line, "%s %.6f %.6f %.6f", sun ? "SunPosition" : "MoonPosition", (*v)[0], (*v)[1],
                   (*v)[2]);
-    return runLine(ctx, line);
+    return runKeywordLine(ctx, line);
 }
 
 int pickStrataTilt(WindowContext& ctx, const Gadget&)
@@ -596,7 +582,7 @@ int presetSize(WindowContext& ctx, int id)
         const int result = imageSizeDialog(a.images, a.geometry, a.scene.render, ctx.ui);
         return result;
     }
-    return runLine(ctx, kKeywords[id - 1017]);
+    return runKeywordLine(ctx, kKeywords[id - 1017]);
 }
 
 // The mean of four sizes or densities as the keywords compute it.
@@ -610,7 +596,10 @@ const Binding kBindings[] = {
     {1010, "AltitudeTextureLow", {}, [](const App& a) { return a.scene.texture.kind == 1 && a.scene.texture.level == 1 ? 1.0 : 0.0; }},
     {1011, "AltitudeTextureMedium", {}, [](const App& a) { return a.scene.texture.kind == 1 && a.scene.texture.level == 2 ? 1.0 : 0.0; }},
     {1012, "AltitudeTextureHigh", {}, [](const App& a) { return a.scene.texture.kind == 1 && a.scene.texture.level >= 3 ? 1.0 : 0.0; }},
-    {1016, {}, {}, [](const App& a) { return static_cast<double>(a.scene.texture.horizontalDeformation); }, toggleDeformation},
+    {1014, "SurfaceRoughnessLarge", {}, [](const App& a) { return static_cast<double>(a.scene.texture.detailLarge); }},
+    {1015, "SurfaceRoughnessSmall", {}, [](const App& a) { return static_cast<double>(a.scene.texture.detailSmall); }},
+    {1016, "HorizontalDeformationOn", "HorizontalDeformationOff",
+     [](const App& a) { return static_cast<double>(a.scene.texture.horizontalDeformation); }},
     {1048, {}, {}, [](const App& a) { return static_cast<double>(a.geometry.width); },
      [](WindowContext& c, const Gadget& g) { return imageSide(c, g, true); }},
     {1049, {}, {}, [](const App& a) { return static_cast<double>(a.geometry.height); },
@@ -624,7 +613,7 @@ const Binding kBindings[] = {
     {1159, "EnlargeAll", {}},
     {1161, "Shrink", {}},
     {1184, {}, {}, [](const App& a) { return static_cast<double>(a.scene.colouring.seaLevel); },
-     [](WindowContext& c, const Gadget& g) { return runLine(c, "SeaLevel " + std::to_string(g.value) + " 0"); }},
+     [](WindowContext& c, const Gadget& g) { return runKeywordLine(c, "SeaLevel " + std::to_string(g.value) + " 0"); }},
     {1185, "TreeLine", {}, [](const App& a) { return static_cast<double>(a.scene.colouring.treeLine); }},
     {1186, "SnowLine", {}, [](const App& a) { return static_cast<double>(a.scene.colouring.snowLine); }},
     {1187, "Haze", {}, [](const App& a) { return static_cast<double>(a.scene.sky.haze); }},
@@ -680,14 +669,18 @@ const Binding kBindings[] = {
     {1401, "MoonSize", {}, [](const App& a) { return static_cast<double>(a.scene.sky.sunMoon.moonSize); }},
     {1406, "SunSize", {}, [](const App& a) { return static_cast<double>(a.scene.sky.sunMoon.sunSize); }},
     {1319, "SetColorBrightness", {}, [](const App& a) { return static_cast<double>(a.scene.lighting.exposure); }},
-    {1321, {}, {}, [](const App& a) { return static_cast<double>(a.scene.waves.enabled); }, toggleWaves},
+    {1321, "WavesOn", "WavesOff", [](const App& a) { return static_cast<double>(a.scene.waves.enabled); }},
     {1322, "WaveSource", {}, [](const App& a) { return static_cast<double>(a.scene.waves.source); }},
     {1323, "WaveLength", {}, [](const App& a) { return static_cast<double>(a.scene.waves.length); }},
     {1324, "WaveAmplitude", {}, [](const App& a) { return static_cast<double>(a.scene.waves.amplitude); }},
     {1325, "WaveSpeed", {}, [](const App& a) { return static_cast<double>(a.scene.waves.speed); }},
     {1400, "MoonSize", {}, [](const App& a) { return static_cast<double>(a.scene.sky.sunMoon.moonSize); }},
-    // Shown, not set yet.
-    {1265, {}, {}, [](const App& a) { return static_cast<double>(a.scene.camera.cameraSeparation); }},
+    {1265, "CameraSeparation", {}, [](const App& a) { return static_cast<double>(a.scene.camera.cameraSeparation); }},
+    {1267, "StereoShift", {}, [](const App& a) { return static_cast<double>(a.scene.camera.stereoShift); }},
+    {1230, "LensAstern", {}, [](const App& a) { return a.scene.camera.lensDirection == kLensAstern ? 1.0 : 0.0; }},
+    {1140, "SampleSpacing", {}, [](const App& a) { return static_cast<double>(a.landscape.spacingX); }},
+    {1194, "BranchBending", {}, [](const App& a) { return static_cast<double>(a.scene.trees.branchBend[0]); }},
+    {1195, "BranchBending", {}, [](const App& a) { return static_cast<double>(a.scene.trees.branchBend[0]); }},
     {1405, "SunSize", {}, [](const App& a) { return static_cast<double>(a.scene.sky.sunMoon.sunSize); }},
     {1060, "GenerateFractal", {}, [](const App& a) { return static_cast<double>(a.scene.generation.seed); }},
     {1069, {}, {}, nullptr, chooseLandscapeSize},
@@ -695,12 +688,9 @@ const Binding kBindings[] = {
     {1141, "Fractalize", {}},
     {1142, "Erode 1", {}},
     {1143, "Stretch", {}},
-    {1164, {}, {}, [](const App& a) { return static_cast<double>(a.scene.camera.lockX); },
-     [](WindowContext& c, const Gadget&) { return toggleLock(c, &CameraSettings::lockX); }},
-    {1165, {}, {}, [](const App& a) { return static_cast<double>(a.scene.camera.lockY); },
-     [](WindowContext& c, const Gadget&) { return toggleLock(c, &CameraSettings::lockY); }},
-    {1166, {}, {}, [](const App& a) { return static_cast<double>(a.scene.camera.lockZ); },
-     [](WindowContext& c, const Gadget&) { return toggleLock(c, &CameraSettings::lockZ); }},
+    {1164, {}, {}, [](const App& a) { return static_cast<double>(a.scene.camera.lockX); }, switchLock<'X'>},
+    {1165, {}, {}, [](const App& a) { return static_cast<double>(a.scene.camera.lockY); }, switchLock<'Y'>},
+    {1166, {}, {}, [](const App& a) { return static_cast<double>(a.scene.camera.lockZ); }, switchLock<'Z'>},
     {1170, "CameraX", {}, [](const App& a) { return static_cast<double>(a.scene.camera.cameraX); }},
     {1171, "CameraY", {}, [](const App& a) { return static_cast<double>(a.scene.camera.cameraY); }},
     {1172, "CameraZ", {}, [](const App& a) { return static_cast<double>(a.scene.camera.cameraZ); }},
@@ -759,9 +749,9 @@ const Binding kBindings[] = {
     {1219, "FeatureSize4", {}, [](const App& a) { return a.scene.generation.featureSize == 4 ? 1.0 : 0.0; }},
     {1220, "FeatureSize8", {}, [](const App& a) { return a.scene.generation.featureSize == 8 ? 1.0 : 0.0; }},
     {1221, {}, {}, [](const App& a) { return a.scene.camera.focalLength == kWideAngle ? 1.0 : 0.0; },
-     [](WindowContext& c, const Gadget&) { return runLine(c, "FocalLength " + std::to_string(kWideAngle)); }},
+     [](WindowContext& c, const Gadget&) { return runKeywordLine(c, "FocalLength " + std::to_string(kWideAngle)); }},
     {1222, {}, {}, [](const App& a) { return a.scene.camera.focalLength == kZoomLens ? 1.0 : 0.0; },
-     [](WindowContext& c, const Gadget&) { return runLine(c, "FocalLength " + std::to_string(kZoomLens)); }},
+     [](WindowContext& c, const Gadget&) { return runKeywordLine(c, "FocalLength " + std::to_string(kZoomLens)); }},
     {1223, "FocalLength", {}, [](const App& a) { return static_cast<double>(a.scene.camera.focalLength); }},
     {1282, "AutoExposureOn", "AutoExposureOff",
      [](const App& a) { return static_cast<double>(a.scene.lighting.autoExposure); }},
@@ -890,7 +880,7 @@ int runControl(WindowContext& ctx, int id)
         } else if (g != nullptr && !b->offKeyword.empty() && g->state == 0) {
             line = std::string(b->offKeyword);
         }
-        result = runLine(ctx, line);
+        result = runKeywordLine(ctx, line);
     }
     // Whatever the keyword made of the value (ranges, locks, re-aiming) shows in the panel.
     if (ctx.main.open) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,6 +23,11 @@ std::vector<Gadget> panelControls(int tabId, const App& app);
 
 // Fills fields, toggles and radio buttons from the current settings.
 void fillControls(std::vector<Gadget>& gadgets, const App& app);
+
+// Runs a keyword line as the setter of a panel or key command: 1 when it did
+// its work, 0 when it was refused or failed (the reason reported, as for a
+// script's line). The window is busy meanwhile.
+int runKeywordLine(WindowContext& ctx, const std::string& line);
 
 // The identifiers the panels' controls report.
 std::span<const int> controlIds();

@@ -19,7 +19,9 @@
 #include "panels/input.h"
 #include "panels/requesters.h"
 #include "panels/toolkit.h"
+#include "panels/key_codes.h"
 #include "script/runner.h"
+#include "terrain/manipulations.h"
 #include "shell/control_panels.h"
 #include "shell/startup.h"
 #include "shell/window_file_commands.h"
@@ -232,6 +234,33 @@ int tabCommand(WindowContext& ctx, int id)
     return 1;
 }
 
+// The keys of the main window that edit the whole landscape. Their codes are
+// 65536 + scan code x 256 + character, as the dispatcher has always taken them.
+struct KeyRow {
+    char character;
+    int command;
+    const char* keyword; // nullptr: the view conversion
+};
+constexpr KeyRow kKeyRows[] = {
+    {'5', 67125, "Rotate"},        {'6', 67382, "SwapQuads"},      {'8', 67896, "FlipVertical"},
+    {'9', 68153, "FlipHorizontal"}, {'0', 68400, "Cloudify"},       {'e', 70245, nullptr},
+};
+
+int keyManipulation(WindowContext& ctx, int id)
+{
+    for (const KeyRow& row : kKeyRows) {
+        if (row.command != id) continue;
+        if (row.keyword != nullptr) return landscapeChanged(ctx, runKeywordLine(ctx, row.keyword));
+        // Convert View to ALT: asked only when there is an image to convert.
+        App& app = ctx.app;
+        std::optional<ViewConversion> how = ViewConversion::Intensity;
+        if (app.images.vidmem8.allocated()) how = askViewConversion(ctx.ui);
+        if (!how) return -1;
+        return landscapeChanged(ctx, convertViewToAltitude(app.landscape, app.images, app.palette, *how, ctx.ui));
+    }
+    return 0;
+}
+
 int exitCommand(WindowContext& ctx)
 {
     ctx.quit = true;
@@ -266,6 +295,7 @@ std::vector<CommandRow> commandTable()
     };
     for (const int id : kTabIds) rows.push_back({id, [](WindowContext& c, int tab) { return tabCommand(c, tab); }});
     for (const int id : {1268, 1269, 1270, 1271, 1272}) rows.push_back({id, qualityCommand});
+    for (const KeyRow& key : kKeyRows) rows.push_back({key.command, keyManipulation});
     for (const int id : fileCommandIds()) rows.push_back({id, runFileCommand});
     for (const int id : controlIds()) rows.push_back({id, runControl});
     // Every item of the main window's menus and every other gadget reaches the table.
@@ -318,6 +348,27 @@ int runWindowCommand(WindowContext& ctx, int id)
     ctx.running = false;
     if (result == kCommandNotBuilt) ctx.ui.status("not available yet: command " + std::to_string(id));
     return result;
+}
+
+int landscapeChanged(WindowContext& ctx, int result)
+{
+    if (result == 1) {
+        computeElevationStatistics(ctx.app.landscape);
+        drawMainSurface(ctx.surface, ctx.main, ctx.app.landscape);
+        ctx.ui.status(ctx.app.landscape.name);
+    }
+    ctx.input.present();
+    return result;
+}
+
+int keyCommand(int keyResultCode)
+{
+    const int code = keyResultCode - keyResult(0);
+    if (code <= 0 || code > 0xFF) return 0; // characters only: keys with a scan code are the panels'
+    const char c = static_cast<char>(code >= 'A' && code <= 'Z' ? code - 'A' + 'a' : code);
+    for (const KeyRow& row : kKeyRows)
+        if (row.character == c) return row.command;
+    return 0;
 }
 
 bool isWindowCommand(int id) { return find(id) != nullptr; }

@@ -38,6 +38,13 @@ constexpr int kCommandNotBuilt = -2; // the command has no operation yet (said i
 // Runs one command. A command that arrives while another runs is dropped (result 0).
 int runWindowCommand(WindowContext& ctx, int id);
 
+// After a command that changed the landscape (result 1): its statistics, the
+// map and the panels drawn again, its name in the status line. Returns result.
+int landscapeChanged(WindowContext& ctx, int result);
+
+// The command of a key read from the main window (a gadget-reading result), or 0.
+int keyCommand(int keyResultCode);
+
 // True for an identifier the table holds (built or not).
 bool isWindowCommand(int id);
 

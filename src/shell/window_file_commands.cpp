@@ -9,11 +9,14 @@
 #include "codecs/pcx.h"
 #include "codecs/stereo.h"
 #include "codecs/targa.h"
+#include "files/ascii_z.h"
 #include "files/binary_import.h"
 #include "files/cloud_file.h"
 #include "files/dxf_export.h"
 #include "files/landscape_pcx.h"
 #include "files/texture_map.h"
+#include "render/palette_map.h"
+#include "terrain/manipulations.h"
 #include "terrain/terrain_preparation.h"
 #include "panels/input.h"
 #include "shell/window_commands.h"
@@ -22,8 +25,9 @@ namespace kalvenor {
 
 namespace {
 
-constexpr std::array kFileCommands = {1050, 1051, 1052, 1053, 1054, 1055, 1056, 1057, 1115, 1116, 1117, 1121, 1124,
-                                      1125, 1128, 1129, 1134, 1255, 1256, 1257, 1258, 1259, 1260, 1273, 1274, 1275};
+constexpr std::array kFileCommands = {1050, 1051, 1052, 1053, 1054, 1055, 1056, 1057, 1115, 1116, 1117, 1121,
+                                      1122, 1124, 1125, 1127, 1128, 1129, 1134, 1255, 1256, 1257, 1258, 1259,
+                                      1260, 1261, 1262, 1273, 1274, 1275};
 
 int resultOf(Outcome outcome)
 {
@@ -37,24 +41,26 @@ int resultOf(Outcome outcome)
 
 ImageSize imageSize(const App& app) { return {app.geometry.width, app.geometry.height}; }
 
-// The landscape changed: the map and the panels drawn again, its name in the status line.
-int landscapeChanged(WindowContext& ctx, int result)
-{
-    if (result == 1) {
-        computeElevationStatistics(ctx.app.landscape);
-        drawMainSurface(ctx.surface, ctx.main, ctx.app.landscape);
-        ctx.ui.status(ctx.app.landscape.name);
-    }
-    ctx.input.present();
-    return result;
-}
-
 // A picture was read into the image buffers: it is shown as the render window shows an image.
 int pictureLoaded(WindowContext& ctx, int result)
 {
     if (result == 1) {
         ctx.ui.renderStarted();
         ctx.ui.renderEnded();
+    }
+    return result;
+}
+
+// A palette was installed: the nearest-colour cache is void, and the next
+// render keeps the palette until the colours change (or always, when locked).
+int paletteLoaded(WindowContext& ctx, int result)
+{
+    if (result == 1) {
+        resetPaletteMap(ctx.app.paletteMap);
+        ctx.app.landscape.paletteStale = 0;
+        ctx.ui.status(ctx.app.scene.render.paletteLocked != 0
+                          ? "Palette loaded."
+                          : "Palette loaded: lock the palette to keep it when the colours change.");
     }
     return result;
 }
@@ -122,8 +128,10 @@ int runFileCommand(WindowContext& ctx, int id)
         return landscapeChanged(ctx,
                                 importBinaryCommand(app.landscape, app.scene, app.binaryImport, app.dirs.binary, ui));
     case 1121: return resultOf(loadSchemeCommand(app, ui));
+    case 1122: return paletteLoaded(ctx, commandLoadPcxPalette(ui, app.palette, app.dirs.palette));
     case 1124: return resultOf(saveElevationsCommand(app, ui));
     case 1125: return resultOf(saveSessionCommand(app, ui, ui.shiftHeld()));
+    case 1127: return exportAsciiZCommand(app.landscape, app.scene.render.box, app.dirs.landscape, ui);
     case 1128: return exportDxfCommand(app.landscape, app.scene.render.box, app.dxf, app.dirs.landscape, ui);
     case 1129:
         return commandSaveTextureMap(ui, app.images.vidmem24, app.landscape, app.scene.colourScheme,
@@ -138,6 +146,16 @@ int runFileCommand(WindowContext& ctx, int id)
         return commandSaveGroundColoursPcx(ui, app.landscape, [&] { return colourWholeMap(app, ui); }, app.dirs.pcx);
     case 1260:
         return landscapeChanged(ctx, commandLoadGroundColoursPcx(ui, app.landscape, app.scene.colourScheme, app.dirs.pcx));
+    case 1261: {
+        // Asked only when there is an image: otherwise the conversion says there is none.
+        std::optional<ViewConversion> how = ViewConversion::Intensity;
+        if (app.images.vidmem8.allocated()) how = askViewConversion(ui);
+        if (!how) return -1;
+        return landscapeChanged(ctx, convertViewToAltitude(app.landscape, app.images, app.palette, *how, ui));
+    }
+    case 1262:
+        return landscapeChanged(ctx, commandViewAsGroundColours(ui, app.images.vidmem8, app.palette, app.landscape,
+                                                                app.scene.colourScheme));
     case 1255: return loadCloudPatternCommand(ui, app.scene.clouds.pattern, app.dirs.cloud);
     case 1256: return saveCloudPatternCommand(ui, app.scene.clouds.pattern, app.dirs.cloud);
     case 1273: return commandChooseBackground(ui, app.scene.render, app.dirs.background);

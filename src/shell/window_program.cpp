@@ -87,6 +87,7 @@ int runWindowProgram(const CommandLine& cl, const char* argv0)
                 continue;
             }
             if (id == keyResult(kKeyF2)) id = 1410;
+            if (const int key = keyCommand(id); key != 0) id = key;
             if (!isWindowCommand(id)) continue;
             ctx.gadget = r.gadget;
             ctx.pointerX = r.x;

@@ -63,8 +63,6 @@ void applyVerticalScale(Landscape& land, GenerationSettings& generation, Fronten
 // "Convert View to ALT:" with "Intensity" and "Color".
 enum class ViewConversion { Intensity, Colour };
 inline constexpr const char* kConvertViewQuestion = "Convert View to ALT:";
-// Shown instead when there is no 8-bit image to convert.
-inline constexpr const char* kNoImageToConvert = "No vidmem8, cannot convert view.";
 std::optional<ViewConversion> askViewConversion(Frontend& ui);
 
 // Turns the 8-bit image into elevations: grey (30 R + 59 G + 11 B) / 100 times

@@ -3,6 +3,9 @@
 // the same picture byte for byte.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <utility>
+
 #include <filesystem>
 #include <fstream>
 #include <utility>
@@ -127,6 +130,42 @@ TEST(SettingExtensions, EachChangesThePictureAndSurvivesASession)
     }
 }
 
+// The panels' settings without a session word: each changes the picture as
+// its field says, and at its start value the picture is the one without it.
+TEST(SettingExtensions, PanelSettingsChangeThePicture)
+{
+    const std::vector<std::string> scene = {"LandscapeSizeSmall", "GenerateFractal 12", "ImageSize 96 72",
+                                            "SunAzimuth 0", "SunDeclination 30", "CameraXYZ 3800 200 900",
+                                            "TargetXYZ 3800 7000 600", "PixelDitherOrdered 40",
+                                            "AltitudeTextureHigh", "TreeOn", "Tree3D", "TreeDensity 250",
+                                            "TreeSize 400"};
+    const auto render = [&](const std::vector<std::string>& extra) {
+        App app;
+        ScriptedFrontend ui;
+        initialiseApp(app, ui);
+        for (const std::string& line : scene) EXPECT_EQ(executeLine(app, ui, line), LineResult::Done) << line;
+        for (const std::string& line : extra) EXPECT_EQ(executeLine(app, ui, line), LineResult::Done) << line;
+        EXPECT_TRUE(ui.reports.empty()) << (ui.reports.empty() ? "" : ui.reports[0]);
+        EXPECT_EQ(renderImage(app, ui), Outcome::Done);
+        return pictureOf(app).rgb;
+    };
+    const auto plain = render({});
+    EXPECT_TRUE(render({"SurfaceRoughnessLarge 100", "SurfaceRoughnessSmall 100"}) == plain);
+    for (const auto& lines : std::vector<std::vector<std::string>>{{"SurfaceRoughnessLarge 0"},
+                                                                   {"SurfaceRoughnessSmall 400"},
+                                                                   {"BranchBending 0"},
+                                                                   {"HorizontalDeformationOn"},
+                                                                   {"LensAstern"},
+                                                                   {"SampleSpacing 20"}}) {
+        EXPECT_FALSE(render(lines) == plain) << lines.back() << " changed nothing";
+    }
+    // The right eye: the separation moves the camera, the shift the image.
+    const auto right = render({"LensRight"});
+    EXPECT_FALSE(right == plain);
+    EXPECT_FALSE(render({"LensRight", "CameraSeparation 40"}) == right);
+    EXPECT_FALSE(render({"LensRight", "StereoShift 8"}) == right);
+}
+
 // Float words that are not numbers (or are infinite) name no setting: the
 // setting keeps its value and the picture renders (a NaN camera crashed the walk).
 TEST_F(SessionRender, WordsThatAreNotNumbersAreIgnored)
@@ -176,6 +215,36 @@ TEST_F(SessionRender, JpegQualityAndTargaCompressionChangeTheFilesWritten)
     EXPECT_TRUE(ui.reports.empty());
 }
 
+// The panels' fields for branch bending and sample spacing: bending sets all
+// four kinds, clamped as the field is; a new spacing changes the slopes, so
+// the ground colours, cliffs and shades are worked out again.
+TEST_F(SessionRender, BranchBendingAndSampleSpacing)
+{
+    for (const auto& [line, bend] : {std::pair{"BranchBending 60", 60}, std::pair{"BranchBending 150", 100},
+                                     std::pair{"BranchBending -5", 0}}) {
+        ASSERT_EQ(run(line), LineResult::Done);
+        EXPECT_EQ(app.scene.trees.branchBend, (std::array<std::uint8_t, 4>{std::uint8_t(bend), std::uint8_t(bend),
+                                                                           std::uint8_t(bend), std::uint8_t(bend)}))
+            << line;
+    }
+    app.landscape.terrainValidAt = app.landscape.cliffValidAt = app.landscape.shadowValidAt = 0;
+    app.landscape.modified = false;
+    ASSERT_EQ(run("SampleSpacing 45.5"), LineResult::Done);
+    EXPECT_EQ(app.landscape.spacingX, 45.5f);
+    EXPECT_EQ(app.landscape.spacingY, 45.5f);
+    EXPECT_EQ(app.landscape.terrainValidAt, app.landscape.sizeX);
+    EXPECT_EQ(app.landscape.shadowValidAt, app.landscape.sizeX);
+    EXPECT_TRUE(app.landscape.modified);
+    // Refused: nothing changes, nothing is invalidated.
+    app.landscape.terrainValidAt = 0;
+    app.landscape.modified = false;
+    ASSERT_EQ(run("SampleSpacing 0"), LineResult::Done);
+    EXPECT_EQ(app.landscape.spacingX, 45.5f);
+    EXPECT_EQ(app.landscape.terrainValidAt, 0);
+    EXPECT_FALSE(app.landscape.modified);
+    EXPECT_TRUE(ui.questions.empty());
+}
+
 // Out of range, the setting stays and the line fails with the range.
 TEST_F(SessionRender, ExtensionSettingsRefuseValuesOutOfRange)
 {
@@ -191,7 +260,11 @@ TEST_F(SessionRender, ExtensionSettingsRefuseValuesOutOfRange)
                           Case{"StrataThickness 0", "takes a whole number from 1 to 10000"},
                           Case{"BoundingBox 600 600 300 900",
                                "takes x1 y1 x2 y2 in metres with x1 < x2 and y1 < y2 at least one cell apart"},
-                          Case{"MoonPosition 1 2", "takes three numbers: x, y and z in units of the body's distance"}}) {
+                          Case{"MoonPosition 1 2", "takes three numbers: x, y and z in units of the body's distance"},
+                          Case{"SurfaceRoughnessLarge 1001", "takes a whole number from 0 to 1000; the setting stays 100"},
+                          Case{"StereoShift 9000", "takes a whole number from -8192 to 8192; the setting stays 32"},
+                          Case{"CameraSeparation -1", "takes a distance in metres from 0 to 100000"},
+                          Case{"SampleSpacing 0.5", "takes a spacing in metres from 1 to 100000"}}) {
         ui.reports.clear();
         const SceneSettings before = app.scene;
         EXPECT_EQ(run(c.line), LineResult::Done) << c.line;

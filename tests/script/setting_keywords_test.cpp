@@ -54,6 +54,14 @@ std::int32_t& moonSize(SceneSettings& s) { return s.sky.sunMoon.moonSize; }
 std::int32_t& distanceLimit(SceneSettings& s) { return s.render.distanceLimit; }
 std::int32_t& jpegQuality(SceneSettings& s) { return s.render.jpegQuality; }
 std::int32_t& targaCompress(SceneSettings& s) { return s.render.targaCompress; }
+std::int32_t& lockX(SceneSettings& s) { return s.camera.lockX; }
+std::int32_t& lockY(SceneSettings& s) { return s.camera.lockY; }
+std::int32_t& lockZ(SceneSettings& s) { return s.camera.lockZ; }
+std::int32_t& stereoShift(SceneSettings& s) { return s.camera.stereoShift; }
+std::int32_t& waves(SceneSettings& s) { return s.waves.enabled; }
+std::int32_t& deformation(SceneSettings& s) { return s.texture.horizontalDeformation; }
+std::int32_t& detailLarge(SceneSettings& s) { return s.texture.detailLarge; }
+std::int32_t& detailSmall(SceneSettings& s) { return s.texture.detailSmall; }
 
 const SettingCase kCases[] = {
     {"LensForward", lens, 1228},
@@ -121,6 +129,20 @@ const SettingCase kCases[] = {
     {"JpegQuality 55", jpegQuality, 55},
     {"TargaCompressOn", targaCompress, 1},
     {"TargaCompressOff", targaCompress, 0},
+    {"LensAstern", lens, 1230},
+    {"LockCameraX", lockX, 1},
+    {"UnLockCameraX", lockX, 0},
+    {"LockCameraY", lockY, 1},
+    {"UnLockCameraY", lockY, 0},
+    {"LockCameraZ", lockZ, 1},
+    {"UnLockCameraZ", lockZ, 0},
+    {"StereoShift -40", stereoShift, -40},
+    {"WavesOn", waves, 1},
+    {"WavesOff", waves, 0},
+    {"HorizontalDeformationOn", deformation, 1},
+    {"HorizontalDeformationOff", deformation, 0},
+    {"SurfaceRoughnessLarge 250", detailLarge, 250},
+    {"SurfaceRoughnessSmall 0", detailSmall, 0},
 };
 
 using SettingKeywords = ScriptTest;

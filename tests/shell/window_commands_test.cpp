@@ -14,6 +14,9 @@
 #include "model/landscape.h"
 #include "path/path_dynamics.h"
 #include "panels/input.h"
+#include "panels/key_codes.h"
+#include "codecs/pcx.h"
+#include "script/interpreter.h"
 #include "base/thread_priority.h"
 #include "platform/scripted_frontend.h"
 #include "shell/startup.h"
@@ -68,7 +71,8 @@ TEST_F(WindowCommands, EveryIdentifierReachesItsOperationOrSaysItIsNotBuilt)
     ui.numberAnswers.assign(100, std::nullopt); // the priority command is asked and cancelled
     // Built: these, the file commands, and panel controls such as the camera fields and feature sizes.
     std::vector<int> built = {1061, 1075, 1132, 1283, 1284, 1285, 1286, 1287, 1288, 1289, 1290, 1291, 1293, 1294,
-                              1295, 1296, 1297, 1409, 1410, 1047, 1068, 1700, 1084, 1085, 1086, 1268, 1269, 1270, 1271, 1272, 1170, 1176, 1182, 1217, 1220, 1282, 1091};
+                              1295, 1296, 1297, 1409, 1410, 1047, 1068, 1700, 1084, 1085, 1086, 1268, 1269, 1270, 1271, 1272, 1170, 1176, 1182, 1217, 1220, 1282, 1091,
+                              67125, 67382, 67896, 68153, 68400, 70245};
     for (const int id : fileCommandIds()) built.push_back(id);
     const std::span<const int> controls = controlIds();
     for (const int id : ids) {
@@ -379,6 +383,107 @@ TEST_F(WindowCommands, SpawnDosStartsATerminalOrSaysThereIsNone)
     EXPECT_EQ(ui.messages.back(), "No terminal program was found (x-terminal-emulator or xterm).");
     ::setenv("PATH", saved.c_str(), 1);
     std::filesystem::remove_all(dir);
+}
+
+// The menus' export, palette and view commands: ASCII Z through the file
+// requester (extension added, the subsample rate asked), a palette installed
+// from a PCX file, and the image turned into ground colours.
+TEST_F(WindowCommands, AsciiZPaletteAndViewCommands)
+{
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "window-menus";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    Landscape& land = app->landscape;
+    ASSERT_EQ(resizeLandscape(land, app->random, kSmallGrid, kSmallGrid), 1);
+    for (int r = 0; r < land.gridHeight; ++r)
+        for (int c = 0; c < land.gridWidth; ++c) land.elevation[r][c] = 0;
+    land.elevation[0][0] = -5, land.elevation[0][128] = 77, land.elevation[256][256] = 1200;
+
+    ui.fileAnswers = {(dir / "grid").string()};
+    ui.numberAnswers = {128};
+    EXPECT_EQ(runWindowCommand(*ctx, 1127), 1);
+    std::ifstream text(dir / "grid.TXT", std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(written, "-5 77 0 \r\n0 0 0 \r\n0 0 1200 \r\n");
+    ui.fileAnswers = {(dir / "other.txt").string()};
+    ui.numberAnswers = {std::nullopt}; // the subsample rate cancelled: nothing written
+    EXPECT_EQ(runWindowCommand(*ctx, 1127), -1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "other.txt"));
+
+    // Load palette: the file's palette becomes the display palette and the next render keeps it.
+    DisplayPalette filePalette;
+    for (std::size_t i = 0; i < 256; ++i)
+        filePalette.entries[4 * i + 1] = static_cast<std::uint8_t>(i), filePalette.entries[4 * i + 3] = 9;
+    ImagePlane<std::uint8_t> tiny;
+    ASSERT_TRUE(tiny.allocate(4, 2));
+    const std::string pcx = (dir / "pal.pcx").string();
+    ASSERT_EQ(savePcx(tiny, {4, 2}, filePalette, pcx), ImageStatus::Ok);
+    land.paletteStale = 1;
+    ui.fileAnswers = {pcx};
+    EXPECT_EQ(runWindowCommand(*ctx, 1122), 1);
+    EXPECT_EQ(app->palette.entries, filePalette.entries);
+    EXPECT_EQ(land.paletteStale, 0);
+    // A file without the palette marker changes nothing and says so.
+    {
+        std::fstream f(pcx, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(std::filesystem::file_size(pcx) - 769));
+        f.put(0);
+    }
+    app->palette = DisplayPalette{};
+    ui.fileAnswers = {pcx};
+    EXPECT_EQ(runWindowCommand(*ctx, 1122), 0);
+    EXPECT_EQ(ui.messages.back(), pcx + " holds no 256-colour palette.");
+    EXPECT_EQ(app->palette.entries, DisplayPalette{}.entries);
+
+    // View as ground colours: no image, no question; with one, the image's top row is the grid's last.
+    app->images.vidmem8.release();
+    const std::size_t asked = ui.questions.size();
+    EXPECT_EQ(runWindowCommand(*ctx, 1262), 0);
+    EXPECT_EQ(ui.messages.back(), kNoImageToConvert);
+    EXPECT_EQ(ui.questions.size(), asked);
+    ASSERT_TRUE(app->images.vidmem8.allocate(2, 2));
+    app->images.vidmem8[0][0] = 2, app->images.vidmem8[0][1] = 7;  // terrain types "3" and "2"
+    app->images.vidmem8[1][0] = 12, app->images.vidmem8[1][1] = 0; // "<" in the second byte; 0 keeps the cell
+    for (int r = 0; r < land.terrain.height; ++r)
+        for (int c = 0; c < land.terrain.width; ++c) land.terrain[r][c] = 0x4141;
+    const int top = land.terrain.height - 1, right = land.terrain.width - 1;
+    ui.askAnswers = {true}; // "Terrain Type"
+    EXPECT_EQ(runWindowCommand(*ctx, 1262), 1);
+    EXPECT_EQ(ui.questions.back(), "Convert as terrain type or colors? [Terrain Type|Colors]");
+    EXPECT_EQ(land.terrain[top][0], 0x4133);
+    EXPECT_EQ(land.terrain[top][right], 0x4132);
+    EXPECT_EQ(land.terrain[0][0], 0x3C41);
+    EXPECT_EQ(land.terrain[0][right], 0x4141);
+    std::filesystem::remove_all(dir);
+}
+
+// The keys of the main window that edit the landscape: "5" rotates (three
+// more turns give the starting interior back); "e" without an image says so.
+TEST_F(WindowCommands, KeysRunTheirManipulations)
+{
+    EXPECT_EQ(keyCommand(keyResult('5')), 67125);
+    EXPECT_EQ(keyCommand(keyResult('0')), 68400);
+    EXPECT_EQ(keyCommand(keyResult('E')), 70245);
+    EXPECT_EQ(keyCommand(keyResult(kKeyMinus)), 0);
+    EXPECT_EQ(keyCommand(keyResult('x')), 0);
+
+    Landscape& land = app->landscape;
+    ASSERT_EQ(resizeLandscape(land, app->random, kSmallGrid, kSmallGrid), 1);
+    for (int r = 0; r < land.gridHeight; ++r)
+        for (int c = 0; c < land.gridWidth; ++c) land.elevation[r][c] = static_cast<std::int16_t>((r * 7 + c * 3) % 900);
+    const auto at = [&](int r, int c) { return land.elevation[r][c]; };
+    const std::int16_t corner = at(0, 1);
+    EXPECT_EQ(runWindowCommand(*ctx, keyCommand(keyResult('5'))), 1);
+    EXPECT_NE(at(0, 1), corner);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(executeLine(*app, ui, "Rotate"), LineResult::Done);
+    for (int r = 0; r < land.sizeY; ++r)
+        for (int c = 0; c < land.sizeX; ++c) ASSERT_EQ(at(r, c), static_cast<std::int16_t>((r * 7 + c * 3) % 900)) << r << "," << c;
+
+    app->images.vidmem8.release();
+    const std::size_t asked = ui.questions.size();
+    EXPECT_EQ(runWindowCommand(*ctx, 70245), 0);
+    EXPECT_EQ(ui.messages.back(), kNoImageToConvert);
+    EXPECT_EQ(ui.questions.size(), asked);
 }
 
 } // namespace
