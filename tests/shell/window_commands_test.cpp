@@ -486,5 +486,48 @@ TEST_F(WindowCommands, KeysRunTheirManipulations)
     EXPECT_EQ(ui.questions.size(), asked);
 }
 
+// The quality presets run their scripts and the Image panel shows the sizes
+// they set; a missing preset says which file it looked for. On the VR panel
+// every press of a view direction or an eye leaves exactly one of its group on.
+TEST_F(WindowCommands, QualityPresetsFillTheSizeFieldsAndRadioGroupsKeepOneOn)
+{
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "window-iq";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "iq_low.scr") << "Kalve Script File\nLow quality\nAntialiasOff\nImageSize 400 300\n";
+    app->dirs.imageQuality = dir.string();
+    ASSERT_EQ(runWindowCommand(*ctx, 1294), 1); // Image
+    const auto control = [&](int id) -> Gadget& {
+        for (Gadget& g : main.open->gadgets)
+            if (g.id == id) return g;
+        ADD_FAILURE() << "no control " << id;
+        return main.open->gadgets.front();
+    };
+    EXPECT_EQ(runWindowCommand(*ctx, 1268), 1);
+    EXPECT_EQ(control(1048).value, 400);
+    EXPECT_EQ(control(1049).value, 300);
+    EXPECT_EQ(control(1279).state, 0); // antialiasing off
+    EXPECT_EQ(runWindowCommand(*ctx, 1269), 0);
+    EXPECT_EQ(ui.messages.back(), "Error opening file: \"" + (dir / "iq_med.scr").string() + "\"");
+    EXPECT_EQ(control(1048).value, 400);
+
+    ASSERT_EQ(runWindowCommand(*ctx, 1293), 1); // VR Control
+    const auto onIn = [&](std::initializer_list<int> group) {
+        int on = 0;
+        for (const int id : group) on += control(id).state != 0 ? 1 : 0;
+        return on;
+    };
+    for (const int id : {1230, 1227, 1229, 1228, 1230, 1226, 1224, 1225}) {
+        ctx->gadget = &control(id);
+        EXPECT_EQ(runWindowCommand(*ctx, id), 1) << id;
+        EXPECT_EQ(control(id).state, 1) << id;
+        EXPECT_EQ(onIn({1227, 1228, 1229, 1230}), 1) << id;
+        EXPECT_EQ(onIn({1224, 1225, 1226}), 1) << id;
+    }
+    EXPECT_EQ(app->scene.camera.lensDirection, kLensAstern);
+    EXPECT_EQ(app->scene.camera.stereoLens, kLensCenter);
+    std::filesystem::remove_all(dir);
+}
+
 } // namespace
 } // namespace kalvenor
