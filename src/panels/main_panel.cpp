@@ -154,28 +154,17 @@ const PanelDescriptor* tabPanel(int tabId)
     return nullptr;
 }
 
-void drawMapPicture(Surface& s, const Landscape& land)
+void redrawMap(Surface& s, MainPanel& main, const Landscape& land)
 {
-    const int low = land.lowestElevation, high = land.highestElevation;
-    const int span = std::max(high - low, 1);
-    const bool grid = land.elevation.allocated() && land.sizeX > 0 && land.sizeY > 0 &&
-                      land.sizeX <= land.elevation.width && land.sizeY <= land.elevation.height;
-    for (int j = 0; j < kMapSize; ++j) {
-        Colour* out = s.row(kMapTop + j) + kMapLeft;
-        for (int i = 0; i < kMapSize; ++i) {
-            if (!grid) {
-                out[i] = panel_colour::kMapBack;
-                continue;
-            }
-            // North up: the top row of the map is the last row of the grid.
-            const int column = i * land.sizeX / kMapSize;
-            const int row = (kMapSize - 1 - j) * land.sizeY / kMapSize;
-            // The statistics leave out the last points and zeros: clamp what lies beyond them.
-            const int grey = std::clamp((land.elevation[row][column] - low) * 255 / span, 0, 255);
-            out[i] = rgb(grey, grey, grey);
-        }
+    if (main.map.extent != mapExtent(land)) unzoomMap(main.map, land); // a landscape of another size
+    buildMapImage(main.map, land);
+    drawMap(s, main.map, land, main.marks);
+    for (Gadget& g : main.frame.gadgets) {
+        const int value = g.id == 1309 ? main.map.scrollX : g.id == 1308 ? main.map.scrollY : -1;
+        if (value < 0 || g.value == value) continue;
+        g.value = value;
+        drawGadget(s, main.frame, g);
     }
-    outlineRect(s, kMapLeft - 1, kMapTop - 1, kMapLeft + kMapSize, kMapTop + kMapSize, panel_colour::kDark);
 }
 
 void drawMainSurface(Surface& s, MainPanel& main, const Landscape& land)
@@ -184,7 +173,7 @@ void drawMainSurface(Surface& s, MainPanel& main, const Landscape& land)
     main.frame = openPanel(s, 0, 0, kSurfaceWidth, kSurfaceHeight, false);
     main.frame.gadgets = kept.empty() ? mainWindowGadgets() : std::move(kept);
     drawGadgets(s, main.frame);
-    drawMapPicture(s, land);
+    redrawMap(s, main, land);
     showStatus(s, {});
     if (main.openTab != 0) {
         const int tab = main.openTab;

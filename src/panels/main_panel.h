@@ -8,20 +8,18 @@
 
 #include "panels/gadget.h"
 #include "panels/toolkit.h"
+#include "panels/topo_map.h"
 
 namespace kalvenor {
 
 struct Landscape;
 
-// The map area on the surface: 256 x 256 pixels from (48, 40).
-constexpr int kMapLeft = 48;
-constexpr int kMapTop = 40;
-constexpr int kMapSize = 256;
-
 struct MainPanel {
     PanelInstance frame;                // the whole surface, with the main window's gadgets
     std::optional<PanelInstance> open;  // the panel of the selected tab
     int openTab = 0;                    // its tab's identifier, 0 when none is open
+    MapView map;                        // the topographic map's zoom, scroll and image
+    MapMarks marks;                     // what the map marks (camera, target, bounding box)
 };
 
 // The main window's gadgets, as its table lists them.
@@ -30,13 +28,13 @@ std::vector<Gadget> mainWindowGadgets();
 // The panel a tab opens (nullptr for an identifier that is no tab).
 const PanelDescriptor* tabPanel(int tabId);
 
-// The whole surface drawn anew: frame, gadgets, the map picture of land, an
-// open panel again, and an empty status line.
+// The whole surface drawn anew: frame, gadgets, the map of land, an open
+// panel again, and an empty status line.
 void drawMainSurface(Surface& s, MainPanel& main, const Landscape& land);
 
-// The plain elevation picture of the landscape in the map area: north up, the
-// lowest point black, the highest white.
-void drawMapPicture(Surface& s, const Landscape& land);
+// The map image built again from land and drawn with its marks; the map's
+// scroll gadgets show its scroll positions.
+void redrawMap(Surface& s, MainPanel& main, const Landscape& land);
 
 // Selecting a tab: the other tabs cleared, the open panel closed, the tab's
 // panel opened at its place with its title over its controls (read with the

@@ -543,6 +543,13 @@ GadgetResult readGadget(Surface& s, PanelInstance& panel, InputSource& input)
         switch (e->kind) {
         case InputKind::Move: {
             const Gadget* under = hitAt(panel, e->x, e->y).gadget;
+            if (under == nullptr && panel.moveArea) {
+                const auto& [x0, y0, x1, y1] = *panel.moveArea;
+                if (e->x >= x0 && e->x <= x1 && e->y >= y0 && e->y <= y1) {
+                    panel.hovered = nullptr;
+                    return {kPointerMoved, e->x, e->y};
+                }
+            }
             if (under != panel.hovered) {
                 panel.hovered = under;
                 showStatus(s, under != nullptr ? under->help : std::string_view());

@@ -4,6 +4,7 @@
 // toolkit runs the same in the window and in a test.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,9 @@ struct PanelInstance {
     PanelInstance* child = nullptr;
     // A click that ended a field's editing, read again by the next readGadget.
     std::optional<InputEvent> pending;
+    // Pointer moves over no gadget inside this area (x0, y0, x1, y1) are
+    // reported as kPointerMoved (the map's read-out); empty: none are.
+    std::optional<std::array<int, 4>> moveArea;
 
     int right() const { return left + width - 1; }
     int bottom() const { return top + height - 1; }
@@ -77,8 +81,12 @@ struct FieldEnd {
 FieldEnd editField(Surface& s, PanelInstance& panel, Gadget& field, InputSource& input, int surfaceX);
 
 // What reading a panel's gadgets came to.
+// What readGadget returns for a pointer move inside PanelInstance::moveArea.
+constexpr int kPointerMoved = 0x20000;
+
 struct GadgetResult {
-    int code = 0;   // a gadget's identifier; keyResult(key); 0 a click on no gadget; 3 a right click; -1 closing
+    int code = 0;   // a gadget's identifier; keyResult(key); 0 a click on no gadget; 3 a right click;
+                    // kPointerMoved; -1 closing
     int x = 0, y = 0; // for a click on no gadget: its position on the surface
     Gadget* gadget = nullptr;
     int key = 0; // for a field: the key that stored it (Enter, Tab), 0 for a click

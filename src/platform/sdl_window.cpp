@@ -141,6 +141,8 @@ struct SdlWindow::Impl {
 
     std::function<void(const std::string&)> trace;
     SDL_Keycode lastKey = SDLK_UNKNOWN; // the last key pressed in the main window
+    std::function<std::optional<MapPoint>(const std::string&)> pickOnMap;
+    std::function<void(const MapRect&)> plotOnMap;
     SDL_Cursor* waitCursor = nullptr;
     SDL_Cursor* arrowCursor = nullptr;
 
@@ -624,11 +626,29 @@ bool SdlWindow::pollAbort()
 
 std::optional<MapPoint> SdlWindow::mapPoint(const std::string& prompt)
 {
-    impl_->notYet("marking on the map (\"" + prompt + "\")");
-    return std::nullopt;
+    if (!impl_->pickOnMap) {
+        impl_->notYet("marking on the map (\"" + prompt + "\")");
+        return std::nullopt;
+    }
+    // A pick in the middle of an operation: the arrow, not the wait cursor, while the user points.
+    const bool wasBusy = impl_->busy;
+    if (wasBusy) setBusy(false);
+    std::optional<MapPoint> picked = impl_->pickOnMap(prompt);
+    if (wasBusy) setBusy(true);
+    return picked;
 }
 
-void SdlWindow::mapPlot(const MapRect&) {}
+void SdlWindow::mapPlot(const MapRect& rect)
+{
+    if (impl_->plotOnMap) impl_->plotOnMap(rect);
+}
+
+void SdlWindow::setMapServices(std::function<std::optional<MapPoint>(const std::string&)> pick,
+                               std::function<void(const MapRect&)> plot)
+{
+    impl_->pickOnMap = std::move(pick);
+    impl_->plotOnMap = std::move(plot);
+}
 
 const std::vector<std::string>& SdlWindow::reports() const { return impl_->reports; }
 

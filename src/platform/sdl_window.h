@@ -78,6 +78,10 @@ public:
     std::optional<MapPoint> mapPoint(const std::string& prompt) override;
     void mapPlot(const MapRect& rect) override;
 
+    // What mapPoint and mapPlot do: the shell's map, which owns the view.
+    void setMapServices(std::function<std::optional<MapPoint>(const std::string&)> pick,
+                        std::function<void(const MapRect&)> plot);
+
     // Reports kept for the user (script errors and the like), newest last.
     const std::vector<std::string>& reports() const;
 

@@ -17,6 +17,7 @@
 #include "render/image_size.h"
 #include "script/interpreter.h"
 #include "script/keyword_table.h"
+#include "shell/map_commands.h"
 #include "shell/window_commands.h"
 
 namespace kalvenor {
@@ -883,11 +884,8 @@ int runControl(WindowContext& ctx, int id)
         result = runKeywordLine(ctx, line);
     }
     // Whatever the keyword made of the value (ranges, locks, re-aiming) shows in the panel.
-    if (ctx.main.open) {
-        fillControls(ctx.main.open->gadgets, ctx.app);
-        drawGadgets(ctx.surface, *ctx.main.open);
-    }
-    drawMapPicture(ctx.surface, ctx.app.landscape); // edits change the elevations the map shows
+    refillPanel(ctx);
+    refreshMap(ctx); // edits change what the map shows and marks
     ctx.input.present();
     return result;
 }

@@ -21,8 +21,10 @@
 #include "panels/toolkit.h"
 #include "panels/key_codes.h"
 #include "script/runner.h"
+#include "files/landscape_pcx.h"
 #include "terrain/manipulations.h"
 #include "shell/control_panels.h"
+#include "shell/map_commands.h"
 #include "shell/startup.h"
 #include "shell/window_file_commands.h"
 
@@ -227,9 +229,23 @@ int helpCommand(WindowContext& ctx)
     return 0;
 }
 
+constexpr int kPlacementTab = 1295;
+
+// A tab opens its panel and ends the map's click mode. With the Placement
+// panel open the map shows the ground colours (worked out first when they are
+// not current), elsewhere the elevations.
 int tabCommand(WindowContext& ctx, int id)
 {
+    endMapMode(ctx);
     openTab(ctx.surface, ctx.main, id, panelControls(id, ctx.app));
+    const MapDisplay display = id == kPlacementTab ? MapDisplay::GroundColours : MapDisplay::Elevations;
+    if (display == MapDisplay::GroundColours && !groundColoursCurrent(ctx.app.landscape)) {
+        ctx.ui.setBusy(true);
+        colourWholeMap(ctx.app, ctx.ui);
+        ctx.ui.setBusy(false);
+    }
+    ctx.main.map.display = display;
+    refreshMap(ctx);
     ctx.input.present();
     return 1;
 }
@@ -296,6 +312,8 @@ std::vector<CommandRow> commandTable()
     for (const int id : kTabIds) rows.push_back({id, [](WindowContext& c, int tab) { return tabCommand(c, tab); }});
     for (const int id : {1268, 1269, 1270, 1271, 1272}) rows.push_back({id, qualityCommand});
     for (const KeyRow& key : kKeyRows) rows.push_back({key.command, keyManipulation});
+    // Before the panels' controls: the mode buttons among them are the map's.
+    for (const int id : mapCommandIds()) rows.push_back({id, runMapCommand});
     for (const int id : fileCommandIds()) rows.push_back({id, runFileCommand});
     for (const int id : controlIds()) rows.push_back({id, runControl});
     // Every item of the main window's menus and every other gadget reaches the table.
@@ -354,6 +372,7 @@ int landscapeChanged(WindowContext& ctx, int result)
 {
     if (result == 1) {
         computeElevationStatistics(ctx.app.landscape);
+        ctx.main.marks = MapMarks{&ctx.app.scene.camera, &ctx.app.scene.render.box};
         drawMainSurface(ctx.surface, ctx.main, ctx.app.landscape);
         ctx.ui.status(ctx.app.landscape.name);
     }

@@ -3,6 +3,7 @@
 // not built yet say so in the status line.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ struct WindowContext {
     int pointerX = kSurfaceWidth / 2, pointerY = kSurfaceHeight / 2; // where the command was chosen
     RequesterPlace place{};         // where the commands' own dialogs stood last
     ElevationPcxSettings elevationPcx{}; // base and interval of the elevation pictures, asked with Shift
+    int mapMode = 0;          // the button whose action a click on the map runs, 0 for none
+    std::chrono::steady_clock::time_point plotShown{}; // when cells plotted on the map were last shown
     bool running = false;     // a command is running: another one arriving meanwhile is dropped
     bool quit = false;        // Exit was chosen
 };

@@ -81,6 +81,8 @@ const std::string& directoryOf(const DefaultDirs& dirs, ImageFormat format)
     }
 }
 
+} // namespace
+
 // The ground colours of the whole map, at polygon size 1 (the file holds one per cell); false when aborted.
 bool colourWholeMap(App& app, Frontend& ui)
 {
@@ -91,8 +93,6 @@ bool colourWholeMap(App& app, Frontend& ui)
     land.polygonSize = polygonSize;
     return result == 1;
 }
-
-} // namespace
 
 std::span<const int> fileCommandIds() { return kFileCommands; }
 

@@ -7,7 +7,13 @@
 
 namespace kalvenor {
 
+struct App;
+class Frontend;
 struct WindowContext;
+
+// The ground colours of the whole map, at polygon size 1 (the map and the
+// ground-colour files hold one per cell); false when aborted.
+bool colourWholeMap(App& app, Frontend& ui);
 
 // The identifiers of the file commands built so far.
 std::span<const int> fileCommandIds();

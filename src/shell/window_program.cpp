@@ -1,5 +1,6 @@
 #include "shell/window_program.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "platform/sdl_window.h"
 #include "shell/command_line.h"
 #include "shell/startup.h"
+#include "shell/map_commands.h"
 #include "shell/window_commands.h"
 
 namespace kalvenor {
@@ -73,6 +75,10 @@ int runWindowProgram(const CommandLine& cl, const char* argv0)
         setDefaultDirectories(app->dirs, app->programDir);
 
         WindowContext ctx{*app, window, window, surface, main, app->programDir, cl.landscapeFile};
+        // Operations that ask for a place on the map, or show the cells they work on, use the map.
+        window.setMapServices([&ctx](const std::string& prompt) { return pickMapPoint(ctx, prompt); },
+                              [&ctx](const MapRect& cells) { plotOnMap(ctx, cells); });
+        main.frame.moveArea = std::array<int, 4>{kMapLeft, kMapTop, kMapRight, kMapBottom};
         runWindowCommand(ctx, 1409);
         window.present();
         trace.line("ready");
@@ -81,6 +87,23 @@ int runWindowProgram(const CommandLine& cl, const char* argv0)
             const GadgetResult r = readGadget(surface, main.frame, window);
             if (r.code == -1) break; // the window was closed
             int id = r.code;
+            if (id == kPointerMoved) {
+                mapHover(ctx, r.x, r.y);
+                window.present();
+                continue;
+            }
+            if (id == 0) { // a click on no gadget: the map's, when it lies on the map
+                ctx.gadget = nullptr;
+                const int result = mapClick(ctx, r.x, r.y);
+                window.present();
+                if (insideMap(r.x, r.y)) trace.line("map click result " + std::to_string(result));
+                continue;
+            }
+            if (id == keyResult(kKeyEscape) && ctx.mapMode != 0) {
+                endMapMode(ctx);
+                window.present();
+                continue;
+            }
             if (id == keyResult(kKeyF5)) {
                 drawMainSurface(surface, main, app->landscape);
                 window.present();

@@ -268,21 +268,5 @@ TEST(MainWindow, TabsOpenTheirPanelsAndShowTheirHelp)
     EXPECT_EQ(readGadget(s, main.frame, input).code, 1075);
 }
 
-// The map shows the landscape: the highest point white, the lowest black, north up.
-TEST(MainWindow, TheMapShowsTheElevations)
-{
-    Surface s;
-    Landscape land;
-    RandomStreams random;
-    ASSERT_EQ(resizeLandscape(land, random, kSmallGrid, kSmallGrid), 1);
-    for (int r = 0; r < land.gridHeight; ++r)
-        for (int c = 0; c < land.gridWidth; ++c) land.elevation[r][c] = static_cast<std::int16_t>(r * 4);
-    computeElevationStatistics(land);
-    drawMapPicture(s, land);
-    EXPECT_EQ(s.at(kMapLeft + 10, kMapTop), rgb(255, 255, 255)); // top: the north, the highest rows
-    EXPECT_EQ(s.at(kMapLeft + 10, kMapTop + kMapSize - 1), rgb(0, 0, 0)); // bottom: row 0, the lowest
-    EXPECT_EQ(s.at(kMapLeft, kMapTop + 100), s.at(kMapLeft + 200, kMapTop + 100)); // rows are level
-}
-
 } // namespace
 } // namespace kalvenor

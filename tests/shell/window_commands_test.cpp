@@ -23,6 +23,7 @@
 #include "shell/control_panels.h"
 #include "shell/window_commands.h"
 #include "shell/window_file_commands.h"
+#include "shell/map_commands.h"
 
 namespace kalvenor {
 namespace {
@@ -74,6 +75,7 @@ TEST_F(WindowCommands, EveryIdentifierReachesItsOperationOrSaysItIsNotBuilt)
                               1295, 1296, 1297, 1409, 1410, 1047, 1068, 1700, 1084, 1085, 1086, 1268, 1269, 1270, 1271, 1272, 1170, 1176, 1182, 1217, 1220, 1282, 1091,
                               67125, 67382, 67896, 68153, 68400, 70245};
     for (const int id : fileCommandIds()) built.push_back(id);
+    for (const int id : mapCommandIds()) built.push_back(id);
     const std::span<const int> controls = controlIds();
     for (const int id : ids) {
         ui.statuses.clear();
@@ -183,6 +185,7 @@ TEST_F(WindowCommands, SaveAndOpenLandscapeThroughTheFileRequester)
     EXPECT_EQ(ui.questions.back().rfind("Replace ", 0), 0u) << ui.questions.back();
     EXPECT_EQ(std::filesystem::file_size(session), saved);
 
+    refreshMap(*ctx); // the map of the saved landscape, with the saved camera marked
     const std::vector<Colour> flatMap = surface.pixels;
     ASSERT_EQ(resizeLandscape(app->landscape, app->random, kSmallGrid, kSmallGrid), 1);
     app->landscape.elevation[10][10] = 900; // the map has something else to show
