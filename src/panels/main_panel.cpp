@@ -172,6 +172,7 @@ void drawMainSurface(Surface& s, MainPanel& main, const Landscape& land)
     std::vector<Gadget> kept = std::move(main.frame.gadgets); // states kept across redraws
     main.frame = openPanel(s, 0, 0, kSurfaceWidth, kSurfaceHeight, false);
     main.frame.gadgets = kept.empty() ? mainWindowGadgets() : std::move(kept);
+    main.frame.moveArea = std::array<int, 4>{kMapLeft, kMapTop, kMapRight, kMapBottom}; // the map's read-out
     drawGadgets(s, main.frame);
     redrawMap(s, main, land);
     showStatus(s, {});

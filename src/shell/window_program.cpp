@@ -1,6 +1,5 @@
 #include "shell/window_program.h"
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -78,7 +77,6 @@ int runWindowProgram(const CommandLine& cl, const char* argv0)
         // Operations that ask for a place on the map, or show the cells they work on, use the map.
         window.setMapServices([&ctx](const std::string& prompt) { return pickMapPoint(ctx, prompt); },
                               [&ctx](const MapRect& cells) { plotOnMap(ctx, cells); });
-        main.frame.moveArea = std::array<int, 4>{kMapLeft, kMapTop, kMapRight, kMapBottom};
         runWindowCommand(ctx, 1409);
         window.present();
         trace.line("ready");

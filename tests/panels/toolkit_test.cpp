@@ -203,6 +203,36 @@ TEST(TwoButtonRequester, AnswersAndLeavesThePixelsAsTheyWere)
     EXPECT_EQ(s.pixels, before.pixels);
 }
 
+// Over the map the pointer's moves come back for the read-out, a click as a
+// click on no gadget; over a gadget beside the map its help shows as before,
+// and a redrawn surface keeps it so.
+TEST(MainWindow, MovesOverTheMapAreReportedForTheReadOut)
+{
+    Surface s;
+    MainPanel main;
+    Landscape land;
+    RandomStreams random;
+    ASSERT_EQ(resizeLandscape(land, random, kSmallGrid, kSmallGrid), 1);
+    computeElevationStatistics(land);
+    drawMainSurface(s, main, land);
+    drawMainSurface(s, main, land);
+    std::vector<DrawnText> drawn;
+    s.textLog = &drawn;
+    ScriptedInput input;
+    input.move(100, 120);
+    input.move(36, 145); // the map's "+"
+    input.click(120, 130);
+    const GadgetResult moved = readGadget(s, main.frame, input);
+    EXPECT_EQ(moved.code, kPointerMoved);
+    EXPECT_EQ(moved.x, 100);
+    EXPECT_EQ(moved.y, 120);
+    const GadgetResult clicked = readGadget(s, main.frame, input);
+    EXPECT_EQ(clicked.code, 0);
+    EXPECT_EQ(clicked.x, 120);
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(drawn.back().text, "Zoom in on topographic map.");
+}
+
 TEST(MainWindow, TabsOpenTheirPanelsAndShowTheirHelp)
 {
     Surface s;
