@@ -17,6 +17,7 @@
 #include "render/image_size.h"
 #include "script/interpreter.h"
 #include "script/keyword_table.h"
+#include "panels/colour_editor.h"
 #include "shell/map_commands.h"
 #include "shell/window_commands.h"
 
@@ -410,6 +411,26 @@ int switchLock(WindowContext& ctx, const Gadget&)
     return runKeywordLine(ctx, std::string(locked != 0 ? "UnLockCamera" : "LockCamera") + Axis);
 }
 
+// The colour editor of a panel's "Colors" button, starting at its group's
+// first entry. A render from inside, or any change kept, makes the palette stale.
+template <int Button>
+int editColours(WindowContext& ctx, const Gadget&)
+{
+    App& app = ctx.app;
+    const auto scheme = app.scene.colourScheme;
+    const auto attributes = app.scene.surfaceAttributes;
+    bool rendered = false;
+    const int accepted = runColourEditor(ctx.surface, ctx.input, app.scene.colourScheme, app.scene.surfaceAttributes,
+                                         firstEntryOfGroup(Button), [&] {
+                                             app.landscape.paletteStale = 1;
+                                             rendered = true;
+                                             renderFrame(ctx);
+                                         });
+    if (rendered || scheme != app.scene.colourScheme || attributes != app.scene.surfaceAttributes)
+        app.landscape.paletteStale = 1;
+    return accepted == 1 ? 1 : -1;
+}
+
 int chooseLandscapeSize(WindowContext& ctx, const Gadget&)
 {
     static constexpr std::array<std::string_view, 5> kKeywords = {"LandscapeSizeSmall", "LandscapeSizeLarge",
@@ -683,6 +704,12 @@ const Binding kBindings[] = {
     {1194, "BranchBending", {}, [](const App& a) { return static_cast<double>(a.scene.trees.branchBend[0]); }},
     {1195, "BranchBending", {}, [](const App& a) { return static_cast<double>(a.scene.trees.branchBend[0]); }},
     {1405, "SunSize", {}, [](const App& a) { return static_cast<double>(a.scene.sky.sunMoon.sunSize); }},
+    {1346, {}, {}, nullptr, editColours<1346>},
+    {1347, {}, {}, nullptr, editColours<1347>},
+    {1348, {}, {}, nullptr, editColours<1348>},
+    {1349, {}, {}, nullptr, editColours<1349>},
+    {1350, {}, {}, nullptr, editColours<1350>},
+    {1351, {}, {}, nullptr, editColours<1351>},
     {1060, "GenerateFractal", {}, [](const App& a) { return static_cast<double>(a.scene.generation.seed); }},
     {1069, {}, {}, nullptr, chooseLandscapeSize},
     {1091, "Smooth", {}},

@@ -32,9 +32,9 @@ namespace kalvenor {
 
 namespace {
 
-// Render (1061): the render window shown for the image size, the frame drawn
-// with progress and abort, the image left in the window.
-int renderCommand(WindowContext& ctx)
+} // namespace
+
+int renderFrame(WindowContext& ctx)
 {
     ctx.ui.setBusy(true);
     const Outcome outcome = renderImage(ctx.app, ctx.ui);
@@ -51,6 +51,8 @@ int renderCommand(WindowContext& ctx)
     ctx.ui.status(text);
     return 1;
 }
+
+namespace {
 
 // Display (1132): the last image shown again.
 int displayCommand(WindowContext& ctx)
@@ -297,7 +299,7 @@ constexpr int kTabIds[] = {1283, 1284, 1285, 1286, 1287, 1288, 1289, 1290, 1291,
 std::vector<CommandRow> commandTable()
 {
     std::vector<CommandRow> rows = {
-        {1061, [](WindowContext& c, int) { return renderCommand(c); }},
+        {1061, [](WindowContext& c, int) { return renderFrame(c); }},
         {1047, [](WindowContext& c, int) { return viewingOptionsCommand(c); }},
         {1084, [](WindowContext& c, int) { return landscapeInformationCommand(c); }},
         {1085, aboutCommand},

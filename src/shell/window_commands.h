@@ -41,6 +41,10 @@ constexpr int kCommandNotBuilt = -2; // the command has no operation yet (said i
 // Runs one command. A command that arrives while another runs is dropped (result 0).
 int runWindowCommand(WindowContext& ctx, int id);
 
+// Render (1061): the render window shown for the image size, the frame drawn
+// with progress and abort, the image left in the window. 1, 0, or -1 when aborted.
+int renderFrame(WindowContext& ctx);
+
 // After a command that changed the landscape (result 1): its statistics, the
 // map and the panels drawn again, its name in the status line. Returns result.
 int landscapeChanged(WindowContext& ctx, int result);
