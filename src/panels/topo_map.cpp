@@ -308,6 +308,8 @@ void plotMapCells(Surface& s, const MapView& map, const Landscape&, const MapRec
              kPlotColour);
 }
 
+void drawMapLine(Surface& s, int x0, int y0, int x1, int y1, Colour colour) { mapLine(s, x0, y0, x1, y1, colour); }
+
 void outlineMapRect(Surface& s, int x0, int y0, int x1, int y1, Colour colour)
 {
     mapLine(s, x0, y0, x1, y0, colour);

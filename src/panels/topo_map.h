@@ -109,6 +109,9 @@ void drawMap(Surface& s, const MapView& map, const Landscape& land, const MapMar
 // working on) in the plot colour, cut to the map area.
 void plotMapCells(Surface& s, const MapView& map, const Landscape& land, const MapRect& cells);
 
+// A line between two surface points, cut to the map area (a road being dragged).
+void drawMapLine(Surface& s, int x0, int y0, int x1, int y1, Colour colour);
+
 // The outline of a rectangle between two surface points, cut to the map area
 // (a box being dragged).
 void outlineMapRect(Surface& s, int x0, int y0, int x1, int y1, Colour colour);

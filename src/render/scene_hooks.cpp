@@ -4,14 +4,17 @@
 #include "render/scene_frame.h"
 #include "render/trees.h"
 #include "terrain/colouring_common.h"
+#include "terrain/object_placement.h"
 
 namespace kalvenor {
 
 void drawCellObjects(SceneFrame& frame, int col, int row)
 {
     if (frame.scene.trees.trees == 0) return;
-    // Only trees are drawn: nothing places buildings (objects 60..63, 72..75) yet.
-    const int object = ground::object(frame.land.terrain[row][col]);
+    // Trees placed by the colouring (34 .. 37) and by hand (60 .. 63, drawn as the same kinds).
+    // Houses (72 .. 75) cast their shadows but are not drawn yet.
+    int object = ground::object(frame.land.terrain[row][col]);
+    if (object >= kFirstPlacedTree && object < kFirstPlacedTree + 4) object -= kPlacedTreeOffset;
     if (isTreeObject(object)) drawTree(frame, object, col, row);
 }
 

@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "base/frontend.h"
 #include "script/exec_handlers.h"
+#include "terrain/object_placement.h"
 #include "terrain/enlarge_shrink.h"
 #include "terrain/erosion.h"
 #include "terrain/manipulations.h"
@@ -119,6 +120,40 @@ LineResult execManipulation(ScriptContext& ctx)
     case kEditCloudify: cloudifyLandscape(land, ctx.ui); return LineResult::Done;
     default: removeSteps(land, ctx.ui); return LineResult::Done;
     }
+}
+
+// PlaceObject KIND x y [radius]: a tree or house at the cell (x / cell size,
+// y / cell size), or water, beach or the eraser within radius metres of it.
+LineResult execPlaceObject(ScriptContext& ctx)
+{
+    const std::optional<PlacedKind> kind = placedKindOf(ctx.args.word);
+    if (!kind || ctx.args.count < 2) {
+        scriptFailure(ctx, "takes Palm, Oak, Cactus, Pine, House1 .. House4, Water, Beach or Erase, then x y in metres "
+                           "and, for Water, Beach and Erase, a radius in metres");
+        return LineResult::Done;
+    }
+    Landscape& land = ctx.app.landscape;
+    const double radius = ctx.args.count >= 3 ? ctx.args.number[2] : 0.0;
+    if (!(radius >= 0.0 && radius <= 100000.0)) {
+        scriptFailure(ctx, "takes a radius from 0 to 100000 metres");
+        return LineResult::Done;
+    }
+    placeObject(land, *kind, cellOf(ctx.args.number[0], land.spacingX), cellOf(ctx.args.number[1], land.spacingY),
+                radius);
+    return LineResult::Done;
+}
+
+// PlaceRoad x1 y1 x2 y2: a road between two places (metres) on the landscape.
+LineResult execPlaceRoad(ScriptContext& ctx)
+{
+    Landscape& land = ctx.app.landscape;
+    if (ctx.args.count < 4) {
+        scriptFailure(ctx, "takes x1 y1 x2 y2 in metres");
+        return LineResult::Done;
+    }
+    placeRoad(land, cellOf(ctx.args.number[0], land.spacingX), cellOf(ctx.args.number[1], land.spacingY),
+              cellOf(ctx.args.number[2], land.spacingX), cellOf(ctx.args.number[3], land.spacingY));
+    return LineResult::Done;
 }
 
 } // namespace kalvenor

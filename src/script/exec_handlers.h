@@ -198,5 +198,7 @@ LineResult execTextureLoad(ScriptContext& ctx);
 LineResult execCameraSeparation(ScriptContext& ctx);
 LineResult execBranchBending(ScriptContext& ctx);
 LineResult execSampleSpacing(ScriptContext& ctx);
+LineResult execPlaceObject(ScriptContext& ctx);
+LineResult execPlaceRoad(ScriptContext& ctx);
 
 } // namespace kalvenor

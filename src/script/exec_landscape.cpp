@@ -6,6 +6,7 @@
 #include "base/frontend.h"
 #include "model/scene_reset.h"
 #include "script/exec_handlers.h"
+#include "terrain/invalidation.h"
 #include "terrain/fractal.h"
 
 namespace kalvenor {
@@ -89,6 +90,7 @@ LineResult execSampleSpacing(ScriptContext& ctx)
     }
     ctx.app.landscape.spacingX = metres;
     ctx.app.landscape.spacingY = metres;
+    inputChanged(ctx.app.landscape, ColouringInput::Spacing);
     return LineResult::Done;
 }
 

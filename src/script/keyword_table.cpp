@@ -487,7 +487,9 @@ constexpr Keyword kKeywords[] = {
     storeRange("SurfaceRoughnessLarge", 1354, textureDetailLarge, 0, 1000),
     storeRange("SurfaceRoughnessSmall", 1355, textureDetailSmall, 0, 1000),
     {"BranchBending", 1356, ArgPattern::Number, execBranchBending, 0, 0, true},
-    {"SampleSpacing", 1357, ArgPattern::Number, execSampleSpacing, 0, kMarkS | kMarkL, true},
+    {"SampleSpacing", 1357, ArgPattern::Number, execSampleSpacing, 0, kMarkL, true},
+    {"PlaceObject", 1358, ArgPattern::WordFourNumbers, execPlaceObject, 0, 0, true},
+    {"PlaceRoad", 1359, ArgPattern::FourNumbers, execPlaceRoad, 0, 0, true},
 };
 
 // The classic table is kept whole; our extensions follow it.

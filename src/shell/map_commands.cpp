@@ -36,11 +36,43 @@ constexpr Mode kModes[] = {
     {kLake, "Create lake: click on the map in the lake."},
     {kSeaLevel, "Set sea level: click on the map at the height of the sea."},
     {kBox, "Bounding box: drag across the map (a click without dragging removes it)."},
+    {1327, "Palm: click on the map to plant one."},
+    {1328, "Oak: click on the map to plant one."},
+    {1329, "Cactus: click on the map to plant one."},
+    {1330, "Pine: click on the map to plant one."},
+    {1331, "House1: click on the map to build one."},
+    {1332, "House2: click on the map to build one."},
+    {1333, "House3: click on the map to build one."},
+    {1334, "House4: click on the map to build one."},
+    {1335, "Beach: click or drag on the map to lay beach."},
+    {1336, "Water: click or drag on the map to lay water."},
+    {1341, "Road: drag on the map from one end of the road to the other."},
+    {1345, "Erase: click or drag on the map to clear what was placed."},
+};
+
+// The placement tools and the kind word of each.
+struct Tool {
+    int id;
+    const char* kind; // nullptr: the road
+    bool brush;       // paints a small round area, also while dragging
+};
+constexpr Tool kTools[] = {
+    {1327, "Palm", false},   {1328, "Oak", false},    {1329, "Cactus", false}, {1330, "Pine", false},
+    {1331, "House1", false}, {1332, "House2", false}, {1333, "House3", false}, {1334, "House4", false},
+    {1335, "Beach", true},   {1336, "Water", true},   {1341, nullptr, false},  {1345, "Erase", true},
 };
 
 constexpr std::array kIds = {kPlaceTarget, kPlaceCamera, kLake,    kRiver,          kEnlargeSection, kSnowLine,
                              kSeaLevel,    kTreeLine,    kBox,     kScrollVertical, kScrollHorizontal, kZoomIn,
-                             kZoomOut,     kUnzoom,      kCentreCamera, kCentreTarget, kViewIn,       kViewOut};
+                             kZoomOut,     kUnzoom,      kCentreCamera, kCentreTarget, kViewIn,       kViewOut,
+                             1327, 1328, 1329, 1330, 1331, 1332, 1333, 1334, 1335, 1336, 1341, 1345};
+
+const Tool* toolOf(int id)
+{
+    for (const Tool& t : kTools)
+        if (t.id == id) return &t;
+    return nullptr;
+}
 
 const Mode* modeOf(int id)
 {
@@ -139,6 +171,46 @@ int markBox(WindowContext& ctx, int px, int py)
     return clicked(ctx, result);
 }
 
+// A placement tool at (px, py): a tree or house on the point; beach, water or
+// the eraser in a brush of one and a half cells, painted on while the button
+// is held; a road from the press to where the button is let go.
+int placeWithTool(WindowContext& ctx, const Tool& tool, int px, int py)
+{
+    const Landscape& land = ctx.app.landscape;
+    const MapView& map = ctx.main.map;
+    const auto at = [&](int x, int y) {
+        const WorldXY w = mapPointerToWorld(map, land, x, y);
+        return number(w.x) + " " + number(w.y);
+    };
+    if (tool.kind != nullptr && !tool.brush) return clicked(ctx, runKeywordLine(ctx, std::string("PlaceObject ") + tool.kind + " " + at(px, py)));
+    const std::string radius = number(1.5 * std::max(land.spacingX, land.spacingY));
+    int result = tool.brush ? runKeywordLine(ctx, std::string("PlaceObject ") + tool.kind + " " + at(px, py) + " " + radius) : 1;
+    if (tool.brush) {
+        refreshMap(ctx);
+        ctx.input.present();
+    }
+    const std::vector<Colour> before = ctx.surface.pixels;
+    int x = px, y = py;
+    for (;;) {
+        const std::optional<InputEvent> e = ctx.input.next();
+        if (!e || e->kind == InputKind::Close) break;
+        if (e->kind == InputKind::LeftUp) break;
+        if (e->kind != InputKind::Move || !insideMap(e->x, e->y)) continue;
+        x = e->x, y = e->y;
+        ctx.ui.status(mapReadout(map, land, x, y));
+        if (tool.brush) {
+            result &= runKeywordLine(ctx, std::string("PlaceObject ") + tool.kind + " " + at(x, y) + " " + radius);
+            refreshMap(ctx);
+        } else {
+            ctx.surface.pixels = before;
+            drawMapLine(ctx.surface, px, py, x, y, rgb(255, 255, 255)); // the road's course
+        }
+        ctx.input.present();
+    }
+    if (tool.kind == nullptr) result = runKeywordLine(ctx, "PlaceRoad " + at(px, py) + " " + at(x, y));
+    return clicked(ctx, result);
+}
+
 } // namespace
 
 std::span<const int> mapCommandIds() { return kIds; }
@@ -227,6 +299,13 @@ int mapClick(WindowContext& ctx, int px, int py)
                                                     number(groundElevation(land, w.x, w.y))));
     case kBox: return markBox(ctx, px, py);
     default: break;
+    }
+    if (const Tool* tool = toolOf(ctx.mapMode)) {
+        if (!cell) {
+            ctx.ui.status("That is outside the landscape.");
+            return 0;
+        }
+        return placeWithTool(ctx, *tool, px, py);
     }
     if (!cell) {
         ctx.ui.status("That is outside the landscape.");

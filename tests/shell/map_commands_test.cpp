@@ -213,6 +213,33 @@ TEST_F(MapCommands, PicksForOperations)
     EXPECT_EQ(picked->row, 126); // row (295 - 168) - 64 = 63, x 60 m = 3780 m
 }
 
+// The placement tools: a pine by a click, water painted by a drag, a road
+// from the press to the release.
+TEST_F(MapCommands, PlacementToolsPlantPaintAndLayRoads)
+{
+    Landscape& land = app->landscape;
+    ASSERT_EQ(runWindowCommand(*ctx, 1295), 1); // Placement
+    ASSERT_EQ(runWindowCommand(*ctx, 1330), 1); // Pine
+    EXPECT_EQ(mapClick(*ctx, 58, 275), 1);
+    EXPECT_EQ(land.terrain[20][10] >> 8, 63);
+    EXPECT_EQ(surface.at(58, 275), mapColour(39));
+
+    ASSERT_EQ(runWindowCommand(*ctx, 1336), 1); // Water, dragged from column 100 to 110 along row 100
+    input.move(153, 195);
+    input.move(158, 195);
+    input.events.push_back({InputKind::LeftUp, 158, 195});
+    EXPECT_EQ(mapClick(*ctx, 148, 195), 1);
+    for (const int c : {99, 100, 105, 110, 111}) EXPECT_EQ(land.terrain[100][c] & 0xFF, 51) << c;
+    EXPECT_NE(land.terrain[100][113] & 0xFF, 51);
+
+    ASSERT_EQ(runWindowCommand(*ctx, 1341), 1); // Road from (30, 30) to (40, 35)
+    input.move(88, 260);
+    input.events.push_back({InputKind::LeftUp, 88, 260});
+    EXPECT_EQ(mapClick(*ctx, 78, 265), 1);
+    EXPECT_EQ(land.terrain[30][30] & 0xFF, 88);
+    EXPECT_EQ(land.terrain[35][40] & 0xFF, 88);
+}
+
 // The Placement panel shows the ground colours on the map, worked out first.
 TEST_F(MapCommands, PlacementShowsTheGroundColours)
 {
