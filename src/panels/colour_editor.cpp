@@ -20,16 +20,35 @@ namespace pc = panel_colour;
 constexpr int kPanelX = 80, kPanelY = 10, kPanelWidth = 640, kPanelHeight = 524;
 
 // Gadget identifiers: the swatches report their colour code.
-constexpr int kCancel = 2000, kAccept = 2001, kRestore = 2002, kRender = 2003;
+constexpr int kCancel = 2000, kAccept = 2001, kRestore = 2002, kRender = 1061;
 constexpr int kCopy = 2004, kSwap = 2005, kSpread = 2006;
-constexpr int kColoursPage = 2010, kAttributesPage = 2011;
-constexpr int kFirstColourField = 2020;    // red, green, blue, hue, saturation, brightness
-constexpr int kFirstColourSlider = 2030;
-constexpr int kFirstAttributeField = 2040; // the five attributes
-constexpr int kFirstAttributeSlider = 2050;
+constexpr int kFirstColourSlider = 2007; // red, green, blue, hue, saturation, brightness
+constexpr int kFirstColourField = 2013;
+constexpr int kFirstAttributeSlider = 2019; // the five attributes: slider 2019 + 2a, field 2020 + 2a
+constexpr int kFirstAttributeField = 2020;
+constexpr int kGroundGroup = 2029;          // the group tabs, 2029 .. 2034
+constexpr int kColoursPage = 2035, kAttributesPage = 2036;
+
+// The groups: their tab, label and the positions of their entries in the editor's order.
+struct Group {
+    int id;
+    const char* label;
+    int first, last;
+};
+constexpr Group kGroups[] = {
+    {2031, "  Water ", 16, 21}, {2029, " Ground ", 0, 11},  {2030, "  Cliff ", 12, 15},
+    {2032, "  Tree  ", 22, 29}, {2033, "  House ", 30, 34}, {2034, "  Sky   ", 35, 42},
+};
+
+const Group& groupOf(int position)
+{
+    for (const Group& g : kGroups)
+        if (position >= g.first && position <= g.last) return g;
+    return kGroups[1];
+}
 
 constexpr int kSwatchColumns = 5, kSwatchWidth = 124, kSwatchHeight = 20, kSwatchRowStep = 22;
-constexpr int kSwatchLeft = 10, kSwatchTop = 56;
+constexpr int kSwatchLeft = 10, kSwatchTop = 82;
 constexpr int kFieldTop = 262, kFieldStep = 26;
 constexpr int kPreviewLeft = 12, kPreviewTop = 428, kPreviewRight = 320, kPreviewBottom = 512;
 
@@ -79,6 +98,7 @@ struct Editor {
     EditorPage page = EditorPage::Colours;
     int pending = 0; // kCopy, kSwap, kSpread or 0
     int remembered = 0;
+    int group = kGroundGroup; // whose swatches are shown
     Hsv hsv{};       // as the fields show it: set from the colour, or as typed
 
     EditorRgb colour() const
@@ -103,19 +123,29 @@ struct Editor {
                            .text = "   Colors   ", .help = "Edit the colors."});
         g.push_back(Gadget{.kind = kGadgetPageTab, .flags = kFlagPageTab, .x = 130, .y = 28, .id = kAttributesPage,
                            .text = " Attributes ", .help = "Edit the surface attributes."});
-        for (std::size_t i = 0; i < kEditorOrder.size(); ++i) {
-            const int column = static_cast<int>(i) % kSwatchColumns, row = static_cast<int>(i) / kSwatchColumns;
-            g.push_back(Gadget{.kind = kGadgetArea, .x = kSwatchLeft + column * kSwatchWidth,
-                               .y = kSwatchTop + row * kSwatchRowStep, .id = kEditorOrder[i],
-                               .text = std::string(kNames[i]), .help = "Select this color.",
-                               .width = kSwatchWidth - 4, .height = kSwatchHeight});
+        int x = 12;
+        for (const Group& grp : kGroups) {
+            g.push_back(Gadget{.kind = kGadgetPageTab, .flags = kFlagPageTab, .x = x, .y = 54, .id = grp.id,
+                               .text = grp.label, .help = "Show the colors of this group."});
+            x += 100;
+        }
+        for (const Group& grp : kGroups) {
+            if (grp.id != group) continue;
+            for (int i = grp.first; i <= grp.last; ++i) {
+                const int column = (i - grp.first) % kSwatchColumns, row = (i - grp.first) / kSwatchColumns;
+                g.push_back(Gadget{.kind = kGadgetArea, .x = kSwatchLeft + column * kSwatchWidth,
+                                   .y = kSwatchTop + row * kSwatchRowStep, .id = kEditorOrder[static_cast<std::size_t>(i)],
+                                   .text = std::string(kNames[static_cast<std::size_t>(i)]),
+                                   .help = "Select this color.", .width = kSwatchWidth - 4, .height = kSwatchHeight});
+            }
         }
         const bool colours = page == EditorPage::Colours;
         const std::size_t rows = colours ? kColourLabels.size() : kAttributeLabels.size();
         for (std::size_t i = 0; i < rows; ++i) {
             const int y = kFieldTop + static_cast<int>(i) * kFieldStep;
-            const int id = static_cast<int>(i) + (colours ? kFirstColourField : kFirstAttributeField);
-            const int slider = static_cast<int>(i) + (colours ? kFirstColourSlider : kFirstAttributeSlider);
+            const int step = colours ? 1 : 2;
+            const int id = static_cast<int>(i) * step + (colours ? kFirstColourField : kFirstAttributeField);
+            const int slider = static_cast<int>(i) * step + (colours ? kFirstColourSlider : kFirstAttributeSlider);
             const std::string_view help = colours ? kColourHelp[i] : kAttributeHelp[i];
             g.push_back(Gadget{.kind = kGadgetLabel, .x = 12, .y = y + 2,
                                .text = std::string(colours ? kColourLabels[i] : kAttributeLabels[i])});
@@ -142,16 +172,15 @@ struct Editor {
         const EditorRgb c = colour();
         const int values[6] = {c.r, c.g, c.b, hsv.h, hsv.s, hsv.v};
         for (Gadget& g : panel.gadgets) {
-            if (g.kind == kGadgetPageTab)
+            if (g.id == kColoursPage || g.id == kAttributesPage)
                 g.state = (g.id == kColoursPage) == (page == EditorPage::Colours) ? 1 : 0;
+            if (g.id >= kGroundGroup && g.id < kGroundGroup + 6) g.state = g.id == group ? 1 : 0;
             if (g.id >= kCopy && g.id <= kSpread) g.state = g.id == pending ? 1 : 0;
             int value = -1;
             if (g.id >= kFirstColourField && g.id < kFirstColourField + 6) value = values[g.id - kFirstColourField];
             if (g.id >= kFirstColourSlider && g.id < kFirstColourSlider + 6) value = values[g.id - kFirstColourSlider];
-            if (g.id >= kFirstAttributeField && g.id < kFirstAttributeField + 5)
-                value = attributes[attributesAt(current) + static_cast<std::size_t>(g.id - kFirstAttributeField)];
-            if (g.id >= kFirstAttributeSlider && g.id < kFirstAttributeSlider + 5)
-                value = attributes[attributesAt(current) + static_cast<std::size_t>(g.id - kFirstAttributeSlider)];
+            if (g.id >= kFirstAttributeSlider && g.id < kFirstAttributeSlider + 10)
+                value = attributes[attributesAt(current) + static_cast<std::size_t>((g.id - kFirstAttributeSlider) / 2)];
             if (value < 0) continue;
             if (g.kind == kGadgetInteger) setFieldValue(g, value);
             if (g.kind == kGadgetHSlider) g.value = value;
@@ -311,8 +340,10 @@ int runColourEditor(Surface& s, InputSource& input, SchemeTable& scheme, Attribu
                     int firstEntry, const std::function<void()>& render)
 {
     Editor e{s, input, scheme, attributes, scheme, attributes,
-             openPanel(s, kPanelX, kPanelY, kPanelWidth, kPanelHeight, true), 45, EditorPage::Colours, 0, 0, Hsv{}};
+             openPanel(s, kPanelX, kPanelY, kPanelWidth, kPanelHeight, true), 45, EditorPage::Colours, 0, 0,
+             kGroundGroup, Hsv{}};
     e.select(editorPosition(firstEntry) >= 0 ? firstEntry : kEditorOrder.front());
+    e.group = groupOf(editorPosition(e.current)).id;
     e.layout();
     e.show();
     int result = 0;
@@ -339,11 +370,13 @@ int runColourEditor(Surface& s, InputSource& input, SchemeTable& scheme, Attribu
             e.restore();
         } else if (id == kRender) {
             if (render) render();
-        } else if (r.gadget != nullptr && id >= kFirstColourField && id < kFirstColourSlider + 6) {
-            const bool slider = id >= kFirstColourSlider;
-            e.setColourPart(id - (slider ? kFirstColourSlider : kFirstColourField), r.gadget->value);
-        } else if (r.gadget != nullptr && id >= kFirstAttributeField && id < kFirstAttributeSlider + 5) {
-            const int a = id - (id >= kFirstAttributeSlider ? kFirstAttributeSlider : kFirstAttributeField);
+        } else if (id >= kGroundGroup && id < kGroundGroup + 6) {
+            e.group = id; // the selection and a pending operation stay
+            e.layout();
+        } else if (r.gadget != nullptr && id >= kFirstColourSlider && id < kFirstColourField + 6) {
+            e.setColourPart((id - kFirstColourSlider) % 6, r.gadget->value);
+        } else if (r.gadget != nullptr && id >= kFirstAttributeSlider && id < kFirstAttributeSlider + 10) {
+            const int a = (id - kFirstAttributeSlider) / 2;
             attributes[attributesAt(e.current) + static_cast<std::size_t>(a)] =
                 static_cast<std::uint8_t>(clampAttribute(a, r.gadget->value));
         } else {

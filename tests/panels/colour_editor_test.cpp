@@ -89,7 +89,7 @@ TEST(ColourEditor, SpreadCopyAndSwapBetweenEntries)
     EXPECT_EQ(editorPosition(27), -1);
 }
 
-// The panel at (80, 10): swatch i at (90 + 124 (i % 5), 66 + 22 (i / 5)).
+// The panel at (80, 10): swatch i of the group shown at (90 + 124 (i % 5), 92 + 22 (i / 5)).
 class EditorPanel : public ::testing::Test {
 protected:
     Surface s;
@@ -105,7 +105,7 @@ protected:
         setColour(scheme, 41, 200, 100, 40);
     }
 
-    void swatch(int position) { input.click(100 + 124 * (position % 5), 76 + 22 * (position / 5)); }
+    void swatch(int position) { input.click(100 + 124 * (position % 5), 102 + 22 * (position / 5)); }
     void button(int x, int y) { input.click(80 + x + 12, 10 + y + 8); }
 };
 
@@ -166,6 +166,23 @@ TEST_F(EditorPanel, AcceptKeepsTheEditsAndEscCancels)
     input.key(kKeyEscape);
     EXPECT_EQ(runColourEditor(s, input, scheme, attributes, 45, {}), 0);
     EXPECT_EQ(scheme, kept);
+}
+
+// The group tabs show each group's swatches; a spread armed in one group
+// goes on to an entry of another (Bare 1 at position 7 to Cliff 2 at 14).
+TEST_F(EditorPanel, ASpreadReachesAcrossGroups)
+{
+    setColour(scheme, 38, 0, 0, 0);     // Bare 1
+    setColour(scheme, 47, 140, 70, 210); // Cliff 2
+    swatch(7);                          // Bare 1
+    button(528, 428);                   // Spread
+    input.click(80 + 212 + 12, 10 + 54 + 8); // the Cliff tab
+    swatch(2);                          // Cliff 2, the third of its group
+    button(336, 488);                   // Accept
+    EXPECT_EQ(runColourEditor(s, input, scheme, attributes, 45, {}), 1);
+    // Positions 8 .. 13 (Tree 4 .. 1, Cliff 4, Cliff 3): a + (b - a) k / 7.
+    EXPECT_EQ(colourOf(scheme, 59), (std::vector<int>{20, 10, 30}));
+    EXPECT_EQ(colourOf(scheme, 48), (std::vector<int>{120, 60, 180}));
 }
 
 } // namespace
