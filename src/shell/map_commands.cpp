@@ -330,10 +330,12 @@ int mapClick(WindowContext& ctx, int px, int py)
     return clicked(ctx, result);
 }
 
-void mapHover(WindowContext& ctx, int px, int py)
+std::string mapHover(WindowContext& ctx, int px, int py)
 {
-    if (!insideMap(px, py)) return;
-    ctx.ui.status(mapReadout(ctx.main.map, ctx.app.landscape, px, py));
+    if (!insideMap(px, py)) return {};
+    std::string text = mapReadout(ctx.main.map, ctx.app.landscape, px, py);
+    ctx.ui.status(text);
+    return text;
 }
 
 std::optional<MapPoint> pickMapPoint(WindowContext& ctx, const std::string& prompt)

@@ -30,8 +30,9 @@ int mapClick(WindowContext& ctx, int px, int py);
 // Ends the armed mode (its button released).
 void endMapMode(WindowContext& ctx);
 
-// The read-out for the pointer at (px, py) over the map, in the status line.
-void mapHover(WindowContext& ctx, int px, int py);
+// The read-out for the pointer at (px, py) over the map, in the status line;
+// returns it (empty off the map).
+std::string mapHover(WindowContext& ctx, int px, int py);
 
 // The map rebuilt and drawn with its marks.
 void refreshMap(WindowContext& ctx);

@@ -86,8 +86,9 @@ int runWindowProgram(const CommandLine& cl, const char* argv0)
             if (r.code == -1) break; // the window was closed
             int id = r.code;
             if (id == kPointerMoved) {
-                mapHover(ctx, r.x, r.y);
+                const std::string readout = mapHover(ctx, r.x, r.y);
                 window.present();
+                if (!readout.empty()) trace.line("read-out " + readout);
                 continue;
             }
             if (id == 0) { // a click on no gadget: the map's, when it lies on the map

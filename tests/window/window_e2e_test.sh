@@ -12,7 +12,9 @@
 # through the palette; End on a 1024 x 768 image in a 640 x 480 view shows the
 # image from (383, 287); a camera X typed into the Camera panel survives Save
 # Session through the file requester into a batch run, and saving again asks "Replace", whose Cancel
-# leaves the file byte for byte; on a 2050 x 2050 landscape both windows keep painting
+# leaves the file byte for byte; a click on the map with Place camera puts the camera where the map's
+# read-out says; a river answered No leaves the landscape file byte for byte; a spread in the colour
+# editor changes the swatches and Cancel gives the colour scheme back byte for byte; on a 2050 x 2050 landscape both windows keep painting
 # during the render, closing the main window is refused, and Esc and the right
 # button abort it within half a second; Project > Exit and the close button
 # end the program with exit code 0 and no X error, twenty times in a row.
@@ -210,6 +212,81 @@ xdotool key Escape # "Replace ... ?": Cancel
 wait_for "command 1125 result -1"
 cmp -s "$tmp/saved.K4S" "$tmp/files/valley.K4S" || fail "Cancel on Replace changed the file"
 cp "$tmp/replace.png" "${KALVENOR_KEEP:-$tmp}/" 2>/dev/null
+quit
+
+echo "== the map: Place camera by a click, a river answered No, a spread in the colour editor cancelled"
+mkdir -p "$tmp/map"
+printf 'Kalve Script File\nmap\nLandscapeSizeSmall\nGenerateFractal 77\n' >"$tmp/map/STARTUP.SCR"
+start "$tmp/map"
+# Saves through the Save menu's item at (150, Y) under the name typed into the file requester.
+save_as() {
+    click 140 12
+    sleep 0.2
+    click 150 "$1"
+    sleep 0.5
+    click 400 393
+    xdotool key End $(printf 'BackSpace %.0s' $(seq 16))
+    xdotool type --delay 20 "$2"
+    xdotool key Return
+    sleep 0.5
+}
+click 700 24 # Camera
+wait_for "command 1283 result 1"
+click 437 49 # Place camera
+wait_for "command 1059 result 1"
+click 58 275 # map pixel (10, 20) from the bottom left: column 10, row 20 at one cell a pixel
+wait_for "map click result 1"
+xdotool mousemove --window "$main" 59 275
+sleep 0.2
+xdotool mousemove --window "$main" 58 275
+sleep 0.3
+grep -q '^read-out A  X=300     Y=600     Z=' "$tmp/trace" || fail "no read-out of (300, 600): $(grep read-out "$tmp/trace" | tail -1)"
+save_as 50 camera
+xdotool key Return # "Need to calculate colors/shades": OK
+wait_for "command 1125 result 1"
+printf 'Kalve Script File\ncamera\n' >"$tmp/placed.scr"
+printf 'Kalve Script File\ncheck\nAppendCamera %s\n' "$tmp/placed.scr" >"$tmp/check.scr"
+"$kalvenor" run "$tmp/check.scr" --landscape "$tmp/map/camera.K4S" >/dev/null 2>&1 || fail "the session does not load"
+sed -n 3p "$tmp/placed.scr" | grep -q '^ *300, *600,' || fail "the placed camera is not at (300, 600): $(sed -n 3p "$tmp/placed.scr")"
+# A river started by a click and answered No: the landscape saved before and after is the same.
+save_as 34 before # Save Landscape (elevations)
+xdotool key Return # "Save entire landscape?": Yes
+wait_for "command 1124 result 1"
+click 700 152 # Water
+wait_for "command 1287 result 1"
+click 430 49 # Create river
+wait_for "command 1090 result 1"
+click 130 110
+sleep 1.5
+import -window "$main" "$tmp/river.png"
+xdotool key Escape # "Accept river?": No
+wait_for "map click result 1" 300 2
+save_as 34 after
+xdotool key Return
+wait_for "command 1124 result 1" 300 2
+cmp -s "$tmp/map/before.DEM" "$tmp/map/after.DEM" || fail "a river answered No changed the landscape"
+cp "$tmp/river.png" "${KALVENOR_KEEP:-$tmp}/" 2>/dev/null
+# The colour editor: a spread from Bare 4 to Snow 4 changes the swatches between; Cancel gives the scheme back.
+save_as 66 scheme1 # Save CMap
+wait_for "command 1134 result 1"
+click 700 120 # Terrain
+wait_for "command 1286 result 1"
+click 575 385 # Colors
+sleep 0.5
+import -window "$main" -crop 620x66+90+92 +repage "$tmp/swatches-before.png"
+click 596 102 # Bare 4
+click 620 446 # Spread
+click 100 102 # Snow 4
+sleep 0.3
+import -window "$main" -crop 620x66+90+92 +repage "$tmp/swatches-after.png"
+import -window "$main" "$tmp/editor.png"
+[ "$(differing "$tmp/swatches-before.png" "$tmp/swatches-after.png")" != "0" ] || fail "the spread changed no swatch"
+click 524 506 # Cancel
+wait_for "command 1346 result -1"
+save_as 66 scheme2
+wait_for "command 1134 result 1" 300 2
+cmp -s "$tmp/map/scheme1.SCM" "$tmp/map/scheme2.SCM" || fail "Cancel did not give the colour scheme back"
+cp "$tmp/editor.png" "${KALVENOR_KEEP:-$tmp}/" 2>/dev/null
 quit
 
 echo "== an 8-bit display mode, and End on 1024 x 768 in a 640 x 480 view"
