@@ -48,6 +48,7 @@ constexpr std::int32_t& renderTargaCompress(SceneSettings& s) { return s.render.
 constexpr std::int32_t& skyStarsAndMoon(SceneSettings& s) { return s.sky.sunMoon.starsAndMoon; }
 constexpr std::int32_t& skySunSize(SceneSettings& s) { return s.sky.sunMoon.sunSize; }
 constexpr std::int32_t& skyMoonSize(SceneSettings& s) { return s.sky.sunMoon.moonSize; }
+constexpr std::int32_t& cloudsLining(SceneSettings& s) { return s.clouds.lining; }
 constexpr std::int32_t& cameraLockX(SceneSettings& s) { return s.camera.lockX; }
 constexpr std::int32_t& cameraLockY(SceneSettings& s) { return s.camera.lockY; }
 constexpr std::int32_t& cameraLockZ(SceneSettings& s) { return s.camera.lockZ; }
@@ -490,6 +491,7 @@ constexpr Keyword kKeywords[] = {
     {"SampleSpacing", 1357, ArgPattern::Number, execSampleSpacing, 0, kMarkL, true},
     {"PlaceObject", 1358, ArgPattern::WordFourNumbers, execPlaceObject, 0, 0, true},
     {"PlaceRoad", 1359, ArgPattern::FourNumbers, execPlaceRoad, 0, 0, true},
+    storeRange("CloudLining", 1360, cloudsLining, 0, 255),
 };
 
 // The classic table is kept whole; our extensions follow it.

@@ -18,7 +18,9 @@
 #include "script/interpreter.h"
 #include "script/keyword_table.h"
 #include "panels/colour_editor.h"
+#include "shell/control_layout.h"
 #include "shell/map_commands.h"
+#include "shell/secondary_panels.h"
 #include "shell/window_commands.h"
 
 namespace kalvenor {
@@ -34,73 +36,6 @@ int runKeywordLine(WindowContext& ctx, const std::string& line)
 }
 
 namespace {
-
-// The grid: columns of 8 pixels from x = 8, rows of 24 pixels from y = 32 (below the title).
-constexpr int kGridLeft = 8, kGridTop = 32, kRowHeight = 24;
-constexpr char kLeader = static_cast<char>(0xFA);
-
-// One control of a panel's table. A field's label stands at `column` with dot
-// leaders up to `fieldColumn`; a toggle's label likewise, its button showing
-// "  Off " or "  On  ".
-struct Control {
-    int kind = kGadgetButton;
-    int id = 0;
-    int row = 0, column = 0;
-    std::string_view label;
-    std::string_view help;
-    std::uint32_t flags = 0;
-    int fieldColumn = 0;
-    int chars = 0;
-    int decimals = 0;
-    bool toggle = false;
-    int travel = 0; // sliders: their length in pixels
-    int range = 0;  // sliders: the setting's value at the far end
-    std::span<const MenuItem> items = {}; // drop-down lists
-};
-
-constexpr int kFieldAt = 22; // where the fields of a column of them start
-
-// ---- The panels ----
-
-// Shorthands for the tables below.
-constexpr Control field(int kind, int id, int row, std::string_view label, std::string_view help, int chars = 11,
-                        int decimals = 0)
-{
-    return {.kind = kind, .id = id, .row = row, .column = 0, .label = label, .help = help, .flags = 0,
-            .fieldColumn = kFieldAt, .chars = chars, .decimals = decimals};
-}
-constexpr Control whole(int id, int row, std::string_view label, std::string_view help)
-{
-    return field(kGadgetInteger, id, row, label, help);
-}
-constexpr Control decimal(int id, int row, std::string_view label, std::string_view help, int decimals = 2)
-{
-    return field(kGadgetDecimal, id, row, label, help, 11, decimals);
-}
-constexpr Control toggle(int id, int row, std::string_view label, std::string_view help)
-{
-    return {.kind = kGadgetButton, .id = id, .row = row, .column = 0, .label = label, .help = help, .flags = 0,
-            .fieldColumn = kFieldAt + 5, .chars = 0, .decimals = 0, .toggle = true};
-}
-constexpr Control button(int id, int row, int column, std::string_view label, std::string_view help,
-                         std::uint32_t group = 0)
-{
-    return {.kind = kGadgetButton, .id = id, .row = row, .column = column, .label = label, .help = help,
-            .flags = group};
-}
-constexpr Control slider(int id, int row, std::string_view help, int range)
-{
-    return {.kind = kGadgetHSlider, .id = id, .row = row, .column = 0, .label = {}, .help = help, .flags = 0,
-            .fieldColumn = 0, .chars = 0, .decimals = 0, .toggle = false, .travel = 216, .range = range};
-}
-constexpr Control compass(int id, int row, int column, std::string_view help)
-{
-    return {.kind = kGadgetCompass, .id = id, .row = row, .column = column, .label = {}, .help = help};
-}
-constexpr Control text(int row, int column, std::string_view label)
-{
-    return {.kind = kGadgetLabel, .id = 0, .row = row, .column = column, .label = label, .help = {}};
-}
 
 constexpr Control kCamera[] = {
     button(1059, 0, 0, " Place camera ", "Place the camera on the map.", 1),
@@ -180,6 +115,7 @@ constexpr Control kSky[] = {
     compass(1398, 9, 32, "Place the moon at a custom location."),
     button(1351, 11, 0, "    Colors    ", "Edit the colors."),
     button(1307, 11, 17, "   Textures   ", "Select the sky textures."),
+    button(1244, 12, 0, "Cloud controls", "Cloud coverage, edges, size and pattern."),
 };
 
 constexpr Control kTerrain[] = {
@@ -232,6 +168,7 @@ constexpr Control kTree[] = {
     slider(1194, 6, "How far the branches bend.", 100),
     button(1349, 8, 0, " Tree colors  ", "Edit the tree colors."),
     button(1305, 8, 17, " 2D textures  ", "Select the tree textures."),
+    button(1200, 9, 0, "Type, size, density", "Kinds, sizes and densities of the trees of each band."),
 };
 
 constexpr Control kTexture[] = {
@@ -389,18 +326,6 @@ constexpr PanelTable kPanels[] = {{1283, kCamera},  {1284, kLight},        {1285
 
 // ---- What the controls drive ----
 
-// A setting a control reads; for buttons, whether it is on.
-using Reader = double (*)(const App&);
-// A control's own operation, where no keyword does it: 1, 0 or -1.
-using Operation = int (*)(WindowContext&, const Gadget&);
-
-struct Binding {
-    int id;
-    std::string_view keyword;    // run with the field's value, or alone; a toggle's "on" keyword
-    std::string_view offKeyword; // a toggle's "off" keyword
-    Reader read = nullptr;
-    Operation run = nullptr;
-};
 
 // The lock buttons spring back; each press turns its coordinate's lock over.
 template <char Axis>
@@ -789,6 +714,8 @@ const Binding* bindingOf(int id)
 {
     for (const Binding& b : kBindings)
         if (b.id == id) return &b;
+    for (const Binding& b : secondaryBindings())
+        if (b.id == id) return &b;
     return nullptr;
 }
 
@@ -824,40 +751,8 @@ std::string valueText(const Gadget& g)
 std::vector<Gadget> panelControls(int tabId, const App& app)
 {
     std::vector<Gadget> gadgets;
-    for (const PanelTable& p : kPanels) {
-        if (p.tab != tabId) continue;
-        for (const Control& c : p.controls) {
-            const int x = kGridLeft + c.column * kCharWidth, y = kGridTop + c.row * kRowHeight;
-            const bool labelled = c.kind == kGadgetInteger || c.kind == kGadgetDecimal || c.toggle;
-            if (c.kind == kGadgetLabel || labelled) {
-                std::string text(c.label);
-                if (labelled) {
-                    text += ' ';
-                    const int leaders = c.fieldColumn - c.column - static_cast<int>(text.size()) - 1;
-                    text.append(static_cast<std::size_t>(std::max(leaders, 0)), kLeader);
-                }
-                gadgets.push_back(Gadget{.kind = kGadgetLabel, .x = x, .y = y + 2, .text = text});
-                if (c.kind == kGadgetLabel) continue;
-            }
-            const int at = labelled ? kGridLeft + c.fieldColumn * kCharWidth : x;
-            Gadget g{.kind = c.kind, .flags = c.flags, .x = at, .y = y, .id = c.id, .help = c.help,
-                     .chars = c.chars, .decimals = c.decimals};
-            if (c.kind == kGadgetHSlider) {
-                g.y += 3;
-                g.width = c.travel;
-                g.height = 14;
-                g.range = c.range;
-            }
-            if (c.toggle) {
-                g.text = "  Off ";
-                g.alternate = "  On  ";
-            } else if (c.kind == kGadgetButton || c.kind == kGadgetMenu) {
-                g.text = std::string(c.label);
-                g.items = c.items;
-            }
-            gadgets.push_back(std::move(g));
-        }
-    }
+    for (const PanelTable& p : kPanels)
+        if (p.tab == tabId) gadgets = layoutControls(p.controls);
     fillControls(gadgets, app);
     return gadgets;
 }

@@ -25,6 +25,7 @@
 #include "terrain/manipulations.h"
 #include "shell/control_panels.h"
 #include "shell/map_commands.h"
+#include "shell/secondary_panels.h"
 #include "shell/startup.h"
 #include "shell/window_file_commands.h"
 
@@ -314,8 +315,9 @@ std::vector<CommandRow> commandTable()
     for (const int id : kTabIds) rows.push_back({id, [](WindowContext& c, int tab) { return tabCommand(c, tab); }});
     for (const int id : {1268, 1269, 1270, 1271, 1272}) rows.push_back({id, qualityCommand});
     for (const KeyRow& key : kKeyRows) rows.push_back({key.command, keyManipulation});
-    // Before the panels' controls: the mode buttons among them are the map's.
+    // Before the panels' controls: the mode buttons among them are the map's, and some open panels of their own.
     for (const int id : mapCommandIds()) rows.push_back({id, runMapCommand});
+    for (const int id : secondaryPanelButtons()) rows.push_back({id, runSecondaryPanel});
     for (const int id : fileCommandIds()) rows.push_back({id, runFileCommand});
     for (const int id : controlIds()) rows.push_back({id, runControl});
     // Every item of the main window's menus and every other gadget reaches the table.

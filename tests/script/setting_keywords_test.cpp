@@ -62,6 +62,7 @@ std::int32_t& waves(SceneSettings& s) { return s.waves.enabled; }
 std::int32_t& deformation(SceneSettings& s) { return s.texture.horizontalDeformation; }
 std::int32_t& detailLarge(SceneSettings& s) { return s.texture.detailLarge; }
 std::int32_t& detailSmall(SceneSettings& s) { return s.texture.detailSmall; }
+std::int32_t& lining(SceneSettings& s) { return s.clouds.lining; }
 
 const SettingCase kCases[] = {
     {"LensForward", lens, 1228},
@@ -143,6 +144,7 @@ const SettingCase kCases[] = {
     {"HorizontalDeformationOff", deformation, 0},
     {"SurfaceRoughnessLarge 250", detailLarge, 250},
     {"SurfaceRoughnessSmall 0", detailSmall, 0},
+    {"CloudLining 77", lining, 77},
 };
 
 using SettingKeywords = ScriptTest;
