@@ -548,6 +548,7 @@ bool SdlWindow::shiftHeld() { return (SDL_GetModState() & KMOD_SHIFT) != 0; }
 bool SdlWindow::ask(const std::string& question, const std::string& first, const std::string& second)
 {
     Impl& w = *impl_;
+    if (w.trace) w.trace("ask " + question);
     return twoButtonRequester(w.surface, *this, w.place, question, first, second, w.pointerX, w.pointerY) == 1;
 }
 

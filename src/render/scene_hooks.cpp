@@ -1,5 +1,6 @@
 #include "render/scene_hooks.h"
 
+#include "render/buildings.h"
 #include "render/clouds.h"
 #include "render/scene_frame.h"
 #include "render/trees.h"
@@ -10,10 +11,14 @@ namespace kalvenor {
 
 void drawCellObjects(SceneFrame& frame, int col, int row)
 {
+    int object = ground::object(frame.land.terrain[row][col]);
+    // Houses stand whether trees are drawn or not.
+    if (isHouseObject(object)) {
+        drawHouse(frame, object, col, row);
+        return;
+    }
     if (frame.scene.trees.trees == 0) return;
     // Trees placed by the colouring (34 .. 37) and by hand (60 .. 63, drawn as the same kinds).
-    // Houses (72 .. 75) cast their shadows but are not drawn yet.
-    int object = ground::object(frame.land.terrain[row][col]);
     if (object >= kFirstPlacedTree && object < kFirstPlacedTree + 4) object -= kPlacedTreeOffset;
     if (isTreeObject(object)) drawTree(frame, object, col, row);
 }

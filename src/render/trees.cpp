@@ -36,12 +36,22 @@ int apparentSize(const ViewState& view, Vec3 base, int size, float pixelScale)
     return pixels >= static_cast<float>(kMaxApparent) ? kMaxApparent : std::max(static_cast<int>(pixels), 0);
 }
 
+TreeDraw treeDraw(SceneFrame& frame, int object, const TreeColours& colours, Vec3 base, int col, int row)
+{
+    TreeDraw d = objectDraw(frame, base, col, row);
+    d.bark = paintOf(frame.scene, colours.bark, kFirstBarkEntry + object - kFirstTreeObject);
+    d.leaf = paintOf(frame.scene, colours.leaf, object);
+    return d;
+}
+
+} // namespace
+
 TreePaint paintOf(const SceneSettings& scene, Rgb colour, int entry)
 {
     return {colour, entry, surfaceAttributes(scene.surfaceAttributes, entry)};
 }
 
-TreeDraw treeDraw(SceneFrame& frame, int object, const TreeColours& colours, Vec3 base, int col, int row)
+TreeDraw objectDraw(SceneFrame& frame, Vec3 base, int col, int row)
 {
     const TerrainParams& t = frame.terrain;
     TreeDraw d;
@@ -49,7 +59,7 @@ TreeDraw treeDraw(SceneFrame& frame, int object, const TreeColours& colours, Vec
     d.eye = {frame.view.eyeX, frame.view.eyeY, frame.view.eyeZ};
     d.light = t.light;
     d.pixelScale = static_cast<float>(frame.target.geometry->projWidth / 2); // integer half, as in projection
-    // One haze weight for the whole tree: that of its base.
+    // One haze weight for the whole object: that of its base.
     distanceAndHaze(frame.view, base.x, base.y, base.z, t.vertex.haze, t.vertex.base);
     d.hazeWeight = frameHazeWeight(frame.view.hazeWeight, t.vertex.haze);
     frame.light.hazeWeight = d.hazeWeight;
@@ -58,12 +68,8 @@ TreeDraw treeDraw(SceneFrame& frame, int object, const TreeColours& colours, Vec
     d.cullBack = t.backFaceCulling;
     d.phong = t.phong;
     d.exaggeration = t.exaggeration;
-    d.bark = paintOf(frame.scene, colours.bark, kFirstBarkEntry + object - kFirstTreeObject);
-    d.leaf = paintOf(frame.scene, colours.leaf, object);
     return d;
 }
-
-} // namespace
 
 int nextTreeWord(RandomStreams& random)
 {

@@ -15,6 +15,7 @@
 #include "model/random_streams.h"
 #include "model/scene_settings.h"
 #include "render/terrain_lighting.h"
+#include "render/tree_surface.h"
 #include "render/view_transform.h"
 
 namespace kalvenor {
@@ -64,6 +65,14 @@ TreeColours treeColours(const SchemeBytes& scheme, int object, RandomStreams& ra
 
 // The cactus has two shapes: the first when (w1 + w2 + w3) AND 21 is 0.
 inline bool firstCactusShape(const TreeWords& words) { return (words.sum() & 21) == 0; }
+
+// The drawing state of an object standing at base on grid point (col, row):
+// the eye, the light, one haze weight (its base's), the terrain's shadow
+// there and the render switches; its paints are the caller's.
+TreeDraw objectDraw(SceneFrame& frame, Vec3 base, int col, int row);
+
+// A colour of the scheme with its class code and that class's attributes.
+TreePaint paintOf(const SceneSettings& scene, Rgb colour, int entry);
 
 // Where the tree of grid point (col, row) stands, on the cell of the given step.
 Vec3 treeBase(const Landscape& land, int col, int row, int step, const TreeWords& words);

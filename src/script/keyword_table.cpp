@@ -492,6 +492,12 @@ constexpr Keyword kKeywords[] = {
     {"PlaceObject", 1358, ArgPattern::WordFourNumbers, execPlaceObject, 0, 0, true},
     {"PlaceRoad", 1359, ArgPattern::FourNumbers, execPlaceRoad, 0, 0, true},
     storeRange("CloudLining", 1360, cloudsLining, 0, 255),
+    {"PathVehicleClass", 1361, ArgPattern::Number, execPath,
+     kPathCharacteristic + static_cast<int>(PathCharacteristic::VehicleClass), 0, true},
+    {"PathPitching", 1362, ArgPattern::Number, execPath,
+     kPathCharacteristic + static_cast<int>(PathCharacteristic::Pitching), 0, true},
+    {"PathExtraPitch", 1363, ArgPattern::Number, execPath,
+     kPathCharacteristic + static_cast<int>(PathCharacteristic::ExtraPitch), 0, true},
 };
 
 // The classic table is kept whole; our extensions follow it.

@@ -237,6 +237,7 @@ constexpr MenuItem kVehicles[] = {
     {1370, "Glider", "Glides and banks gently."},         {1371, "Jet", "Fast, banks hard."},
     {1372, "Cruise Missile", "Hugs the ground."},         {1373, "Helicopter", "Hovers over the ground."},
     {1374, "Dune Buggy", "Drives on the ground."},        {1375, "Motorcycle", "Rides on the ground."},
+    {1376, "Custom", "Set the vehicle characteristics."},
 };
 
 constexpr Control kPath[] = {

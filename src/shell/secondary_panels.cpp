@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "model/path_layout.h"
 #include "base/file_requests.h"
 #include "base/frontend.h"
 #include "panels/font.h"
@@ -88,6 +89,29 @@ constexpr Control kTreePanel[] = {
     whole(1191, 11, "Mean density", "Average tree density."),
 };
 
+// ---- Vehicle characteristics (the vehicle drop-down's "Custom") ----
+constexpr int kVehiclePanelButton = 1376;
+constexpr int kVehicleAir = 3401, kVehicleGround = 3402, kVehicleBank = 3403, kVehiclePitch = 3404;
+constexpr int kVehicleExtraPitch = 3405, kVehicleSmoothness = 3406, kVehicleNodeHeight = 3407, kVehicleClearance = 3408;
+
+constexpr Control kVehiclePanel[] = {
+    text(0, 0, "Vehicle characteristics:"),
+    button(kVehicleAir, 1, 0, "  Air   ", "Air vehicle: the path flies at the node height.", 0x10),
+    button(kVehicleGround, 1, 10, " Ground ", "Ground vehicle: the path follows the ground.", 0x10),
+    whole(kVehicleBank, 2, "Bank", "Bank coefficient."),
+    toggle(kVehiclePitch, 3, "Pitch", "Enable pitching."),
+    whole(kVehicleExtraPitch, 4, "Extra pitch", "Pitch (degrees) added to each frame."),
+    whole(kVehicleSmoothness, 5, "Smoothness", "Smoothness of camera motions."),
+    whole(kVehicleNodeHeight, 6, "Node height", "Height of path for air vehicles."),
+    whole(kVehicleClearance, 7, "Path clearance", "Height of path for ground vehicles."),
+};
+
+template <std::int32_t PathSettings::*Field>
+double pathValue(const App& a)
+{
+    return static_cast<double>(readPathSettings(a.path).*Field);
+}
+
 // ---- Texture panels: a file box for each texture slot ----
 struct Slot {
     int classCode;
@@ -113,8 +137,10 @@ constexpr Slot kSkySlots[] = {
     {77, "Sun", "Select 2D Sun Texture:"},
     {79, "Moon", "Select 2D Moon Texture:"},
 };
-constexpr int kTextureField = 3300; // + class: the file name
-constexpr int kTextureChoose = 3600; // + class: the file box
+constexpr int kTextureField = 4000; // + class: the file name
+constexpr int kTextureChoose = 4300; // + class: the file box
+// The file boxes' identifiers lie above every other control's of these panels.
+static_assert(kDone < kTextureField && kVehicleClearance < kTextureField && kTextureField + 256 <= kTextureChoose);
 
 struct Panel {
     int button;
@@ -129,8 +155,10 @@ constexpr Panel kPanels[] = {
     {kGroundTextures, "     Ground texture maps     ", {}, kGroundSlots, 0},
     {kWaterTextures, "     Water texture maps      ", {}, kWaterSlots, 1},
     {kSkyTextures, "      Sky texture maps       ", {}, kSkySlots, 4},
+    {kVehiclePanelButton, "   Vehicle characteristics   ", kVehiclePanel, {}, 0},
 };
-constexpr std::array kButtons = {kTreePanelButton, kCloudPanelButton, kGroundTextures, kWaterTextures, kSkyTextures};
+constexpr std::array kButtons = {kTreePanelButton, kCloudPanelButton, kGroundTextures, kWaterTextures, kSkyTextures,
+                                 kVehiclePanelButton};
 
 template <int Band, int Kind>
 double kindOn(const App& a)
@@ -184,6 +212,14 @@ const Binding kBindings[] = {
     {kTreeSizeFirst + 1, "TreeOakSize", {}, [](const App& a) { return static_cast<double>(a.scene.trees.oakSize); }},
     {kTreeSizeFirst + 2, "TreeCactusSize", {}, [](const App& a) { return static_cast<double>(a.scene.trees.cactusSize); }},
     {kTreeSizeFirst + 3, "TreePineSize", {}, [](const App& a) { return static_cast<double>(a.scene.trees.pineSize); }},
+    {kVehicleAir, "PathVehicleClass 2", {}, [](const App& a) { return readPathSettings(a.path).vehicleClass == 2 ? 1.0 : 0.0; }},
+    {kVehicleGround, "PathVehicleClass 3", {}, [](const App& a) { return readPathSettings(a.path).vehicleClass == 3 ? 1.0 : 0.0; }},
+    {kVehicleBank, "PathBank", {}, pathValue<&PathSettings::bankCoefficient>},
+    {kVehiclePitch, "PathPitching 1", "PathPitching 0", pathValue<&PathSettings::pitching>},
+    {kVehicleExtraPitch, "PathExtraPitch", {}, pathValue<&PathSettings::extraPitch>},
+    {kVehicleSmoothness, "PathSmoothness", {}, pathValue<&PathSettings::smoothness>},
+    {kVehicleNodeHeight, "PathNodeHeight", {}, pathValue<&PathSettings::nodeHeight>},
+    {kVehicleClearance, "PathClearance", {}, pathValue<&PathSettings::pathClearance>},
 };
 #undef KV_KIND
 

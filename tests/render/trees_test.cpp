@@ -439,7 +439,7 @@ TEST(TreeRender, EveryKindDrawsWhereItStandsInBothModes)
     }
 }
 
-TEST(TreeRender, TreesOffDrawNothingAndBuildingsAreNotDrawn)
+TEST(TreeRender, TreesOffDrawNothingAndObjectCodesDrawTheirKinds)
 {
     Scene bare(320, 240, 320, 320);
     treeScene(bare, 0);
@@ -455,13 +455,17 @@ TEST(TreeRender, TreesOffDrawNothingAndBuildingsAreNotDrawn)
         EXPECT_EQ(countTreePixels(off, 35).pixels, 0);
         EXPECT_EQ(pixels24(off), empty);
     }
-    // A house code (60) and a ground code left in the object byte draw nothing.
-    for (const int object : {60, 72, 57}) {
-        Scene house(320, 240, 320, 320);
-        treeScene(house, object);
-        ASSERT_EQ(house.draw(), 1);
-        EXPECT_EQ(pixels24(house), empty) << object;
-    }
+    // A ground code left in the object byte draws nothing; a palm planted by
+    // hand (60) is the palm of 34; a house (72) stands there.
+    const auto drawn = [](int object) {
+        Scene scene(320, 240, 320, 320);
+        treeScene(scene, object);
+        EXPECT_EQ(scene.draw(), 1);
+        return pixels24(scene);
+    };
+    EXPECT_EQ(drawn(57), empty);
+    EXPECT_EQ(drawn(60), drawn(34));
+    EXPECT_NE(drawn(72), empty);
 }
 
 TEST(TreeRender, SolidOakWithoutLeavesShowsOnlyBark)

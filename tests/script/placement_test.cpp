@@ -95,9 +95,9 @@ TEST_F(Placement, PlacedObjectsSurviveColouringAndSessions)
             ASSERT_EQ(fresh.landscape.terrain[r][c], land.terrain[r][c]) << r << "," << c;
 }
 
-// A pine planted by hand is drawn as a pine, and a House4 casts its shadow;
-// the picture changes near them only.
-TEST(PlacementRender, PlantedTreesAreDrawnAndHousesCastShadows)
+// A pine planted by hand is drawn as a pine, and houses stand on their cells
+// (with trees off too); the picture changes near them only.
+TEST(PlacementRender, PlantedTreesAndHousesAppearWhereTheyStand)
 {
     // Gentle hills seen from above, so nothing nearer hides the place.
     const std::vector<std::string> scene = {"LandscapeSizeSmall", "FractalRoughness 40", "GenerateFractal 12",
@@ -109,8 +109,10 @@ TEST(PlacementRender, PlantedTreesAreDrawnAndHousesCastShadows)
         ScriptedFrontend ui;
         initialiseApp(app, ui);
         for (const std::string& line : scene) EXPECT_EQ(executeLine(app, ui, line), LineResult::Done) << line;
-        if (!extra.empty()) {
-            EXPECT_EQ(executeLine(app, ui, extra), LineResult::Done);
+        for (std::size_t from = 0; from < extra.size();) {
+            const std::size_t end = std::min(extra.find('\n', from), extra.size());
+            EXPECT_EQ(executeLine(app, ui, extra.substr(from, end - from)), LineResult::Done);
+            from = end + 1;
         }
         EXPECT_TRUE(ui.reports.empty()) << ui.reports.front();
         EXPECT_EQ(renderImage(app, ui), Outcome::Done);
@@ -120,7 +122,8 @@ TEST(PlacementRender, PlantedTreesAreDrawnAndHousesCastShadows)
         return rgb;
     };
     const auto plain = render("");
-    for (const char* line : {"PlaceObject Pine 3800 1500", "PlaceObject House4 3800 1500"}) {
+    for (const char* line : {"PlaceObject Pine 3800 1500", "PlaceObject House4 3800 1500", "PlaceObject House1 3800 1500",
+                             "TreeOff\nPlaceObject House2 3800 1500"}) {
         const auto with = render(line);
         int changed = 0, left = 96, right = -1;
         for (std::size_t i = 0; i < plain.size(); ++i)

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/app.h"
+#include "model/path_layout.h"
 #include "panels/key_codes.h"
 #include "panels/main_panel.h"
 #include "platform/scripted_frontend.h"
@@ -118,6 +119,25 @@ TEST_F(SecondaryPanels, TextureFileBoxesLoadAndRemoveTextures)
     EXPECT_EQ(runWindowCommand(*ctx, 1303), 1);
     EXPECT_FALSE(app->textures[38].inUse());
     std::filesystem::remove_all(dir);
+}
+
+// The vehicle list's "Custom": the characteristics stored as they are edited.
+TEST_F(SecondaryPanels, VehicleCharacteristicsOfCustom)
+{
+    ASSERT_EQ(runWindowCommand(*ctx, 1296), 1); // Path
+    at(1, 10, 8); // Ground
+    at(2, 22, 60);
+    type("-7"); // bank
+    at(3, 27, 8); // pitch off
+    at(6, 22, 60);
+    type("250"); // node height
+    done();
+    EXPECT_EQ(runWindowCommand(*ctx, 1376), 1);
+    const PathSettings s = readPathSettings(app->path);
+    EXPECT_EQ(s.vehicleClass, 3);
+    EXPECT_EQ(s.bankCoefficient, -7);
+    EXPECT_EQ(s.pitching, 0);
+    EXPECT_EQ(s.nodeHeight, 250);
 }
 
 } // namespace

@@ -14,7 +14,8 @@
 # Session through the file requester into a batch run, and saving again asks "Replace", whose Cancel
 # leaves the file byte for byte; a click on the map with Place camera puts the camera where the map's
 # read-out says; a river answered No leaves the landscape file byte for byte; a spread in the colour
-# editor changes the swatches and Cancel gives the colour scheme back byte for byte; on a 2050 x 2050 landscape both windows keep painting
+# editor changes the swatches and Cancel gives the colour scheme back byte for byte; a house placed by a
+# click appears in the next render, near where it stands; on a 2050 x 2050 landscape both windows keep painting
 # during the render, closing the main window is refused, and Esc and the right
 # button abort it within half a second; Project > Exit and the close button
 # end the program with exit code 0 and no X error, twenty times in a row.
@@ -250,18 +251,21 @@ printf 'Kalve Script File\ncheck\nAppendCamera %s\n' "$tmp/placed.scr" >"$tmp/ch
 sed -n 3p "$tmp/placed.scr" | grep -q '^ *300, *600,' || fail "the placed camera is not at (300, 600): $(sed -n 3p "$tmp/placed.scr")"
 # A river started by a click and answered No: the landscape saved before and after is the same.
 save_as 34 before # Save Landscape (elevations)
-xdotool key Return # "Save entire landscape?": Yes
+wait_for "ask Save entire landscape?"
+xdotool key Return # Yes
 wait_for "command 1124 result 1"
 click 700 152 # Water
 wait_for "command 1287 result 1"
 click 430 49 # Create river
 wait_for "command 1090 result 1"
 click 130 110
-sleep 1.5
+wait_for "ask Accept river?" 600
+sleep 0.3
 import -window "$main" "$tmp/river.png"
 xdotool key Escape # "Accept river?": No
 wait_for "map click result 1" 300 2
 save_as 34 after
+wait_for "ask Save entire landscape?" 300 2
 xdotool key Return
 wait_for "command 1124 result 1" 300 2
 cmp -s "$tmp/map/before.DEM" "$tmp/map/after.DEM" || fail "a river answered No changed the landscape"
@@ -287,6 +291,36 @@ save_as 66 scheme2
 wait_for "command 1134 result 1" 300 2
 cmp -s "$tmp/map/scheme1.SCM" "$tmp/map/scheme2.SCM" || fail "Cancel did not give the colour scheme back"
 cp "$tmp/editor.png" "${KALVENOR_KEEP:-$tmp}/" 2>/dev/null
+quit
+
+echo "== a house placed by a click on the map appears in the next render, near where it stands"
+mkdir -p "$tmp/house"
+# Without the lighting's and the dither's noise two renders of one scene are the same, so what differs is the house.
+printf 'Kalve Script File\nhouse\nLandscapeSizeSmall\nFractalRoughness 20\nGenerateFractal 5\nImageSize 320 240\nLightingRoughness 0\nPixelDither 0\nCameraXYZ 3840 3300 900\nTargetXYZ 3840 3840 0\n' \
+    >"$tmp/house/STARTUP.SCR"
+start "$tmp/house"
+click 450 525
+wait_for "command 1061 result 1"
+render_window
+sleep 0.3
+import -window "$image" "$tmp/house-before.png"
+click 700 312 # Placement
+wait_for "command 1295 result 1"
+click 400 120 # House4
+wait_for "command 1334 result 1"
+click 176 167 # column 128, row 128: (3840, 3840), where the camera looks
+wait_for "map click result 1"
+click 450 525
+wait_for "command 1061 result 1" 300 2
+sleep 0.3
+import -window "$image" "$tmp/house-after.png"
+differ=$(differing "$tmp/house-before.png" "$tmp/house-after.png")
+[ "$differ" != "0" ] || fail "the house changed nothing in the render"
+box=$(convert "$tmp/house-before.png" "$tmp/house-after.png" -compose difference -composite -threshold 0 -trim \
+    -format "%w %h %X %Y" info: | tr -d '+')
+set -- $box
+[ "$1" -lt 80 ] && [ "$2" -lt 80 ] || fail "the render changed beyond the house: a box of $1 x $2 at ($3, $4)"
+cp "$tmp/house-after.png" "${KALVENOR_KEEP:-$tmp}/" 2>/dev/null
 quit
 
 echo "== an 8-bit display mode, and End on 1024 x 768 in a 640 x 480 view"
