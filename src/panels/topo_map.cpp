@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "model/landscape.h"
+#include "model/path_layout.h"
 #include "model/scene_settings.h"
 #include "panels/panel_style.h"
 
@@ -114,6 +115,36 @@ std::pair<int, int> pixelsOf(int index, int origin, int zoom)
     int last = floorDiv(from + 16 + zoom - 1, zoom) - 1;
     if (last < first) first = last = floorDiv(from, zoom); // a pixel covers several cells
     return {first, last};
+}
+
+// The path display: the flight's points joined in white, each node a 5 x 5
+// orange square over its shadow, and a node's target a small orange cross
+// joined to it by a dotted line.
+void drawPath(Surface& s, const MapView& map, const Landscape& land, const PathState& path)
+{
+    constexpr Colour kFlight = rgb(255, 255, 255);
+    constexpr Colour kNode = rgb(255, 160, 0);
+    const std::vector<PathPoint>& points = path.points;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const MapPixel a = worldToMapPixel(map, land, points[i - 1].x, points[i - 1].y);
+        const MapPixel b = worldToMapPixel(map, land, points[i].x, points[i].y);
+        mapLine(s, a.x, a.y, b.x, b.y, kFlight);
+    }
+    for (const PathNode& node : readPathNodes(path)) {
+        const MapPixel p = worldToMapPixel(map, land, node.x, node.y);
+        if (node.targetState == kTargetLook) {
+            const MapPixel t = worldToMapPixel(map, land, node.targetX, node.targetY);
+            const int steps = std::max(std::abs(t.x - p.x), std::abs(t.y - p.y));
+            for (int k = 0; k <= steps; k += 3)
+                put(s, p.x + (t.x - p.x) * k / std::max(steps, 1), p.y + (t.y - p.y) * k / std::max(steps, 1), kNode);
+            mapLine(s, t.x - 2, t.y - 2, t.x + 2, t.y + 2, kNode);
+            mapLine(s, t.x - 2, t.y + 2, t.x + 2, t.y - 2, kNode);
+        }
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) put(s, p.x + dx + 1, p.y + dy + 1, kMarkShadow);
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) put(s, p.x + dx, p.y + dy, kNode);
+    }
 }
 
 } // namespace
@@ -265,6 +296,10 @@ void drawMap(Surface& s, const MapView& map, const Landscape& land, const MapMar
         const MapPixel z = worldToMapPixel(map, land, b.lastColumn * static_cast<double>(land.spacingX),
                                            b.lastRow * static_cast<double>(land.spacingY));
         outlineMapRect(s, a.x, a.y, z.x, z.y, kMarkShadow);
+    }
+    if (marks.path != nullptr) {
+        drawPath(s, map, land, *marks.path);
+        return;
     }
     if (marks.camera == nullptr) return;
     const CameraSettings& cam = *marks.camera;

@@ -23,6 +23,7 @@ namespace kalvenor {
 struct Landscape;
 struct CameraSettings;
 struct BoundingBox;
+struct PathState;
 
 // The map area on the surface: 256 x 256 pixels from (48, 40) to (303, 295).
 constexpr int kMapLeft = 48;
@@ -100,6 +101,7 @@ void buildMapImage(MapView& map, const Landscape& land);
 struct MapMarks {
     const CameraSettings* camera = nullptr; // camera, target and the edges of the view
     const BoundingBox* box = nullptr;       // drawn when enabled
+    const PathState* path = nullptr;        // when set, the flight and its nodes instead of the camera
 };
 
 // Draws the image and the marks into the map area, and the frame around it.

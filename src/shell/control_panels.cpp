@@ -14,6 +14,7 @@
 #include "files/path_export.h"
 #include "model/path_layout.h"
 #include "path/path_dynamics.h"
+#include "path/path_edit.h"
 #include "render/image_size.h"
 #include "script/interpreter.h"
 #include "script/keyword_table.h"
@@ -241,7 +242,7 @@ constexpr MenuItem kVehicles[] = {
 };
 
 constexpr Control kPath[] = {
-    button(1352, 0, 0, "Create a new path", "Erase every node and start a new path."),
+    button(1352, 0, 0, "Create a new path", "Erase every node, then click on the map for each new node.", 1),
     {.kind = kGadgetMenu, .id = 0, .row = 1, .column = 0, .label = " Vehicle type ",
      .help = "How the camera follows the ground and banks.", .flags = kFlagDropDown, .items = kVehicles},
     toggle(1363, 2, "Closed loop", "Create a closed loop path (the last node is attached to the first)."),
@@ -355,6 +356,13 @@ int editColours(WindowContext& ctx, const Gadget&)
     if (rendered || scheme != app.scene.colourScheme || attributes != app.scene.surfaceAttributes)
         app.landscape.paletteStale = 1;
     return accepted == 1 ? 1 : -1;
+}
+
+// The Path panel's node buttons: each picks its node (and target) on the map.
+template <int (*Edit)(PathState&, const Landscape&, Frontend&)>
+int editPath(WindowContext& ctx, const Gadget&)
+{
+    return Edit(ctx.app.path, ctx.app.landscape, ctx.ui);
 }
 
 int chooseLandscapeSize(WindowContext& ctx, const Gadget&)
@@ -670,6 +678,13 @@ const Binding kBindings[] = {
          return 1;
      }},
     {1352, "PathNew", {}},
+    {1354, {}, {}, nullptr, editPath<editPathNode>},
+    {1355, {}, {}, nullptr, editPath<addPathNode>},
+    {1356, {}, {}, nullptr, editPath<removePathNode>},
+    {1357, {}, {}, nullptr, editPath<setNodeTarget>},
+    {1358, {}, {}, nullptr, editPath<unsetNodeTarget>},
+    {1390, {}, {}, nullptr, editPath<addNodeRoll>},
+    {1391, {}, {}, nullptr, editPath<removeNodeRoll>},
     {1363, "PathClosedLoopOn", "PathClosedLoopOff", [](const App& a) {
          return static_cast<double>(readPathSettings(a.path).closedLoop);
      }},

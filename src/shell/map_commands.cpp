@@ -11,6 +11,7 @@
 #include "panels/key_codes.h"
 #include "panels/main_panel.h"
 #include "path/path_dynamics.h"
+#include "path/path_edit.h"
 #include "shell/control_panels.h"
 #include "shell/window_commands.h"
 
@@ -22,6 +23,7 @@ constexpr int kZoomIn = 1310, kZoomOut = 1311, kUnzoom = 1312, kCentreCamera = 1
 constexpr int kScrollVertical = 1308, kScrollHorizontal = 1309, kViewIn = 1315, kViewOut = 1316;
 constexpr int kPlaceTarget = 1058, kPlaceCamera = 1059, kEnlargeSection = 1160;
 constexpr int kSnowLine = 1167, kTreeLine = 1169, kLake = 1089, kRiver = 1090, kSeaLevel = 1168, kBox = 1237;
+constexpr int kNewPath = 1352, kPathTab = 1296;
 
 struct Mode {
     int id;
@@ -36,6 +38,7 @@ constexpr Mode kModes[] = {
     {kLake, "Create lake: click on the map in the lake."},
     {kSeaLevel, "Set sea level: click on the map at the height of the sea."},
     {kBox, "Bounding box: drag across the map (a click without dragging removes it)."},
+    {1352, "Create a new path: click on the map for each node."},
     {1327, "Palm: click on the map to plant one."},
     {1328, "Oak: click on the map to plant one."},
     {1329, "Cactus: click on the map to plant one."},
@@ -65,7 +68,7 @@ constexpr Tool kTools[] = {
 constexpr std::array kIds = {kPlaceTarget, kPlaceCamera, kLake,    kRiver,          kEnlargeSection, kSnowLine,
                              kSeaLevel,    kTreeLine,    kBox,     kScrollVertical, kScrollHorizontal, kZoomIn,
                              kZoomOut,     kUnzoom,      kCentreCamera, kCentreTarget, kViewIn,       kViewOut,
-                             1327, 1328, 1329, 1330, 1331, 1332, 1333, 1334, 1335, 1336, 1341, 1345};
+                             1327, 1328, 1329, 1330, 1331, 1332, 1333, 1334, 1335, 1336, 1341, 1345, kNewPath};
 
 const Tool* toolOf(int id)
 {
@@ -215,9 +218,16 @@ int placeWithTool(WindowContext& ctx, const Tool& tool, int px, int py)
 
 std::span<const int> mapCommandIds() { return kIds; }
 
+MapMarks mapMarks(WindowContext& ctx)
+{
+    // With the Path panel open the map shows the flight in place of the camera.
+    return MapMarks{&ctx.app.scene.camera, &ctx.app.scene.render.box,
+                    ctx.main.openTab == kPathTab ? &ctx.app.path : nullptr};
+}
+
 void refreshMap(WindowContext& ctx)
 {
-    ctx.main.marks = MapMarks{&ctx.app.scene.camera, &ctx.app.scene.render.box};
+    ctx.main.marks = mapMarks(ctx);
     redrawMap(ctx.surface, ctx.main, ctx.app.landscape);
 }
 
@@ -241,6 +251,8 @@ int runMapCommand(WindowContext& ctx, int id)
     const Landscape& land = ctx.app.landscape;
     const CameraSettings& cam = ctx.app.scene.camera;
     if (const Mode* mode = modeOf(id)) {
+        // "Create a new path" starts from no nodes; its clicks then add them.
+        if (id == kNewPath) runKeywordLine(ctx, "PathNew");
         ctx.mapMode = id;
         refillPanel(ctx);
         ctx.ui.status(mode->prompt);
@@ -299,6 +311,13 @@ int mapClick(WindowContext& ctx, int px, int py)
                                                     number(groundElevation(land, w.x, w.y))));
     case kBox: return markBox(ctx, px, py);
     default: break;
+    }
+    if (ctx.mapMode == kNewPath) {
+        if (!cell) {
+            ctx.ui.status("That is outside the landscape.");
+            return 0;
+        }
+        return clicked(ctx, appendPathNode(ctx.app.path, land, *cell, ctx.ui));
     }
     if (const Tool* tool = toolOf(ctx.mapMode)) {
         if (!cell) {

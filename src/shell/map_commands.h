@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/frontend.h"
+#include "panels/topo_map.h"
 
 namespace kalvenor {
 
@@ -33,6 +34,10 @@ void endMapMode(WindowContext& ctx);
 // The read-out for the pointer at (px, py) over the map, in the status line;
 // returns it (empty off the map).
 std::string mapHover(WindowContext& ctx, int px, int py);
+
+// What the map marks now: the camera, the target and the box, or with the
+// Path panel open the flight and its nodes.
+MapMarks mapMarks(WindowContext& ctx);
 
 // The map rebuilt and drawn with its marks.
 void refreshMap(WindowContext& ctx);

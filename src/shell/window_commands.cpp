@@ -376,7 +376,7 @@ int landscapeChanged(WindowContext& ctx, int result)
 {
     if (result == 1) {
         computeElevationStatistics(ctx.app.landscape);
-        ctx.main.marks = MapMarks{&ctx.app.scene.camera, &ctx.app.scene.render.box};
+        ctx.main.marks = mapMarks(ctx);
         drawMainSurface(ctx.surface, ctx.main, ctx.app.landscape);
         ctx.ui.status(ctx.app.landscape.name);
     }

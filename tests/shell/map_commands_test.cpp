@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "model/landscape.h"
+#include "model/path_layout.h"
 #include "panels/key_codes.h"
 #include "panels/main_panel.h"
 #include "platform/scripted_frontend.h"
@@ -238,6 +239,28 @@ TEST_F(MapCommands, PlacementToolsPlantPaintAndLayRoads)
     EXPECT_EQ(mapClick(*ctx, 78, 265), 1);
     EXPECT_EQ(land.terrain[30][30] & 0xFF, 88);
     EXPECT_EQ(land.terrain[35][40] & 0xFF, 88);
+}
+
+// The Path panel: "Create a new path" makes a node of each click; the map
+// shows the nodes in place of the camera; Remove node takes the one picked.
+TEST_F(MapCommands, PathNodesByClicks)
+{
+    ASSERT_EQ(runWindowCommand(*ctx, 1296), 1); // Path
+    ASSERT_EQ(runWindowCommand(*ctx, 1352), 1);
+    for (const auto& [x, y] : {std::pair{58, 275}, std::pair{98, 235}, std::pair{148, 215}})
+        EXPECT_EQ(mapClick(*ctx, x, y), 1);
+    EXPECT_EQ(pathNodeCount(app->path), 3);
+    const PathNode second = readPathNode(app->path, 1);
+    EXPECT_FLOAT_EQ(second.x, 1500.0f); // column 50, row 60
+    EXPECT_FLOAT_EQ(second.y, 1800.0f);
+    EXPECT_EQ(surface.at(98, 235), rgb(255, 160, 0)); // the node's mark
+
+    ui.pointAnswers = {MapPoint{51, 61}}; // Remove node: the one nearest the cell marked
+    EXPECT_EQ(runWindowCommand(*ctx, 1356), 1);
+    EXPECT_EQ(ui.questions.back(), "Select node (Delete Node):");
+    ASSERT_EQ(pathNodeCount(app->path), 2);
+    EXPECT_FLOAT_EQ(readPathNode(app->path, 1).x, 3000.0f); // the third is second now
+    EXPECT_NE(surface.at(98, 235), rgb(255, 160, 0));
 }
 
 // The Placement panel shows the ground colours on the map, worked out first.
