@@ -50,6 +50,16 @@ public:
     virtual std::optional<std::vector<double>> askNumbers(const std::string& prompt,
                                                          const std::vector<double>& values) = 0;
 
+    // The same with a label before each number (a form); a front end without
+    // forms asks them as askNumbers does.
+    virtual std::optional<std::vector<double>> askLabelledNumbers(const std::string& prompt,
+                                                                 const std::vector<std::string>& labels,
+                                                                 const std::vector<double>& values)
+    {
+        (void)labels;
+        return askNumbers(prompt, values);
+    }
+
     // Choice among several answers; the index of the answer, or nothing when cancelled.
     virtual std::optional<int> choose(const std::string& question, const std::vector<std::string>& answers) = 0;
 

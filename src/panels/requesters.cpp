@@ -132,6 +132,33 @@ std::optional<std::vector<double>> numbersRequester(Surface& s, InputSource& inp
     return numbers;
 }
 
+std::optional<std::vector<double>> labelledNumbersRequester(Surface& s, InputSource& input, RequesterPlace& place,
+                                                            std::string_view prompt,
+                                                            const std::vector<std::string>& labels,
+                                                            const std::vector<double>& values, int pointerX,
+                                                            int pointerY)
+{
+    std::size_t widest = 0;
+    for (const std::string& l : labels) widest = std::max(widest, l.size());
+    const int fieldX = 16 + static_cast<int>(widest + 1) * kCharWidth;
+    std::vector<Gadget> gadgets;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const int y = static_cast<int>(i) * kRowHeight;
+        if (i < labels.size())
+            gadgets.push_back(Gadget{.kind = kGadgetLabel, .x = 16, .y = y + 2, .text = labels[i]});
+        Gadget field{.kind = kGadgetDecimal, .x = fieldX, .y = y, .chars = kDecimalChars, .decimals = decimalsOf(values[i])};
+        setFieldNumber(field, values[i]);
+        gadgets.push_back(field);
+    }
+    const std::optional<std::vector<Gadget>> answered =
+        formRequester(s, input, place, prompt, std::move(gadgets), pointerX, pointerY);
+    if (!answered) return std::nullopt;
+    std::vector<double> numbers;
+    for (const Gadget& g : *answered)
+        if (g.kind == kGadgetDecimal) numbers.push_back(g.number);
+    return numbers;
+}
+
 std::optional<int> choiceRequester(Surface& s, InputSource& input, RequesterPlace& place, std::string_view question,
                                    const std::vector<std::string>& answers, int pointerX, int pointerY)
 {

@@ -28,6 +28,14 @@ std::optional<std::vector<double>> numbersRequester(Surface& s, InputSource& inp
                                                     std::string_view prompt, const std::vector<double>& values,
                                                     int pointerX, int pointerY);
 
+// The prompt over one labelled decimal field for each value (labels[i] before
+// values[i]), "OK" and "Cancel"; Tab goes on to the next field.
+std::optional<std::vector<double>> labelledNumbersRequester(Surface& s, InputSource& input, RequesterPlace& place,
+                                                            std::string_view prompt,
+                                                            const std::vector<std::string>& labels,
+                                                            const std::vector<double>& values, int pointerX,
+                                                            int pointerY);
+
 // The question over one button for each answer; the index of the one chosen.
 std::optional<int> choiceRequester(Surface& s, InputSource& input, RequesterPlace& place, std::string_view question,
                                    const std::vector<std::string>& answers, int pointerX, int pointerY);

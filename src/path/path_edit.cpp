@@ -234,7 +234,10 @@ int editPathNode(PathState& path, const Landscape& land, Frontend& ui)
     const PathNode old = readPathNode(path, *index);
     const std::vector<double> shown = {old.x,       old.y,       old.z,       old.speed,
                                        old.targetX, old.targetY, old.targetZ, static_cast<double>(old.roll)};
-    const std::optional<std::vector<double>> typed = ui.askNumbers("Manual Node Editor:", shown);
+    const std::optional<std::vector<double>> typed = ui.askLabelledNumbers(
+        "Manual Node Editor:", {"  Node X:", "  Node Y:", "  Node Z:", "   Speed:", "Target X:", "Target Y:", "Target Z:",
+                                "    Roll:"},
+        shown);
     if (!typed || typed->size() != shown.size()) return -1;
     const std::vector<double>& v = *typed;
     return changeNode(path, land, *index, ui, [&](PathNode& n) {

@@ -564,6 +564,14 @@ std::optional<std::vector<double>> SdlWindow::askNumbers(const std::string& prom
     return numbersRequester(w.surface, *this, w.place, prompt, values, w.pointerX, w.pointerY);
 }
 
+std::optional<std::vector<double>> SdlWindow::askLabelledNumbers(const std::string& prompt,
+                                                                 const std::vector<std::string>& labels,
+                                                                 const std::vector<double>& values)
+{
+    Impl& w = *impl_;
+    return labelledNumbersRequester(w.surface, *this, w.place, prompt, labels, values, w.pointerX, w.pointerY);
+}
+
 std::optional<int> SdlWindow::choose(const std::string& question, const std::vector<std::string>& answers)
 {
     Impl& w = *impl_;

@@ -68,6 +68,8 @@ public:
     bool ask(const std::string& question, const std::string& first, const std::string& second) override;
     std::optional<long> askNumber(const std::string& prompt, long defaultValue) override;
     std::optional<std::vector<double>> askNumbers(const std::string& prompt, const std::vector<double>& values) override;
+    std::optional<std::vector<double>> askLabelledNumbers(const std::string& prompt, const std::vector<std::string>& labels,
+                                                          const std::vector<double>& values) override;
     std::optional<int> choose(const std::string& question, const std::vector<std::string>& answers) override;
     std::optional<std::string> chooseFile(const FileRequest& request) override;
     void message(const std::string& text, const std::string& button) override;

@@ -172,6 +172,28 @@ TEST(Requesters, SeveralNumbersWithTabBetweenThem)
     EXPECT_EQ(numbersRequester(s, input, place, "Strata tilt:", {1.5, -2, 0.25}, 400, 300), std::nullopt);
 }
 
+// Labelled numbers (the Manual Node Editor): each label before its field, the
+// values as offered on Enter, nothing on Esc.
+TEST(Requesters, LabelledNumbersShowTheirLabels)
+{
+    Surface s;
+    std::vector<DrawnText> drawn;
+    s.textLog = &drawn;
+    ScriptedInput input;
+    RequesterPlace place;
+    input.key(kKeyEnter);
+    const auto numbers =
+        labelledNumbersRequester(s, input, place, "Manual Node Editor:", {"  Node X:", "    Roll:"}, {1500.5, -30}, 400, 300);
+    ASSERT_TRUE(numbers.has_value());
+    EXPECT_EQ(*numbers, (std::vector<double>{1500.5, -30}));
+    int labels = 0;
+    for (const DrawnText& t : drawn) labels += t.text == "  Node X:" || t.text == "    Roll:" ? 1 : 0;
+    EXPECT_EQ(labels, 2);
+    input.key(kKeyEscape);
+    EXPECT_EQ(labelledNumbersRequester(s, input, place, "Manual Node Editor:", {"  Node X:"}, {1.0}, 400, 300),
+              std::nullopt);
+}
+
 TEST(Requesters, ChoiceByButtonEnterOrEsc)
 {
     Surface s;
