@@ -15,23 +15,17 @@
 #include "shell/map_commands.h"
 #include "shell/startup.h"
 #include "shell/window_commands.h"
+#include "window_fixture.h"
 #include "../panels/scripted_input.h"
 
 namespace kalvenor {
 namespace {
 
-class MapCommands : public ::testing::Test {
+class MapCommands : public WindowFixture {
 protected:
-    std::unique_ptr<App> app = std::make_unique<App>();
-    ScriptedFrontend ui;
-    ScriptedInput input;
-    Surface surface;
-    MainPanel main;
-    std::unique_ptr<WindowContext> ctx;
-
     void SetUp() override
     {
-        initialiseApp(*app, ui);
+        WindowFixture::SetUp();
         Landscape& land = app->landscape;
         ASSERT_EQ(resizeLandscape(land, app->random, kSmallGrid, kSmallGrid), 1);
         // A slope rising to the north-east: elevation 2 x column + row.
@@ -39,16 +33,7 @@ protected:
             for (int c = 0; c < land.gridWidth; ++c) land.elevation[r][c] = static_cast<std::int16_t>(2 * c + r);
         computeElevationStatistics(land);
         drawMainSurface(surface, main, land);
-        ctx = std::make_unique<WindowContext>(WindowContext{*app, ui, input, surface, main, "/nonexistent/", ""});
         refreshMap(*ctx);
-    }
-
-    Gadget& control(int id)
-    {
-        for (Gadget& g : main.open->gadgets)
-            if (g.id == id) return g;
-        ADD_FAILURE() << "no control " << id;
-        return main.open->gadgets.front();
     }
 };
 

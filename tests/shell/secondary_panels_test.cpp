@@ -14,27 +14,14 @@
 #include "platform/scripted_frontend.h"
 #include "shell/startup.h"
 #include "shell/window_commands.h"
+#include "window_fixture.h"
 #include "../panels/scripted_input.h"
 
 namespace kalvenor {
 namespace {
 
-class SecondaryPanels : public ::testing::Test {
+class SecondaryPanels : public WindowFixture {
 protected:
-    std::unique_ptr<App> app = std::make_unique<App>();
-    ScriptedFrontend ui;
-    ScriptedInput input;
-    Surface surface;
-    MainPanel main;
-    std::unique_ptr<WindowContext> ctx;
-
-    void SetUp() override
-    {
-        initialiseApp(*app, ui);
-        drawMainSurface(surface, main, app->landscape);
-        ctx = std::make_unique<WindowContext>(WindowContext{*app, ui, input, surface, main, "/nonexistent/", ""});
-    }
-
     // A control at row r, column c of the panel at (372, 8); fields stand at column 22.
     void at(int row, int column, int dx = 6) { input.click(372 + 8 + 8 * column + dx, 8 + 32 + 24 * row + 8); }
     void type(const char* text)

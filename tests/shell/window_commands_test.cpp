@@ -23,35 +23,13 @@
 #include "shell/control_panels.h"
 #include "shell/window_commands.h"
 #include "shell/window_file_commands.h"
+#include "window_fixture.h"
 #include "shell/map_commands.h"
 
 namespace kalvenor {
 namespace {
 
-class NoInput : public InputSource {
-public:
-    int presented = 0;
-    std::optional<InputEvent> next() override { return std::nullopt; }
-    void present() override { ++presented; }
-};
-
-class WindowCommands : public ::testing::Test {
-protected:
-    std::unique_ptr<App> app = std::make_unique<App>();
-    ScriptedFrontend ui;
-    NoInput input;
-    Surface surface;
-    MainPanel main;
-    std::unique_ptr<WindowContext> ctx;
-
-    void SetUp() override
-    {
-        initialiseApp(*app, ui);
-        drawMainSurface(surface, main, app->landscape);
-        ctx = std::make_unique<WindowContext>(
-            WindowContext{*app, ui, input, surface, main, "/nonexistent/", ""});
-    }
-};
+using WindowCommands = WindowFixture;
 
 TEST_F(WindowCommands, EveryIdentifierReachesItsOperationOrSaysItIsNotBuilt)
 {
@@ -206,12 +184,6 @@ TEST_F(WindowCommands, PanelControlsRunTheSettingsKeywords)
 {
     ASSERT_EQ(runWindowCommand(*ctx, 1283), 1); // Camera
     ASSERT_TRUE(main.open);
-    const auto control = [&](int id) -> Gadget& {
-        for (Gadget& g : main.open->gadgets)
-            if (g.id == id) return g;
-        ADD_FAILURE() << "no control " << id;
-        return main.open->gadgets.front();
-    };
     EXPECT_DOUBLE_EQ(control(1170).number, app->scene.camera.cameraX); // filled at opening
 
     Gadget& x = control(1170);
@@ -500,12 +472,6 @@ TEST_F(WindowCommands, QualityPresetsFillTheSizeFieldsAndRadioGroupsKeepOneOn)
     std::ofstream(dir / "iq_low.scr") << "Kalve Script File\nLow quality\nAntialiasOff\nImageSize 400 300\n";
     app->dirs.imageQuality = dir.string();
     ASSERT_EQ(runWindowCommand(*ctx, 1294), 1); // Image
-    const auto control = [&](int id) -> Gadget& {
-        for (Gadget& g : main.open->gadgets)
-            if (g.id == id) return g;
-        ADD_FAILURE() << "no control " << id;
-        return main.open->gadgets.front();
-    };
     EXPECT_EQ(runWindowCommand(*ctx, 1268), 1);
     EXPECT_EQ(control(1048).value, 400);
     EXPECT_EQ(control(1049).value, 300);
