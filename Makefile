@@ -6,13 +6,17 @@
 #   make fuzz   run every file reader, sessions with a render, and whole scripts under libFuzzer
 #               with a fresh seed (FUZZ_SECONDS each, default 15); a nightly job gives an hour:
 #               make fuzz FUZZ_SECONDS=3600
+#   make install    build if needed and install under PREFIX (/usr/local), staged under DESTDIR if given
+#   make uninstall  remove what the last make install wrote (build/install_manifest.txt lists it)
 
 # What the program needs to build and run, and what only the tests, fuzzers and benchmarks need.
 PACKAGES := g++ cmake ninja-build pkg-config libjpeg62-turbo-dev libpng-dev libsdl2-dev
-TEST_PACKAGES := $(PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf python3 clang imagemagick parallel ffmpeg slurm-wlm munge xvfb xdotool x11-utils
+TEST_PACKAGES := $(PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf python3 clang imagemagick parallel ffmpeg slurm-wlm munge xvfb xdotool x11-utils desktop-file-utils
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all deps test-deps build test demo bench fuzz clean
+.PHONY: all deps test-deps build test demo bench fuzz clean install uninstall
 
 all: build
 
@@ -65,6 +69,16 @@ build-bench/build.ninja:
 bench: test-deps build-bench/build.ninja
 	cmake --build build-bench -j $(JOBS)
 	./build-bench/kalvenor_bench
+
+# The release program and its files under PREFIX: bin/kalvenor, share/kalvenor/ (quality presets,
+# examples), share/doc/kalvenor/, the desktop entry, the icon and the manual page. DESTDIR stages
+# the whole tree elsewhere (for packages): make install DESTDIR=/tmp/stage PREFIX=/usr.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+# Removes the files the last install wrote, as CMake's manifest lists them (DESTDIR included).
+uninstall:
+	sh dist/uninstall.sh build/install_manifest.txt "$(DESTDIR)"
 
 clean:
 	rm -rf build build-asan build-bench build-fuzz out

@@ -1,6 +1,7 @@
 // The starting directory of each family's file requester. All start as the
-// program directory; the start-up sequence and the DefaultDir script keywords
-// change them.
+// program directory (the image-quality presets may come from an installed
+// share folder instead); the start-up sequence and the DefaultDir script
+// keywords change them.
 #pragma once
 
 #include <array>
@@ -29,11 +30,18 @@ struct DefaultDirs {
     std::string stereo;
     std::array<std::string, 5> texture; // ground, water, tree, house, sky
 
-    // Every directory set to one path.
+    // Every directory set to one path, the program directory at start-up;
+    // only the image-quality directory may differ (installedPresetDirectory).
     void setAll(const std::string& dir);
 };
 
 // A directory as the requesters keep it: with a trailing separator.
 std::string withTrailingSeparator(std::string dir);
+
+// The quality presets of an installed program: for a program in PREFIX/bin/
+// that has no "IQ" folder of its own (in any letter case),
+// PREFIX/share/kalvenor/IQ/ when that directory exists. Empty otherwise, and
+// the presets are looked for beside the program as before.
+std::string installedPresetDirectory(const std::string& programDir);
 
 } // namespace kalvenor
