@@ -13,12 +13,14 @@ std::string withDefaultExtension(const std::string& path, std::string_view exten
 }
 
 std::optional<std::string> askSavePath(Frontend& ui, const std::string& title, const std::string& directory,
-                                       const std::string& pattern, std::string_view extension)
+                                       const std::string& pattern, std::string_view extension,
+                                       const std::string& defaultName)
 {
     FileRequest request;
     request.title = title;
     request.directory = directory;
     request.pattern = pattern;
+    request.defaultName = defaultName;
     request.save = true;
     const std::optional<std::string> chosen = ui.chooseFile(request);
     if (!chosen || chosen->empty()) return std::nullopt;
@@ -28,12 +30,13 @@ std::optional<std::string> askSavePath(Frontend& ui, const std::string& title, c
 }
 
 std::optional<std::string> askLoadPath(Frontend& ui, const std::string& title, const std::string& directory,
-                                       const std::string& pattern)
+                                       const std::string& pattern, const std::string& defaultName)
 {
     FileRequest request;
     request.title = title;
     request.directory = directory;
     request.pattern = pattern;
+    request.defaultName = defaultName;
     const std::optional<std::string> chosen = ui.chooseFile(request);
     if (!chosen || chosen->empty()) return std::nullopt;
     return chosen;

@@ -17,10 +17,11 @@ std::string withDefaultExtension(const std::string& path, std::string_view exten
 // A save requester: the chosen name with its default extension, or nothing when
 // the requester was cancelled or "Replace %s ?" (with the full path) declined.
 std::optional<std::string> askSavePath(Frontend& ui, const std::string& title, const std::string& directory,
-                                       const std::string& pattern, std::string_view extension);
+                                       const std::string& pattern, std::string_view extension,
+                                       const std::string& defaultName = {});
 
 // An open requester: the chosen name, or nothing when cancelled.
 std::optional<std::string> askLoadPath(Frontend& ui, const std::string& title, const std::string& directory,
-                                       const std::string& pattern);
+                                       const std::string& pattern, const std::string& defaultName = {});
 
 } // namespace kalvenor

@@ -21,6 +21,7 @@
 #include "panels/colour_editor.h"
 #include "shell/control_layout.h"
 #include "shell/map_commands.h"
+#include "shell/path_screen.h"
 #include "shell/secondary_panels.h"
 #include "shell/window_commands.h"
 
@@ -254,8 +255,9 @@ constexpr Control kPath[] = {
     button(1358, 6, 0, "Unset target ", "Take a node's target away.", 1),
     button(1390, 6, 17, "   Add roll   ", "Roll the camera over at a node.", 1),
     button(1391, 7, 0, " Remove roll ", "Take a node's roll away.", 1),
-    button(1386, 9, 0, " Export path  ", "Write the path as a script."),
-    button(1360, 9, 17, "Preview path ", "Fly the path as a wire frame."),
+    button(1386, 8, 0, " Export path  ", "Write the path as a script."),
+    button(1387, 8, 17, " Render path  ", "Render the path as the last animation made (a Targa series at first)."),
+    button(1360, 9, 0, "Preview path ", "Fly the path as a wire frame."),
     slider(1362, 10, "Position along path.", 1000),
     text(11, 0, "Altitude display"),
     button(1366, 11, 18, "+", "Zoom the altitude display in."),
@@ -271,8 +273,16 @@ constexpr Control kAnimation[] = {
     button(1100, 3, 0, "Create BMP series", "Render the path or a script as BMP files.", 1),
     button(1101, 4, 0, "Create JPG series", "Render the path or a script as JPEG files.", 1),
     button(1102, 5, 0, "Create PCX series", "Render the path or a script as PCX files (8-bit).", 1),
+    button(1103, 6, 0, "Create KAN file", "Render the path or a script as a KANIM file (8-bit).", 1),
     button(1107, 7, 0, "   View AVI   ", "Play an AVI file.", 1),
     button(1106, 7, 17, "   View FLC   ", "Play an FLC file.", 1),
+    button(1278, 8, 0, "   View KAN   ", "Play a KANIM file.", 1),
+    text(10, 0, "Script files"),
+    button(1095, 11, 0, " New script  ", "Start a script file of camera frames."),
+    button(1096, 11, 17, "Select script ", "Choose the script Append camera writes to."),
+    button(1097, 12, 0, "Append camera", "Add the camera as a frame line to the selected script."),
+    button(1149, 12, 17, "Straight flight", "Write a script flying from the camera toward the target."),
+    button(1098, 13, 0, "Preview script", "Step through a script's frames on the map or as a wire frame."),
 };
 
 constexpr MenuItem kImageSizes[] = {
@@ -695,6 +705,10 @@ const Binding kBindings[] = {
     {1373, "PathVehicle Helicopter", {}},
     {1374, "PathVehicle Dune Buggy", {}},
     {1375, "PathVehicle Motorcycle", {}},
+    {1362, {}, {}, pathPosition, movePathPosition},
+    {1366, {}, {}, nullptr, zoomAltitude<1366>},
+    {1367, {}, {}, nullptr, zoomAltitude<1367>},
+    {1368, {}, {}, nullptr, zoomAltitude<1368>},
     {1386, {}, {}, nullptr, [](WindowContext& c, const Gadget&) {
          return exportPathCommand(c.app.path, c.app.dirs.script, c.ui);
      }},

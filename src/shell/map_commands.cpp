@@ -13,6 +13,7 @@
 #include "path/path_dynamics.h"
 #include "path/path_edit.h"
 #include "shell/control_panels.h"
+#include "shell/path_screen.h"
 #include "shell/window_commands.h"
 
 namespace kalvenor {
@@ -229,6 +230,7 @@ void refreshMap(WindowContext& ctx)
 {
     ctx.main.marks = mapMarks(ctx);
     redrawMap(ctx.surface, ctx.main, ctx.app.landscape);
+    drawPathScreen(ctx); // the altitude display follows the path and the landscape as the map does
 }
 
 void endMapMode(WindowContext& ctx)
@@ -291,6 +293,7 @@ int runMapCommand(WindowContext& ctx, int id)
 
 int mapClick(WindowContext& ctx, int px, int py)
 {
+    if (pathScreenClick(ctx, px, py)) return 1;
     if (!insideMap(px, py)) return 0;
     const Landscape& land = ctx.app.landscape;
     const WorldXY w = mapPointerToWorld(ctx.main.map, land, px, py);

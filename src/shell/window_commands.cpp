@@ -23,11 +23,13 @@
 #include "script/runner.h"
 #include "files/landscape_pcx.h"
 #include "terrain/manipulations.h"
+#include "shell/animation_commands.h"
 #include "shell/control_panels.h"
 #include "shell/map_commands.h"
 #include "shell/secondary_panels.h"
 #include "shell/startup.h"
 #include "shell/window_file_commands.h"
+#include "shell/wire_view.h"
 
 namespace kalvenor {
 
@@ -319,6 +321,9 @@ std::vector<CommandRow> commandTable()
     for (const int id : mapCommandIds()) rows.push_back({id, runMapCommand});
     for (const int id : secondaryPanelButtons()) rows.push_back({id, runSecondaryPanel});
     for (const int id : fileCommandIds()) rows.push_back({id, runFileCommand});
+    for (const int id : animationCommandIds()) rows.push_back({id, runAnimationCommand});
+    for (const int id : scriptFileCommandIds()) rows.push_back({id, runScriptFileCommand});
+    for (const int id : wireViewCommandIds()) rows.push_back({id, runWireViewCommand});
     for (const int id : controlIds()) rows.push_back({id, runControl});
     // Every item of the main window's menus and every other gadget reaches the table.
     for (const Gadget& g : mainWindowGadgets()) {

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "files/landscape_pcx.h"
+#include "panels/altitude_display.h"
 #include "panels/main_panel.h"
 
 namespace kalvenor {
@@ -31,6 +33,11 @@ struct WindowContext {
     ElevationPcxSettings elevationPcx{}; // base and interval of the elevation pictures, asked with Shift
     int mapMode = 0;          // the button whose action a click on the map runs, 0 for none
     std::chrono::steady_clock::time_point plotShown{}; // when cells plotted on the map were last shown
+    std::string selectedScript{}; // the script Append camera writes to (Select script, New script, Straight flight)
+    int straightFrames = 100;   // the frames of a straight flight, asked last
+    int lastAnimation = 1099;   // the animation command Render path repeats
+    std::optional<PanelInstance> wireBox{}; // the wire-frame view's box while it is open
+    AltitudeView altitude{};    // the zoom of the Path panel's altitude display
     bool running = false;     // a command is running: another one arriving meanwhile is dropped
     bool quit = false;        // Exit was chosen
 };
