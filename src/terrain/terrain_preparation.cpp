@@ -31,9 +31,15 @@ bool terrainOutOfDate(const Landscape& land, const SceneSettings& scene)
 int ensureTerrainComputed(Landscape& land, const SceneSettings& scene, ColouringState& state, RandomStreams& random,
                           Frontend& ui)
 {
-    if (!terrainOutOfDate(land, scene)) return 1;
-    if (!ui.ask("Need to calculate colors/shades", "OK", "Quit")) return -1;
-    return prepareTerrain(land, scene, state, random, ui);
+    // Every cell: a reader takes stored maps as valid at every polygon size.
+    const std::int32_t polygonSize = land.polygonSize;
+    land.polygonSize = 1;
+    int result = 1;
+    if (terrainOutOfDate(land, scene))
+        result = ui.ask("Need to calculate colors/shades", "OK", "Quit") ? prepareTerrain(land, scene, state, random, ui)
+                                                                          : -1;
+    land.polygonSize = polygonSize;
+    return result;
 }
 
 } // namespace kalvenor

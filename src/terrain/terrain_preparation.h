@@ -23,8 +23,9 @@ int prepareTerrain(Landscape& land, const SceneSettings& scene, ColouringState& 
 bool terrainOutOfDate(const Landscape& land, const SceneSettings& scene);
 
 // Before a session is saved or ground colours are exported: when the terrain is
-// out of date, asks "Need to calculate colors/shades" ("OK" / "Quit") and runs
-// the passes. 1 when up to date, -1 when the user quit or aborted.
+// out of date at polygon size 1 (every cell; a stored map is read back as valid
+// at every size), asks "Need to calculate colors/shades" ("OK" / "Quit") and
+// runs the passes at that size. 1 when up to date, -1 when the user quit or aborted.
 int ensureTerrainComputed(Landscape& land, const SceneSettings& scene, ColouringState& state, RandomStreams& random,
                           Frontend& ui);
 

@@ -6,6 +6,9 @@
 #include "model/colour_scheme.h"
 #include "model/scene_reset.h"
 #include "platform/scripted_frontend.h"
+#include "script/interpreter.h"
+#include "shell/startup.h"
+#include "terrain/terrain_preparation.h"
 #include "support/temp_dir.h"
 
 namespace kalvenor {
@@ -71,6 +74,46 @@ TEST(LandscapeCommands, LoadSchemeTriesTheOldLayoutThenTheNew)
     ui.fileAnswers = {dir / "junk.scm"};
     EXPECT_EQ(loadSchemeCommand(other, ui), Outcome::Failed);
     EXPECT_EQ(other.scene.colourScheme[4 * 40 + 1], 22);
+}
+
+} // namespace
+} // namespace kalvenor
+
+namespace kalvenor {
+namespace {
+
+// A loaded session's terrain maps are taken as valid at every polygon size, so
+// a session saved at a coarse polygon size carries maps made for every cell:
+// the same as a render at polygon size 1 makes.
+TEST(LandscapeCommands, SessionMapsAreMadeForEveryCellWhateverThePolygonSize)
+{
+    TempDir dir("maps");
+    ScriptedFrontend ui;
+    App app;
+    initialiseApp(app, ui);
+    ASSERT_EQ(executeLine(app, ui, "GenerateFractal 77"), LineResult::Done);
+    ASSERT_EQ(executeLine(app, ui, "PolygonSize4"), LineResult::Done);
+    ASSERT_EQ(saveSession(app, dir / "coarse.k4s", ui), Outcome::Done);
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"Need to calculate colors/shades [OK|Quit]"});
+
+    App loaded;
+    initialiseApp(loaded, ui);
+    ASSERT_EQ(loadLandscape(loaded, dir / "coarse.k4s", ui), Loaded::WithSettings);
+    EXPECT_EQ(loaded.landscape.polygonSize, 4);
+
+    App reference;
+    initialiseApp(reference, ui);
+    ASSERT_EQ(executeLine(reference, ui, "GenerateFractal 77"), LineResult::Done);
+    ASSERT_EQ(prepareTerrain(reference.landscape, reference.scene, reference.colouring, reference.random, ui), 1);
+
+    const Landscape& a = loaded.landscape;
+    const Landscape& b = reference.landscape;
+    ASSERT_EQ(a.sizeX, b.sizeX);
+    int differing = 0;
+    for (int y = 0; y < a.sizeY; ++y)
+        for (int x = 0; x < a.sizeX; ++x)
+            differing += a.terrain[y][x] != b.terrain[y][x] || a.shadow[y][x] != b.shadow[y][x];
+    EXPECT_EQ(differing, 0);
 }
 
 } // namespace
