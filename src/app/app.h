@@ -74,6 +74,9 @@ struct App {
     // Whether scripts may start programs (Spawn). Batch runs set it from
     // --allow-spawn; scripts that reach a render farm cannot run commands unasked.
     bool allowSpawn = true;
+    // The window asks before the first Spawn of each script run: a script from
+    // elsewhere (a quality preset, an animation) does not start programs unasked.
+    bool askBeforeSpawn = false;
     Frontend* frontend = nullptr; // the adapter in use; set by main before anything runs
 };
 

@@ -71,6 +71,13 @@ LineResult execSpawn(ScriptContext& ctx)
         scriptFailure(ctx, "Spawn is refused: this run does not let scripts start programs (--allow-spawn)");
         return LineResult::Done;
     }
+    int& answer = ctx.place.spawnAnswer;
+    if (ctx.app.askBeforeSpawn && answer == 0)
+        answer = ctx.ui.ask("Let the script start a program? " + ctx.args.rest, "Allow", "Refuse") ? 1 : -1;
+    if (ctx.app.askBeforeSpawn && answer < 0) {
+        scriptFailure(ctx, "Spawn is refused: this script was not allowed to start programs");
+        return LineResult::Done;
+    }
     const int status = runProgram(ctx.args.rest);
     ctx.app.landscape.mapStale = true;
     if (status == 0) return LineResult::Done;

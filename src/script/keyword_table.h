@@ -38,6 +38,7 @@ struct ScriptPlace {
     bool stoppedAtError = false; // a script error was answered Cancel
     std::set<std::string> notYetShown; // features said to be not available yet in this run
     bool replaying = false; // lines that write files or start programs are passed over (see writesOutside)
+    int spawnAnswer = 0; // asked at the script's first Spawn: 1 it may start programs, -1 it may not
     std::vector<std::string> insertedLines; // the frame lines of a PathFrames result
 };
 

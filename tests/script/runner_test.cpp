@@ -264,3 +264,31 @@ TEST_F(Runner, GeneratesALandscapeFromAScript)
 
 } // namespace
 } // namespace kalvenor
+
+namespace kalvenor {
+namespace {
+
+// In the window a script asks before its first Spawn; the answer holds for
+// the rest of that run, and the next run asks again.
+TEST_F(Runner, TheWindowAsksBeforeAScriptsFirstSpawn)
+{
+    app.askBeforeSpawn = true;
+    const std::string made = write("made", "");
+    std::filesystem::remove(made);
+    const std::string path = write("spawn.scr", kHead + "Spawn touch " + made + "\nSpawn true\n");
+    ui.askAnswers = {false};
+    EXPECT_EQ(runFile(path), 1);
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"Let the script start a program? touch " + made + " [Allow|Refuse]"});
+    EXPECT_FALSE(std::filesystem::exists(made));
+    EXPECT_EQ(last.failures, 2); // both lines refused, each said so
+
+    ui.questions.clear();
+    ui.askAnswers = {true};
+    EXPECT_EQ(runFile(path), 1);
+    EXPECT_EQ(ui.questions.size(), 1u); // asked once for the whole run
+    EXPECT_TRUE(std::filesystem::exists(made));
+    EXPECT_EQ(last.failures, 0);
+}
+
+} // namespace
+} // namespace kalvenor
