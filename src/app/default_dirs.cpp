@@ -13,8 +13,6 @@ void DefaultDirs::setAll(const std::string& dir)
                            &batch, &imageQuality, &binary, &foreground, &background, &stereo})
         *d = dir;
     texture.fill(dir);
-    const std::string presets = installedPresetDirectory(dir);
-    if (!presets.empty()) imageQuality = presets;
 }
 
 std::string withTrailingSeparator(std::string dir)

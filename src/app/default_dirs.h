@@ -30,8 +30,7 @@ struct DefaultDirs {
     std::string stereo;
     std::array<std::string, 5> texture; // ground, water, tree, house, sky
 
-    // Every directory set to one path, the program directory at start-up;
-    // only the image-quality directory may differ (installedPresetDirectory).
+    // Every directory set to one path.
     void setAll(const std::string& dir);
 };
 

@@ -67,6 +67,8 @@ void setDefaultDirectories(DefaultDirs& dirs, const std::string& programDir)
 {
     const std::string base = withTrailingSeparator(programDir);
     dirs.setAll(base);
+    // An installed program keeps its presets in PREFIX/share/kalvenor/IQ; an IQ folder beside it wins.
+    if (const std::string presets = installedPresetDirectory(base); !presets.empty()) dirs.imageQuality = presets;
     const struct {
         const char* name;
         std::string* dir;

@@ -18,7 +18,8 @@ class Frontend;
 // camera and the default thresholds and texture levels.
 void initialiseApp(App& app, Frontend& ui);
 
-// All default directories become programDir; then each known subdirectory of
+// All default directories become programDir, but the quality presets of an
+// installed program (installedPresetDirectory); then each known subdirectory of
 // programDir that exists ("DEM", "SCHEME", "CLOUD", "PCX", "TGA", "BMP", "JPG",
 // "Script", "ANIM", "BAT", "IQ") becomes the directory of its family.
 void setDefaultDirectories(DefaultDirs& dirs, const std::string& programDir);

@@ -1,11 +1,12 @@
 #include "app/default_dirs.h"
+#include "shell/startup.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "support/temp_dir.h"
+#include "../support/temp_dir.h"
 
 namespace kalvenor {
 namespace {
@@ -23,7 +24,7 @@ TEST(DefaultDirs, InstalledProgramFindsItsPresetsUnderShare)
     const std::string bin = prefix.path.string() + "/bin/";
 
     DefaultDirs dirs;
-    dirs.setAll(bin);
+    setDefaultDirectories(dirs, bin);
     EXPECT_EQ(dirs.imageQuality, prefix.path.string() + "/share/kalvenor/IQ/");
     EXPECT_EQ(dirs.script, bin);
     EXPECT_EQ(dirs.landscape, bin);
@@ -42,8 +43,8 @@ TEST(DefaultDirs, PresetsBesideTheProgramComeFirst)
     const std::string bin = prefix.path.string() + "/bin/";
 
     DefaultDirs dirs;
-    dirs.setAll(bin);
-    EXPECT_EQ(dirs.imageQuality, bin);
+    setDefaultDirectories(dirs, bin);
+    EXPECT_EQ(dirs.imageQuality, bin + "iq/");
     EXPECT_EQ(installedPresetDirectory(bin), "");
 }
 
@@ -55,16 +56,16 @@ TEST(DefaultDirs, WithoutAnInstalledShareEveryDirectoryIsTheGivenOne)
     const std::string bin = prefix.path.string() + "/bin/";
 
     DefaultDirs dirs;
-    dirs.setAll(bin);
+    setDefaultDirectories(dirs, bin);
     EXPECT_EQ(dirs.imageQuality, bin);
     EXPECT_EQ(installedPresetDirectory(bin), "");
 
     // A file where the folder would be is no preset directory.
     testing::writeFile(prefix / "share/kalvenor/IQ", "not a folder");
-    dirs.setAll(bin);
+    setDefaultDirectories(dirs, bin);
     EXPECT_EQ(dirs.imageQuality, bin);
 
-    // The empty directory (the current one) stays empty.
+    // Set to one path, every directory is that path.
     dirs.setAll("");
     EXPECT_EQ(dirs.imageQuality, "");
     EXPECT_EQ(dirs.batch, "");
