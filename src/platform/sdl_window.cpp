@@ -590,6 +590,7 @@ std::optional<std::string> SdlWindow::chooseFile(const FileRequest& request)
 void SdlWindow::message(const std::string& text, const std::string& button)
 {
     Impl& w = *impl_;
+    if (w.trace) w.trace("message " + text);
     twoButtonRequester(w.surface, *this, w.place, text, button, button, w.pointerX, w.pointerY);
 }
 

@@ -25,7 +25,8 @@ struct App;
 
 struct WindowOptions {
     int scale = 0; // 0: the largest integer scale that fits the screen's usable area
-    // Told of events a test waits for: "render started", "render ended", "close refused", "ask QUESTION".
+    // Told of events a test waits for: "render started", "render ended", "close refused",
+    // "ask QUESTION", "message TEXT".
     std::function<void(const std::string&)> trace;
 };
 

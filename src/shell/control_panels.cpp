@@ -29,6 +29,7 @@ namespace kalvenor {
 
 int runKeywordLine(WindowContext& ctx, const std::string& line)
 {
+    if (ctx.trace) ctx.trace("keyword " + line);
     ScriptPlace place;
     // Some keywords run long (generation, erosion): the window is busy meanwhile.
     ctx.ui.setBusy(true);

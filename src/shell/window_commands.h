@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,8 @@ struct WindowContext {
     int lastAnimation = 1099;   // the animation command Render path repeats
     std::optional<PanelInstance> wireBox{}; // the wire-frame view's box while it is open
     AltitudeView altitude{};    // the zoom of the Path panel's altitude display
+    // Told of every keyword line a control runs ("keyword LINE"), for a test that replays them in a batch run.
+    std::function<void(const std::string&)> trace{};
     bool running = false;     // a command is running: another one arriving meanwhile is dropped
     bool quit = false;        // Exit was chosen
 };

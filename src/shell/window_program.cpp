@@ -74,6 +74,8 @@ int runWindowProgram(const CommandLine& cl, const char* argv0)
         setDefaultDirectories(app->dirs, app->programDir);
 
         WindowContext ctx{*app, window, window, surface, main, app->programDir, cl.landscapeFile};
+        ctx.trace = [&trace](const std::string& event) { trace.line(event); };
+        app->askBeforeSpawn = true;
         // Operations that ask for a place on the map, or show the cells they work on, use the map.
         window.setMapServices([&ctx](const std::string& prompt) { return pickMapPoint(ctx, prompt); },
                               [&ctx](const MapRect& cells) { plotOnMap(ctx, cells); });

@@ -15,7 +15,11 @@
 # leaves the file byte for byte; a click on the map with Place camera puts the camera where the map's
 # read-out says; a river answered No leaves the landscape file byte for byte; a spread in the colour
 # editor changes the swatches and Cancel gives the colour scheme back byte for byte; a house placed by a
-# click appears in the next render, near where it stands; on a 2050 x 2050 landscape both windows keep painting
+# click appears in the next render, near where it stands; a camera path of four nodes placed by clicks, rendered
+# from the Animation panel as a Targa series, gives the frames of `kalvenor run` of the path exported as a
+# script, and Append camera after a Place camera click writes the camera's frame line; a whole session by
+# clicks and keys (seed, sun, camera, target, Render, Save Targa, Save Session) saves the image a batch script
+# of the same steps renders, and so does its saved session; on a 2050 x 2050 landscape both windows keep painting
 # during the render, closing the main window is refused, and Esc and the right
 # button abort it within half a second; Project > Exit and the close button
 # end the program with exit code 0 and no X error, twenty times in a row.
@@ -321,6 +325,147 @@ box=$(convert "$tmp/house-before.png" "$tmp/house-after.png" -compose difference
 set -- $box
 [ "$1" -lt 80 ] && [ "$2" -lt 80 ] || fail "the render changed beyond the house: a box of $1 x $2 at ($3, $4)"
 cp "$tmp/house-after.png" "${KALVENOR_KEEP:-$tmp}/" 2>/dev/null
+quit
+
+# Keys for the main window (the render window may have the focus after a render).
+key_main() {
+    xdotool windowraise "$main"
+    xdotool windowfocus --sync "$main" 2>/dev/null
+    xdotool key "$@"
+}
+
+# Types a name into the file requester's name field (it holds the name chosen last) and accepts it.
+type_file_name() {
+    sleep 0.5
+    click 400 393
+    xdotool windowfocus --sync "$main" 2>/dev/null
+    xdotool key End $(printf 'BackSpace %.0s' $(seq 16))
+    xdotool type --delay 20 "$1"
+    xdotool key Return
+}
+
+echo "== a camera path placed by clicks, rendered from the Animation panel, equals the batch run of its script"
+mkdir -p "$tmp/path"
+printf 'Kalve Script File\npath\nLandscapeSizeSmall\nGenerateFractal 77\nSunAzimuth 40\nSunDeclination 30\nImageSize 160 100\nLightingRoughness 0\nPixelDither 0\nPathSpeed 20000\n' \
+    >"$tmp/path/STARTUP.SCR"
+start "$tmp/path"
+click 700 440 # Path
+wait_for "command 1296 result 1"
+click 386 48 # Create a new path, then a node for each click on the map
+wait_for "command 1352 result 1"
+n=0
+for xy in "80 250" "130 200" "180 150" "230 100"; do
+    n=$((n + 1))
+    click $xy
+    wait_for "map click result 1" 300 $n
+done
+sleep 0.3
+import -window "$main" "$tmp/path-panel.png"
+click 386 240 # Export path
+type_file_name flight.scr
+wait_for "command 1386 result 1"
+click 140 12 # Save > Save Session
+sleep 0.2
+click 150 50
+type_file_name path
+wait_for "ask Need to calculate colors/shades"
+xdotool key Return
+wait_for "command 1125 result 1"
+click 700 472 # Animation
+wait_for "command 1297 result 1"
+click 386 96 # Create TGA series
+type_file_name fly.tga
+wait_for "message Script completed successfully." 1800
+key_main Return
+wait_for "command 1099 result 1"
+frames=$(ls "$tmp/path" | grep -c '^fly[0-9]*\.TGA$')
+[ "$frames" -eq 10 ] || fail "the path made $frames frames, not 10: $(ls "$tmp/path")"
+ls "$tmp/path" | grep -q -- '-path' && fail "the path's temporary script was left behind"
+mkdir -p "$tmp/path-batch"
+"$kalvenor" run "$tmp/path/flight.scr" --landscape "$tmp/path/path.K4S" --out "$tmp/path-batch/fly" \
+    >"$tmp/path-batch.log" 2>&1 || fail "the batch run of the exported path failed: $(tail -3 "$tmp/path-batch.log")"
+for f in "$tmp/path"/fly*.TGA; do
+    cmp -s "$f" "$tmp/path-batch/$(basename "$f")" || fail "$(basename "$f") differs from the batch run's"
+done
+cp "$tmp/path-panel.png" "${KALVENOR_KEEP:-$tmp}/" 2>/dev/null
+# Append camera after moving the camera by a click: the frame line of the camera, whole units.
+click 700 24 # Camera
+wait_for "command 1283 result 1"
+click 437 49 # Place camera
+wait_for "command 1059 result 1"
+click 98 245 # column 50, row 50: (1500, 1500)
+wait_for "map click result 1" 300 5
+click 700 472 # Animation
+wait_for "command 1297 result 1" 300 2
+click 386 312 # New script
+type_file_name camera
+wait_for "command 1095 result 1"
+click 386 336 # Append camera
+wait_for "command 1097 result 1"
+[ "$(sed -n 1p "$tmp/path/camera.SCR" | tr -d '\r')" = "Kalve Script File" ] || fail "New script wrote no header"
+line=$(sed -n 3p "$tmp/path/camera.SCR" | tr -d '\r')
+echo "$line" | grep -Eq '^ 1500,  1500, +[0-9]+, +-?[0-9]+, +-?[0-9]+, +-?[0-9]+,$' ||
+    fail "Append camera wrote \"$line\""
+quit
+
+echo "== a whole session by clicks and keys gives the image of the equivalent batch script"
+# The steps: a landscape from seed 4321, the sun in the east, the camera and the target placed on the
+# map, Render, the image saved as Targa and the session saved. The keyword lines the controls ran are
+# in the trace; the batch script below is written by hand from the same steps.
+mkdir -p "$tmp/session"
+printf 'Kalve Script File\nsession\nLandscapeSizeSmall\nImageSize 200 120\nLightingRoughness 0\nPixelDither 0\n' \
+    >"$tmp/session/STARTUP.SCR"
+start "$tmp/session"
+click 700 280 # Creation
+wait_for "command 1291 result 1"
+click 562 96 # the seed field
+xdotool windowfocus --sync "$main" 2>/dev/null
+key_main End $(printf 'BackSpace %.0s' $(seq 12))
+xdotool type --delay 20 4321
+key_main Return
+wait_for "command 1060 result 1" 600
+click 700 56 # Light
+wait_for "command 1284 result 1"
+click 480 48 # the sun in the east
+wait_for "command 1066 result 1"
+click 700 24 # Camera
+wait_for "command 1283 result 1"
+click 437 49 # Place camera
+wait_for "command 1059 result 1"
+click 98 245 # column 50, row 50: (1500, 1500)
+wait_for "map click result 1"
+click 522 49 # Place target
+wait_for "command 1058 result 1"
+click 200 120 # column 152, row 175: (4560, 5250)
+wait_for "map click result 1" 300 2
+click 450 525 # Render
+wait_for "command 1061 result 1" 600
+click 140 12 # Save > Save Targa
+sleep 0.2
+click 150 132
+type_file_name view.tga
+wait_for "command 1055 result 1"
+click 140 12 # Save > Save Session
+sleep 0.2
+click 150 50
+type_file_name view
+wait_for "command 1125 result 1"
+grep '^keyword ' "$tmp/trace" | sed 's/^keyword /  ran: /'
+grep -qx 'keyword GenerateFractal 4321' "$tmp/trace" || fail "the seed field ran no GenerateFractal 4321"
+grep -qx 'keyword SunAzimuth -90' "$tmp/trace" || fail "E ran no SunAzimuth -90"
+camera=$(grep '^keyword CameraXYZ 1500.0000 1500.0000 ' "$tmp/trace" | sed 's/^keyword //')
+target=$(grep '^keyword TargetXYZ 4560.0000 5250.0000 ' "$tmp/trace" | sed 's/^keyword //')
+[ -n "$camera" ] && [ -n "$target" ] || fail "the map clicks did not place the camera and the target where clicked"
+printf 'Kalve Script File\nthe same session\nLandscapeSizeSmall\nImageSize 200 120\nLightingRoughness 0\nPixelDither 0\nGenerateFractal 4321\nSunAzimuth -90\nSunDeclination 45\n%s\n%s\n' \
+    "$camera" "$target" >"$tmp/session.scr"
+"$kalvenor" render "$tmp/session.scr" -o "$tmp/session-batch.tga" >/dev/null 2>&1 || fail "the batch render failed"
+cmp -s "$tmp/session/view.tga" "$tmp/session-batch.tga" ||
+    fail "the image saved in the window differs from the batch script's: $(differing "$tmp/session/view.tga" "$tmp/session-batch.tga") pixels"
+# The saved session renders the same picture in a batch run.
+"$kalvenor" render --landscape "$tmp/session/view.K4S" -o "$tmp/session-reloaded.tga" >/dev/null 2>&1 ||
+    fail "the saved session does not render in a batch run"
+cmp -s "$tmp/session/view.tga" "$tmp/session-reloaded.tga" || fail "the saved session renders another picture"
+convert "$tmp/session/view.tga" -auto-orient "${KALVENOR_KEEP:-$tmp}/session-view.png" 2>/dev/null
 quit
 
 echo "== an 8-bit display mode, and End on 1024 x 768 in a 640 x 480 view"
