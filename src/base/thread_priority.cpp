@@ -27,7 +27,11 @@ bool setThreadPriority(int level, std::string& reason)
 {
     const int nice = level > 0 ? kNiceAbove : level < 0 ? kNiceBelow : 0;
     if (setpriority(PRIO_PROCESS, 0, nice) == 0) return true;
-    reason = std::strerror(errno);
+    const int error = errno;
+    reason = std::strerror(error);
+    // Taking the niceness down (a higher priority, or back to normal after a lower one) is a privilege.
+    if (error == EPERM || error == EACCES)
+        reason += " (raising the priority needs privileges: run as root or grant CAP_SYS_NICE)";
     return false;
 }
 
