@@ -66,7 +66,7 @@ void SessionParse(benchmark::State& state)
     LoadTarget target = loadTargetOf(*loaded);
     for (auto _ : state) {
         const LoadResult result = parseLandscapeFile(file, target, ui);
-        if (result.result != 2) state.SkipWithError("session did not load");
+        if (result.loaded != Loaded::WithSettings) state.SkipWithError("session did not load");
         benchmark::DoNotOptimize(loaded->landscape.elevation[1024][1024]);
     }
 }
@@ -78,7 +78,7 @@ void SessionSaveFile(benchmark::State& state)
     SilentFrontend ui;
     const std::string path = benchPath();
     for (auto _ : state)
-        if (saveSession(*app, path, ui) != 1) state.SkipWithError("save failed");
+        if (saveSession(*app, path, ui) != Outcome::Done) state.SkipWithError("save failed");
     std::remove(path.c_str());
 }
 
@@ -90,7 +90,7 @@ void SessionLoadFile(benchmark::State& state)
     saveSession(*app, path, ui);
     auto loaded = std::make_unique<App>();
     for (auto _ : state)
-        if (loadLandscape(*loaded, path, ui) != 2) state.SkipWithError("load failed");
+        if (loadLandscape(*loaded, path, ui) != Loaded::WithSettings) state.SkipWithError("load failed");
     std::remove(path.c_str());
 }
 
