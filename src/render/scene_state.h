@@ -40,6 +40,7 @@ struct SceneDrawState {
     DiscTexture sun, moon;
     FrameTextures textures;      // the texture slots unpacked for this frame
     TextureView terrainTexture;  // the level and hilite of the textured triangle being drawn
+    TextureView objectTexture;   // the level of the textured tree card or house face being drawn
     RandomStreams scratchRandom; // for the strata codes of triangles; never the shared streams
     RandomStreams treeRandom;    // reseeded from its grid position for every tree; never the shared streams
     Polygon work, scratch;       // the polygon being built and the clipper's second buffer

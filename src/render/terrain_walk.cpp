@@ -242,6 +242,8 @@ int drawScene(const SceneRecords& records, SceneDrawState& state, Frontend& ui, 
                      records.light,     records.raster, target,        ui,               state};
     setFrameLight(records.light, scene, colouring.sun.lightLevel);
     prepareFrameTextures(records.textures, state.textures);
+    constexpr int kShadeTextureKind = 2;
+    if (scene.texture.kind == kShadeTextureKind) addShadeTextures(state.textures, scene.colourScheme, scene.texture.level);
     prepareTerrainParams(frame);
     // The cloud colours follow the colour, coverage and lining settings of this frame.
     if (cloudsOn(frame)) buildCloudColours(scene.clouds, scene.colourScheme);

@@ -211,4 +211,75 @@ void prepareFrameTextures(const TextureSlots& slots, FrameTextures& frame)
     }
 }
 
+namespace {
+
+// The mottle: a tiled value noise of two octaves, -1 .. 1, the same every time.
+const std::vector<float>& shadePattern()
+{
+    static const std::vector<float> pattern = [] {
+        constexpr int n = kShadeTextureSide;
+        const auto lattice = [](int x, int y, int period) {
+            std::uint32_t h = static_cast<std::uint32_t>((x % period + period) % period) * 73856093u ^
+                              static_cast<std::uint32_t>((y % period + period) % period) * 19349663u ^
+                              static_cast<std::uint32_t>(period) * 83492791u;
+            h ^= h >> 13;
+            h *= 0x5bd1e995u;
+            h ^= h >> 15;
+            return static_cast<float>(h & 0xFFFF) / 32767.5f - 1.0f;
+        };
+        const auto octave = [&](int x, int y, int cell) {
+            const int period = n / cell;
+            const float fx = static_cast<float>(x % cell) / static_cast<float>(cell);
+            const float fy = static_cast<float>(y % cell) / static_cast<float>(cell);
+            const int gx = x / cell, gy = y / cell;
+            const float top = lattice(gx, gy, period) * (1 - fx) + lattice(gx + 1, gy, period) * fx;
+            const float bottom = lattice(gx, gy + 1, period) * (1 - fx) + lattice(gx + 1, gy + 1, period) * fx;
+            return top * (1 - fy) + bottom * fy;
+        };
+        std::vector<float> p(static_cast<std::size_t>(n) * n);
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x)
+                p[static_cast<std::size_t>(y) * n + x] = 0.6f * octave(x, y, 16) + 0.4f * octave(x, y, 4);
+        return p;
+    }();
+    return pattern;
+}
+
+bool takesShadeTexture(int k) { return (k >= 38 && k <= 50) || (k >= 56 && k <= 59) || (k >= 88 && k <= 91); }
+
+} // namespace
+
+void addShadeTextures(FrameTextures& frame, const std::array<std::uint8_t, 1024>& scheme, int level)
+{
+    static constexpr int kAlpha[] = {0, 96, 160, 224};
+    if (level < 1 || level > 3) return;
+    const std::vector<float>& pattern = shadePattern();
+    const TextureLayout layout = textureLayout(kShadeTextureSide, kShadeTextureSide);
+    frame.maps.resize(kTextureSlots);
+    for (int k = 0; k < static_cast<int>(kTextureSlots); ++k) {
+        if (!takesShadeTexture(k) || frame.byClass[static_cast<std::size_t>(k)] != nullptr) continue;
+        ClassTexture& out = frame.maps[static_cast<std::size_t>(k)];
+        out.texels.assign(textureTexels(layout), 0);
+        const std::size_t at = static_cast<std::size_t>(k) * 4;
+        const float rgb[3] = {static_cast<float>(scheme[at + 1]), static_cast<float>(scheme[at + 2]),
+                              static_cast<float>(scheme[at + 3])};
+        const std::uint32_t alpha = static_cast<std::uint32_t>(kAlpha[level]) << 24;
+        for (std::size_t i = 0; i < pattern.size(); ++i) {
+            const float f = 1.0f + 0.3f * pattern[i];
+            std::uint32_t texel = alpha;
+            for (int c = 0; c < 3; ++c)
+                texel |= static_cast<std::uint32_t>(std::clamp(rgb[c] * f, 0.0f, 255.0f)) << (8 * c);
+            out.texels[i] = texel;
+        }
+        buildTextureLevels(out.texels, layout);
+        out.scale = kShadeTextureSide / 8;
+        for (int l = 0; l < kTextureLevelCount; ++l) {
+            const TextureLevelSize& size = layout[static_cast<std::size_t>(l)];
+            out.levels[static_cast<std::size_t>(l)] =
+                TextureView{out.texels.data() + size.start, size.width, size.height, out.scale, 0, 0};
+        }
+        frame.byClass[static_cast<std::size_t>(k)] = &out;
+    }
+}
+
 } // namespace kalvenor

@@ -93,6 +93,16 @@ struct FrameTextures {
 // With no slot in use nothing is allocated.
 void prepareFrameTextures(const TextureSlots& slots, FrameTextures& frame);
 
+// The shade texture levels (ShadeTextureLow, Medium, High): the ground's
+// classes that have no map of their own (the dirt, snow and cliff bands, the
+// beach, the ground under trees and the roads; not water) get a map made of
+// their own colour with a fine mottle of light and dark (a tiled pattern of
+// 128 x 128 texels spread over 8 cells), laid over the ground's colours with
+// an alpha of 96, 160 or 224 for levels 1, 2 and 3. Level 0 (or any other)
+// adds nothing. scheme is the colour scheme (1024 bytes).
+constexpr int kShadeTextureSide = 128;
+void addShadeTextures(FrameTextures& frame, const std::array<std::uint8_t, 1024>& scheme, int level);
+
 // The level a quad of the given detail (0..7) uses.
 inline const TextureView& detailLevel(const ClassTexture& texture, int detail)
 {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <span>
 
+#include "render/textures.h"
 #include "terrain/tree_placement.h"
 
 namespace kalvenor {
@@ -224,6 +225,22 @@ void drawFlatTree(TreeDraw& d, const TreeShape& shape)
         const int intensity = facing + part.shade + sunSide;
         drawFlat(d, corners, n, part.leaf ? d.leaf : d.bark, intensity, seed++, 1);
     }
+}
+
+void drawTexturedFlatTree(TreeDraw& d, const TreeShape& shape, const ClassTexture& map)
+{
+    const TextureView& full = map.levels[0];
+    if (!full.usable()) return;
+    const float tall = static_cast<float>(shape.size) * cardHeight(shape);
+    const Vec3 middle = vadd(shape.base, {0.0f, 0.0f, tall * 0.5f});
+    const Vec3 toEye = vunit(vsub(d.eye, middle));
+    const Card card = faceEye(shape, toEye);
+    // As wide as the map's shape, within the flat shapes' reach (a card twice as wide as tall at most).
+    const float half = std::min(0.5f * static_cast<float>(full.width) / static_cast<float>(full.height), 1.0f);
+    const Vec3 corners[4] = {card.at(-half, 0.0f), card.at(half, 0.0f), card.at(half, 1.0f), card.at(-half, 1.0f)};
+    static constexpr float kCorners[4][2] = {{0.0f, 1.0f}, {1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}};
+    const int facing = static_cast<int>((0.55f + 0.45f * vdot(toEye, d.light)) * 256.0f);
+    drawTexturedFlat(d, corners, 4, d.leaf, facing, {&map, kCorners, pixelsAt(d, tall, middle), true}, shape.seed);
 }
 
 TreeReach flatTreeReach()

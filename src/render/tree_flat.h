@@ -19,6 +19,11 @@ constexpr int kNearFlatPixels = 24;
 // Draws the flat tree the shape describes.
 void drawFlatTree(TreeDraw& d, const TreeShape& shape);
 
+// Draws the flat tree as its kind's texture map on the card (TreeTextureOn):
+// the map as wide as its shape makes it, standing on the base, its
+// transparent texels showing what lies behind.
+void drawTexturedFlatTree(TreeDraw& d, const TreeShape& shape, const ClassTexture& map);
+
 // How far a flat tree can reach from its base, as multiples of its size.
 TreeReach flatTreeReach();
 

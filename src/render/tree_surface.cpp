@@ -5,6 +5,7 @@
 
 #include "render/lit_colour.h"
 #include "render/scene_frame.h"
+#include "render/textures.h"
 
 namespace kalvenor {
 
@@ -164,6 +165,45 @@ void drawFlat(TreeDraw& d, const Vec3* corners, int n, const TreePaint& paint, i
 {
     if (n < 3 || n > kMaxFlatCorners) return;
     submitCorners(d, corners, n, paint, surfaceColour(d, paint, intensity, {}, seed, detail), seed);
+}
+
+void drawTexturedFlat(TreeDraw& d, const Vec3* corners, int n, const TreePaint& paint, int intensity,
+                      const FlatTexture& texture, std::uint32_t seed)
+{
+    if (n < 3 || n > kMaxFlatCorners || texture.map == nullptr) return;
+    int level = 0;
+    while (level + 1 < kTextureLevelCount &&
+           static_cast<float>(texture.map->levels[static_cast<std::size_t>(level)].height) > 2.0f * texture.pixelsTall)
+        ++level;
+    TextureView& view = d.frame->state.objectTexture;
+    view = texture.map->levels[static_cast<std::size_t>(level)];
+    if (!view.usable()) return;
+    const Colour16 c = surfaceColour(d, paint, intensity, {}, seed, 1);
+    view.hiliteStrength = 0;
+    view.hiliteValue = 0;
+    SceneFrame& frame = *d.frame;
+    Polygon& p = frame.state.work;
+    p.texture = &view;
+    p.count = n + 1;
+    // Just inside the map's last texel, so that its far edges do not wrap round to the first row or column.
+    const float across = static_cast<float>(view.width) * 256.0f - 1.0f;
+    const float down = static_cast<float>(view.height) * 256.0f - 1.0f;
+    for (int i = 0; i <= n; ++i) {
+        const Vec3& corner = corners[i % n];
+        const Vec3 v = toViewSpace(frame.view, corner.x, corner.y, corner.z);
+        PolygonVertex& e = p.vertices[static_cast<std::size_t>(i)];
+        e.u = v.x, e.v = v.y, e.w = v.z;
+        e.seed = seed;
+        e.red = c.r, e.green = c.g, e.blue = c.b;
+        e.alpha = texture.transparent ? 0 : kOpaque;
+        e.classCode = static_cast<std::uint16_t>(paint.classCode);
+        e.intensity = static_cast<std::uint16_t>(c.intensity << 8);
+        e.s = std::clamp(texture.st[i % n][0], 0.0f, 1.0f) * across;
+        e.t = std::clamp(texture.st[i % n][1], 0.0f, 1.0f) * down;
+        e.third = 0.0f;
+    }
+    submitPolygon(frame, p, false);
+    ++d.polygons;
 }
 
 void drawSegment(TreeDraw& d, Vec3 a, Vec3 b, float width, const TreePaint& paint, std::uint32_t seed, int detail)

@@ -90,6 +90,22 @@ int objectRoughness(std::uint32_t seed, int range, int detail);
 void drawFlat(TreeDraw& d, const Vec3* corners, int n, const TreePaint& paint, int intensity, std::uint32_t seed,
               int detail);
 
+struct ClassTexture;
+
+// A flat convex polygon of n corners (n <= 16) with a texture map: st holds
+// each corner's place on the map as fractions of its width and height (0, 0
+// the top left). The level is the largest whose height is not more than
+// twice pixelsTall. Transparent: the map's alpha shows what lies behind (a
+// tree card); otherwise the map's alpha blends it over the paint's colour.
+struct FlatTexture {
+    const ClassTexture* map = nullptr;
+    const float (*st)[2] = nullptr;
+    float pixelsTall = 0.0f;
+    bool transparent = false;
+};
+void drawTexturedFlat(TreeDraw& d, const Vec3* corners, int n, const TreePaint& paint, int intensity,
+                      const FlatTexture& texture, std::uint32_t seed);
+
 // A thin segment from a to b, width wide, facing the eye.
 void drawSegment(TreeDraw& d, Vec3 a, Vec3 b, float width, const TreePaint& paint, std::uint32_t seed, int detail);
 

@@ -173,9 +173,12 @@ void drawTree(SceneFrame& frame, int object, int col, int row)
     shape.leaves = trees.leaves[kind] != 0;
     shape.bend = static_cast<float>(std::min<int>(trees.branchBend[kind], 100)) / 100.0f;
     shape.firstCactus = firstCactus;
-    // Tree texture maps are not loaded yet, so every flat tree is procedural.
+    // With tree textures on, a flat tree of a kind that has a map is drawn as that map.
+    const ClassTexture* map = trees.texture != 0 ? frame.state.textures.byClass[static_cast<std::size_t>(object)] : nullptr;
     if (solid)
         drawSolidTree(d, shape, random);
+    else if (map != nullptr)
+        drawTexturedFlatTree(d, shape, *map);
     else
         drawFlatTree(d, shape);
 }

@@ -82,10 +82,7 @@ LineResult execTexture(ScriptContext& ctx)
     texture.kind = ctx.param / 16;
     texture.level = ctx.param % 16;
     if (texture.kind == kTextureAltitude) texture.altitudeLevel = texture.level;
-    if (texture.kind == kTextureShade) {
-        texture.shadeLevel = texture.level;
-        notAvailableYet(ctx); // the shade texture levels are not drawn yet
-    }
+    if (texture.kind == kTextureShade) texture.shadeLevel = texture.level;
     return LineResult::Done;
 }
 

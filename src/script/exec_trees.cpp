@@ -16,15 +16,14 @@ constexpr int kTreeClasses = 4;
 
 } // namespace
 
-// Detail only shows on solid trees, so every detail level also selects them.
-// The tree texture maps are not drawn yet: the switch is kept and saved, and TreeTextureOn says so.
+// Flat trees of a kind with a texture map are drawn as the map while this is on.
 LineResult execTreeTexture(ScriptContext& ctx)
 {
     ctx.app.scene.trees.texture = ctx.param;
-    if (ctx.param != 0) notAvailableYet(ctx);
     return LineResult::Done;
 }
 
+// Detail only shows on solid trees, so every detail level also selects them.
 LineResult execTreeDetail(ScriptContext& ctx)
 {
     ctx.app.scene.trees.detail = ctx.param;

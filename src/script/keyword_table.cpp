@@ -567,13 +567,6 @@ bool argumentInRange(ScriptContext& ctx, std::int32_t value, std::int32_t least,
     return false;
 }
 
-void notAvailableYet(ScriptContext& ctx)
-{
-    const std::string keyword(firstWord(ctx.line));
-    if (!ctx.place.notYetShown.insert(keyword).second) return;
-    ctx.ui.report(placePrefix(ctx.place) + "not available yet: " + keyword + " (the setting is kept and saved)");
-}
-
 std::string loadFailureReason(const std::string& path, const std::string& fallback)
 {
     const std::string problem = readProblem(path);

@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <span>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,7 +35,6 @@ struct ScriptPlace {
     int errors = 0;   // lines that could not be run as written
     int failures = 0; // lines whose work failed (a load, save, export or setting refused)
     bool stoppedAtError = false; // a script error was answered Cancel
-    std::set<std::string> notYetShown; // features said to be not available yet in this run
     bool replaying = false; // lines that write files or start programs are passed over (see writesOutside)
     int spawnAnswer = 0; // asked at the script's first Spawn: 1 it may start programs, -1 it may not
     std::vector<std::string> insertedLines; // the frame lines of a PathFrames result
@@ -77,11 +75,6 @@ void scriptFailure(ScriptContext& ctx, const std::string& reason);
 // "takes a whole number from least to most" followed by note.
 bool argumentInRange(ScriptContext& ctx, std::int32_t value, std::int32_t least, std::int32_t most,
                      const std::string& note = {});
-
-// A keyword whose setting is kept (and saved with sessions) but whose feature
-// is not built yet: "not available yet: <keyword>" is reported with its place,
-// once per run for each keyword. Not an error: the run goes on and passes.
-void notAvailableYet(ScriptContext& ctx);
 
 // The reason a load or a save of path failed: what the system says stands in
 // the way, else fallback.

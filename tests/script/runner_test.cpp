@@ -226,20 +226,17 @@ TEST_F(Runner, LinesAreReadWhole)
     EXPECT_EQ(ui.reports, (std::vector<std::string>{tooLong + ":3: a line longer than 65536 characters is not run"}));
 }
 
-// A feature not built yet is named once per run; its setting is kept, and the
-// run is neither an error nor a failure.
-TEST_F(Runner, FeaturesNotBuiltYetAreNamedOncePerRun)
+// The texture switches set their settings and say nothing.
+TEST_F(Runner, TextureSwitchesRunSilently)
 {
     const std::string path =
-        write("later.scr", kHead + "ShadeTextureLow\nShadeTextureLow\nTreeTextureOn\nTreeTextureOff\nShadeTextureHigh\n");
+        write("later.scr", kHead + "ShadeTextureLow\nTreeTextureOn\nTreeTextureOff\nShadeTextureHigh\n");
     EXPECT_EQ(runFile(path), 1);
     EXPECT_EQ(last.errors, 0);
     EXPECT_EQ(last.failures, 0);
-    EXPECT_EQ(ui.reports, (std::vector<std::string>{
-                              path + ":3: not available yet: ShadeTextureLow (the setting is kept and saved)",
-                              path + ":5: not available yet: TreeTextureOn (the setting is kept and saved)",
-                              path + ":7: not available yet: ShadeTextureHigh (the setting is kept and saved)"}));
+    EXPECT_TRUE(ui.reports.empty());
     EXPECT_EQ(app.scene.texture.shadeLevel, 3);
+    EXPECT_EQ(app.scene.texture.kind, 2);
     EXPECT_EQ(app.scene.trees.texture, 0);
 }
 
