@@ -92,15 +92,22 @@ int placeRoad(Landscape& land, int column0, int row0, int column1, int row1)
     const int dx = std::abs(column1 - column0), dy = -std::abs(row1 - row0);
     const int stepX = column0 < column1 ? 1 : -1, stepY = row0 < row1 ? 1 : -1;
     int err = dx + dy;
-    for (;;) {
-        std::uint16_t& cell = land.terrain[y][x];
+    const auto pave = [&](int px, int py) {
+        std::uint16_t& cell = land.terrain[py][px];
         const std::uint16_t road = ground::withObject(ground::withCode(cell, ground::kRoad1), 0);
         if (road != cell) ++changed;
         cell = road;
+    };
+    for (;;) {
+        pave(x, y);
         if (x == column1 && y == row1) break;
         const int e2 = 2 * err;
-        if (e2 >= dy) err += dy, x += stepX;
-        if (e2 <= dx) err += dx, y += stepY;
+        const bool across = e2 >= dy, down = e2 <= dx;
+        // A diagonal step is paved through the cell beside it, so that the road
+        // runs from side to side of its cells and never only corner to corner.
+        if (across && down) pave(x + stepX, y);
+        if (across) err += dy, x += stepX;
+        if (down) err += dx, y += stepY;
     }
     if (changed != 0) {
         land.mapStale = true;

@@ -35,6 +35,8 @@ int placeObject(Landscape& land, PlacedKind kind, int column, int row, double ra
 
 // A road along the straight line between two grid points (both inside the
 // landscape): every point on it takes the road code and loses its object.
+// Where the line steps diagonally the point beside it is paved too, so the
+// road's points join side to side.
 // Returns the number of points changed.
 int placeRoad(Landscape& land, int column0, int row0, int column1, int row1);
 

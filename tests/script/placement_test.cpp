@@ -8,6 +8,7 @@
 #include "script_fixture.h"
 #include "shell/startup.h"
 #include "terrain/object_placement.h"
+#include "terrain/shading.h"
 #include "terrain/terrain_preparation.h"
 
 namespace kalvenor {
@@ -95,15 +96,24 @@ TEST_F(Placement, PlacedObjectsSurviveColouringAndSessions)
             ASSERT_EQ(fresh.landscape.terrain[r][c], land.terrain[r][c]) << r << "," << c;
 }
 
-// A pine planted by hand is drawn as a pine, and houses stand on their cells
-// (with trees off too); the picture changes near them only.
-TEST(PlacementRender, PlantedTreesAndHousesAppearWhereTheyStand)
+// Every kind placed by hand is drawn where it stands (houses with trees off
+// too), and the picture changes near it only; the trees that cast shadows and
+// the tallest house mark the object shadow beside them (with trees on).
+TEST(PlacementRender, EveryKindAppearsWhereItStandsAndTheTallOnesCastShadows)
 {
-    // Gentle hills seen from above, so nothing nearer hides the place.
+    // Gentle hills seen from above, so nothing nearer hides the place. The colour bands' boundaries
+    // are left smooth ("Dither 0"): the colouring draws their roughness from one stream point after
+    // point and passes over the points it keeps (water, beach, roads), so with rough boundaries a
+    // painted area moves the roughness of every point coloured after it.
     const std::vector<std::string> scene = {"LandscapeSizeSmall", "FractalRoughness 40", "GenerateFractal 12",
                                             "ImageSize 96 72", "TreeOn", "TreeDensity 0", "Tree3D", "TreeSize 600",
                                             "SunAzimuth 180", "SunDeclination 30", "CameraXYZ 3800 -500 2500",
-                                            "TargetXYZ 3800 1500 0", "PixelDitherOrdered 0", "AntialiasOff"};
+                                            "TargetXYZ 3800 1500 0", "PixelDitherOrdered 0", "AntialiasOff",
+                                            "Dither 0"};
+    struct Drawn {
+        std::vector<std::uint32_t> rgb;
+        bool shadowMarked = false; // an object shadow within a cell of (126, 50), where (3800, 1500) lies
+    };
     const auto render = [&](const std::string& extra) {
         App app;
         ScriptedFrontend ui;
@@ -116,24 +126,38 @@ TEST(PlacementRender, PlantedTreesAndHousesAppearWhereTheyStand)
         }
         EXPECT_TRUE(ui.reports.empty()) << ui.reports.front();
         EXPECT_EQ(renderImage(app, ui), Outcome::Done);
-        std::vector<std::uint32_t> rgb;
+        Drawn drawn;
         for (int r = 0; r < 72; ++r)
-            for (int c = 0; c < 96; ++c) rgb.push_back(app.images.vidmem24[r][c]);
-        return rgb;
+            for (int c = 0; c < 96; ++c) drawn.rgb.push_back(app.images.vidmem24[r][c]);
+        for (int r = 49; r <= 51; ++r)
+            for (int c = 125; c <= 127; ++c) drawn.shadowMarked |= (app.landscape.shadow[r][c] & kObjectShadowBit) != 0;
+        return drawn;
     };
-    const auto plain = render("");
-    for (const char* line : {"PlaceObject Pine 3800 1500", "PlaceObject House4 3800 1500", "PlaceObject House1 3800 1500",
-                             "TreeOff\nPlaceObject House2 3800 1500"}) {
-        const auto with = render(line);
+    const Drawn plain = render("");
+    EXPECT_FALSE(plain.shadowMarked);
+    const struct {
+        const char* lines;
+        bool shadow;
+    } cases[] = {
+        {"PlaceObject Palm 3800 1500", true},   {"PlaceObject Oak 3800 1500", true},
+        {"PlaceObject Cactus 3800 1500", false}, {"PlaceObject Pine 3800 1500", true},
+        {"PlaceObject House1 3800 1500", false}, {"PlaceObject House2 3800 1500", false},
+        {"PlaceObject House3 3800 1500", false}, {"PlaceObject House4 3800 1500", true},
+        {"TreeOff\nPlaceObject House4 3800 1500", false}, {"PlaceObject Water 3800 1500 60", false},
+        {"PlaceObject Beach 3800 1500 60", false}, {"PlaceRoad 3700 1500 3900 1500", false},
+    };
+    for (const auto& c : cases) {
+        const Drawn with = render(c.lines);
         int changed = 0, left = 96, right = -1;
-        for (std::size_t i = 0; i < plain.size(); ++i)
-            if (plain[i] != with[i]) {
+        for (std::size_t i = 0; i < plain.rgb.size(); ++i)
+            if (plain.rgb[i] != with.rgb[i]) {
                 ++changed;
                 left = std::min(left, static_cast<int>(i % 96));
                 right = std::max(right, static_cast<int>(i % 96));
             }
-        EXPECT_GT(changed, 0) << line;
-        EXPECT_LT(right - left, 48) << line; // near the middle, where (3800, 1500) lies
+        EXPECT_GT(changed, 0) << c.lines;
+        EXPECT_LT(right - left, 48) << c.lines; // near the middle, where (3800, 1500) lies
+        EXPECT_EQ(with.shadowMarked, c.shadow) << c.lines;
     }
 }
 
