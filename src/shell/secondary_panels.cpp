@@ -25,6 +25,7 @@ namespace {
 constexpr int kDone = 3999;
 constexpr int kCloudPanelButton = 1244, kTreePanelButton = 1200;
 constexpr int kGroundTextures = 1303, kWaterTextures = 1306, kSkyTextures = 1307;
+constexpr int kHouseTextures = 1304, kTreeTextures = 1305;
 
 // ---- Cloud Control Panel ----
 constexpr int kCloudDensity = 3101, kCloudHardness = 3102, kCloudAltitude = 3103, kCloudLining = 3104;
@@ -133,6 +134,20 @@ constexpr Slot kWaterSlots[] = {
     {52, "Water2", "Select Water2 Texture:"}, {53, "Water3", "Select Water3 Texture:"},
     {54, "Water4", "Select Water4 Texture:"}, {55, "Water5", "Select Water5 Texture:"},
 };
+constexpr Slot kTreeSlots[] = {
+    {34, "Palm", "Select 2d Palm Texture:"},     {35, "Oak", "Select 2d Oak Texture:"},
+    {36, "Cactus", "Select 2d Cactus Texture:"}, {37, "Pine", "Select 2D Pine Texture:"},
+};
+// The houses' top (roof), front (gable ends) and side (long walls), then the roads.
+constexpr Slot kHouseSlots[] = {
+    {92, "H1 top", "Select house1 top texture:"},    {93, "H1 front", "Select house1 front texture:"},
+    {94, "H1 side", "Select house1 side texture:"},  {95, "H2 top", "Select house2 top texture:"},
+    {96, "H2 front", "Select house2 front texture:"}, {97, "H2 side", "Select house2 side texture:"},
+    {98, "H3 top", "Select house3 top texture:"},    {99, "H3 front", "Select house3 front texture:"},
+    {100, "H3 side", "Select house3 side texture:"}, {101, "H4 top", "Select house4 top texture:"},
+    {102, "H4 front", "Select house4 front texture:"}, {103, "H4 side", "Select house4 side texture:"},
+    {88, "Path", "Select Path texture:"},
+};
 constexpr Slot kSkySlots[] = {
     {77, "Sun", "Select 2D Sun Texture:"},
     {79, "Moon", "Select 2D Moon Texture:"},
@@ -155,10 +170,12 @@ constexpr Panel kPanels[] = {
     {kGroundTextures, "     Ground texture maps     ", {}, kGroundSlots, 0},
     {kWaterTextures, "     Water texture maps      ", {}, kWaterSlots, 1},
     {kSkyTextures, "      Sky texture maps       ", {}, kSkySlots, 4},
+    {kTreeTextures, "      Tree texture maps      ", {}, kTreeSlots, 2},
+    {kHouseTextures, "     House texture maps      ", {}, kHouseSlots, 3},
     {kVehiclePanelButton, "   Vehicle characteristics   ", kVehiclePanel, {}, 0},
 };
 constexpr std::array kButtons = {kTreePanelButton, kCloudPanelButton, kGroundTextures, kWaterTextures, kSkyTextures,
-                                 kVehiclePanelButton};
+                                 kTreeTextures,    kHouseTextures,    kVehiclePanelButton};
 
 template <int Band, int Kind>
 double kindOn(const App& a)
