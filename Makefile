@@ -1,5 +1,5 @@
 # Kalvenor: the commands a new machine needs.
-#   make demo   install what is missing, build, render the demo script into out/
+#   make demo   install what is missing, build, render the island and the village demos into out/
 #   make test   install what is missing, build with ASan and UBSan, run every test
 #   make        build the release program into build/
 #   make bench  time the long operations
@@ -10,7 +10,7 @@
 #   make uninstall  remove what the last make install wrote (build/install_manifest.txt lists it)
 
 # What the program needs to build and run, and what only the tests, fuzzers and benchmarks need.
-PACKAGES := g++ cmake ninja-build pkg-config libjpeg62-turbo-dev libpng-dev libsdl2-dev
+PACKAGES := g++ cmake ninja-build pkg-config libjpeg62-turbo-dev libpng-dev libsdl2-dev python3
 TEST_PACKAGES := $(PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf python3 clang imagemagick parallel ffmpeg slurm-wlm munge xvfb xdotool x11-utils desktop-file-utils
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
@@ -62,6 +62,8 @@ fuzz: test-deps
 demo: deps build
 	mkdir -p out
 	./build/kalvenor render examples/demo.scr -o out/demo.png -o out/demo.jpg --info
+	python3 examples/textures/make_textures.py out/textures
+	./build/kalvenor render examples/village.scr -o out/village.png --info
 
 build-bench/build.ninja:
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVENOR_TESTS=OFF -DKALVENOR_BENCH=ON

@@ -42,9 +42,12 @@ struct Run {
     std::string output;
 };
 
+// Runs "kalvenor ARGS" with the program under test, any other command (the
+// texture maps' drawing script) as written.
 Run runIn(const fs::path& dir, const std::string& args)
 {
-    const std::string command = "cd '" + dir.string() + "' && " + KALVENOR_BINARY + " " + args + " 2>&1";
+    const std::string program = args.starts_with("kalvenor ") ? std::string(KALVENOR_BINARY) + args.substr(8) : args;
+    const std::string command = "cd '" + dir.string() + "' && " + program + " 2>&1";
     Run run;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return run;
@@ -81,8 +84,9 @@ class Example : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Example, RunsCleanWithTheCommandItsHeaderGives)
 {
-    const std::vector<std::string> commands = commandsIn(kSource / "examples" / GetParam(), "Rem Run: kalvenor ");
-    ASSERT_FALSE(commands.empty()) << GetParam() << " says nowhere how to run it (a \"Rem Run: kalvenor ...\" line)";
+    const std::vector<std::string> commands = commandsIn(kSource / "examples" / GetParam(), "Rem Run: ");
+    ASSERT_TRUE(std::any_of(commands.begin(), commands.end(), [](const std::string& c) { return c.starts_with("kalvenor "); }))
+        << GetParam() << " says nowhere how to run it (a \"Rem Run: kalvenor ...\" line)";
     Workspace space;
     for (const std::string& args : commands) expectClean(runIn(space.dir.path, args), args);
 }
@@ -99,7 +103,7 @@ TEST(Readme, EveryCommandWorksAsWritten)
     const std::vector<std::string> commands = commandsIn(kSource / "README.md", "./build/kalvenor ");
     ASSERT_FALSE(commands.empty());
     Workspace space;
-    for (const std::string& args : commands) expectClean(runIn(space.dir.path, args), args);
+    for (const std::string& args : commands) expectClean(runIn(space.dir.path, "kalvenor " + args), args);
 }
 
 } // namespace
