@@ -138,14 +138,15 @@ constexpr Slot kTreeSlots[] = {
     {34, "Palm", "Select 2d Palm Texture:"},     {35, "Oak", "Select 2d Oak Texture:"},
     {36, "Cactus", "Select 2d Cactus Texture:"}, {37, "Pine", "Select 2D Pine Texture:"},
 };
-// The houses' top (roof), front (gable ends) and side (long walls), then the roads.
+// The houses' top (the roof), front (the gable ends) and side (the long walls), labelled roof, end
+// and wall, then the roads.
 constexpr Slot kHouseSlots[] = {
-    {92, "H1 top", "Select house1 top texture:"},    {93, "H1 front", "Select house1 front texture:"},
-    {94, "H1 side", "Select house1 side texture:"},  {95, "H2 top", "Select house2 top texture:"},
-    {96, "H2 front", "Select house2 front texture:"}, {97, "H2 side", "Select house2 side texture:"},
-    {98, "H3 top", "Select house3 top texture:"},    {99, "H3 front", "Select house3 front texture:"},
-    {100, "H3 side", "Select house3 side texture:"}, {101, "H4 top", "Select house4 top texture:"},
-    {102, "H4 front", "Select house4 front texture:"}, {103, "H4 side", "Select house4 side texture:"},
+    {92, "H1 roof", "Select house1 top texture:"},    {93, "H1 end", "Select house1 front texture:"},
+    {94, "H1 wall", "Select house1 side texture:"},  {95, "H2 roof", "Select house2 top texture:"},
+    {96, "H2 end", "Select house2 front texture:"}, {97, "H2 wall", "Select house2 side texture:"},
+    {98, "H3 roof", "Select house3 top texture:"},    {99, "H3 end", "Select house3 front texture:"},
+    {100, "H3 wall", "Select house3 side texture:"}, {101, "H4 roof", "Select house4 top texture:"},
+    {102, "H4 end", "Select house4 front texture:"}, {103, "H4 wall", "Select house4 side texture:"},
     {88, "Path", "Select Path texture:"},
 };
 constexpr Slot kSkySlots[] = {
