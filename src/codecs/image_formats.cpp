@@ -82,7 +82,7 @@ ImageStatus saveJpegPicture(const std::string& path, const ImageFileContext& con
 ImageStatus savePngPicture(const std::string& path, const ImageFileContext& context)
 {
     if (context.vidmem24 == nullptr) return ImageStatus::NoBuffer;
-    return savePng(*context.vidmem24, context.size, path);
+    return savePng(*context.vidmem24, context.size, path, context.pngLevel);
 }
 
 ImageStatus savePcxPicture(const std::string& path, const ImageFileContext& context)
@@ -150,7 +150,8 @@ bool isAnimationFile(ImageFormat format) { return imageFormatRow(format).family 
 ImageFileContext imageFileContext(ImageBuffers& images, DisplayPalette& palette, ImageSize size,
                                   const RenderSettings& render)
 {
-    return {&images.vidmem24, &images.vidmem8, size, &palette, render.targaCompress != 0, render.jpegQuality};
+    return {&images.vidmem24, &images.vidmem8, size, &palette, render.targaCompress != 0, render.jpegQuality,
+            render.pngLevel};
 }
 
 } // namespace kalvenor

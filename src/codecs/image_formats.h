@@ -15,6 +15,7 @@
 #include "codecs/display_palette.h"
 #include "codecs/image_buffers.h"
 #include "codecs/image_io.h"
+#include "codecs/png.h"
 #include "model/scene_settings.h"
 
 namespace kalvenor {
@@ -45,6 +46,7 @@ struct ImageFileContext {
     DisplayPalette* palette = nullptr;
     bool targaCompress = false;
     int jpegQuality = 90; // as a new scene has it
+    int pngLevel = kPngDefaultLevel;
 };
 
 // Reads the file into the picture (the 24-bit image opaque, without clearing

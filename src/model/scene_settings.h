@@ -212,6 +212,7 @@ struct RenderSettings {
     std::string foregroundFile;
     std::int32_t targaCompress = 0;
     std::int32_t jpegQuality = 90;
+    std::int32_t pngLevel = 2; // zlib level of PNG files written: 0 .. 3 fast, up to 9 smallest
     // Statistics of the last render.
     std::int32_t polygonCount = 0;
     std::int32_t renderStartMillis = 0;

@@ -178,6 +178,7 @@ const SettingLimit kLimits[] = {
     KV_FLAG(render.foreground),
     KV_FLAG(render.targaCompress),
     {KV_SETTING(render.jpegQuality), 1, 100, Reset},
+    {KV_SETTING(render.pngLevel), 0, 9, Reset},
     KV_ANY(render.polygonCount),
     KV_ANY(render.renderStartMillis),
     KV_ANY(render.renderEndMillis),

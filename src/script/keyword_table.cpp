@@ -44,6 +44,7 @@ constexpr std::int32_t& renderAntialiasType(SceneSettings& s) { return s.render.
 constexpr std::int32_t& renderFlare(SceneSettings& s) { return s.render.flare; }
 constexpr std::int32_t& renderDistanceLimit(SceneSettings& s) { return s.render.distanceLimit; }
 constexpr std::int32_t& renderJpegQuality(SceneSettings& s) { return s.render.jpegQuality; }
+constexpr std::int32_t& renderPngLevel(SceneSettings& s) { return s.render.pngLevel; }
 constexpr std::int32_t& renderTargaCompress(SceneSettings& s) { return s.render.targaCompress; }
 constexpr std::int32_t& skyStarsAndMoon(SceneSettings& s) { return s.sky.sunMoon.starsAndMoon; }
 constexpr std::int32_t& skySunSize(SceneSettings& s) { return s.sky.sunMoon.sunSize; }
@@ -498,6 +499,7 @@ constexpr Keyword kKeywords[] = {
      kPathCharacteristic + static_cast<int>(PathCharacteristic::Pitching), 0, true},
     {"PathExtraPitch", 1363, ArgPattern::Number, execPath,
      kPathCharacteristic + static_cast<int>(PathCharacteristic::ExtraPitch), 0, true},
+    storeRange("PngCompression", 1364, renderPngLevel, 0, 9),
 };
 
 // The classic table is kept whole; our extensions follow it.
