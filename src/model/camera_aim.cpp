@@ -36,6 +36,21 @@ void reaim(CameraSettings& camera)
     camera.pitch = foldOnce(vectorAngle(level, dz));
 }
 
+double targetDistance(const CameraSettings& c)
+{
+    return std::hypot(c.targetX - c.cameraX, c.targetY - c.cameraY, c.targetZ - c.cameraZ);
+}
+
+void placeTargetAhead(CameraSettings& camera, double distance)
+{
+    const double h = camera.heading * kDegreesToRadians;
+    const double p = camera.pitch * kDegreesToRadians;
+    camera.targetX = static_cast<float>(camera.cameraX - std::sin(h) * std::cos(p) * distance);
+    camera.targetY = static_cast<float>(camera.cameraY + std::cos(h) * std::cos(p) * distance);
+    camera.targetZ = static_cast<float>(camera.cameraZ + std::sin(p) * distance);
+    reaim(camera);
+}
+
 void setCamera(CameraSettings& camera, float x, float y, float z)
 {
     if (!camera.lockX) camera.cameraX = x;

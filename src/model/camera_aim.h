@@ -16,6 +16,13 @@ double vectorAngle(double a, double b);
 // Heading and pitch from the camera toward the target; bank is left alone.
 void reaim(CameraSettings& camera);
 
+// The distance from the camera to its target, in metres.
+double targetDistance(const CameraSettings& camera);
+
+// Places the target distance metres ahead of the camera along its heading and
+// pitch (so re-aiming keeps them), then re-aims; the locks do not apply.
+void placeTargetAhead(CameraSettings& camera, double distance);
+
 // Stores each coordinate whose lock is clear, then re-aims.
 void setCamera(CameraSettings& camera, float x, float y, float z);
 void setTarget(CameraSettings& camera, float x, float y, float z);

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <optional>
-#include <thread>
 #include <unistd.h>
 
 #include "app/app.h"
@@ -255,28 +253,13 @@ int straightFlight(WindowContext& ctx)
     return result;
 }
 
-// Waits out one frame of a preview; false when the user stopped it (Esc or
-// the right button).
-bool previewPause(WindowContext& ctx)
-{
-    using namespace std::chrono;
-    const auto until = steady_clock::now() + milliseconds(1000 / std::max(1, ctx.app.animationRate));
-    do {
-        if (ctx.ui.pollAbort()) return false;
-        std::this_thread::sleep_for(milliseconds(5));
-    } while (steady_clock::now() < until);
-    return true;
-}
-
 // The camera of a frame line on the map: its position, and a target ahead of
 // it along the heading so that the marks show where it looks.
 void showOnMap(WindowContext& ctx)
 {
     CameraSettings shown = ctx.app.scene.camera;
-    const double h = shown.heading * kDegreesToRadians;
-    constexpr double kAhead = 1000.0;
-    shown.targetX = static_cast<float>(shown.cameraX - std::sin(h) * kAhead);
-    shown.targetY = static_cast<float>(shown.cameraY + std::cos(h) * kAhead);
+    shown.pitch = 0.0f; // level: the marks show where it heads
+    placeTargetAhead(shown, 1000.0);
     ctx.main.marks = MapMarks{&shown, nullptr, nullptr};
     redrawMap(ctx.surface, ctx.main, ctx.app.landscape);
     ctx.main.marks = MapMarks{};
@@ -311,7 +294,7 @@ int previewScript(WindowContext& ctx)
         camera.pitch = v[5];
         if (flat) showOnMap(ctx);
         else showWireView(ctx, "Preview: " + *path);
-        stopped = !previewPause(ctx);
+        stopped = !previewWait(ctx, 1000 / std::max(1, ctx.app.animationRate));
     }
     if (!flat) closeWireView(ctx);
     if (!stopped) ctx.ui.message("End of script.");

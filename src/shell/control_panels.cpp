@@ -12,6 +12,7 @@
 #include "panels/input.h"
 #include "panels/main_panel.h"
 #include "files/path_export.h"
+#include "model/camera_aim.h"
 #include "model/path_layout.h"
 #include "path/path_dynamics.h"
 #include "path/path_edit.h"
@@ -433,15 +434,11 @@ int placeAboveGround(WindowContext& ctx, const Gadget& g)
 
 // Camera-target distance (1177): a new distance moves the target along the
 // line of sight (TargetXYZ, locks apply).
-double targetDistance(const App& a)
-{
-    const CameraSettings& c = a.scene.camera;
-    return std::hypot(c.targetX - c.cameraX, c.targetY - c.cameraY, c.targetZ - c.cameraZ);
-}
+double cameraTargetDistance(const App& a) { return targetDistance(a.scene.camera); }
 int placeTargetAt(WindowContext& ctx, const Gadget& g)
 {
     const CameraSettings& c = ctx.app.scene.camera;
-    const double now = targetDistance(ctx.app);
+    const double now = targetDistance(c);
     if (now <= 0.0 || g.value <= 0) return 0;
     const double f = static_cast<double>(g.value) / now;
     char line[128];
@@ -722,7 +719,7 @@ const Binding kBindings[] = {
     {1023, {}, {}, nullptr, [](WindowContext& c, const Gadget&) { return presetSize(c, 1023); }},
     {1024, {}, {}, [](const App& a) { return a.geometry.displayDepth == 8 ? 1.0 : 0.0; }, togglePalettized},
     {1043, {}, {}, nullptr, displayOptions},
-    {1177, {}, {}, targetDistance, placeTargetAt},
+    {1177, {}, {}, cameraTargetDistance, placeTargetAt},
     {1181, "Heading", {}, [](const App& a) { return static_cast<double>(a.scene.camera.heading); }},
     {1182, "Bank", {}, [](const App& a) { return static_cast<double>(a.scene.camera.bank); }},
     {1183, "Pitch", {}, [](const App& a) { return static_cast<double>(a.scene.camera.pitch); }},

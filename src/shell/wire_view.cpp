@@ -88,37 +88,6 @@ void drawView(WindowContext& ctx, const std::string& caption, const std::string&
     ctx.input.present();
 }
 
-// Waits 1000 / rate milliseconds; false when the user stopped the preview.
-bool pause(WindowContext& ctx, int millis)
-{
-    using namespace std::chrono;
-    const auto until = steady_clock::now() + milliseconds(millis);
-    do {
-        if (ctx.ui.pollAbort()) return false;
-        std::this_thread::sleep_for(milliseconds(5));
-    } while (steady_clock::now() < until);
-    return true;
-}
-
-// The camera's target placed ahead of it along its heading and pitch, as far
-// as it stood before (at least 100 m), and the angles taken from there again.
-void aimAhead(CameraSettings& camera, double distance)
-{
-    const double h = camera.heading * kDegreesToRadians;
-    const double p = camera.pitch * kDegreesToRadians;
-    const double d = std::max(100.0, distance);
-    camera.targetX = static_cast<float>(camera.cameraX - std::sin(h) * std::cos(p) * d);
-    camera.targetY = static_cast<float>(camera.cameraY + std::cos(h) * std::cos(p) * d);
-    camera.targetZ = static_cast<float>(camera.cameraZ + std::sin(p) * d);
-    reaim(camera);
-}
-
-double targetDistance(const CameraSettings& c)
-{
-    const double dx = c.targetX - c.cameraX, dy = c.targetY - c.cameraY, dz = c.targetZ - c.cameraZ;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 // An angle in -180 .. 180, as the camera keeps its angles.
 float fold(double degrees)
 {
@@ -185,7 +154,8 @@ int walkabout(WindowContext& ctx)
             result = -1;
             open = false;
         } else if (r.code == kDone || r.code == keyResult(kKeyEnter)) {
-            aimAhead(camera, distance);
+            // The target ahead, as far as it stood before (at least 100 m).
+            placeTargetAhead(camera, std::max(100.0, distance));
             result = 1;
             open = false;
         } else if (r.code > 0x10000) {
@@ -226,7 +196,7 @@ int previewPath(WindowContext& ctx)
                                    std::to_string(total), "Esc or the right button stops");
                  return true;
              },
-             [&](int millis) { stopped = !pause(ctx, millis) || stopped; });
+             [&](int millis) { stopped = !previewWait(ctx, millis) || stopped; });
     closeWireView(ctx);
     // The flight leaves the camera where it was; the position slider keeps the last point shown.
     app.scene.camera = before;
@@ -241,6 +211,17 @@ int previewPath(WindowContext& ctx)
 void showWireView(WindowContext& ctx, const std::string& caption)
 {
     drawView(ctx, caption, "Esc or the right button stops");
+}
+
+bool previewWait(WindowContext& ctx, int millis)
+{
+    using namespace std::chrono;
+    const auto until = steady_clock::now() + milliseconds(millis);
+    do {
+        if (ctx.ui.pollAbort()) return false;
+        std::this_thread::sleep_for(milliseconds(5));
+    } while (steady_clock::now() < until);
+    return true;
 }
 
 void closeWireView(WindowContext& ctx)

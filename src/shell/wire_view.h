@@ -16,6 +16,10 @@ struct WindowContext;
 // with caption above it, and shows the surface.
 void showWireView(WindowContext& ctx, const std::string& caption);
 
+// Waits millis milliseconds between two frames of a preview, the windows kept
+// alive; false when the user stopped it (Esc or the right button).
+bool previewWait(WindowContext& ctx, int millis);
+
 // Closes the box: the main window as it was under it.
 void closeWireView(WindowContext& ctx);
 

@@ -53,6 +53,7 @@ std::int32_t& sunSize(SceneSettings& s) { return s.sky.sunMoon.sunSize; }
 std::int32_t& moonSize(SceneSettings& s) { return s.sky.sunMoon.moonSize; }
 std::int32_t& distanceLimit(SceneSettings& s) { return s.render.distanceLimit; }
 std::int32_t& jpegQuality(SceneSettings& s) { return s.render.jpegQuality; }
+std::int32_t& pngLevel(SceneSettings& s) { return s.render.pngLevel; }
 std::int32_t& targaCompress(SceneSettings& s) { return s.render.targaCompress; }
 std::int32_t& lockX(SceneSettings& s) { return s.camera.lockX; }
 std::int32_t& lockY(SceneSettings& s) { return s.camera.lockY; }
@@ -128,6 +129,7 @@ const SettingCase kCases[] = {
     {"MoonSize 0", moonSize, 0},
     {"DistanceLimit 3000", distanceLimit, 3000},
     {"JpegQuality 55", jpegQuality, 55},
+    {"PngCompression 7", pngLevel, 7},
     {"TargaCompressOn", targaCompress, 1},
     {"TargaCompressOff", targaCompress, 0},
     {"LensAstern", lens, 1230},
