@@ -90,4 +90,14 @@ int readFrameLine(std::string_view text, std::array<float, 6>& values)
     return static_cast<int>(values.size());
 }
 
+void placeFrameCamera(CameraSettings& camera, const std::array<float, 6>& values)
+{
+    camera.cameraX = values[0];
+    camera.cameraY = values[1];
+    camera.cameraZ = values[2];
+    camera.bank = values[3];
+    camera.heading = values[4];
+    camera.pitch = values[5];
+}
+
 } // namespace kalvenor

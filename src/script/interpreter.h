@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "model/scene_settings.h"
 #include "script/keyword_table.h"
 
 namespace kalvenor {
@@ -31,5 +32,8 @@ bool isFrameLine(std::string_view text);
 // by a comma; blanks after the comma are optional. Returns how many numbers
 // were read (6 when the line is complete); anything after the sixth is ignored.
 int readFrameLine(std::string_view text, std::array<float, 6>& values);
+
+// Sets the camera from a frame line's six numbers as they stand: no locks, no re-aiming.
+void placeFrameCamera(CameraSettings& camera, const std::array<float, 6>& values);
 
 } // namespace kalvenor

@@ -61,17 +61,6 @@ int countFrames(std::FILE* file)
     return total;
 }
 
-// Sets the camera from a frame line as it stands: no locks, no re-aiming.
-void placeCamera(CameraSettings& camera, const std::array<float, 6>& v)
-{
-    camera.cameraX = v[0];
-    camera.cameraY = v[1];
-    camera.cameraZ = v[2];
-    camera.bank = v[3];
-    camera.heading = v[4];
-    camera.pitch = v[5];
-}
-
 // The state of one run.
 struct ScriptRun {
     App& app;
@@ -130,7 +119,7 @@ std::optional<RunEnd> runLine(ScriptRun& run, const std::string& line)
             run.ui.report(placePrefix(run.place) + "a frame line needs six numbers separated by commas");
             return RunEnd::FormatError;
         }
-        placeCamera(run.app.scene.camera, values);
+        placeFrameCamera(run.app.scene.camera, values);
         ended = LineResult::RenderFrame;
     } else {
         ended = executeLine(run.app, run.ui, line, run.place);

@@ -286,12 +286,7 @@ int previewScript(WindowContext& ctx)
             ctx.ui.message("Data format error!");
             continue;
         }
-        camera.cameraX = v[0];
-        camera.cameraY = v[1];
-        camera.cameraZ = v[2];
-        camera.bank = v[3];
-        camera.heading = v[4];
-        camera.pitch = v[5];
+        placeFrameCamera(camera, v);
         if (flat) showOnMap(ctx);
         else showWireView(ctx, "Preview: " + *path);
         stopped = !previewWait(ctx, 1000 / std::max(1, ctx.app.animationRate));
