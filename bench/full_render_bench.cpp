@@ -8,6 +8,7 @@
 
 #include "app/app.h"
 #include "app/render_driver.h"
+#include "base/worker_pool.h"
 #include "bench_support.h"
 #include "model/scene_reset.h"
 #include "render/image_size.h"
@@ -30,9 +31,11 @@ void timeRenders(benchmark::State& state, App& app, Frontend& ui)
     state.counters["polygons/s"] = benchmark::Counter(static_cast<double>(polygons), benchmark::Counter::kIsRate);
 }
 
-// args: grid side, image width, image height, antialiasing (0 or 1)
+// args: grid side, image width, image height, antialiasing (0 or 1), threads
 void BM_FullRender(benchmark::State& state)
 {
+    const int threadsBefore = threadCount();
+    setThreadCount(static_cast<int>(state.range(4)));
     SilentFrontend ui;
     auto app = std::make_unique<App>();
     initialiseApp(*app, ui);
@@ -49,19 +52,18 @@ void BM_FullRender(benchmark::State& state)
     if (renderImage(*app, ui) != Outcome::Done) state.SkipWithError("render failed");
 
     timeRenders(state, *app, ui);
+    setThreadCount(threadsBefore);
 }
 
 BENCHMARK(BM_FullRender)
-    ->ArgNames({"grid", "w", "h", "aa"})
-    ->ArgsProduct({{258, 1026, 2050}, {640}, {480}, {0, 1}})
-    ->Args({258, 1024, 768, 0})
-    ->Args({1026, 1024, 768, 0})
-    ->Args({2050, 1024, 768, 0})
-    ->Args({2050, 1024, 768, 1})
+    ->ArgNames({"grid", "w", "h", "aa", "threads"})
+    ->ArgsProduct({{258, 1026, 2050}, {640}, {480}, {0, 1}, {1, 2}})
+    ->ArgsProduct({{258, 1026, 2050}, {1024}, {768}, {0, 1}, {1, 2}})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true)
+    ->MeasureProcessCPUTime()
     ->UseRealTime();
 
 // Woods of oak and pine on a generated island, drawn flat or solid; the

@@ -230,28 +230,26 @@ RasterVertex toRasterVertex(const PolygonVertex& v)
 
 void rasterisePolygon(const Polygon& polygon, RasterState& state, const RasterTarget& target)
 {
-    if (++state.runningCount % kAbortPollInterval == 0 && target.ui != nullptr && target.ui->pollAbort())
-        state.abortRequested = true;
-    if (polygon.count > kMaxPolygonVertices) return;
-    const TextureView* texture = polygon.texture != nullptr && polygon.texture->usable() ? polygon.texture : nullptr;
+    rasteriseEntries(polygon.vertices.data(), polygon.count, polygon.texture, state, target);
+}
 
+namespace {
+
+// The polygon in state.vertices (count entries, rows ymin .. ymax) drawn.
+void rasteriseConverted(int count, const TextureView* texture, int ymin, int ymax, RasterState& state,
+                        const RasterTarget& target)
+{
     std::array<RasterVertex, kMaxPolygonVertices>& vertices = state.vertices;
-    int ymin = kRasterLimit, ymax = -1;
-    for (int i = 0; i < polygon.count; ++i) {
-        convertVertex(polygon.vertices[static_cast<std::size_t>(i)], texture != nullptr, vertices[static_cast<std::size_t>(i)]);
-        ymin = std::min(ymin, vertices[static_cast<std::size_t>(i)].y);
-        ymax = std::max(ymax, vertices[static_cast<std::size_t>(i)].y);
-    }
     const RowWindow rows = rowWindow(*target.geometry);
-    if (ymin == ymax && polygon.count >= kMinPolygonEntries) {
+    if (ymin == ymax && count >= kMinPolygonEntries) {
         if (ymin >= rows.first && ymin <= rows.last)
-            rasteriseOneRow(vertices, polygon.count, texture != nullptr, texture, state, target);
+            rasteriseOneRow(vertices, count, texture != nullptr, texture, state, target);
         ++state.framePolygons;
         return;
     }
     const int firstRow = std::max(ymin, rows.first), lastRow = std::min(ymax, rows.last);
-    if (texture == nullptr && polygon.count >= kMinPolygonEntries && allLookAlike(vertices, polygon.count)) {
-        rasteriseFlat(vertices, polygon.count, rows, firstRow, lastRow, state, target);
+    if (texture == nullptr && count >= kMinPolygonEntries && allLookAlike(vertices, count)) {
+        rasteriseFlat(vertices, count, rows, firstRow, lastRow, state, target);
         ++state.framePolygons;
         return;
     }
@@ -259,9 +257,9 @@ void rasterisePolygon(const Polygon& polygon, RasterState& state, const RasterTa
         state.left[static_cast<std::size_t>(y)].x = target.geometry->width;
         state.right[static_cast<std::size_t>(y)].x = -1;
     }
-    if (polygon.count < kMinPolygonEntries) return;
+    if (count < kMinPolygonEntries) return;
 
-    for (int i = 0; i + 1 < polygon.count; ++i)
+    for (int i = 0; i + 1 < count; ++i)
         walkEdge(vertices[static_cast<std::size_t>(i)], vertices[static_cast<std::size_t>(i + 1)], texture != nullptr,
                  rows, state);
     for (int y = firstRow; y <= lastRow; ++y) {
@@ -270,6 +268,73 @@ void rasterisePolygon(const Polygon& polygon, RasterState& state, const RasterTa
         if (right.x >= left.x) fillSpan(target, y, left, right, texture, state.span.data());
     }
     ++state.framePolygons;
+}
+
+// The abort poll every polygon counts toward; true when the polygon may be drawn.
+bool countPolygon(int count, RasterState& state, const RasterTarget& target)
+{
+    if (++state.runningCount % kAbortPollInterval == 0 && target.ui != nullptr && target.ui->pollAbort())
+        state.abortRequested = true;
+    return count <= kMaxPolygonVertices;
+}
+
+const TextureView* usableTexture(const TextureView* texture)
+{
+    return texture != nullptr && texture->usable() ? texture : nullptr;
+}
+
+} // namespace
+
+void rasteriseEntries(const PolygonVertex* entries, int count, const TextureView* polygonTexture, RasterState& state,
+                      const RasterTarget& target)
+{
+    if (!countPolygon(count, state, target)) return;
+    const TextureView* texture = usableTexture(polygonTexture);
+    std::array<RasterVertex, kMaxPolygonVertices>& vertices = state.vertices;
+    int ymin = kRasterLimit, ymax = -1;
+    for (int i = 0; i < count; ++i) {
+        convertVertex(entries[i], texture != nullptr, vertices[static_cast<std::size_t>(i)]);
+        ymin = std::min(ymin, vertices[static_cast<std::size_t>(i)].y);
+        ymax = std::max(ymax, vertices[static_cast<std::size_t>(i)].y);
+    }
+    rasteriseConverted(count, texture, ymin, ymax, state, target);
+}
+
+bool packPolygon(const Polygon& polygon, PackedEntry* entries, PackedCoords* coords)
+{
+    const bool textured = usableTexture(polygon.texture) != nullptr;
+    const int count = std::clamp(polygon.count, 0, kMaxPolygonVertices);
+    RasterVertex r;
+    for (int i = 0; i < count; ++i) {
+        convertVertex(polygon.vertices[static_cast<std::size_t>(i)], textured, r);
+        entries[i] = {static_cast<std::int16_t>(r.x), static_cast<std::int16_t>(r.y),
+                      static_cast<std::uint16_t>(r.red),   static_cast<std::uint16_t>(r.green),
+                      static_cast<std::uint16_t>(r.blue),  static_cast<std::uint16_t>(r.alpha),
+                      static_cast<std::uint16_t>(r.classCode), static_cast<std::uint16_t>(r.intensity)};
+        if (textured)
+            coords[i] = {static_cast<std::int32_t>(r.s), static_cast<std::int32_t>(r.t), static_cast<std::int32_t>(r.third)};
+    }
+    return textured;
+}
+
+void rasterisePacked(const PackedEntry* entries, const PackedCoords* coords, int count, const TextureView* texture,
+                     RasterState& state, const RasterTarget& target)
+{
+    if (!countPolygon(count, state, target)) return;
+    if (coords == nullptr) texture = nullptr;
+    std::array<RasterVertex, kMaxPolygonVertices>& vertices = state.vertices;
+    int ymin = kRasterLimit, ymax = -1;
+    for (int i = 0; i < count; ++i) {
+        const PackedEntry& e = entries[i];
+        RasterVertex& r = vertices[static_cast<std::size_t>(i)];
+        r.x = e.x, r.y = e.y;
+        r.red = e.red, r.green = e.green, r.blue = e.blue;
+        r.alpha = e.alpha, r.classCode = e.classCode, r.intensity = e.intensity;
+        if (texture != nullptr) r.s = coords[i].s, r.t = coords[i].t, r.third = coords[i].third;
+        ymin = std::min(ymin, r.y);
+        ymax = std::max(ymax, r.y);
+    }
+    rasteriseConverted(count, texture, ymin, ymax, state, target);
 }
 
 } // namespace kalvenor

@@ -56,4 +56,30 @@ constexpr std::uint32_t kAbortPollInterval = 1024;
 // malformed, writes outside the buffers.
 void rasterisePolygon(const Polygon& polygon, RasterState& state, const RasterTarget& target);
 
+// The same for count entries held elsewhere, drawn with texture (null: untextured).
+void rasteriseEntries(const PolygonVertex* entries, int count, const TextureView* texture, RasterState& state,
+                      const RasterTarget& target);
+
+// A polygon's entries converted for the rasteriser ahead of time (by the
+// thread that made the polygon), in a quarter of the room: the truncated
+// coordinates fit 16 bits and the texture coordinates 32.
+// No initialisers: arrays of them are filled by packPolygon, not cleared first.
+struct PackedEntry {
+    std::int16_t x, y;
+    std::uint16_t red, green, blue, alpha, classCode, intensity;
+};
+struct PackedCoords {
+    std::int32_t s, t, third;
+};
+
+// Converts the polygon's entries (its count, held to 0 .. kMaxPolygonVertices)
+// into entries and, when it has a usable texture, coords; returns whether it has one.
+bool packPolygon(const Polygon& polygon, PackedEntry* entries, PackedCoords* coords);
+
+// Draws a packed polygon exactly as rasterisePolygon draws the polygon it
+// was packed from; coords null for an untextured one. count is the polygon's
+// own count (one above kMaxPolygonVertices draws nothing, as there).
+void rasterisePacked(const PackedEntry* entries, const PackedCoords* coords, int count, const TextureView* texture,
+                     RasterState& state, const RasterTarget& target);
+
 } // namespace kalvenor

@@ -117,7 +117,10 @@ void submitPolygon(SceneFrame& frame, Polygon& polygon, bool cull)
     if (cull && facesAway(polygon)) return;
     if (!clipToView(polygon, frame.state.scratch)) return;
     projectPolygon(polygon, *frame.target.geometry);
-    rasterisePolygon(polygon, frame.raster, frame.target);
+    if (frame.record != nullptr)
+        frame.record->add(polygon, frame.light.hazeWeight);
+    else
+        rasterisePolygon(polygon, frame.raster, frame.target);
 }
 
 } // namespace kalvenor

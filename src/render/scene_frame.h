@@ -7,6 +7,7 @@
 #include "model/scene_settings.h"
 #include "render/lit_colour.h"
 #include "render/polygon.h"
+#include "render/polygon_batch.h"
 #include "render/rasteriser.h"
 #include "render/scene_state.h"
 #include "render/span.h"
@@ -64,6 +65,9 @@ struct SceneFrame {
     SceneDrawState& state;
     TerrainParams terrain = {};
     int cellsSincePoll = 0;
+    // When set, polygons are recorded here instead of rasterised (a helper
+    // thread working out a piece of the frame).
+    PolygonBatch* record = nullptr;
 };
 
 // Fills frame.terrain from the settings, the landscape and the view.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "model/random_streams.h"
@@ -34,6 +35,8 @@ struct DiscTexture {
     TextureView view;
 };
 
+struct FrameHelpers;
+
 struct SceneDrawState {
     StarMap stars;
     GridLine lines[2];
@@ -44,6 +47,10 @@ struct SceneDrawState {
     RandomStreams scratchRandom; // for the strata codes of triangles; never the shared streams
     RandomStreams treeRandom;    // reseeded from its grid position for every tree; never the shared streams
     Polygon work, scratch;       // the polygon being built and the clipper's second buffer
+    // What the helper threads of a frame keep between frames (their own
+    // copies of this state, the recorded batches); made at the first frame
+    // drawn with more than one thread.
+    std::shared_ptr<FrameHelpers> helpers;
 };
 
 } // namespace kalvenor

@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "base/frontend.h"
+#include "base/worker_pool.h"
 #include "render/cell_draw.h"
 #include "render/clouds.h"
 #include "render/scene_frame.h"
@@ -206,6 +211,110 @@ bool walksByRows(float headingDegrees)
     return !(h > 45 && h < 135);
 }
 
+namespace {
+
+// A front end for the helper threads: they never ask, show or poll; the
+// thread that draws polls for the frame.
+class HelperFrontend final : public Frontend {
+public:
+    bool ask(const std::string&, const std::string&, const std::string&) override { return false; }
+    std::optional<long> askNumber(const std::string&, long) override { return std::nullopt; }
+    std::optional<std::vector<double>> askNumbers(const std::string&, const std::vector<double>&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<int> choose(const std::string&, const std::vector<std::string>&) override { return std::nullopt; }
+    std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
+    void message(const std::string&, const std::string&) override {}
+    void status(const std::string&) override {}
+    void report(const std::string&) override {}
+    void progress(const std::string&, int) override {}
+    bool pollAbort() override { return false; }
+    std::optional<MapPoint> mapPoint(const std::string&) override { return std::nullopt; }
+    void mapPlot(const MapRect&) override {}
+};
+
+} // namespace
+
+// One thread's own copies of what a frame's front end changes as it goes.
+struct HelperState {
+    SceneDrawState state;
+    ViewState view;
+    SurfaceLight light;
+    RasterState raster; // only its abort flag is read: helpers do not rasterise
+    HelperFrontend ui;
+};
+
+struct FrameHelpers {
+    std::vector<std::unique_ptr<HelperState>> threads;
+    std::vector<PolygonBatch> batches;
+};
+
+namespace {
+
+// Adds the frame as a thread sees it to frames (reserved: the terrain
+// parameters point into the frame itself, so it is made in place): the shared
+// records, and its own view, light, scratch state and polygon batch.
+void addHelperFrame(std::vector<SceneFrame>& frames, SceneFrame& frame, HelperState& h)
+{
+    h.view = frame.view;
+    h.light = frame.light;
+    h.state.textures.byClass = frame.state.textures.byClass;
+    h.state.lines[0].index = h.state.lines[1].index = -1;
+    h.raster.abortRequested = false;
+    frames.push_back(
+        SceneFrame{frame.land, frame.scene, frame.sun, frame.strata, h.view, h.light, h.raster, frame.target, h.ui, h.state});
+    prepareTerrainParams(frames.back());
+}
+
+// The lines of the walk in its order: from both far edges toward the camera's line.
+std::vector<int> walkOrder(const WalkAxes& axes, int cameraLine)
+{
+    std::vector<int> lines;
+    for (int line = axes.lineFirst; line < cameraLine; line += axes.step) lines.push_back(line);
+    for (int line = axes.lineLast - axes.step; line >= cameraLine; line -= axes.step) lines.push_back(line);
+    return lines;
+}
+
+// The walk split into pieces of consecutive lines: each thread works out the
+// polygons of a piece into a batch, and the batches are drawn in the walk's
+// order, so the image is the one thread's to the byte.
+int walkTogether(SceneFrame& frame, const WalkAxes& axes, int cameraLine, int cameraPos, int threads)
+{
+    const std::vector<int> lines = walkOrder(axes, cameraLine);
+    if (lines.empty()) return 1;
+    const int cellsPerLine = std::max((axes.posLast - axes.posFirst) / axes.step, 1);
+    // Pieces of about 4000 cells, and at least a dozen per thread to share out.
+    const int total = static_cast<int>(lines.size());
+    const int perPiece = std::clamp(std::min(4096 / cellsPerLine, total / (threads * 12)), 1, total);
+    const int pieces = (total + perPiece - 1) / perPiece;
+
+    if (!frame.state.helpers) frame.state.helpers = std::make_shared<FrameHelpers>();
+    FrameHelpers& helpers = *frame.state.helpers;
+    while (static_cast<int>(helpers.threads.size()) < threads) helpers.threads.push_back(std::make_unique<HelperState>());
+    std::vector<SceneFrame> frames;
+    frames.reserve(static_cast<std::size_t>(threads));
+    for (int i = 0; i < threads; ++i) addHelperFrame(frames, frame, *helpers.threads[static_cast<std::size_t>(i)]);
+
+    int lastPercent = -1;
+    const auto record = [&](int thread, int piece, PolygonBatch& batch) {
+        SceneFrame& f = frames[static_cast<std::size_t>(thread)];
+        f.record = &batch;
+        const int first = piece * perPiece, last = std::min(first + perPiece, total);
+        for (int k = first; k < last; ++k) walkLine(f, axes, lines[static_cast<std::size_t>(k)], cameraPos);
+        f.record = nullptr;
+    };
+    const auto draw = [&](int piece, const PolygonBatch& batch) {
+        drawBatch(batch, frame.raster, frame.target, frame.light);
+        if (pollFrameAbort(frame)) return false;
+        reportProgress(frame, std::min((piece + 1) * perPiece, total), total, lastPercent);
+        return true;
+    };
+    return recordAndDraw(pieces, threads, record, draw, helpers.batches) ? 1 : -1;
+}
+
+} // namespace
+
 int walkTerrain(SceneFrame& frame, bool byRows)
 {
     const TerrainParams& t = frame.terrain;
@@ -215,6 +324,9 @@ int walkTerrain(SceneFrame& frame, bool byRows)
     const int camRow = cameraIndex(frame.view.eyeY, land.spacingY, t.firstRow, t.lastRow, t.step);
     const int camCol = cameraIndex(frame.view.eyeX, land.spacingX, t.firstCol, t.lastCol, t.step);
     const int cameraLine = byRows ? camRow : camCol, cameraPos = byRows ? camCol : camRow;
+
+    const int threads = threadCount();
+    if (threads > 1) return walkTogether(frame, axes, cameraLine, cameraPos, threads);
 
     frame.state.lines[0].index = frame.state.lines[1].index = -1;
     const int total = std::max((axes.lineLast - axes.lineFirst) / axes.step, 1);

@@ -114,6 +114,7 @@ LineResult execTexture(ScriptContext& ctx);
 LineResult execImageSize(ScriptContext& ctx);
 LineResult execGrMode(ScriptContext& ctx);
 LineResult execRedrawRate(ScriptContext& ctx);
+LineResult execThreads(ScriptContext& ctx);
 LineResult execBackgroundFile(ScriptContext& ctx);
 LineResult execForegroundFile(ScriptContext& ctx);
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "base/worker_pool.h"
 #include "codecs/image_buffers.h"
 #include "render/image_size.h"
 #include "render/sky_commands.h"
@@ -135,6 +136,17 @@ LineResult execRedrawRate(ScriptContext& ctx)
     } else {
         render.displayMode = 1;
     }
+    return LineResult::Done;
+}
+
+LineResult execThreads(ScriptContext& ctx)
+{
+    const std::int32_t count = ctx.args.integer;
+    if (count < 1 || count > kMaxThreads) {
+        scriptFailure(ctx, "takes a number of threads from 1 to " + std::to_string(kMaxThreads));
+        return LineResult::Done;
+    }
+    setThreadCount(count);
     return LineResult::Done;
 }
 

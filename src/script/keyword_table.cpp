@@ -500,6 +500,7 @@ constexpr Keyword kKeywords[] = {
     {"PathExtraPitch", 1363, ArgPattern::Number, execPath,
      kPathCharacteristic + static_cast<int>(PathCharacteristic::ExtraPitch), 0, true},
     storeRange("PngCompression", 1364, renderPngLevel, 0, 9),
+    {"Threads", 1365, ArgPattern::Integer, execThreads, 0, 0, true},
 };
 
 // The classic table is kept whole; our extensions follow it.

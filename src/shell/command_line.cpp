@@ -17,6 +17,7 @@
 #include "base/fatal_error.h"
 #include "base/paths.h"
 #include "base/run_program.h"
+#include "base/worker_pool.h"
 #include "codecs/image_formats.h"
 #include "files/script_file.h"
 #include "model/landscape.h"
@@ -343,7 +344,9 @@ const char* const kBatchOptions =
     "  --landscape FILE                 load this landscape or session before the script\n"
     "  --info                           describe the landscape when the script has run\n"
     "  --quiet | --verbose              no progress at all | every status text, also in a log\n"
-    "  --view                           open the finished picture or animation in the desktop's viewer\n";
+    "  --view                           open the finished picture or animation in the desktop's viewer\n"
+    "  --threads N                      threads for rendering and the long operations (any command;\n"
+    "                                   default: every core); the pictures are the same with any number\n";
 
 const char* const kDocsPointer =
     "More: docs/getting-started.md (first steps), docs/command-line.md (every option), "
@@ -663,8 +666,29 @@ int renderStoredPath(const std::vector<std::string>& args, const char* argv0)
 
 } // namespace
 
-int runCommandLine(const std::vector<std::string>& args, const char* argv0)
+bool takeThreadsOption(std::vector<std::string>& args, std::string& error)
 {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--threads") continue;
+        int count = 0;
+        if (i + 1 >= args.size() || !parseInt(args[i + 1], count) || count < 1 || count > kMaxThreads) {
+            error = "--threads takes a whole number from 1 to " + std::to_string(kMaxThreads);
+            return false;
+        }
+        setThreadCount(count);
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        --i;
+    }
+    return true;
+}
+
+int runCommandLine(const std::vector<std::string>& given, const char* argv0)
+{
+    std::vector<std::string> args = given;
+    if (std::string error; !takeThreadsOption(args, error)) {
+        std::fprintf(stderr, "kalvenor: %s\n%s", error.c_str(), usageText().c_str());
+        return kExitUsage;
+    }
     if (!args.empty() && args[0] == "path") {
         if (std::find(args.begin(), args.end(), "--help") != args.end() ||
             std::find(args.begin(), args.end(), "-h") != args.end()) {

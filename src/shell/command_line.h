@@ -43,6 +43,10 @@ struct CommandLine {
 // Parses argv. On bad usage returns nothing and fills error.
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args, std::string& error);
 
+// Takes every "--threads N" out of args and sets the thread count; false with
+// error filled for a count that is not a whole number from 1 to kMaxThreads.
+bool takeThreadsOption(std::vector<std::string>& args, std::string& error);
+
 // Runs what the command line asks for and returns the process exit code.
 int runCommandLine(const std::vector<std::string>& args, const char* argv0);
 

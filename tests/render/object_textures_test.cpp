@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -16,33 +15,17 @@
 #include "script/interpreter.h"
 #include "shell/startup.h"
 #include "../support/temp_dir.h"
+#include "../support/texture_maps.h"
 
 namespace kalvenor {
 namespace {
 
 constexpr int kWidth = 96, kHeight = 72;
 
-// A 32-bit Targa, top row first, every texel from texel(x, y) as 0xAARRGGBB.
 template <typename Texel>
 std::string writeMap(const testing::TempDir& dir, const std::string& name, int w, int h, Texel texel)
 {
-    std::string bytes(18, '\0');
-    bytes[2] = 2;
-    bytes[12] = static_cast<char>(w & 255), bytes[13] = static_cast<char>(w >> 8);
-    bytes[14] = static_cast<char>(h & 255), bytes[15] = static_cast<char>(h >> 8);
-    bytes[16] = 32;
-    bytes[17] = 0x28;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t c = texel(x, y);
-            bytes += static_cast<char>(c & 255);
-            bytes += static_cast<char>((c >> 8) & 255);
-            bytes += static_cast<char>((c >> 16) & 255);
-            bytes += static_cast<char>(c >> 24);
-        }
-    const std::string path = (dir.path / name).string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
+    return testing::writeTextureMap(dir, name, w, h, texel);
 }
 
 class ObjectTextures : public ::testing::Test {

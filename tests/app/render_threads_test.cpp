@@ -1,0 +1,126 @@
+// The picture never depends on the number of threads: every kind of scene
+// renders to the same bytes (both images, the dither stream left for the next
+// frame, the polygon count) with one thread and with several.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/render_driver.h"
+#include "base/worker_pool.h"
+#include "platform/scripted_frontend.h"
+#include "script/interpreter.h"
+#include "shell/startup.h"
+#include "../support/temp_dir.h"
+#include "../support/texture_maps.h"
+
+namespace kalvenor {
+namespace {
+
+struct Rendered {
+    std::vector<std::uint32_t> rgb;
+    std::vector<std::uint8_t> classes;
+    std::uint32_t ditherSeed = 0;
+    std::int32_t polygons = 0;
+    bool operator==(const Rendered&) const = default;
+};
+
+// Restores the thread count the rest of the tests run with.
+class ThreadCountGuard {
+public:
+    ~ThreadCountGuard() { setThreadCount(before_); }
+
+private:
+    int before_ = threadCount();
+};
+
+// A frame rendered after the lines with the given thread count.
+Rendered renderWith(int threads, const std::vector<std::string>& lines)
+{
+    setThreadCount(threads);
+    App app;
+    ScriptedFrontend ui;
+    initialiseApp(app, ui);
+    for (const std::string& line : lines) EXPECT_EQ(executeLine(app, ui, line), LineResult::Done) << line;
+    EXPECT_TRUE(ui.reports.empty()) << ui.reports.front();
+    EXPECT_EQ(renderImage(app, ui), Outcome::Done);
+    Rendered r;
+    const int w = app.geometry.width, h = app.geometry.height;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            r.rgb.push_back(app.images.vidmem24[y][x]);
+            r.classes.push_back(app.images.vidmem8[y][x]);
+        }
+    r.ditherSeed = app.dither.seed;
+    r.polygons = app.scene.render.polygonCount;
+    return r;
+}
+
+struct Scene {
+    const char* name;
+    std::vector<std::string> lines;
+    bool fromTheGround = false; // else the overview camera
+};
+
+TEST(RenderThreads, EveryKindOfSceneIsTheSameWithOneTwoAndFiveThreads)
+{
+    ThreadCountGuard guard;
+    testing::TempDir dir{"threads"};
+    const std::string stripes = testing::writeTextureMap(
+        dir, "stripes.tga", 16, 16, [](int x, int y) { return ((x ^ y) & 4) != 0 ? 0xFF306020u : 0xFFC0D080u; });
+    const std::string card = testing::writeTextureMap(
+        dir, "card.tga", 8, 16, [](int x, int y) { return (x + y) % 3 == 0 ? 0x00000000u : 0xC0208040u; });
+
+    // A 258 landscape seen from the overview camera, or from the ground across a valley.
+    const std::vector<std::string> base = {"LandscapeSizeSmall", "FractalRoughness 40", "GenerateFractal 12",
+                                           "ImageSize 128 96", "SunAzimuth 150", "SunDeclination 30"};
+    const std::vector<std::string> ground = {"CameraXYZ 3800 1200 0", "TargetXYZ 3800 1500 -50"};
+    const std::string trees = "TreeOn";
+    const std::vector<Scene> scenes = {
+        {"plain", {}},
+        {"plain, from the ground", {}, true},
+        {"random dither", {"PixelDitherRandom 90"}},
+        {"ordered dither", {"PixelDitherOrdered 90"}},
+        {"no dither", {"PixelDitherRandom 0"}},
+        {"antialiased", {"AntialiasOn"}, true},
+        {"antialiased, ordered", {"AntialiasOn", "PixelDitherOrdered 60"}},
+        {"gouraud, no blend", {"GShadeOn", "BlendOff"}},
+        {"polygon size 2", {"PolygonSize2"}},
+        {"bounding box", {"BoundingBox 1000 1000 5000 4000"}},
+        {"flat trees", {trees, "TreeDensity 120", "TreeOakAll", "Tree2D"}, true},
+        {"solid trees", {trees, "TreeDensity 60", "TreePineAll", "Tree3D"}, true},
+        {"tree maps", {trees, "TreeDensity 120", "TreeOakAll", "Tree2D", "TreeTextureOn", "TextureLoad 35 " + card},
+         true},
+        {"houses and a road",
+         {"PlaceObject House4 3800 1500", "PlaceObject House1 3700 1600", "PlaceRoad 3500 1500 4100 1500",
+          "TextureLoad 88 " + stripes},
+         true},
+        {"clouds above", {"CloudOn", "CloudAltitude 3000", "CloudTextureOn"}, true},
+        {"clouds below", {"CloudOn", "CloudAltitude 100", "CameraXYZ 3800 1200 2500"}},
+        {"ground texture", {"TextureLoad 1 " + stripes, "TextureLoad 5 " + stripes, "TextureLoad 9 " + stripes}, true},
+        {"shade texture", {"ShadeTextureHigh"}},
+        {"altitude texture", {"AltitudeTextureHigh"}, true},
+        {"waves and deformation", {"SeaLevel 30", "WavesOn", "HorizontalDeformationOn"}, true},
+        {"stereo left eye", {"LensLeft", "StereoShift 12"}},
+        {"stars and haze", {"StarsOn", "Haze 200", "SunDeclination -10"}},
+    };
+    for (const Scene& scene : scenes) {
+        std::vector<std::string> lines = base;
+        if (scene.fromTheGround) lines.insert(lines.end(), ground.begin(), ground.end());
+        lines.insert(lines.end(), scene.lines.begin(), scene.lines.end());
+        const Rendered one = renderWith(1, lines);
+        ASSERT_GT(one.polygons, 0) << scene.name;
+        for (const int threads : {2, 5}) {
+            const Rendered many = renderWith(threads, lines);
+            EXPECT_EQ(many.rgb, one.rgb) << scene.name << ", " << threads << " threads";
+            EXPECT_EQ(many.classes, one.classes) << scene.name << ", " << threads << " threads";
+            EXPECT_EQ(many.ditherSeed, one.ditherSeed) << scene.name << ", " << threads << " threads";
+            EXPECT_EQ(many.polygons, one.polygons) << scene.name << ", " << threads << " threads";
+        }
+    }
+}
+
+} // namespace
+} // namespace kalvenor

@@ -1,0 +1,157 @@
+// Recorded polygons draw exactly what the polygons drew when rasterised at
+// once, and pieces recorded on several threads are drawn in their order.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "render/polygon_batch.h"
+#include "support/test_drawing.h"
+
+namespace kalvenor {
+namespace {
+
+using testing::Canvas;
+using testing::pixelPolygon;
+
+std::vector<std::uint32_t> pixels(const Canvas& c)
+{
+    std::vector<std::uint32_t> out;
+    for (int y = 0; y < c.geometry.height; ++y)
+        for (int x = 0; x < c.geometry.width; ++x) out.push_back(c.at24(x, y) ^ (static_cast<std::uint32_t>(c.at8(x, y)) << 24));
+    return out;
+}
+
+// Coordinates far outside the image (first: it covers everything), overlapping shades, a translucent one, a one-row one, a textured one lit
+// by a haze weight of its own, and the malformed: too few and too many entries.
+std::vector<std::pair<Polygon, float>> mixedPolygons(const TextureView& texture)
+{
+    std::vector<std::pair<Polygon, float>> list;
+    list.push_back({pixelPolygon({{-90000, -5}, {90000, 8}, {3, 1e9f}}, 60, 70, 80, 5), 0.0f});
+    Polygon a = pixelPolygon({{1, 1}, {30, 3}, {12, 22}}, 200, 100, 50, 7);
+    a.vertices[1].red = 40 << 8; // shaded along its edges
+    list.push_back({a, 0.0f});
+    list.push_back({pixelPolygon({{5, 5}, {25, 5}, {25, 20}, {5, 20}}, 20, 180, 60, 9, 120), 0.0f});
+    list.push_back({pixelPolygon({{-4, 7}, {40, 7}, {18, 7}}, 250, 250, 0, 3), 0.0f});
+    Polygon t = pixelPolygon({{2, 10}, {28, 12}, {20, 23}}, 90, 90, 90, 11);
+    for (int i = 0; i < t.count; ++i) {
+        t.vertices[static_cast<std::size_t>(i)].s = static_cast<float>(i * 700);
+        t.vertices[static_cast<std::size_t>(i)].t = static_cast<float>(i * 300);
+        t.vertices[static_cast<std::size_t>(i)].intensity = 180 << 8;
+    }
+    t.texture = &texture;
+    list.push_back({t, 150.0f});
+    Polygon two = pixelPolygon({{3, 3}, {9, 9}}, 1, 2, 3, 4);
+    list.push_back({two, 0.0f});
+    Polygon many = a;
+    many.count = kMaxPolygonVertices + 1;
+    list.push_back({many, 0.0f});
+    return list;
+}
+
+TEST(PolygonBatch, ARecordedBatchDrawsWhatTheRasteriserDrew)
+{
+    const std::uint32_t texels[4] = {0xFF2040C0u, 0x80C08020u, 0xFF10F010u, 0x00000000u};
+    TextureView texture;
+    texture.texels = texels;
+    texture.width = 2, texture.height = 2;
+    for (const int kind : {kDitherRandom, kDitherOrdered}) {
+        Canvas direct(32, 24), replayed(32, 24);
+        for (Canvas* c : {&direct, &replayed}) {
+            c->target.ditherAmount = 70;
+            c->target.ditherKind = kind;
+            c->target.light = &c->light;
+            c->light.haze[0] = 200, c->light.haze[1] = 220, c->light.haze[2] = 255;
+        }
+        PolygonBatch batch;
+        for (auto [polygon, haze] : mixedPolygons(texture)) {
+            direct.light.hazeWeight = haze;
+            rasterisePolygon(polygon, direct.raster, direct.target);
+            batch.add(polygon, haze);
+        }
+        drawBatch(batch, replayed.raster, replayed.target, replayed.light);
+        EXPECT_EQ(pixels(replayed), pixels(direct)) << kind;
+        EXPECT_EQ(replayed.dither.seed, direct.dither.seed);
+        EXPECT_EQ(replayed.raster.framePolygons, direct.raster.framePolygons);
+        EXPECT_EQ(replayed.raster.runningCount, direct.raster.runningCount);
+        EXPECT_TRUE(replayed.guardIntact());
+    }
+}
+
+// Each piece records its index as a polygon count; pieces take uneven times.
+void recordIndex(int piece, PolygonBatch& batch)
+{
+    if (piece % 7 == 3) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    Polygon p;
+    p.count = piece;
+    batch.add(p, 0.0f);
+}
+
+TEST(PolygonBatch, PiecesRecordedOnSeveralThreadsAreDrawnInOrder)
+{
+    for (const int threads : {1, 2, 5}) {
+        std::vector<PolygonBatch> batches;
+        std::vector<std::atomic<int>> recorded(60);
+        std::vector<int> drawn;
+        const bool completed = recordAndDraw(
+            60, threads,
+            [&](int, int piece, PolygonBatch& batch) {
+                recorded[static_cast<std::size_t>(piece)].fetch_add(1);
+                recordIndex(piece, batch);
+            },
+            [&](int piece, const PolygonBatch& batch) {
+                EXPECT_EQ(batch.polygons.size(), 1u);
+                EXPECT_EQ(batch.polygons.front().count, piece);
+                drawn.push_back(piece);
+                return true;
+            },
+            batches);
+        EXPECT_TRUE(completed);
+        ASSERT_EQ(drawn.size(), 60u) << threads;
+        for (int i = 0; i < 60; ++i) {
+            EXPECT_EQ(drawn[static_cast<std::size_t>(i)], i);
+            EXPECT_EQ(recorded[static_cast<std::size_t>(i)].load(), 1);
+        }
+        // The batches in use stay few whatever the number of pieces.
+        EXPECT_LE(batches.size(), static_cast<std::size_t>(threads * 2 + 1));
+    }
+}
+
+TEST(PolygonBatch, StoppingOrAFailureEndsEveryThread)
+{
+    std::vector<PolygonBatch> batches;
+    std::vector<int> drawn;
+    EXPECT_FALSE(recordAndDraw(
+        100, 3, [](int, int piece, PolygonBatch& batch) { recordIndex(piece, batch); },
+        [&](int piece, const PolygonBatch&) {
+            drawn.push_back(piece);
+            return piece < 10;
+        },
+        batches));
+    EXPECT_EQ(drawn.size(), 11u);
+
+    for (const int failing : {0, 17}) {
+        EXPECT_THROW(recordAndDraw(
+                         40, 3,
+                         [&](int, int piece, PolygonBatch& batch) {
+                             if (piece == failing) throw std::runtime_error("out of memory");
+                             recordIndex(piece, batch);
+                         },
+                         [](int, const PolygonBatch&) { return true; }, batches),
+                     std::runtime_error);
+        EXPECT_THROW(recordAndDraw(
+                         40, 3, [](int, int piece, PolygonBatch& batch) { recordIndex(piece, batch); },
+                         [&](int piece, const PolygonBatch&) {
+                             if (piece == failing) throw std::runtime_error("drawing failed");
+                             return true;
+                         },
+                         batches),
+                     std::runtime_error);
+    }
+}
+
+} // namespace
+} // namespace kalvenor
