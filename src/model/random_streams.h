@@ -20,6 +20,23 @@ constexpr std::uint32_t kLcgIncrement = 12345u;
 
 constexpr std::uint32_t lcgStep(std::uint32_t s) { return s * kLcgMultiplier + kLcgIncrement; }
 
+// The state n steps on from s, in about log2(n) steps: pieces of work can
+// each start where the draws before them would have left the stream.
+constexpr std::uint32_t lcgSkip(std::uint32_t s, std::uint64_t n)
+{
+    std::uint32_t multiplier = 1, increment = 0;                   // the steps taken so far, as one
+    std::uint32_t stepMultiplier = kLcgMultiplier, stepIncrement = kLcgIncrement; // 2^k steps as one
+    for (; n != 0; n >>= 1) {
+        if ((n & 1) != 0) {
+            multiplier *= stepMultiplier;
+            increment = increment * stepMultiplier + stepIncrement;
+        }
+        stepIncrement = stepIncrement * stepMultiplier + stepIncrement;
+        stepMultiplier *= stepMultiplier;
+    }
+    return s * multiplier + increment;
+}
+
 void seedAll(RandomStreams& r, std::uint32_t seed);
 
 // Stream A: ((s >> 16) & 255) - 128, from -128 to 127.

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "base/frontend.h"
 #include "terrain/colouring_common.h"
+#include "terrain/row_blocks.h"
 
 namespace kalvenor {
 
@@ -109,12 +111,14 @@ int cliffPass(Landscape& land, const TerrainColourSettings& colouring, const Str
     const int threshold = colouring.cliffThreshold;
     const int bandWidth = cliffBandWidth(threshold);
     const bool stratified = colouring.cliffMode == 2;
-    int shownPercent = -1;
 
-    for (int y = 0; y < lastY; y += g) {
-        if (ui.pollAbort()) return -1;
-        const int percent = y * 100 / land.sizeY;
-        if (percent != shownPercent) ui.progress(kCliffLabel, shownPercent = percent);
+    // A stratified cliff reseeds stream C from its position, so rows need no
+    // order; the stream is left as the last cliff point in row order leaves it.
+    const int rows = (lastY + g - 1) / g;
+    std::vector<int> lastStrata(static_cast<std::size_t>(rows), -1);
+    const auto cliffRow = [&](int index) {
+        const int y = index * g;
+        RandomStreams rowRandom = random;
         const std::int16_t* r0 = land.elevation[y];
         const std::int16_t* r1 = land.elevation[y + g];
         std::uint16_t* codes = land.terrain[y];
@@ -122,11 +126,22 @@ int cliffPass(Landscape& land, const TerrainColourSettings& colouring, const Str
             if (ground::isWater(ground::code(codes[x]))) continue; // beach may turn to cliff, water never
             const int slope = cellSlope(r0, r1, x, g, a, b);
             if (slope <= threshold) continue;
-            const int code = stratified ? strataCode(land, colouring, strata, random, x, y)
-                                        : slopeCode(slope, threshold, bandWidth);
+            int code = 0;
+            if (stratified) {
+                code = strataCode(land, colouring, strata, rowRandom, x, y);
+                lastStrata[static_cast<std::size_t>(index)] = x;
+            } else {
+                code = slopeCode(slope, threshold, bandWidth);
+            }
             codes[x] = ground::withCode(codes[x], code);
         }
-    }
+    };
+    if (!forRowsTogether(rows, ui, kCliffLabel, cliffRow)) return -1;
+    for (int index = rows - 1; index >= 0; --index)
+        if (const int x = lastStrata[static_cast<std::size_t>(index)]; x >= 0) {
+            positionHash(random, x, index * g);
+            break;
+        }
     land.cliffValidAt = g;
     return 1;
 }

@@ -1,10 +1,13 @@
 #include "terrain/colouring.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/frontend.h"
+#include "base/worker_pool.h"
 #include "terrain/colouring_common.h"
 #include "terrain/displacement.h"
+#include "terrain/row_blocks.h"
 #include "terrain/tree_placement.h"
 
 namespace kalvenor {
@@ -117,22 +120,36 @@ int colourPass(Landscape& land, const TerrainColourSettings& colouring, const Tr
     const BandLimits limits = bandLimits(land, colouring);
     const ValleyParams valley = valleyParams(land, colouring);
     const int boundaryStep = (land.highestElevation - land.lowestElevation) >> 7;
-    int shownPercent = -1;
 
-    for (int y = 0; y <= lastY; y += g) {
-        if (ui.pollAbort()) return -1;
-        const int percent = y * 100 / (land.sizeY == 0 ? 1 : land.sizeY);
-        if (percent != shownPercent) ui.progress(kColourLabel, shownPercent = percent);
+    // Every point the pass colours takes three draws of stream A; kept points
+    // take none. Each row starts where the rows before it leave the stream.
+    const int rows = lastY / g + 1;
+    std::vector<std::uint64_t> firstDraw(static_cast<std::size_t>(rows) + 1, 0);
+    parallelFor(rows, [&](int index) {
+        const std::uint16_t* codes = land.terrain[index * g];
+        std::uint64_t draws = 0;
+        for (int x = 0; x <= lastX; x += g) draws += keptByColourPass(ground::code(codes[x])) ? 0 : 3;
+        firstDraw[static_cast<std::size_t>(index) + 1] = draws;
+    });
+    for (std::size_t i = 1; i < firstDraw.size(); ++i) firstDraw[i] += firstDraw[i - 1];
+    const std::uint32_t startA = random.a;
+
+    const auto colourRow = [&](int index) {
+        const int y = index * g;
+        RandomStreams rowRandom = random;
+        rowRandom.a = lcgSkip(startA, firstDraw[static_cast<std::size_t>(index)]);
         const std::int16_t* heights = land.elevation[y];
         std::uint16_t* codes = land.terrain[y];
         for (int x = 0; x <= lastX; x += g) {
             if (keptByColourPass(ground::code(codes[x]))) continue; // no draws for kept points
             // The valley value takes no draws, so it is only worked out where it is used.
             const std::int64_t v = valleyValue(land, valley, x, y);
-            const int e = heights[x] + boundaryDisplacement(random, boundaryStep, colouring.dither);
+            const int e = heights[x] + boundaryDisplacement(rowRandom, boundaryStep, colouring.dither);
             codes[x] = ground::withCode(codes[x], altitudeCode(e, v, limits));
         }
-    }
+    };
+    if (!forRowsTogether(rows, ui, kColourLabel, colourRow)) return -1;
+    random.a = lcgSkip(startA, firstDraw.back());
 
     placeTrees(land, trees, random, ui);
     land.terrainValidAt = g;

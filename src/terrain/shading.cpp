@@ -6,6 +6,7 @@
 #include "base/frontend.h"
 #include "terrain/colouring_common.h"
 #include "terrain/displacement.h"
+#include "terrain/row_blocks.h"
 
 namespace kalvenor {
 
@@ -233,12 +234,17 @@ int shadePass(Landscape& land, const LightingSettings& lighting, SunLight& sun, 
     }
     const bool exaggeration = lighting.exaggeration != 0;
     const double s = static_cast<double>(truncSaturated(2.0 * land.spacingX));
-    int shownPercent = -1;
+    // Rough lighting takes three draws of stream A at every point; a row's
+    // draws start where the rows before it leave the stream.
+    const bool rough = lighting.lightingRoughness != 0;
+    const std::uint64_t pointsPerRow = static_cast<std::uint64_t>((land.sizeX + g - 1) / g);
+    const int rows = (land.sizeY + g - 1) / g;
+    const std::uint32_t startA = random.a;
 
-    for (int y = 0; y < land.sizeY; y += g) {
-        if (ui.pollAbort()) return -1;
-        const int percent = y * 100 / land.sizeY;
-        if (percent != shownPercent) ui.progress(kShadeLabel, shownPercent = percent);
+    const auto shadeRow = [&](int index) {
+        const int y = index * g;
+        RandomStreams rowRandom = random;
+        rowRandom.a = lcgSkip(startA, static_cast<std::uint64_t>(index) * pointsPerRow * 3);
         const std::int16_t* up = land.elevation[y + g < land.gridHeight ? y + g : y];
         const std::int16_t* down = land.elevation[y - g >= 0 ? y - g : y];
         const std::int16_t* row = land.elevation[y];
@@ -250,11 +256,13 @@ int shadePass(Landscape& land, const LightingSettings& lighting, SunLight& sun, 
             const Tangent b{0.0, s, static_cast<double>(d.dzdy)};
             int v = shadowed ? shadowedBrightness(a, b, lighting.contrast)
                              : surfaceBrightness(a, b, sun.vector, lighting.contrast, exaggeration);
-            if (lighting.lightingRoughness != 0) v += plainDisplacement(random, lighting.lightingRoughness) >> 4;
+            if (rough) v += plainDisplacement(rowRandom, lighting.lightingRoughness) >> 4;
             v = std::clamp(v, 0, 255);
             out[x] = static_cast<std::uint16_t>(v | (shadowed ? kTerrainShadowBit : 0));
         }
-    }
+    };
+    if (!forRowsTogether(rows, ui, kShadeLabel, shadeRow)) return -1;
+    if (rough) random.a = lcgSkip(startA, static_cast<std::uint64_t>(rows) * pointsPerRow * 3);
     fillShadowEdges(land);
 
     sun.lightLevel = flatGroundLightLevel(land, lighting, sun);

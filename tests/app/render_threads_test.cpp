@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/app.h"
@@ -13,6 +14,7 @@
 #include "platform/scripted_frontend.h"
 #include "script/interpreter.h"
 #include "shell/startup.h"
+#include "terrain/terrain_preparation.h"
 #include "../support/temp_dir.h"
 #include "../support/texture_maps.h"
 
@@ -118,6 +120,58 @@ TEST(RenderThreads, EveryKindOfSceneIsTheSameWithOneTwoAndFiveThreads)
             EXPECT_EQ(many.classes, one.classes) << scene.name << ", " << threads << " threads";
             EXPECT_EQ(many.ditherSeed, one.ditherSeed) << scene.name << ", " << threads << " threads";
             EXPECT_EQ(many.polygons, one.polygons) << scene.name << ", " << threads << " threads";
+        }
+    }
+}
+
+struct Prepared {
+    std::vector<std::uint16_t> terrain, shadow;
+    std::uint32_t a = 0, b = 0, c = 0;
+    bool operator==(const Prepared&) const = default;
+};
+
+Prepared prepareWith(int threads, const std::vector<std::string>& lines)
+{
+    setThreadCount(threads);
+    App app;
+    ScriptedFrontend ui;
+    initialiseApp(app, ui);
+    for (const std::string& line : lines) EXPECT_EQ(executeLine(app, ui, line), LineResult::Done) << line;
+    EXPECT_EQ(prepareTerrain(app.landscape, app.scene, app.colouring, app.random, ui), 1);
+    Prepared p;
+    const Landscape& land = app.landscape;
+    for (int y = 0; y <= land.sizeY; ++y)
+        for (int x = 0; x <= land.sizeX; ++x) {
+            p.terrain.push_back(land.terrain[y][x]);
+            p.shadow.push_back(land.shadow[y][x]);
+        }
+    p.a = app.random.a, p.b = app.random.b, p.c = app.random.c;
+    return p;
+}
+
+// The colour, cliff and shade passes share their rows out: the maps, and the
+// streams they leave for what comes next, are the one thread's.
+TEST(RenderThreads, TerrainPreparationIsTheSameWithOneTwoAndFiveThreads)
+{
+    ThreadCountGuard guard;
+    const std::vector<std::string> base = {"LandscapeSizeHuge", "FractalRoughness 60", "GenerateFractal 31",
+                                           "SeaLevel 40", "PlaceRoad 3000 3000 20000 9000",
+                                           "PlaceObject Water 15000 15000 800"};
+    const std::vector<std::vector<std::string>> cases = {
+        {"CliffsBySlope", "CliffThreshold 35", "LightingRoughness 0", "ShadowsOn", "TreeOff"},
+        {"CliffsStratified", "CliffThreshold 30", "LightingRoughness 90", "ShadowsOn", "TreeOn", "TreeDensity 80",
+         "SunDeclination 12"},
+        {"DisableCliffs", "LightingRoughness 20", "ShadowsOff", "PolygonSize2"},
+    };
+    for (const auto& extra : cases) {
+        std::vector<std::string> lines = base;
+        lines.insert(lines.end(), extra.begin(), extra.end());
+        const Prepared one = prepareWith(1, lines);
+        for (const int threads : {2, 5}) {
+            const Prepared many = prepareWith(threads, lines);
+            EXPECT_EQ(many.terrain, one.terrain) << extra.front() << ", " << threads << " threads";
+            EXPECT_EQ(many.shadow, one.shadow) << extra.front() << ", " << threads << " threads";
+            EXPECT_EQ(std::tie(many.a, many.b, many.c), std::tie(one.a, one.b, one.c)) << extra.front();
         }
     }
 }

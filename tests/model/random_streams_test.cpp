@@ -159,5 +159,22 @@ TEST(RandomStreams, NewFractalSeedPutsTheFirstDrawInTheTopByte)
     EXPECT_EQ(drawC(r), -1043982722);
 }
 
+// Skipping n steps lands where n single steps do: from 1, one step is
+// 1103515245 + 12345 = 0x41C67EA6 (as above), and the stream wraps mod 2^32.
+TEST(RandomStreams, SkippingStepsLandsWhereSteppingDoes)
+{
+    static_assert(lcgSkip(1, 0) == 1 && lcgSkip(1, 1) == 0x41C67EA6u);
+    for (const std::uint32_t start : {1u, 0u, 0xDEADBEEFu, 0xFFFFFFFFu}) {
+        std::uint32_t s = start;
+        for (std::uint64_t n = 0; n <= 1100; ++n) {
+            ASSERT_EQ(lcgSkip(start, n), s) << start << " " << n;
+            s = lcgStep(s);
+        }
+    }
+    // The period is 2^32: a whole turn (and whole turns more) comes back.
+    EXPECT_EQ(lcgSkip(12345, std::uint64_t{1} << 32), 12345u);
+    EXPECT_EQ(lcgSkip(12345, (std::uint64_t{3} << 32) + 5), lcgSkip(12345, 5));
+}
+
 } // namespace
 } // namespace kalvenor

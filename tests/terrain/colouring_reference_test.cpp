@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/worker_pool.h"
 #include "model/landscape.h"
 #include "platform/scripted_frontend.h"
 #include "terrain/colouring_state.h"
@@ -340,7 +341,11 @@ TEST(ColouringReference, GeneratedLandscapesMatchThePlainImplementation)
         {"sun below the horizon at step 8", false, 3, 8, 8, lowSunBelowAndWide},
         {"defaults at step 4", false, 2024, 1, 4, defaults},
     };
+    // The passes share rows out among threads: one and several must both match.
+    const int threadsBefore = threadCount();
+    for (const int threads : {1, 3})
     for (const Scenario& sc : scenarios) {
+        setThreadCount(threads);
         RandomStreams random;
         ScriptedFrontend ui;
         Landscape land;
@@ -382,14 +387,15 @@ TEST(ColouringReference, GeneratedLandscapesMatchThePlainImplementation)
                 trees += (land.terrain[y][x] >> 8) >= 34 && (land.terrain[y][x] >> 8) <= 37;
                 shadowed += (land.shadow[y][x] & 256) != 0;
             }
-        EXPECT_EQ(terrainDiffs, 0) << sc.what;
-        EXPECT_EQ(shadowDiffs, 0) << sc.what;
+        EXPECT_EQ(terrainDiffs, 0) << sc.what << ", " << threads << " threads";
+        EXPECT_EQ(shadowDiffs, 0) << sc.what << ", " << threads << " threads";
         EXPECT_EQ(state.sun.lightLevel, lightLevel) << sc.what;
         EXPECT_GT(trees, 0) << sc.what << ": the scenario should grow trees";
         if (scene.lighting.shadows && scene.lighting.sunDeclination < 85) {
             EXPECT_GT(shadowed, 0) << sc.what;
         }
     }
+    setThreadCount(threadsBefore);
 }
 
 TEST(ColouringReference, ShadePassShadowsEqualTheRayMarchedOneStepAtATime)
