@@ -9,9 +9,10 @@
 #   make install    build if needed and install under PREFIX (/usr/local), staged under DESTDIR if given
 #   make uninstall  remove what the last make install wrote (build/install_manifest.txt lists it)
 
-# What the program needs to build and run, and what only the tests, fuzzers and benchmarks need.
+# What the program needs to build and run, and what only the tests, fuzzers and benchmarks need
+# (libosmesa6-dev: Mesa's llvmpipe, which the benchmarks compare the renderer with).
 PACKAGES := g++ cmake ninja-build pkg-config libjpeg62-turbo-dev libpng-dev libsdl2-dev python3
-TEST_PACKAGES := $(PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev python3-ezdxf python3 clang imagemagick parallel ffmpeg slurm-wlm munge xvfb xdotool x11-utils desktop-file-utils
+TEST_PACKAGES := $(PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev libosmesa6-dev python3-ezdxf python3 clang imagemagick parallel ffmpeg slurm-wlm munge xvfb xdotool x11-utils desktop-file-utils
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 DESTDIR ?=
@@ -68,9 +69,13 @@ demo: deps build
 build-bench/build.ninja:
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVENOR_TESTS=OFF -DKALVENOR_BENCH=ON
 
+# The comparison with Mesa's llvmpipe runs on its own, once per thread count: llvmpipe takes
+# LP_NUM_THREADS once per process, and the benchmark gives Kalvenor the same count.
 bench: test-deps build-bench/build.ninja
 	cmake --build build-bench -j $(JOBS)
-	./build-bench/kalvenor_bench
+	./build-bench/kalvenor_bench --benchmark_filter=-FrameVersusGlMesh
+	LP_NUM_THREADS=1 ./build-bench/kalvenor_bench --benchmark_filter=FrameVersusGlMesh
+	LP_NUM_THREADS=2 ./build-bench/kalvenor_bench --benchmark_filter=FrameVersusGlMesh
 
 # The release program and its files under PREFIX: bin/kalvenor, share/kalvenor/ (quality presets,
 # examples), share/doc/kalvenor/, the desktop entry, the icon and the manual page. DESTDIR stages

@@ -37,18 +37,10 @@ void BM_FullRender(benchmark::State& state)
     const int threadsBefore = threadCount();
     setThreadCount(static_cast<int>(state.range(4)));
     SilentFrontend ui;
-    auto app = std::make_unique<App>();
-    initialiseApp(*app, ui);
-    const int grid = static_cast<int>(state.range(0));
-    resizeLandscape(app->landscape, app->random, grid, grid);
-    app->scene.generation.islandMode = 0;
-    app->scene.generation.featureSize = 8;
-    generateLandscape(app->landscape, app->scene.generation, app->random, ui);
-    refreshAfterGeneration(app->landscape, app->scene);
-    app->scene.render.antialias = static_cast<int>(state.range(3));
-    app->scene.texture.kind = 0;
-    setImageSize(app->images, app->geometry, app->scene.render, ui, static_cast<int>(state.range(1)),
-                 static_cast<int>(state.range(2)));
+    auto app = mountainApp(ui, static_cast<int>(state.range(0)));
+    if (!setBenchImage(*app, ui, static_cast<int>(state.range(1)), static_cast<int>(state.range(2)),
+                       static_cast<int>(state.range(3))))
+        state.SkipWithError("no image buffers");
     if (renderImage(*app, ui) != Outcome::Done) state.SkipWithError("render failed");
 
     timeRenders(state, *app, ui);

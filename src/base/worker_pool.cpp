@@ -124,10 +124,18 @@ void setThreadCount(int count) { currentThreads().store(std::clamp(count, 1, kMa
 
 void runTogether(int count, const std::function<void(int)>& body)
 {
-    if (count <= 1) {
-        body(0);
+    // The helpers serve one job at a time. A job asked for while they are
+    // busy (from another thread, or from inside a job) runs its shares one
+    // after another on the calling thread instead.
+    static std::atomic<bool> busy{false};
+    bool idle = false;
+    if (count <= 1 || !busy.compare_exchange_strong(idle, true)) {
+        for (int i = 0; i < std::max(count, 1); ++i) body(i);
         return;
     }
+    struct Release {
+        ~Release() { busy.store(false); }
+    } release;
     helpers().run(std::min(count, kMaxThreads), body);
 }
 

@@ -30,8 +30,10 @@ int environmentThreads(const char* value);
 // Runs body(0) on the calling thread and body(1) .. body(count - 1) on helper
 // threads, all at once, and returns when every one has returned. The helpers
 // are started once and kept. An exception thrown by any body is rethrown here
-// (the first one) after all have finished. Not reentrant: a body must not
-// call runTogether itself.
+// (the first one) after all have finished. While the helpers serve another
+// job (a call from inside a body, or from another thread), the shares run one
+// after another, in index order, on the calling thread: a body must then be
+// able to finish with the shares before it done and those after it not begun.
 void runTogether(int count, const std::function<void(int)>& body);
 
 // Runs body(i) for every i in 0 .. count - 1 spread over the threads, in

@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "base/frontend.h"
+#include "base/worker_pool.h"
 #include "render/camera.h"
 #include "render/cell_draw.h"
+#include "render/frame_helpers.h"
 #include "render/lit_colour.h"
 #include "render/scene_frame.h"
 
@@ -283,24 +285,17 @@ int drawClouds(SceneFrame& frame)
     const SurfaceLight saved = frame.light;
     setDrawingStage(frame.light, frame.scene.colourScheme, kEntrySkyHaze);
 
-    LayerDraw d{frame, clouds, static_cast<float>(clouds.altitude)};
     const int g = std::clamp(frame.land.polygonSize, 1, kCloudPatternSide / 2);
     const float sx = frame.land.spacingX, sy = frame.land.spacingY;
-    const auto pointOf = [&](int r, int c) {
-        return layerPoint(d, (kLayerCells * static_cast<float>(c) - kLayerOffset) * sx,
-                          (kLayerCells * static_cast<float>(r) - kLayerOffset) * sy,
-                          static_cast<float>(clouds.pattern[static_cast<std::size_t>(r * kCloudPatternSide + c)]));
-    };
-    std::vector<CloudPoint> near, far;
-    int result = 1;
-    for (int r = 0; r < kCloudPatternSide - g; r += g) {
-        if (pollFrameAbort(frame)) {
-            result = -1;
-            break;
-        }
-        frame.ui.progress("Clouds", r * 100 / kCloudPatternSide);
-        near.clear();
-        far.clear();
+    // The cells of pattern row r (to row r + g), from the first column on.
+    const auto drawRow = [&](SceneFrame& f, int r) {
+        LayerDraw d{f, clouds, static_cast<float>(clouds.altitude)};
+        const auto pointOf = [&](int row, int c) {
+            return layerPoint(d, (kLayerCells * static_cast<float>(c) - kLayerOffset) * sx,
+                              (kLayerCells * static_cast<float>(row) - kLayerOffset) * sy,
+                              static_cast<float>(clouds.pattern[static_cast<std::size_t>(row * kCloudPatternSide + c)]));
+        };
+        std::vector<CloudPoint> near, far;
         for (int c = 0; c < kCloudPatternSide; c += g) {
             near.push_back(pointOf(r, c));
             far.push_back(pointOf(r + g, c));
@@ -308,11 +303,33 @@ int drawClouds(SceneFrame& frame)
         for (std::size_t i = 0; i + 1 < near.size(); ++i) {
             const CloudPoint* corners[4] = {&near[i], &near[i + 1], &far[i + 1], &far[i]};
             drawQuad(d, corners, 0);
-            if (frameAborted(frame)) break;
+            if (frameAborted(f)) return;
         }
-        if (frameAborted(frame)) {
-            result = -1;
-            break;
+    };
+    const int rows = (kCloudPatternSide - 1) / g; // r = 0, g, ... below kCloudPatternSide - g
+    const int threads = threadCount();
+    int result = 1;
+    if (threads > 1) {
+        constexpr int kRowsPerPiece = 4;
+        const int pieces = (rows + kRowsPerPiece - 1) / kRowsPerPiece;
+        result = drawPiecesTogether(
+            frame, pieces, threads,
+            [&](SceneFrame& f, int piece) {
+                for (int i = piece * kRowsPerPiece; i < std::min((piece + 1) * kRowsPerPiece, rows); ++i) drawRow(f, i * g);
+            },
+            [&](int piece, int&) { frame.ui.progress("Clouds", piece * kRowsPerPiece * g * 100 / kCloudPatternSide); });
+    } else {
+        for (int i = 0; i < rows; ++i) {
+            if (pollFrameAbort(frame)) {
+                result = -1;
+                break;
+            }
+            frame.ui.progress("Clouds", i * g * 100 / kCloudPatternSide);
+            drawRow(frame, i * g);
+            if (frameAborted(frame)) {
+                result = -1;
+                break;
+            }
         }
     }
     frame.light = saved;

@@ -1,8 +1,11 @@
 #include "render/palette_map.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <vector>
+
+#include "base/worker_pool.h"
 
 namespace kalvenor {
 
@@ -17,8 +20,11 @@ void resetPaletteMap(PaletteMap& map) { map.nearest.fill(kUnmapped); }
 
 std::uint8_t nearestEntry(PaletteMap& map, const DisplayPalette& palette, int cube)
 {
-    std::uint16_t& cached = map.nearest[static_cast<std::size_t>(cube & (kCubeCells - 1))];
-    if (cached != kUnmapped) return static_cast<std::uint8_t>(cached);
+    // Rows are converted on several threads at once: the cache is read and
+    // written atomically (two threads that search one cell find the same entry).
+    std::atomic_ref<std::uint16_t> cached(map.nearest[static_cast<std::size_t>(cube & (kCubeCells - 1))]);
+    if (const std::uint16_t known = cached.load(std::memory_order_relaxed); known != kUnmapped)
+        return static_cast<std::uint8_t>(known);
     const int cr = (cube >> 10) & 31, cg = (cube >> 5) & 31, cb = cube & 31;
     const int colours = std::clamp(map.colours, 2, 256);
     int best = 1;
@@ -32,7 +38,7 @@ std::uint8_t nearestEntry(PaletteMap& map, const DisplayPalette& palette, int cu
             best = i;
         }
     }
-    cached = static_cast<std::uint16_t>(best);
+    cached.store(static_cast<std::uint16_t>(best), std::memory_order_relaxed);
     return static_cast<std::uint8_t>(best);
 }
 
@@ -43,15 +49,23 @@ void convertToPalette(ImageBuffers& images, int width, int height, const Display
     width = std::min({width, images.vidmem24.width, images.vidmem8.width});
     height = std::min({height, images.vidmem24.height, images.vidmem8.height});
     if (width <= 0 || height <= 0) return;
-    std::vector<Rgb8> row(static_cast<std::size_t>(width));
-    for (int y = 0; y < height; ++y) {
-        ditherRow8(dither, amount, kind, y, 0, width, images.vidmem24[y], row.data());
+    // With an amount every row takes one draw of D (after the tables, built
+    // here first if they must be): row y starts y draws on, whichever thread
+    // converts it.
+    if (amount != 0) prepareDither(dither, amount);
+    const std::uint32_t start = dither.seed;
+    parallelFor(height, [&](int y) {
+        PixelDither rowDither = dither;
+        rowDither.seed = amount != 0 ? lcgSkip(start, static_cast<std::uint64_t>(y)) : start;
+        std::vector<Rgb8> row(static_cast<std::size_t>(width));
+        ditherRow8(rowDither, amount, kind, y, 0, width, images.vidmem24[y], row.data());
         std::uint8_t* out = images.vidmem8[y];
         for (int x = 0; x < width; ++x) {
             const Rgb8& c = row[static_cast<std::size_t>(x)];
             out[x] = nearestEntry(map, palette, cubeIndex(c.red, c.green, c.blue));
         }
-    }
+    });
+    if (amount != 0) dither.seed = lcgSkip(start, static_cast<std::uint64_t>(height));
 }
 
 } // namespace kalvenor

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/frontend.h"
+#include "base/worker_pool.h"
 
 namespace kalvenor {
 
@@ -125,8 +126,7 @@ void endOversize(ImageBuffers& images, ImageGeometry& geometry, bool completed, 
     if (planeHolds(plane, srcW, srcH)) {
         Progress progress{ui, kReducingLabel, outH};
         // In place: output (x, y) reads no row above 2y - 1 and no column left of 2x - 1, all still unwritten.
-        for (int y = 0; y < outH; ++y) {
-            progress.at(y);
+        const auto reduceRow = [&](int y) {
             std::uint32_t* out = plane[y];
             const int sy = 2 * y;
             for (int x = 0; x < outW; ++x) {
@@ -135,6 +135,14 @@ void endOversize(ImageBuffers& images, ImageGeometry& geometry, bool completed, 
                 else if (type == kAntialiasGaussian) out[x] = gaussianPixel(plane, sx, sy, srcW, srcH);
                 else out[x] = linearPixel(plane, sx, sy);
             }
+        };
+        // Rows y .. 2y - 2 read nothing above row 2y - 1, so they write no row
+        // another of them reads: each such run is shared among the threads.
+        for (int y = 0; y < outH;) {
+            const int end = y < 2 ? y + 1 : std::min(2 * y - 1, outH);
+            progress.at(y);
+            parallelFor(end - y, [&](int i) { reduceRow(y + i); });
+            y = end;
         }
     }
     geometry.width = outW;

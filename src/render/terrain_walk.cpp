@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
 #include "base/frontend.h"
 #include "base/worker_pool.h"
 #include "render/cell_draw.h"
+#include "render/frame_helpers.h"
 #include "render/clouds.h"
 #include "render/scene_frame.h"
 #include "render/scene_hooks.h"
@@ -213,60 +211,6 @@ bool walksByRows(float headingDegrees)
 
 namespace {
 
-// A front end for the helper threads: they never ask, show or poll; the
-// thread that draws polls for the frame.
-class HelperFrontend final : public Frontend {
-public:
-    bool ask(const std::string&, const std::string&, const std::string&) override { return false; }
-    std::optional<long> askNumber(const std::string&, long) override { return std::nullopt; }
-    std::optional<std::vector<double>> askNumbers(const std::string&, const std::vector<double>&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<int> choose(const std::string&, const std::vector<std::string>&) override { return std::nullopt; }
-    std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
-    void message(const std::string&, const std::string&) override {}
-    void status(const std::string&) override {}
-    void report(const std::string&) override {}
-    void progress(const std::string&, int) override {}
-    bool pollAbort() override { return false; }
-    std::optional<MapPoint> mapPoint(const std::string&) override { return std::nullopt; }
-    void mapPlot(const MapRect&) override {}
-};
-
-} // namespace
-
-// One thread's own copies of what a frame's front end changes as it goes.
-struct HelperState {
-    SceneDrawState state;
-    ViewState view;
-    SurfaceLight light;
-    RasterState raster; // only its abort flag is read: helpers do not rasterise
-    HelperFrontend ui;
-};
-
-struct FrameHelpers {
-    std::vector<std::unique_ptr<HelperState>> threads;
-    std::vector<PolygonBatch> batches;
-};
-
-namespace {
-
-// Adds the frame as a thread sees it to frames (reserved: the terrain
-// parameters point into the frame itself, so it is made in place): the shared
-// records, and its own view, light, scratch state and polygon batch.
-void addHelperFrame(std::vector<SceneFrame>& frames, SceneFrame& frame, HelperState& h)
-{
-    h.view = frame.view;
-    h.light = frame.light;
-    h.state.textures.byClass = frame.state.textures.byClass;
-    h.state.lines[0].index = h.state.lines[1].index = -1;
-    h.raster.abortRequested = false;
-    frames.push_back(
-        SceneFrame{frame.land, frame.scene, frame.sun, frame.strata, h.view, h.light, h.raster, frame.target, h.ui, h.state});
-    prepareTerrainParams(frames.back());
-}
-
 // The lines of the walk in its order: from both far edges toward the camera's line.
 std::vector<int> walkOrder(const WalkAxes& axes, int cameraLine)
 {
@@ -289,28 +233,12 @@ int walkTogether(SceneFrame& frame, const WalkAxes& axes, int cameraLine, int ca
     const int perPiece = std::clamp(std::min(4096 / cellsPerLine, total / (threads * 12)), 1, total);
     const int pieces = (total + perPiece - 1) / perPiece;
 
-    if (!frame.state.helpers) frame.state.helpers = std::make_shared<FrameHelpers>();
-    FrameHelpers& helpers = *frame.state.helpers;
-    while (static_cast<int>(helpers.threads.size()) < threads) helpers.threads.push_back(std::make_unique<HelperState>());
-    std::vector<SceneFrame> frames;
-    frames.reserve(static_cast<std::size_t>(threads));
-    for (int i = 0; i < threads; ++i) addHelperFrame(frames, frame, *helpers.threads[static_cast<std::size_t>(i)]);
-
-    int lastPercent = -1;
-    const auto record = [&](int thread, int piece, PolygonBatch& batch) {
-        SceneFrame& f = frames[static_cast<std::size_t>(thread)];
-        f.record = &batch;
+    return drawPiecesTogether(frame, pieces, threads, [&](SceneFrame& f, int piece) {
         const int first = piece * perPiece, last = std::min(first + perPiece, total);
         for (int k = first; k < last; ++k) walkLine(f, axes, lines[static_cast<std::size_t>(k)], cameraPos);
-        f.record = nullptr;
-    };
-    const auto draw = [&](int piece, const PolygonBatch& batch) {
-        drawBatch(batch, frame.raster, frame.target, frame.light);
-        if (pollFrameAbort(frame)) return false;
+    }, [&](int piece, int& lastPercent) {
         reportProgress(frame, std::min((piece + 1) * perPiece, total), total, lastPercent);
-        return true;
-    };
-    return recordAndDraw(pieces, threads, record, draw, helpers.batches) ? 1 : -1;
+    });
 }
 
 } // namespace

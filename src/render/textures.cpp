@@ -191,6 +191,7 @@ void prepareFrameTextures(const TextureSlots& slots, FrameTextures& frame)
     for (std::size_t k = 0; k < kTextureSlots; ++k) {
         const TextureSlot& slot = slots[k];
         ClassTexture& out = frame.maps[k];
+        out.shadeKey = 0;
         const SlotLevel first = slotLevel(slot, 0);
         if (first.width == 0) {
             out.texels.clear();
@@ -259,11 +260,17 @@ void addShadeTextures(FrameTextures& frame, const std::array<std::uint8_t, 1024>
     for (int k = 0; k < static_cast<int>(kTextureSlots); ++k) {
         if (!takesShadeTexture(k) || frame.byClass[static_cast<std::size_t>(k)] != nullptr) continue;
         ClassTexture& out = frame.maps[static_cast<std::size_t>(k)];
-        out.texels.assign(textureTexels(layout), 0);
         const std::size_t at = static_cast<std::size_t>(k) * 4;
+        const std::uint32_t alpha = static_cast<std::uint32_t>(kAlpha[level]) << 24;
+        const std::uint32_t key = alpha | scheme[at + 1] | (scheme[at + 2] << 8) | (scheme[at + 3] << 16);
+        if (out.shadeKey == key && out.texels.size() == textureTexels(layout)) { // made for an earlier frame
+            frame.byClass[static_cast<std::size_t>(k)] = &out;
+            continue;
+        }
+        out.shadeKey = key;
+        out.texels.assign(textureTexels(layout), 0);
         const float rgb[3] = {static_cast<float>(scheme[at + 1]), static_cast<float>(scheme[at + 2]),
                               static_cast<float>(scheme[at + 3])};
-        const std::uint32_t alpha = static_cast<std::uint32_t>(kAlpha[level]) << 24;
         for (std::size_t i = 0; i < pattern.size(); ++i) {
             const float f = 1.0f + 0.3f * pattern[i];
             std::uint32_t texel = alpha;

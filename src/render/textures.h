@@ -80,6 +80,9 @@ struct ClassTexture {
     std::vector<std::uint32_t> texels;
     std::array<TextureView, kTextureLevelCount> levels = {};
     int scale = kDefaultTextureScale;
+    // For a shade texture, its alpha and colour as one word: an animation's
+    // next frame keeps the map while they stay. 0 for any other map.
+    std::uint32_t shadeKey = 0;
 };
 
 // The textures of a frame: byClass[k] is null for a class drawn in its plain

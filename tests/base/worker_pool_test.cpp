@@ -38,6 +38,18 @@ TEST(WorkerPool, AFailureOnAnyThreadReachesTheCallerAfterAllHaveEnded)
     EXPECT_EQ(sum.load(), 6);
 }
 
+TEST(WorkerPool, AJobAskedForInsideAJobRunsItsSharesInTurn)
+{
+    std::atomic<int> inner{0};
+    runTogether(3, [&](int) {
+        std::vector<int> order;
+        runTogether(4, [&](int i) { order.push_back(i); }); // one thread: no lock needed
+        EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3}));
+        inner.fetch_add(1);
+    });
+    EXPECT_EQ(inner.load(), 3);
+}
+
 TEST(WorkerPool, ParallelForCoversEveryIndexOnce)
 {
     const int before = threadCount();

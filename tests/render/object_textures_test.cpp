@@ -167,5 +167,31 @@ TEST(ShadeTextures, GroundClassesWithoutAMapGetOneOfTheirColour)
     for (const ClassTexture* t : none.byClass) EXPECT_EQ(t, nullptr);
 }
 
+// The next frame of an animation keeps the maps while colour and level stay,
+// and makes them again, as a first frame would, when either changes.
+TEST(ShadeTextures, TheNextFrameKeepsTheMapsUntilTheirColourOrLevelChanges)
+{
+    std::array<std::uint8_t, 1024> scheme = {};
+    scheme[42 * 4 + 1] = 200, scheme[42 * 4 + 2] = 100, scheme[42 * 4 + 3] = 50;
+    FrameTextures frame;
+    addShadeTextures(frame, scheme, 2);
+    const std::uint32_t* made = frame.byClass[42]->texels.data();
+    frame.byClass.fill(nullptr);
+    addShadeTextures(frame, scheme, 2);
+    EXPECT_EQ(frame.byClass[42]->texels.data(), made); // kept, not made again
+
+    const auto fresh = [](const std::array<std::uint8_t, 1024>& colours, int level) {
+        FrameTextures first;
+        addShadeTextures(first, colours, level);
+        return first.byClass[42]->texels;
+    };
+    for (const auto& [red, level] : {std::pair{90, 2}, std::pair{90, 3}}) {
+        scheme[42 * 4 + 1] = static_cast<std::uint8_t>(red);
+        frame.byClass.fill(nullptr);
+        addShadeTextures(frame, scheme, level);
+        EXPECT_EQ(frame.byClass[42]->texels, fresh(scheme, level)) << red << " " << level;
+    }
+}
+
 } // namespace
 } // namespace kalvenor

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include "base/worker_pool.h"
 #include "shell/command_line.h"
 #include "support/temp_dir.h"
 
@@ -91,6 +92,30 @@ TEST(CommandLine, RefusesBadUsageWithAReason)
         EXPECT_FALSE(parseCommandLine(c.args, error).has_value());
         EXPECT_EQ(error, c.error);
     }
+}
+
+// --threads is taken out wherever it stands, for every command; a count that
+// is not a whole number from 1 to 64 is a usage error naming the range.
+TEST(CommandLine, ThreadsOptionSetsTheCountForAnyCommand)
+{
+    const int before = threadCount();
+    std::vector<std::string> args = {"render", "--threads", "3", "a.scr", "-o", "a.png"};
+    std::string error;
+    EXPECT_TRUE(takeThreadsOption(args, error));
+    EXPECT_EQ(args, (std::vector<std::string>{"render", "a.scr", "-o", "a.png"}));
+    EXPECT_EQ(threadCount(), 3);
+    args = {"path", "f.ses", "--out", "x", "--threads", "1"};
+    EXPECT_TRUE(takeThreadsOption(args, error));
+    EXPECT_EQ(args.size(), 4u);
+    EXPECT_EQ(threadCount(), 1);
+    for (const char* bad : {"0", "65", "two", "-1"}) {
+        args = {"run", "s.scr", "--threads", bad};
+        EXPECT_FALSE(takeThreadsOption(args, error)) << bad;
+        EXPECT_EQ(error, "--threads takes a whole number from 1 to 64");
+    }
+    args = {"run", "s.scr", "--threads"};
+    EXPECT_FALSE(takeThreadsOption(args, error));
+    setThreadCount(before);
 }
 
 TEST(CommandLine, UsageListsTheFormats)
