@@ -119,4 +119,25 @@ inline constexpr const char* kErrorReadingFile = "Error reading file:";
 inline constexpr const char* kErrorWritingFile = "Error writing file:";
 std::string fileMessage(const std::string& message, const std::string& path);
 
+// Shows nothing, answers every question with its default and never aborts:
+// for work that must not reach the user (helper threads, benchmarks).
+class SilentFrontend : public Frontend {
+public:
+    bool ask(const std::string&, const std::string&, const std::string&) override { return true; }
+    std::optional<long> askNumber(const std::string&, long defaultValue) override { return defaultValue; }
+    std::optional<std::vector<double>> askNumbers(const std::string&, const std::vector<double>& values) override
+    {
+        return values;
+    }
+    std::optional<int> choose(const std::string&, const std::vector<std::string>&) override { return 0; }
+    std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
+    void message(const std::string&, const std::string&) override {}
+    void status(const std::string&) override {}
+    void report(const std::string&) override {}
+    void progress(const std::string&, int) override {}
+    bool pollAbort() override { return false; }
+    std::optional<MapPoint> mapPoint(const std::string&) override { return std::nullopt; }
+    void mapPlot(const MapRect&) override {}
+};
+
 } // namespace kalvenor

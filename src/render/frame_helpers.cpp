@@ -1,8 +1,6 @@
 #include "render/frame_helpers.h"
 
 #include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
 #include "base/frontend.h"
@@ -11,38 +9,13 @@
 
 namespace kalvenor {
 
-namespace {
-
-// A front end for the helper threads: they never ask, show or poll; the
-// thread that draws polls for the frame.
-class HelperFrontend final : public Frontend {
-public:
-    bool ask(const std::string&, const std::string&, const std::string&) override { return false; }
-    std::optional<long> askNumber(const std::string&, long) override { return std::nullopt; }
-    std::optional<std::vector<double>> askNumbers(const std::string&, const std::vector<double>&) override
-    {
-        return std::nullopt;
-    }
-    std::optional<int> choose(const std::string&, const std::vector<std::string>&) override { return std::nullopt; }
-    std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
-    void message(const std::string&, const std::string&) override {}
-    void status(const std::string&) override {}
-    void report(const std::string&) override {}
-    void progress(const std::string&, int) override {}
-    bool pollAbort() override { return false; }
-    std::optional<MapPoint> mapPoint(const std::string&) override { return std::nullopt; }
-    void mapPlot(const MapRect&) override {}
-};
-
-} // namespace
-
 // One thread's own copies of what a frame's front end changes as it goes.
 struct HelperState {
     SceneDrawState state;
     ViewState view;
     SurfaceLight light;
     RasterState raster; // only its abort flag is read: helpers do not rasterise
-    HelperFrontend ui;
+    SilentFrontend ui; // helpers never talk to the user: the drawing thread polls and shows progress
 };
 
 struct FrameHelpers {

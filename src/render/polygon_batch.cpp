@@ -63,14 +63,11 @@ bool recordAndDraw(int count, int threads, const std::function<void(int, int, Po
     bool stop = false, completed = true;
     const auto slot = [&](int piece) { return static_cast<std::size_t>(piece % window); };
     const auto claimable = [&] { return !stop && claimed < count && claimed < drawn + window; };
-    // Records one claimed piece outside the lock and marks it ready.
-    const auto recordPiece = [&](std::unique_lock<std::mutex>& lock, int thread) {
-        const int piece = claimed++;
+    // Runs work with the lock released; a failure stops every thread and goes on to the caller.
+    const auto outsideLock = [&](std::unique_lock<std::mutex>& lock, const auto& work) {
         lock.unlock();
-        PolygonBatch& batch = batches[slot(piece)];
-        batch.clear();
         try {
-            record(thread, piece, batch);
+            work();
         } catch (...) {
             lock.lock();
             stop = true;
@@ -78,6 +75,15 @@ bool recordAndDraw(int count, int threads, const std::function<void(int, int, Po
             throw;
         }
         lock.lock();
+    };
+    // Records one claimed piece and marks it ready.
+    const auto recordPiece = [&](std::unique_lock<std::mutex>& lock, int thread) {
+        const int piece = claimed++;
+        PolygonBatch& batch = batches[slot(piece)];
+        outsideLock(lock, [&] {
+            batch.clear();
+            record(thread, piece, batch);
+        });
         ready[slot(piece)] = 1;
         changed.notify_all();
     };
@@ -99,17 +105,8 @@ bool recordAndDraw(int count, int threads, const std::function<void(int, int, Po
                 else
                     changed.wait(lock);
             }
-            lock.unlock();
             bool goOn = false;
-            try {
-                goOn = draw(piece, batches[slot(piece)]);
-            } catch (...) {
-                lock.lock();
-                stop = true;
-                changed.notify_all();
-                throw;
-            }
-            lock.lock();
+            outsideLock(lock, [&] { goOn = draw(piece, batches[slot(piece)]); });
             ready[slot(piece)] = 0;
             ++drawn;
             changed.notify_all();
