@@ -11,8 +11,8 @@
 
 # What the program needs to build and run, and what only the tests, fuzzers and benchmarks need
 # (libosmesa6-dev: Mesa's llvmpipe, which the benchmarks compare the renderer with).
-PACKAGES := g++ cmake ninja-build pkg-config libjpeg62-turbo-dev libpng-dev libsdl2-dev python3
-TEST_PACKAGES := $(PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev libosmesa6-dev python3-ezdxf python3 clang imagemagick parallel ffmpeg slurm-wlm munge xvfb xdotool x11-utils desktop-file-utils
+PACKAGES := g++ cmake ninja-build pkg-config libjpeg62-turbo-dev libpng-dev libsdl2-dev python3 libgdal-dev libassimp-dev
+TEST_PACKAGES := $(PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev libosmesa6-dev python3-ezdxf python3 clang imagemagick parallel ffmpeg slurm-wlm munge xvfb xdotool x11-utils desktop-file-utils gdal-bin assimp-utils
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 DESTDIR ?=
