@@ -16,14 +16,66 @@ struct HelperState {
     SurfaceLight light;
     RasterState raster; // only its abort flag is read: helpers do not rasterise
     SilentFrontend ui; // helpers never talk to the user: the drawing thread polls and shows progress
+    // Drawing a band: the thread's own rasteriser state, light (for the haze
+    // weight) and dither stream.
+    RasterState bandRaster;
+    SurfaceLight bandLight;
+    PixelDither bandDither;
+    BandShare share;
 };
 
 struct FrameHelpers {
     std::vector<std::unique_ptr<HelperState>> threads;
     std::vector<PolygonBatch> batches;
+    BandShare mainShare; // the calling thread's band
 };
 
 namespace {
+
+// Bands need every span to reach the image buffers as the image geometry
+// says, so that the geometry alone decides which spans take a dither draw.
+bool bandsPossible(const RasterTarget& target, int threads)
+{
+    if (threads < 2 || target.display != nullptr || target.geometry == nullptr || target.images == nullptr) return false;
+    const ImageGeometry& g = *target.geometry;
+    const ImageBuffers& images = *target.images;
+    const auto covers = [&](const auto& plane) { return plane.width >= g.width && plane.height >= g.height; };
+    return g.width <= kRasterLimit && images.vidmem24.allocated() && covers(images.vidmem24) &&
+           (!images.vidmem8.allocated() || covers(images.vidmem8));
+}
+
+bool randomDither(const RasterTarget& target)
+{
+    return target.dither != nullptr && target.ditherAmount != 0 && target.ditherKind != kDitherOrdered;
+}
+
+// The tables the first dithered span would build are built already: drawing
+// in bands takes no draws but the spans' own.
+bool ditherReady(const RasterTarget& target)
+{
+    if (target.dither == nullptr || target.ditherAmount == 0) return true;
+    return target.dither->built && target.dither->builtAmount == target.ditherAmount;
+}
+
+// Starts thread's band share: the frame's target within the band, and for
+// the other threads copies of the light and the dither stream.
+void startShare(FrameHelpers& helpers, SceneFrame& frame, const RowBands& bands, int thread)
+{
+    if (thread == 0) {
+        helpers.mainShare = BandShare{0, bandTarget(frame.target, bands, 0), 0};
+        return;
+    }
+    HelperState& h = *helpers.threads[static_cast<std::size_t>(thread)];
+    h.bandLight = frame.light;
+    h.share = BandShare{thread, bandTarget(frame.target, bands, thread), 0};
+    h.share.target.light = &h.bandLight;
+    h.share.target.ui = nullptr;
+    if (frame.target.dither != nullptr) {
+        h.bandDither = *frame.target.dither;
+        h.share.target.dither = &h.bandDither;
+    }
+    h.bandRaster.abortRequested = false;
+}
 
 // Adds the frame as a thread sees it to frames (reserved: the terrain
 // parameters point into the frame itself, so it is made in place).
@@ -51,9 +103,13 @@ int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::fun
     frames.reserve(static_cast<std::size_t>(threads));
     for (int i = 0; i < threads; ++i) addHelperFrame(frames, frame, *helpers.threads[static_cast<std::size_t>(i)]);
 
+    const bool banded = bandsPossible(frame.target, threads);
+    const RowBands bands = splitIntoBands(*frame.target.geometry, threads);
+    const bool countSpans = banded && randomDither(frame.target);
     int lastPercent = -1;
     const auto record = [&](int thread, int k, PolygonBatch& batch) {
         SceneFrame& f = frames[static_cast<std::size_t>(thread)];
+        batch.bands = countSpans ? &bands : nullptr;
         f.record = &batch;
         piece(f, k);
         f.record = nullptr;
@@ -64,7 +120,29 @@ int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::fun
         progress(k, lastPercent);
         return true;
     };
-    return recordAndDraw(count, threads, record, draw, helpers.batches) ? 1 : -1;
+    bool started = false;
+    BandDrawing inBands;
+    inBands.start = [&](int) {
+        if (!banded || !ditherReady(frame.target)) return false;
+        for (int t = 0; t < threads; ++t) startShare(helpers, frame, bands, t);
+        return started = true;
+    };
+    inBands.draw = [&](int thread, int, const PolygonBatch& batch) {
+        if (thread == 0) {
+            drawBatchBand(batch, helpers.mainShare, frame.raster, frame.light);
+            return;
+        }
+        HelperState& h = *helpers.threads[static_cast<std::size_t>(thread)];
+        drawBatchBand(batch, h.share, h.bandRaster, h.bandLight);
+    };
+    inBands.after = [&](int k) {
+        if (pollFrameAbort(frame)) return false;
+        progress(k, lastPercent);
+        return true;
+    };
+    const bool done = recordAndDraw(count, threads, record, draw, helpers.batches, &inBands);
+    if (started) settleDither(helpers.mainShare);
+    return done ? 1 : -1;
 }
 
 } // namespace kalvenor

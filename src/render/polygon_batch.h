@@ -4,6 +4,7 @@
 // piece in the painter's order.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -23,6 +24,7 @@ struct RecordedPolygon {
     int coords = -1;  // into PolygonBatch::coords, -1 untextured
     int texture = -1; // into PolygonBatch::textures
     float hazeWeight = 0.0f;
+    std::int16_t top = 0, bottom = -1; // the rows its entries reach
 };
 
 struct PolygonBatch {
@@ -30,8 +32,13 @@ struct PolygonBatch {
     std::vector<PackedCoords> coords;
     std::vector<TextureView> textures;
     std::vector<RecordedPolygon> polygons;
+    // When set, each polygon's spans are counted in these bands as it is
+    // added: spans[polygon * bands->count + band].
+    const RowBands* bands = nullptr;
+    std::vector<std::uint16_t> spans;
+    std::vector<int> scratchLeft, scratchRight;
 
-    // Empties the batch and keeps its storage.
+    // Empties the batch and keeps its storage (and the bands).
     void clear();
     void add(const Polygon& polygon, float hazeWeight);
 };
@@ -40,13 +47,45 @@ struct PolygonBatch {
 // it was when the polygon was recorded. Stops early once an abort is seen.
 void drawBatch(const PolygonBatch& batch, RasterState& raster, const RasterTarget& target, SurfaceLight& light);
 
+// One thread's share of drawing batches in bands: the rows of its band, and
+// where it stands in the random dither stream.
+struct BandShare {
+    int band = 0;
+    RasterTarget target;        // restricted to the band
+    std::uint64_t pendingDraws = 0; // draws of the other bands' spans not yet stepped over
+};
+
+// Draws the batch's polygons within share's band, in order (target.light is
+// light, whose haze weight is set for each polygon). With random dithering
+// the batch must have counted its spans in the same bands: before each
+// polygon with spans in the band the stream is moved on past the spans the
+// other bands drew before them, so each span takes the draw one thread
+// drawing the whole batch would have given it.
+void drawBatchBand(const PolygonBatch& batch, BandShare& share, RasterState& raster, SurfaceLight& light);
+
+// Moves the share's dither stream past every span counted so far.
+void settleDither(BandShare& share);
+
 // Pieces 0 .. count - 1 recorded on `threads` threads at once, each into a
 // batch of its own (record(thread, piece, batch)), and drawn on the calling
 // thread in piece order (draw(piece, batch), false to stop). A thread only
 // runs ahead of the drawing by a few pieces, so the batches in use stay few;
 // the calling thread records too while the next piece to draw is not ready.
 // batches holds the batches between calls. Returns false when draw stopped.
+//
+// With bands given, every thread draws too once bands.start(k) accepts: from
+// piece k on, each thread draws its own band of every piece in order
+// (bands.draw(thread, piece, batch)) and the calling thread, after its band
+// of a piece, calls bands.after(piece) (false to stop). Pieces before k are
+// drawn whole by the calling thread. start is asked on the calling thread
+// before each piece until it accepts, while no other thread draws.
+struct BandDrawing {
+    std::function<bool(int)> start;
+    std::function<void(int, int, const PolygonBatch&)> draw;
+    std::function<bool(int)> after;
+};
 bool recordAndDraw(int count, int threads, const std::function<void(int, int, PolygonBatch&)>& record,
-                   const std::function<bool(int, const PolygonBatch&)>& draw, std::vector<PolygonBatch>& batches);
+                   const std::function<bool(int, const PolygonBatch&)>& draw, std::vector<PolygonBatch>& batches,
+                   const BandDrawing* bands = nullptr);
 
 } // namespace kalvenor

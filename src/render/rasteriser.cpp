@@ -98,10 +98,17 @@ struct RowWindow {
     int first, last;
 };
 
-RowWindow rowWindow(const ImageGeometry& g)
+RowWindow imageWindow(const ImageGeometry& g)
 {
     const int offset = imageRowOffset(g);
     return {std::max(offset, 0), std::min(offset + g.height - 1, kLastTableRow)};
+}
+
+// The image's rows within the target's band.
+RowWindow rowWindow(const RasterTarget& target)
+{
+    const RowWindow image = imageWindow(*target.geometry);
+    return {std::max(image.first, target.firstTableRow), std::min(image.last, target.lastTableRow)};
 }
 
 // The ends are taken by reference: copies of freshly converted vertices stall on the store.
@@ -175,6 +182,39 @@ void rasteriseOneRow(const std::array<RasterVertex, kMaxPolygonVertices>& vertic
     if (right.x >= left.x) fillSpan(target, vertices[0].y, left, right, texture, state.span.data());
 }
 
+// The leftmost and rightmost x the edges reach in each row firstRow ..
+// lastRow (of rows): what the edge tables would hold, x alone. Rows no edge
+// reaches keep left = width and right = -1, as the tables start.
+template <typename Vertex>
+void walkExtents(const Vertex* vertices, int count, RowWindow rows, int firstRow, int lastRow, int width, int* left,
+                 int* right)
+{
+    for (int y = firstRow; y <= lastRow; ++y) {
+        left[y] = width;
+        right[y] = -1;
+    }
+    for (int i = 0; i + 1 < count; ++i) {
+        const Vertex& first = vertices[i];
+        const Vertex& second = vertices[i + 1];
+        const bool upward = first.y > second.y;
+        const Vertex& a = upward ? second : first;
+        const Vertex& b = upward ? first : second;
+        const int edgeLast = std::min<int>(b.y, rows.last);
+        if (edgeLast < rows.first) continue;
+        LineStepper x(a.x, b.x, b.y - a.y);
+        int y = a.y;
+        if (y < rows.first) {
+            x.advance(static_cast<std::int64_t>(rows.first) - y);
+            y = rows.first;
+        }
+        for (; y <= edgeLast; ++y, x.next()) {
+            const int at = static_cast<int>(x.value);
+            if (at < left[y]) left[y] = at;
+            if (at > right[y]) right[y] = at;
+        }
+    }
+}
+
 bool allLookAlike(const std::array<RasterVertex, kMaxPolygonVertices>& vertices, int count)
 {
     for (int i = 0; i + 1 < count; ++i)
@@ -190,30 +230,7 @@ void rasteriseFlat(const std::array<RasterVertex, kMaxPolygonVertices>& vertices
 {
     int* left = state.flatLeft.data();
     int* right = state.flatRight.data();
-    for (int y = firstRow; y <= lastRow; ++y) {
-        left[y] = target.geometry->width;
-        right[y] = -1;
-    }
-    for (int i = 0; i + 1 < count; ++i) {
-        const RasterVertex& first = vertices[static_cast<std::size_t>(i)];
-        const RasterVertex& second = vertices[static_cast<std::size_t>(i + 1)];
-        const bool upward = first.y > second.y;
-        const RasterVertex& a = upward ? second : first;
-        const RasterVertex& b = upward ? first : second;
-        const int edgeLast = std::min(b.y, rows.last);
-        if (edgeLast < rows.first) continue;
-        LineStepper x(a.x, b.x, b.y - a.y);
-        int y = a.y;
-        if (y < rows.first) {
-            x.advance(static_cast<std::int64_t>(rows.first) - y);
-            y = rows.first;
-        }
-        for (; y <= edgeLast; ++y, x.next()) {
-            const int at = static_cast<int>(x.value);
-            if (at < left[y]) left[y] = at;
-            if (at > right[y]) right[y] = at;
-        }
-    }
+    walkExtents(vertices.data(), count, rows, firstRow, lastRow, target.geometry->width, left, right);
     EdgeRecord look;
     storeFirstEnd(vertices[0], false, look);
     fillFlatSpans(target, firstRow, lastRow, left, right, look, state.span.data());
@@ -240,7 +257,7 @@ void rasteriseConverted(int count, const TextureView* texture, int ymin, int yma
                         const RasterTarget& target)
 {
     std::array<RasterVertex, kMaxPolygonVertices>& vertices = state.vertices;
-    const RowWindow rows = rowWindow(*target.geometry);
+    const RowWindow rows = rowWindow(target);
     if (ymin == ymax && count >= kMinPolygonEntries) {
         if (ymin >= rows.first && ymin <= rows.last)
             rasteriseOneRow(vertices, count, texture != nullptr, texture, state, target);
@@ -335,6 +352,73 @@ void rasterisePacked(const PackedEntry* entries, const PackedCoords* coords, int
         ymax = std::max(ymax, r.y);
     }
     rasteriseConverted(count, texture, ymin, ymax, state, target);
+}
+
+void passPolygon(int count, RasterState& state, const RasterTarget& target)
+{
+    if (countPolygon(count, state, target) && count >= kMinPolygonEntries) ++state.framePolygons;
+}
+
+RowBands splitIntoBands(const ImageGeometry& g, int count)
+{
+    RowBands bands;
+    bands.count = std::clamp(count, 1, kMaxRowBands);
+    bands.width = g.width;
+    const RowWindow image = imageWindow(g);
+    const int rows = std::max(image.last - image.first + 1, 0);
+    for (int b = 0; b <= bands.count; ++b)
+        bands.starts[static_cast<std::size_t>(b)] = image.first + rows * b / bands.count;
+    return bands;
+}
+
+RasterTarget bandTarget(const RasterTarget& target, const RowBands& bands, int band)
+{
+    RasterTarget t = target;
+    t.firstTableRow = bands.starts[static_cast<std::size_t>(band)];
+    t.lastTableRow = bands.starts[static_cast<std::size_t>(band) + 1] - 1;
+    return t;
+}
+
+void countBandSpans(const PackedEntry* entries, int count, const RowBands& bands, int* left, int* right,
+                    std::uint16_t* perBand)
+{
+    std::fill_n(perBand, bands.count, std::uint16_t{0});
+    // Polygons the rasteriser refuses, and those of too few entries, fill nothing.
+    if (count < kMinPolygonEntries || count > kMaxPolygonVertices) return;
+    const auto start = [&](int b) { return bands.starts[static_cast<std::size_t>(b)]; };
+    const RowWindow image{start(0), start(bands.count) - 1};
+    int ymin = entries[0].y, ymax = ymin, xmin = entries[0].x, xmax = xmin;
+    for (int i = 1; i < count; ++i) {
+        ymin = std::min<int>(ymin, entries[i].y), ymax = std::max<int>(ymax, entries[i].y);
+        xmin = std::min<int>(xmin, entries[i].x), xmax = std::max<int>(xmax, entries[i].x);
+    }
+    const int firstRow = std::max(ymin, image.first), lastRow = std::min(ymax, image.last);
+    if (firstRow > lastRow) return;
+    // Adds rows y0 .. y1, every one of which fills a span.
+    const auto addRows = [&](int y0, int y1) {
+        for (int b = 0; b < bands.count; ++b) {
+            const int lo = std::max(y0, start(b)), hi = std::min(y1, start(b + 1) - 1);
+            if (hi >= lo) perBand[b] = static_cast<std::uint16_t>(perBand[b] + hi - lo + 1);
+        }
+    };
+    if (ymin == ymax) { // one row: from the leftmost to the rightmost first end of the edges
+        int lo = bands.width, hi = -1;
+        for (int i = 0; i + 1 < count; ++i) lo = std::min<int>(lo, entries[i].x), hi = std::max<int>(hi, entries[i].x);
+        if (lo < bands.width && hi >= 0) addRows(ymin, ymin);
+        return;
+    }
+    // Every row between the top and the bottom is reached by an edge, so
+    // within the image's columns every row fills a span.
+    if (xmin >= 0 && xmax < bands.width) {
+        addRows(firstRow, lastRow);
+        return;
+    }
+    walkExtents(entries, count, image, firstRow, lastRow, bands.width, left, right);
+    int b = 0;
+    for (int y = firstRow; y <= lastRow; ++y) {
+        while (y >= start(b + 1)) ++b;
+        if (left[y] < bands.width && right[y] >= 0) ++perBand[b];
+    }
 }
 
 } // namespace kalvenor

@@ -82,4 +82,34 @@ bool packPolygon(const Polygon& polygon, PackedEntry* entries, PackedCoords* coo
 void rasterisePacked(const PackedEntry* entries, const PackedCoords* coords, int count, const TextureView* texture,
                      RasterState& state, const RasterTarget& target);
 
+// Counts a polygon none of whose rows is within the target's rows as
+// rasterisePacked would count it (the abort poll, the frame's polygon
+// count), without looking at its entries: it draws nothing there.
+void passPolygon(int count, RasterState& state, const RasterTarget& target);
+
+// The image's projected rows cut into bands, so that threads can each draw
+// one band of the same polygons at once.
+constexpr int kMaxRowBands = 64;
+struct RowBands {
+    int count = 1;
+    int width = 0; // the image width: a span wholly left or right of it is not drawn
+    // Band b is projected rows starts[b] .. starts[b + 1] - 1; together they
+    // are the image's rows within the tables.
+    std::array<int, kMaxRowBands + 1> starts = {};
+};
+
+// The image of g in count bands (1 .. kMaxRowBands) of nearly equal height.
+RowBands splitIntoBands(const ImageGeometry& g, int count);
+
+// The target drawing band b alone.
+RasterTarget bandTarget(const RasterTarget& target, const RowBands& bands, int band);
+
+// How many spans rasterisePacked would fill for the polygon in each band
+// (perBand[0 .. bands.count - 1]): spans are what random dithering takes a
+// draw for, so a thread drawing one band knows where the stream stands at
+// each of its spans. Decided by the geometry alone; left and right are
+// scratch rows of kRasterLimit entries.
+void countBandSpans(const PackedEntry* entries, int count, const RowBands& bands, int* left, int* right,
+                    std::uint16_t* perBand);
+
 } // namespace kalvenor

@@ -41,6 +41,10 @@ struct RasterTarget {
     const char* progressLabel = "Render"; // "Render", or "Frame 3 of 10" during an animation
     SpanDisplay display = nullptr;
     void* displayContext = nullptr;
+    // The projected rows drawn (a band of the image when threads share it);
+    // rows outside the image are never drawn whatever these say.
+    int firstTableRow = 0;
+    int lastTableRow = kRasterLimit - 1;
 };
 
 // Fills the span of projected row y between two edge records into the span

@@ -44,6 +44,10 @@ std::vector<std::pair<Polygon, float>> mixedPolygons(const TextureView& texture)
     }
     t.texture = &texture;
     list.push_back({t, 150.0f});
+    // Across the right edge, wholly right of the image and wholly left of it, over several rows.
+    list.push_back({pixelPolygon({{28, 2}, {45, 9}, {26, 18}}, 30, 60, 200, 2), 0.0f});
+    list.push_back({pixelPolygon({{40, 2}, {50, 10}, {41, 15}}, 30, 60, 200, 2, 100), 0.0f});
+    list.push_back({pixelPolygon({{-10, 3}, {-2, 12}, {-6, 16}}, 30, 60, 200, 2), 0.0f});
     Polygon two = pixelPolygon({{3, 3}, {9, 9}}, 1, 2, 3, 4);
     list.push_back({two, 0.0f});
     Polygon many = a;
@@ -78,6 +82,82 @@ TEST(PolygonBatch, ARecordedBatchDrawsWhatTheRasteriserDrew)
         EXPECT_EQ(replayed.raster.framePolygons, direct.raster.framePolygons);
         EXPECT_EQ(replayed.raster.runningCount, direct.raster.runningCount);
         EXPECT_TRUE(replayed.guardIntact());
+    }
+}
+
+TEST(PolygonBatch, BandsDrawnOneAfterAnotherMakeTheWholeBatchsPictureAndStream)
+{
+    const std::uint32_t texels[4] = {0xFF2040C0u, 0x80C08020u, 0xFF10F010u, 0x00000000u};
+    TextureView texture;
+    texture.texels = texels;
+    texture.width = 2, texture.height = 2;
+    for (const int kind : {kDitherRandom, kDitherOrdered})
+        for (const int bandCount : {1, 2, 3, 5, 30}) {
+            Canvas whole(32, 24), banded(32, 24);
+            for (Canvas* c : {&whole, &banded}) {
+                c->target.ditherAmount = 70;
+                c->target.ditherKind = kind;
+                c->target.light = &c->light;
+                c->light.haze[0] = 200, c->light.haze[1] = 220, c->light.haze[2] = 255;
+                prepareDither(c->dither, 70); // bands start once the tables are built
+            }
+            const RowBands bands = splitIntoBands(banded.geometry, bandCount);
+            PolygonBatch batch;
+            batch.bands = kind == kDitherRandom ? &bands : nullptr;
+            for (auto [polygon, haze] : mixedPolygons(texture)) batch.add(polygon, haze);
+            drawBatch(batch, whole.raster, whole.target, whole.light);
+
+            // Every band but the first draws with a stream of its own, as a helper thread does.
+            std::vector<PixelDither> streams(static_cast<std::size_t>(bandCount), banded.dither);
+            BandShare first{0, bandTarget(banded.target, bands, 0), 0};
+            for (int b = bandCount - 1; b >= 0; --b) {
+                BandShare share{b, bandTarget(banded.target, bands, b), 0};
+                if (b != 0) share.target.dither = &streams[static_cast<std::size_t>(b)];
+                RasterState raster;
+                drawBatchBand(batch, b == 0 ? first : share, b == 0 ? banded.raster : raster, banded.light);
+            }
+            settleDither(first);
+            EXPECT_EQ(pixels(banded), pixels(whole)) << kind << " in " << bandCount;
+            EXPECT_EQ(banded.dither.seed, whole.dither.seed) << kind << " in " << bandCount;
+            EXPECT_EQ(banded.raster.framePolygons, whole.raster.framePolygons);
+            EXPECT_TRUE(banded.guardIntact());
+        }
+}
+
+TEST(PolygonBatch, BandsCountTheSpansEachBandFills)
+{
+    Canvas c(32, 24);
+    const RowBands bands = splitIntoBands(c.geometry, 3); // rows 0-7, 8-15, 16-23
+    struct Case {
+        std::vector<std::pair<float, float>> corners;
+        bool closed;
+        std::array<int, 3> spans;
+    };
+    const Case cases[] = {
+        {{{2, 2}, {20, 2}, {10, 12}}, true, {6, 5, 0}},    // rows 2 .. 12, all within the columns
+        {{{40, 2}, {50, 10}, {41, 15}}, true, {0, 0, 0}},  // right of the image
+        {{{20, 6}, {60, 6}, {60, 20}}, true, {2, 3, 0}},   // the closing edge leaves the image after row 10
+        {{{20, 6}, {60, 6}, {60, 20}}, false, {1, 0, 0}},  // open: below row 6 only x = 60
+        {{{-5, 20}, {10, 20}, {3, 20}}, true, {0, 0, 1}},  // one row
+        {{{-9, 20}, {-1, 20}, {60, 20}}, false, {0, 0, 0}}, // one row whose last entry alone reaches the image
+        {{{5, -30}, {9, 40}, {6, 10}}, true, {8, 8, 8}},   // through every row
+    };
+    for (const Case& k : cases) {
+        Polygon p = pixelPolygon({}, 1, 2, 3, 4);
+        p.count = 0;
+        for (auto [x, y] : k.corners) {
+            p.vertices[static_cast<std::size_t>(p.count)].u = x;
+            p.vertices[static_cast<std::size_t>(p.count)].v = y;
+            ++p.count;
+        }
+        if (k.closed) p.vertices[static_cast<std::size_t>(p.count++)] = p.vertices[0];
+        PolygonBatch batch;
+        batch.bands = &bands;
+        batch.add(p, 0.0f);
+        ASSERT_EQ(batch.spans.size(), 3u);
+        for (int b = 0; b < 3; ++b)
+            EXPECT_EQ(batch.spans[static_cast<std::size_t>(b)], k.spans[static_cast<std::size_t>(b)])
+                << "band " << b << " of the case at " << k.corners[0].first << "," << k.corners[0].second;
     }
 }
 
