@@ -27,7 +27,8 @@ struct HelperState {
 struct FrameHelpers {
     std::vector<std::unique_ptr<HelperState>> threads;
     std::vector<PolygonBatch> batches;
-    BandShare mainShare; // the calling thread's band
+    BandShare mainShare;   // the calling thread's band
+    RasterState mainRaster; // its rasteriser state: the frame's counts are added batch by batch
 };
 
 namespace {
@@ -61,13 +62,16 @@ bool ditherReady(const RasterTarget& target)
 // the other threads copies of the light and the dither stream.
 void startShare(FrameHelpers& helpers, SceneFrame& frame, const RowBands& bands, int thread)
 {
+    const BandShare share{thread, bandTarget(frame.target, bands, thread), randomDither(frame.target), 0};
     if (thread == 0) {
-        helpers.mainShare = BandShare{0, bandTarget(frame.target, bands, 0), 0};
+        helpers.mainShare = share;
+        helpers.mainShare.target.ui = nullptr; // the frame polls between pieces
+        helpers.mainRaster.abortRequested = false;
         return;
     }
     HelperState& h = *helpers.threads[static_cast<std::size_t>(thread)];
     h.bandLight = frame.light;
-    h.share = BandShare{thread, bandTarget(frame.target, bands, thread), 0};
+    h.share = share;
     h.share.target.light = &h.bandLight;
     h.share.target.ui = nullptr;
     if (frame.target.dither != nullptr) {
@@ -105,11 +109,10 @@ int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::fun
 
     const bool banded = bandsPossible(frame.target, threads);
     const RowBands bands = splitIntoBands(*frame.target.geometry, threads);
-    const bool countSpans = banded && randomDither(frame.target);
     int lastPercent = -1;
     const auto record = [&](int thread, int k, PolygonBatch& batch) {
         SceneFrame& f = frames[static_cast<std::size_t>(thread)];
-        batch.bands = countSpans ? &bands : nullptr;
+        batch.bands = banded ? &bands : nullptr;
         f.record = &batch;
         piece(f, k);
         f.record = nullptr;
@@ -129,7 +132,9 @@ int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::fun
     };
     inBands.draw = [&](int thread, int, const PolygonBatch& batch) {
         if (thread == 0) {
-            drawBatchBand(batch, helpers.mainShare, frame.raster, frame.light);
+            drawBatchBand(batch, helpers.mainShare, helpers.mainRaster, frame.light);
+            frame.raster.framePolygons += batch.drawable;
+            frame.raster.runningCount += static_cast<std::uint32_t>(batch.polygons.size());
             return;
         }
         HelperState& h = *helpers.threads[static_cast<std::size_t>(thread)];

@@ -18,7 +18,9 @@ void PolygonBatch::clear()
     coords.clear();
     textures.clear();
     polygons.clear();
-    spans.clear();
+    drawable = 0;
+    for (std::vector<BandPolygon>& list : byBand) list.clear();
+    draws = 0;
 }
 
 void PolygonBatch::add(const Polygon& polygon, float hazeWeight)
@@ -28,27 +30,47 @@ void PolygonBatch::add(const Polygon& polygon, float hazeWeight)
     record.count = polygon.count;
     record.hazeWeight = hazeWeight;
     const int stored = std::clamp(polygon.count, 0, kMaxPolygonVertices);
-    PackedEntry packed[kMaxPolygonVertices];
+    entries.resize(entries.size() + static_cast<std::size_t>(stored));
+    PackedEntry* packed = entries.data() + record.first;
     PackedCoords packedCoords[kMaxPolygonVertices];
-    const bool textured = packPolygon(polygon, packed, packedCoords);
-    entries.insert(entries.end(), packed, packed + stored);
-    if (textured) {
+    if (packPolygon(polygon, packed, packedCoords)) {
         record.coords = static_cast<int>(coords.size());
         record.texture = static_cast<int>(textures.size());
         coords.insert(coords.end(), packedCoords, packedCoords + stored);
         textures.push_back(*polygon.texture);
     }
-    if (stored > 0) {
-        record.top = record.bottom = packed[0].y;
-        for (int i = 1; i < stored; ++i)
-            record.top = std::min(record.top, packed[i].y), record.bottom = std::max(record.bottom, packed[i].y);
-    }
+    const int index = static_cast<int>(polygons.size());
     polygons.push_back(record);
+    if (polygon.count < kMinPolygonEntries || polygon.count > kMaxPolygonVertices) return; // it fills nothing
+    ++drawable;
     if (bands == nullptr) return;
+
+    // Most polygons lie within the image's columns and within one band: a
+    // span on each of their rows.
+    int xmin = packed[0].x, xmax = xmin, ymin = packed[0].y, ymax = ymin;
+    for (int i = 1; i < stored; ++i) {
+        xmin = std::min<int>(xmin, packed[i].x), xmax = std::max<int>(xmax, packed[i].x);
+        ymin = std::min<int>(ymin, packed[i].y), ymax = std::max<int>(ymax, packed[i].y);
+    }
+    if (xmin >= 0 && xmax < bands->width && ymin >= bands->starts[0] && ymax < bands->starts[static_cast<std::size_t>(bands->count)]) {
+        const std::uint8_t band = bands->bandOfRow[static_cast<std::size_t>(ymin)];
+        if (band == bands->bandOfRow[static_cast<std::size_t>(ymax)]) {
+            if (static_cast<int>(byBand.size()) < bands->count) byBand.resize(static_cast<std::size_t>(bands->count));
+            const auto spans = static_cast<std::uint16_t>(ymax - ymin + 1);
+            byBand[band].push_back({index, draws, spans});
+            draws += spans;
+            return;
+        }
+    }
     if (scratchLeft.empty()) scratchLeft.resize(kRasterLimit), scratchRight.resize(kRasterLimit);
-    spans.resize(spans.size() + static_cast<std::size_t>(bands->count));
-    countBandSpans(packed, polygon.count, *bands, scratchLeft.data(), scratchRight.data(),
-                   spans.data() + spans.size() - static_cast<std::size_t>(bands->count));
+    if (static_cast<int>(byBand.size()) < bands->count) byBand.resize(static_cast<std::size_t>(bands->count));
+    std::uint16_t spans[kMaxRowBands];
+    countBandSpans(packed, polygon.count, *bands, scratchLeft.data(), scratchRight.data(), spans);
+    for (int b = 0; b < bands->count; ++b) {
+        if (spans[b] == 0) continue;
+        byBand[static_cast<std::size_t>(b)].push_back({index, draws, spans[b]});
+        draws += spans[b];
+    }
 }
 
 namespace {
@@ -73,41 +95,32 @@ void drawBatch(const PolygonBatch& batch, RasterState& raster, const RasterTarge
 
 void drawBatchBand(const PolygonBatch& batch, BandShare& share, RasterState& raster, SurfaceLight& light)
 {
-    const RasterTarget& target = share.target;
-    PixelDither* dither = target.dither;
-    const bool counted = !batch.spans.empty();
-    const std::size_t bandCount = counted ? batch.spans.size() / batch.polygons.size() : 0;
-    const auto band = static_cast<std::size_t>(share.band);
-    for (std::size_t i = 0; i < batch.polygons.size(); ++i) {
-        if (raster.abortRequested) return;
-        const RecordedPolygon& p = batch.polygons[i];
-        light.hazeWeight = p.hazeWeight;
-        if (p.bottom < target.firstTableRow || p.top > target.lastTableRow) {
-            passPolygon(p.count, raster, target);
-            if (counted)
-                for (std::size_t b = 0; b < bandCount; ++b) share.pendingDraws += batch.spans[i * bandCount + b];
-            continue;
-        }
-        if (!counted) {
-            drawRecorded(batch, p, raster, target);
-            continue;
-        }
-        const std::uint16_t* spans = batch.spans.data() + i * bandCount;
-        for (std::size_t b = 0; b < band; ++b) share.pendingDraws += spans[b];
-        if (spans[band] != 0 && dither != nullptr) {
-            dither->seed = lcgSkip(dither->seed, share.pendingDraws);
+    PixelDither* dither = share.randomDither ? share.target.dither : nullptr;
+    std::uint32_t drawn = 0; // the batch's draws this band has stepped past
+    if (static_cast<std::size_t>(share.band) < batch.byBand.size()) {
+        for (const BandPolygon& b : batch.byBand[static_cast<std::size_t>(share.band)]) {
+            const RecordedPolygon& p = batch.polygons[static_cast<std::size_t>(b.polygon)];
+            light.hazeWeight = p.hazeWeight;
+            if (dither == nullptr) {
+                drawRecorded(batch, p, raster, share.target);
+                continue;
+            }
+            dither->seed = lcgSkip(dither->seed, share.pendingDraws + (b.drawsBefore - drawn));
             share.pendingDraws = 0;
+            [[maybe_unused]] const std::uint32_t before = dither->seed;
+            drawRecorded(batch, p, raster, share.target);
+            assert(dither->seed == lcgSkip(before, b.spans));
+            drawn = b.drawsBefore + b.spans;
         }
-        [[maybe_unused]] const std::uint32_t before = dither != nullptr ? dither->seed : 0;
-        drawRecorded(batch, p, raster, target);
-        assert(dither == nullptr || raster.abortRequested || dither->seed == lcgSkip(before, spans[band]));
-        for (std::size_t b = band + 1; b < bandCount; ++b) share.pendingDraws += spans[b];
     }
+    if (dither != nullptr) share.pendingDraws += batch.draws - drawn;
+    if (!batch.polygons.empty()) light.hazeWeight = batch.polygons.back().hazeWeight;
 }
 
 void settleDither(BandShare& share)
 {
-    if (share.target.dither != nullptr) share.target.dither->seed = lcgSkip(share.target.dither->seed, share.pendingDraws);
+    if (share.randomDither && share.target.dither != nullptr)
+        share.target.dither->seed = lcgSkip(share.target.dither->seed, share.pendingDraws);
     share.pendingDraws = 0;
 }
 

@@ -24,7 +24,14 @@ struct RecordedPolygon {
     int coords = -1;  // into PolygonBatch::coords, -1 untextured
     int texture = -1; // into PolygonBatch::textures
     float hazeWeight = 0.0f;
-    std::int16_t top = 0, bottom = -1; // the rows its entries reach
+};
+
+// A polygon with spans in a band, and the dither draws the whole batch takes
+// before its first span there.
+struct BandPolygon {
+    int polygon = 0;
+    std::uint32_t drawsBefore = 0;
+    std::uint16_t spans = 0;
 };
 
 struct PolygonBatch {
@@ -32,10 +39,15 @@ struct PolygonBatch {
     std::vector<PackedCoords> coords;
     std::vector<TextureView> textures;
     std::vector<RecordedPolygon> polygons;
-    // When set, each polygon's spans are counted in these bands as it is
-    // added: spans[polygon * bands->count + band].
+    // Polygons the rasteriser counts for the frame (those of 3 to
+    // kMaxPolygonVertices entries).
+    int drawable = 0;
+    // When bands are set, each polygon's spans are counted in them as it is
+    // added: byBand[b] lists the polygons that fill spans in band b, and
+    // draws is the spans of the whole batch (a random dither draw each).
     const RowBands* bands = nullptr;
-    std::vector<std::uint16_t> spans;
+    std::vector<std::vector<BandPolygon>> byBand;
+    std::uint32_t draws = 0;
     std::vector<int> scratchLeft, scratchRight;
 
     // Empties the batch and keeps its storage (and the bands).
@@ -51,16 +63,18 @@ void drawBatch(const PolygonBatch& batch, RasterState& raster, const RasterTarge
 // where it stands in the random dither stream.
 struct BandShare {
     int band = 0;
-    RasterTarget target;        // restricted to the band
+    RasterTarget target;       // restricted to the band, no abort polls
+    bool randomDither = false; // every span takes a draw of target.dither
     std::uint64_t pendingDraws = 0; // draws of the other bands' spans not yet stepped over
 };
 
-// Draws the batch's polygons within share's band, in order (target.light is
-// light, whose haze weight is set for each polygon). With random dithering
-// the batch must have counted its spans in the same bands: before each
-// polygon with spans in the band the stream is moved on past the spans the
-// other bands drew before them, so each span takes the draw one thread
-// drawing the whole batch would have given it.
+// Draws the batch's polygons that fill spans in share's band, in order
+// (target.light is light, whose haze weight is set for each polygon and left
+// as the batch's last polygon set it). The batch must have counted its spans
+// in the same bands. With random dithering the stream is moved on, before
+// each polygon, past the spans the other bands drew before it, so each span
+// takes the draw one thread drawing the whole batch would have given it.
+// The frame's polygon counts are left to the caller (batch.drawable).
 void drawBatchBand(const PolygonBatch& batch, BandShare& share, RasterState& raster, SurfaceLight& light);
 
 // Moves the share's dither stream past every span counted so far.

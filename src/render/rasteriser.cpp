@@ -354,11 +354,6 @@ void rasterisePacked(const PackedEntry* entries, const PackedCoords* coords, int
     rasteriseConverted(count, texture, ymin, ymax, state, target);
 }
 
-void passPolygon(int count, RasterState& state, const RasterTarget& target)
-{
-    if (countPolygon(count, state, target) && count >= kMinPolygonEntries) ++state.framePolygons;
-}
-
 RowBands splitIntoBands(const ImageGeometry& g, int count)
 {
     RowBands bands;
@@ -368,6 +363,9 @@ RowBands splitIntoBands(const ImageGeometry& g, int count)
     const int rows = std::max(image.last - image.first + 1, 0);
     for (int b = 0; b <= bands.count; ++b)
         bands.starts[static_cast<std::size_t>(b)] = image.first + rows * b / bands.count;
+    for (int b = 0; b < bands.count; ++b)
+        for (int y = bands.starts[static_cast<std::size_t>(b)]; y < bands.starts[static_cast<std::size_t>(b) + 1]; ++y)
+            bands.bandOfRow[static_cast<std::size_t>(y)] = static_cast<std::uint8_t>(b);
     return bands;
 }
 

@@ -82,11 +82,6 @@ bool packPolygon(const Polygon& polygon, PackedEntry* entries, PackedCoords* coo
 void rasterisePacked(const PackedEntry* entries, const PackedCoords* coords, int count, const TextureView* texture,
                      RasterState& state, const RasterTarget& target);
 
-// Counts a polygon none of whose rows is within the target's rows as
-// rasterisePacked would count it (the abort poll, the frame's polygon
-// count), without looking at its entries: it draws nothing there.
-void passPolygon(int count, RasterState& state, const RasterTarget& target);
-
 // The image's projected rows cut into bands, so that threads can each draw
 // one band of the same polygons at once.
 constexpr int kMaxRowBands = 64;
@@ -96,6 +91,7 @@ struct RowBands {
     // Band b is projected rows starts[b] .. starts[b + 1] - 1; together they
     // are the image's rows within the tables.
     std::array<int, kMaxRowBands + 1> starts = {};
+    std::array<std::uint8_t, kRasterLimit> bandOfRow = {}; // within the image's rows
 };
 
 // The image of g in count bands (1 .. kMaxRowBands) of nearly equal height.

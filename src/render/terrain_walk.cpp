@@ -228,9 +228,11 @@ int walkTogether(SceneFrame& frame, const WalkAxes& axes, int cameraLine, int ca
     const std::vector<int> lines = walkOrder(axes, cameraLine);
     if (lines.empty()) return 1;
     const int cellsPerLine = std::max((axes.posLast - axes.posFirst) / axes.step, 1);
-    // Pieces of about 4000 cells, and at least a dozen per thread to share out.
+    // Pieces of about 16000 cells (the thread that takes a piece works its first
+    // line out again, so longer pieces waste less), and at least a dozen per
+    // thread to share out.
     const int total = static_cast<int>(lines.size());
-    const int perPiece = std::clamp(std::min(4096 / cellsPerLine, total / (threads * 12)), 1, total);
+    const int perPiece = std::clamp(std::min(16384 / cellsPerLine, total / (threads * 12)), 1, total);
     const int pieces = (total + perPiece - 1) / perPiece;
 
     return drawPiecesTogether(frame, pieces, threads, [&](SceneFrame& f, int piece) {

@@ -103,15 +103,16 @@ TEST(PolygonBatch, BandsDrawnOneAfterAnotherMakeTheWholeBatchsPictureAndStream)
             }
             const RowBands bands = splitIntoBands(banded.geometry, bandCount);
             PolygonBatch batch;
-            batch.bands = kind == kDitherRandom ? &bands : nullptr;
+            batch.bands = &bands;
             for (auto [polygon, haze] : mixedPolygons(texture)) batch.add(polygon, haze);
             drawBatch(batch, whole.raster, whole.target, whole.light);
 
             // Every band but the first draws with a stream of its own, as a helper thread does.
             std::vector<PixelDither> streams(static_cast<std::size_t>(bandCount), banded.dither);
-            BandShare first{0, bandTarget(banded.target, bands, 0), 0};
+            const bool random = kind == kDitherRandom;
+            BandShare first{0, bandTarget(banded.target, bands, 0), random, 0};
             for (int b = bandCount - 1; b >= 0; --b) {
-                BandShare share{b, bandTarget(banded.target, bands, b), 0};
+                BandShare share{b, bandTarget(banded.target, bands, b), random, 0};
                 if (b != 0) share.target.dither = &streams[static_cast<std::size_t>(b)];
                 RasterState raster;
                 drawBatchBand(batch, b == 0 ? first : share, b == 0 ? banded.raster : raster, banded.light);
@@ -119,7 +120,8 @@ TEST(PolygonBatch, BandsDrawnOneAfterAnotherMakeTheWholeBatchsPictureAndStream)
             settleDither(first);
             EXPECT_EQ(pixels(banded), pixels(whole)) << kind << " in " << bandCount;
             EXPECT_EQ(banded.dither.seed, whole.dither.seed) << kind << " in " << bandCount;
-            EXPECT_EQ(banded.raster.framePolygons, whole.raster.framePolygons);
+            EXPECT_EQ(batch.drawable, whole.raster.framePolygons);
+            EXPECT_EQ(banded.light.hazeWeight, whole.light.hazeWeight);
             EXPECT_TRUE(banded.guardIntact());
         }
 }
@@ -154,10 +156,20 @@ TEST(PolygonBatch, BandsCountTheSpansEachBandFills)
         PolygonBatch batch;
         batch.bands = &bands;
         batch.add(p, 0.0f);
-        ASSERT_EQ(batch.spans.size(), 3u);
-        for (int b = 0; b < 3; ++b)
-            EXPECT_EQ(batch.spans[static_cast<std::size_t>(b)], k.spans[static_cast<std::size_t>(b)])
+        ASSERT_EQ(batch.byBand.size(), 3u);
+        int total = 0;
+        for (int b = 0; b < 3; ++b) {
+            const std::vector<BandPolygon>& list = batch.byBand[static_cast<std::size_t>(b)];
+            const int spans = list.empty() ? 0 : list.front().spans;
+            EXPECT_EQ(list.size(), spans != 0 ? 1u : 0u);
+            if (!list.empty()) {
+                EXPECT_EQ(list.front().drawsBefore, static_cast<std::uint32_t>(total));
+            }
+            total += spans;
+            EXPECT_EQ(spans, k.spans[static_cast<std::size_t>(b)])
                 << "band " << b << " of the case at " << k.corners[0].first << "," << k.corners[0].second;
+        }
+        EXPECT_EQ(batch.draws, static_cast<std::uint32_t>(total));
     }
 }
 
