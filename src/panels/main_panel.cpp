@@ -63,6 +63,10 @@ constexpr MenuItem kImpExpMenu[] = {
     {0, "", ""},
     {1261, "View->DEM", "Make elevations from the last image."},
     {1262, "View->Col", "Make ground colours from the last image."},
+    {0, "", ""},
+    {1710, "Import elevations", "Make elevations from a GeoTIFF, 16-bit PNG, SRTM or other elevation raster."},
+    {1711, "Export elevations", "Save the elevations as GeoTIFF, 16-bit PNG or Terragen."},
+    {1712, "Export mesh", "Save the landscape as a glTF, OBJ, STL or PLY mesh."},
 };
 
 constexpr MenuItem kQualityMenu[] = {

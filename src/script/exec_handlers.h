@@ -55,6 +55,11 @@ LineResult execSaveLandscapeFile(ScriptContext& ctx);
 LineResult execLoadBinaryDem(ScriptContext& ctx);
 LineResult execExportDxf(ScriptContext& ctx);
 
+// Elevation rasters and meshes of other programs (exec_interchange.cpp)
+LineResult execImportElevations(ScriptContext& ctx);
+LineResult execExportElevations(ScriptContext& ctx);
+LineResult execExportMesh(ScriptContext& ctx);
+
 // Image files (exec_image_files.cpp)
 // Parameters of the image keywords: the format's row in the image format table.
 constexpr int imageParam(ImageFormat format) { return static_cast<int>(format); }

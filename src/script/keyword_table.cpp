@@ -501,6 +501,9 @@ constexpr Keyword kKeywords[] = {
      kPathCharacteristic + static_cast<int>(PathCharacteristic::ExtraPitch), 0, true},
     storeRange("PngCompression", 1364, renderPngLevel, 0, 9),
     {"Threads", 1365, ArgPattern::Integer, execThreads, 0, 0, true},
+    {"ImportElevations", 1366, ArgPattern::RestOfLine, execImportElevations, 0, kMarkAll, true},
+    {"ExportElevations", 1367, ArgPattern::Word, execExportElevations, 0, 0, true},
+    {"ExportMesh", 1368, ArgPattern::WordTwoNumbers, execExportMesh, 0, 0, true},
 };
 
 // The classic table is kept whole; our extensions follow it.
@@ -590,7 +593,7 @@ bool writesOutside(const Keyword& entry)
     if (h == execPath)
         return entry.param == kPathExport || entry.param == kPathAppendCamera || entry.param == kPathStraightFlight;
     return h == execSaveImage || h == execSaveLandscapeFile || h == execExportDxf || h == execExportAsciiZ ||
-           h == execCloudSave || h == execSpawn;
+           h == execCloudSave || h == execSpawn || h == execExportElevations || h == execExportMesh;
 }
 
 const Keyword* findKeyword(std::string_view word)

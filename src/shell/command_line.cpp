@@ -24,6 +24,7 @@
 #include "platform/headless_frontend.h"
 #include "script/animation_output.h"
 #include "script/runner.h"
+#include "shell/convert_command.h"
 #include "shell/path_command.h"
 #include "shell/startup.h"
 #include "shell/window_program.h"
@@ -382,6 +383,7 @@ std::string usageText()
            runUsage() + renderUsage() +
            "  kalvenor path FILE -o SCRIPT     export the camera path stored in a session as a script\n"
            "  kalvenor path FILE --out BASE    render it as an animation (with the options of run)\n"
+           "  kalvenor convert IN OUT          a landscape or elevation raster into a raster, mesh or landscape\n"
            "  kalvenor help [COMMAND]          this text, or one command's with examples\n"
            "  kalvenor --help | --version\n" +
            kBatchOptions + kDocsPointer;
@@ -422,6 +424,23 @@ std::string commandHelp(const std::string& command)
                "      the path exported, then flown over its session\n"
                "  kalvenor path out/valley.k4s --out out/valley --format avi --codec mjpeg\n"
                "      the same flight in one step\n" +
+               std::string(kDocsPointer);
+    if (command == "convert")
+        return "usage:\n"
+               "  kalvenor convert IN OUT [--fit rules|crop|bilinear|nearest] [--step N] [--answer 'Q=A']\n"
+               "      IN:  a landscape or session file, or any elevation raster GDAL reads (GeoTIFF,\n"
+               "           16-bit PNG, SRTM .hgt, ESRI ASCII grid, ENVI, Terragen ...)\n"
+               "      OUT: by its extension: .tif/.tiff (GeoTIFF), .png (16-bit, with its .aux.xml),\n"
+               "           .ter (Terragen), .obj/.glb/.stl/.ply (mesh), .dem (landscape), .k4s (session)\n"
+               "      --fit   how a raster comes to a grid size the landscape allows (rules by default)\n"
+               "      --step  every N-th point of a mesh (1 by default)\n"
+               "examples:\n"
+               "  kalvenor convert N46E007.hgt alps.k4s --fit bilinear\n"
+               "      an SRTM tile resampled to the largest grid, saved as a session\n"
+               "  kalvenor convert out/valley.k4s out/valley.glb --step 2\n"
+               "      a session's landscape as a glTF mesh with its ground colours and trees\n"
+               "  kalvenor convert out/valley.k4s out/valley.tif\n"
+               "      its elevations as a GeoTIFF for GIS tools\n" +
                std::string(kDocsPointer);
     return {};
 }
@@ -689,6 +708,14 @@ int runCommandLine(const std::vector<std::string>& given, const char* argv0)
         std::fprintf(stderr, "kalvenor: %s\n%s", error.c_str(), usageText().c_str());
         return kExitUsage;
     }
+    if (!args.empty() && args[0] == "convert") {
+        if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+            std::find(args.begin(), args.end(), "-h") != args.end()) {
+            std::fputs(commandHelp("convert").c_str(), stdout);
+            return kExitOk;
+        }
+        return runConvertCommand(args, argv0);
+    }
     if (!args.empty() && args[0] == "path") {
         if (std::find(args.begin(), args.end(), "--help") != args.end() ||
             std::find(args.begin(), args.end(), "-h") != args.end()) {
@@ -714,7 +741,7 @@ int runCommandLine(const std::vector<std::string>& given, const char* argv0)
         if (!cl->landscapeFile.empty() && !fileExists(cl->landscapeFile)) {
             std::fprintf(stderr,
                          "kalvenor: %s is neither a command nor a landscape file; the commands are run, render, "
-                         "path and help ('kalvenor help' lists them)\n",
+                         "path, convert and help ('kalvenor help' lists them)\n",
                          cl->landscapeFile.c_str());
             return kExitUsage;
         }

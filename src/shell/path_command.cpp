@@ -4,7 +4,6 @@
 
 #include "app/app.h"
 #include "app/landscape_commands.h"
-#include "base/fatal_error.h"
 #include "base/paths.h"
 #include "files/landscape_file.h"
 #include "files/path_export.h"
@@ -86,24 +85,7 @@ int runPathCommand(const std::vector<std::string>& args, const char* argv0)
         std::fprintf(stderr, "kalvenor: %s\n%s", error.c_str(), usageText().c_str());
         return kExitUsage;
     }
-    HeadlessFrontend ui;
-    for (const std::string& text : cl->answers) {
-        PresetAnswer answer;
-        parsePresetAnswer(text, answer);
-        ui.addAnswer(answer);
-    }
-    HeadlessFrontend::installInterruptHandler();
-    try {
-        App app;
-        app.frontend = &ui;
-        app.programDir = programDirectory(argv0);
-        initialiseApp(app, ui);
-        setDefaultDirectories(app.dirs, app.programDir);
-        return exportStoredPath(app, ui, cl->file, cl->script);
-    } catch (const FatalError& fatal) {
-        std::fprintf(stderr, "%s [Oh no!|Oh no!]\n", fatal.what());
-        return fatal.exitCode;
-    }
+    return runHeadlessApp(cl->answers, argv0, [&](App& app, Frontend& ui) { return exportStoredPath(app, ui, cl->file, cl->script); });
 }
 
 } // namespace kalvenor

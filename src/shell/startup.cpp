@@ -1,15 +1,18 @@
 #include "shell/startup.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "app/landscape_commands.h"
+#include "base/fatal_error.h"
 #include "base/frontend.h"
 #include "base/paths.h"
 #include "files/landscape_file.h"
 #include "model/default_scheme.h"
 #include "model/scene_reset.h"
 #include "path/path_generate.h"
+#include "platform/headless_frontend.h"
 #include "render/clouds.h"
 #include "render/image_size.h"
 #include "render/star_map.h"
@@ -122,6 +125,29 @@ std::string programDirectory(const char* argv0)
     fs::path self = fs::read_symlink("/proc/self/exe", ec);
     if (ec || self.empty()) self = fs::absolute(argv0 != nullptr ? argv0 : ".", ec);
     return withTrailingSeparator(self.parent_path().string());
+}
+
+int runHeadlessApp(const std::vector<std::string>& answers, const char* argv0,
+                   const std::function<int(App&, Frontend&)>& work)
+{
+    HeadlessFrontend ui;
+    for (const std::string& text : answers) {
+        PresetAnswer answer;
+        parsePresetAnswer(text, answer);
+        ui.addAnswer(answer);
+    }
+    HeadlessFrontend::installInterruptHandler();
+    try {
+        App app;
+        app.frontend = &ui;
+        app.programDir = programDirectory(argv0);
+        initialiseApp(app, ui);
+        setDefaultDirectories(app.dirs, app.programDir);
+        return work(app, ui);
+    } catch (const FatalError& fatal) {
+        std::fprintf(stderr, "%s [Oh no!|Oh no!]\n", fatal.what());
+        return fatal.exitCode;
+    }
 }
 
 } // namespace kalvenor

@@ -2,8 +2,10 @@
 // directories, and the start-up script.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "files/landscape_file.h"
@@ -37,5 +39,12 @@ std::optional<Loaded> loadStartupLandscape(App& app, Frontend& ui, const std::st
 
 // The directory of the running program, with a trailing separator.
 std::string programDirectory(const char* argv0);
+
+// A command without a window: work on a fresh App, set up as at start-up,
+// with the headless front end (answers preset from 'QUESTION=ANSWER' texts,
+// an interrupt asking for abort). Returns work's exit code, or a fatal
+// error's after its message.
+int runHeadlessApp(const std::vector<std::string>& answers, const char* argv0,
+                   const std::function<int(App&, Frontend&)>& work);
 
 } // namespace kalvenor

@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "app/image_commands.h"
+#include "app/interchange_commands.h"
 #include "app/landscape_commands.h"
 #include "base/frontend.h"
 #include "codecs/pcx.h"
@@ -27,7 +28,7 @@ namespace {
 
 constexpr std::array kFileCommands = {1050, 1051, 1052, 1053, 1054, 1055, 1056, 1057, 1115, 1116, 1117, 1121,
                                       1122, 1124, 1125, 1127, 1128, 1129, 1134, 1255, 1256, 1257, 1258, 1259,
-                                      1260, 1261, 1262, 1273, 1274, 1275};
+                                      1260, 1261, 1262, 1273, 1274, 1275, 1710, 1711, 1712};
 
 int resultOf(Outcome outcome)
 {
@@ -163,6 +164,9 @@ int runFileCommand(WindowContext& ctx, int id)
     case 1275:
         return pictureLoaded(ctx, commandLoadStereo(ui, app.images.vidmem24, imageSize(app), app.loadedImage,
                                                     app.dirs.stereo));
+    case 1710: return landscapeChanged(ctx, resultOf(importElevationsCommand(app, ui)));
+    case 1711: return resultOf(exportElevationsCommand(app, ui));
+    case 1712: return resultOf(exportMeshCommand(app, ui));
     default: return 0;
     }
 }

@@ -18,6 +18,7 @@
 #include "files/cloud_file.h"
 #include "files/landscape_file.h"
 #include "files/landscape_pcx.h"
+#include "interchange/elevation_raster.h"
 #include "model/landscape.h"
 #include "platform/scripted_frontend.h"
 #include "terrain/fractal.h"
@@ -160,6 +161,25 @@ void importSeeds(const fs::path& dir)
     write(dir, "scheme.scm", scheme);
 }
 
+// A small generated landscape as each raster the elevation import reads, and
+// an ESRI ASCII grid with a no-data cell.
+void elevationRasterSeeds(const fs::path& dir)
+{
+    fs::create_directories(dir);
+    kalvenor::ScriptedFrontend ui;
+    kalvenor::Landscape land;
+    kalvenor::RandomStreams random;
+    if (kalvenor::resizeLandscape(land, random, 10, 10) != 1) return;
+    for (int r = 0; r < 10; ++r)
+        for (int c = 0; c < 10; ++c) land.elevation[r][c] = static_cast<std::int16_t>(r * 37 - c * 11);
+    for (const char* name : {"grid.tif", "grid.png", "grid.ter"})
+        (void)kalvenor::exportElevations(land, (dir / name).string(), ui);
+    fs::remove(dir / "grid.png.aux.xml"); // the fuzz target reads one file
+    write(dir, "grid.asc",
+          "ncols 3\nnrows 2\nxllcorner 1000\nyllcorner 2000\ncellsize 25\nNODATA_value -9999\n"
+          "1 2 3\n4 -9999 6\n");
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -175,5 +195,6 @@ int main(int argc, char** argv)
     scriptRunSeeds(root / "script_run_fuzz");
     importSeeds(root / "import_fuzz");
     animationSeeds(root / "animation_fuzz");
+    elevationRasterSeeds(root / "elevation_raster_fuzz");
     return 0;
 }

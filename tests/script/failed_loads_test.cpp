@@ -75,6 +75,8 @@ TEST_F(FailedLoads, ACutFileOfAnyKindChangesNothing)
     const std::string session = (dir / "good.k4s").string();
     const std::string scheme = (dir / "good.scm").string();
     const std::string cloud = (dir / "good.cld").string();
+    const std::string raster = (dir / "good.tif").string();
+    const std::string png = (dir / "good.png").string();
     {
         App other;
         ScriptedFrontend quiet;
@@ -82,7 +84,7 @@ TEST_F(FailedLoads, ACutFileOfAnyKindChangesNothing)
         resetScene(other.landscape, other.scene);
         for (const std::string& line : std::vector<std::string>{"GenerateFractal 77", "Haze 60", "SetColorSky 200 100 0", "CloudNumber 9",
                                        "SaveDEM " + dem, "SaveSession " + session, "SaveScheme " + scheme,
-                                       "CloudSave " + cloud})
+                                       "CloudSave " + cloud, "ExportElevations " + raster, "ExportElevations " + png})
             ASSERT_EQ(executeLine(other, quiet, line), LineResult::Done) << line;
     }
     const std::string binary = write("good.bin", std::string(2 * 300 * 200, '\x07'));
@@ -117,6 +119,9 @@ TEST_F(FailedLoads, ACutFileOfAnyKindChangesNothing)
         {"cloud pattern, cut", "CloudLoad " + cut(cloud, 0.5, "g.cld")},
         {"binary elevations, short", "LoadBinaryDEM " + cut(binary, 0.5, "h.bin") + " 300 200"},
         {"texture, cut", "TextureLoad 51 " + cut(texture, 0.5, "i.tga")},
+        {"GeoTIFF, cut", "ImportElevations " + cut(raster, 0.5, "l.tif")},
+        {"GeoTIFF, cut in its header", "ImportElevations " + cut(raster, 0.002, "m.tif")},
+        {"16-bit PNG, cut", "ImportElevations " + cut(png, 0.6, "n.png") + " bilinear"},
     };
     for (const Case& c : cases) {
         ui.messages.clear();
