@@ -319,8 +319,9 @@ bool AtomicFile::print(const char* format, ...)
     return ok && !failed_;
 }
 
-bool AtomicFile::commit()
+bool AtomicFile::prepare()
 {
+    if (prepared_) return true;
     if (fd_ < 0) return false;
     // The data must be on disk before the name moves, or a crash could leave
     // an empty file where the old one was.
@@ -329,15 +330,29 @@ bool AtomicFile::commit()
     if (ok && temporary_.empty()) ok = linkTemporary();
     if (::close(fd_) != 0) ok = false;
     fd_ = -1;
-    if (ok && ::rename(temporary_.c_str(), target_.c_str()) != 0) ok = false;
-    if (!ok) {
-        failed_ = true;
-        if (!temporary_.empty()) ::unlink(temporary_.c_str());
-    }
-    temporary_.clear();
     buffer_.clear();
     buffer_.shrink_to_fit();
     used_ = 0;
+    if (!ok) {
+        failed_ = true;
+        if (!temporary_.empty()) ::unlink(temporary_.c_str());
+        temporary_.clear();
+        return false;
+    }
+    prepared_ = true;
+    return true;
+}
+
+bool AtomicFile::commit()
+{
+    if (!prepare()) return false;
+    prepared_ = false;
+    const bool ok = ::rename(temporary_.c_str(), target_.c_str()) == 0;
+    if (!ok) {
+        failed_ = true;
+        ::unlink(temporary_.c_str());
+    }
+    temporary_.clear();
     return ok;
 }
 
@@ -345,6 +360,7 @@ void AtomicFile::discard()
 {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    prepared_ = false;
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
     temporary_.clear();
     buffer_.clear();

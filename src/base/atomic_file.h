@@ -55,6 +55,13 @@ public:
     // untouched, the temporary file gone) when anything failed on the way.
     bool commit();
 
+    // Everything of commit() but the rename: the bytes on disk in the
+    // temporary file beside the target. Files that must be replaced together
+    // (a mesh and its material library, an image and its sidecar) are all
+    // prepared first and committed only when every one was, so a full disk
+    // replaces none of them. False, as commit(), when anything failed.
+    bool prepare();
+
     // Drops everything written; the previous file stays as it was.
     void discard();
 
@@ -77,6 +84,7 @@ private:
     std::string temporary_; // empty while the file has no name
     std::vector<char> buffer_;
     std::size_t used_ = 0;
+    bool prepared_ = false; // written out and closed; only the rename is left
 };
 
 // The path a save will write: separators normalised, existing components

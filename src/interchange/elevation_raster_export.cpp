@@ -168,11 +168,15 @@ int storeExport(const std::string& image, bool sidecarRequired, const std::strin
     }
     const std::string sidecarPath = file.targetPath() + kSidecarSuffix;
     AtomicFile sidecar;
-    if (!sidecarBytes.empty() && !sidecar.open(sidecarPath, FileMode::Binary))
-        return failed(ui, kErrorOpeningFile, sidecarPath, "the sidecar cannot be created");
+    if (!sidecarBytes.empty() && !sidecar.open(sidecarPath, FileMode::Binary)) {
+        const std::string problem = writeProblem(sidecarPath);
+        return failed(ui, kErrorOpeningFile, sidecarPath, problem.empty() ? "the sidecar cannot be created" : problem);
+    }
     file.write(imageBytes.data(), imageBytes.size());
     if (!sidecarBytes.empty()) sidecar.write(sidecarBytes.data(), sidecarBytes.size());
-    if (file.failed() || sidecar.failed() || !file.commit())
+    // Both on disk before either replaces its predecessor.
+    if (file.failed() || sidecar.failed() || !file.prepare() || (!sidecarBytes.empty() && !sidecar.prepare()) ||
+        !file.commit())
         return failed(ui, kErrorWritingFile, path, "the file could not be written whole");
     if (sidecarBytes.empty()) {
         if (fileExists(sidecarPath) && !removeFile(sidecarPath))

@@ -169,12 +169,12 @@ std::optional<std::string> writeScene(const aiScene& scene, const char* exporter
     }
     for (const auto& target : targets)
         if (!target->opened || !target->closed) return "the exporter left " + target->path + " unwritten";
-    // The main file first: by far the largest, it is the one a full disk
-    // stops, and then no file has been replaced yet. (Its companions are small;
-    // should one of them fail after it, the new main file stands beside the
-    // previous companion.)
+    // Every file on disk before any is renamed into place: a full disk or a
+    // failed write leaves all the previous files as they were.
     for (const auto& target : targets)
-        if (!target->file.commit()) return "the write failed" + (targets.size() > 1 ? " (" + target->path + ")" : "");
+        if (!target->file.prepare()) return "the write failed" + (targets.size() > 1 ? " (" + target->path + ")" : "");
+    for (const auto& target : targets)
+        if (!target->file.commit()) return "the file could not be renamed into place (" + target->path + ")";
     return std::nullopt;
 }
 

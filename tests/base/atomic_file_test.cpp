@@ -164,6 +164,43 @@ TEST(AtomicFile, FailureFoundOnlyWhenFlushingAtCommit)
     EXPECT_EQ(entries(dir.path), Names{"out.txt"});
 }
 
+// Two files replaced together: both prepared, then both committed; when the
+// second cannot be written, neither previous file changes.
+TEST(AtomicFile, FilesPreparedTogetherReplaceTheirPredecessorsOnlyTogether)
+{
+    TempDir dir;
+    const std::string mesh = dir / "a.obj", library = dir / "a.mtl";
+    writeFile(mesh, "old mesh");
+    writeFile(library, "old library");
+    {
+        AtomicFile first, second;
+        ASSERT_TRUE(first.open(mesh, FileMode::Binary));
+        ASSERT_TRUE(second.open(library, FileMode::Binary));
+        first.write("new mesh");
+        ASSERT_TRUE(first.prepare());
+        EXPECT_EQ(readFile(mesh), "old mesh"); // prepared, not yet in place
+        FileSizeLimit limit(4);
+        second.write(std::string(5000, 'z'));
+        EXPECT_FALSE(second.prepare());
+    } // the prepared first file is dropped with its owner
+    EXPECT_EQ(readFile(mesh), "old mesh");
+    EXPECT_EQ(readFile(library), "old library");
+    EXPECT_EQ(entries(dir.path), (Names{"a.mtl", "a.obj"}));
+
+    AtomicFile first, second;
+    ASSERT_TRUE(first.open(mesh, FileMode::Binary));
+    ASSERT_TRUE(second.open(library, FileMode::Binary));
+    first.write("new mesh");
+    second.write("new library");
+    ASSERT_TRUE(first.prepare());
+    ASSERT_TRUE(second.prepare());
+    EXPECT_TRUE(first.commit());
+    EXPECT_TRUE(second.commit());
+    EXPECT_EQ(readFile(mesh), "new mesh");
+    EXPECT_EQ(readFile(library), "new library");
+    EXPECT_EQ(entries(dir.path), (Names{"a.mtl", "a.obj"}));
+}
+
 TEST(AtomicFile, CreatesEveryDirectoryOfThePathWithEitherSeparator)
 {
     TempDir dir;
