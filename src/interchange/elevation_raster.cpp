@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -18,11 +19,13 @@
 #include <string_view>
 #include <system_error>
 
+#include <cpl_string.h>
 #include <gdal.h>
 #include <ogr_srs_api.h>
 
 #include "base/frontend.h"
 #include "base/paths.h"
+#include "files/header_fields.h"
 #include "interchange/elevation_raster_gdal.h"
 #include "model/random_streams.h"
 #include "terrain/remove_steps.h"
@@ -45,9 +48,12 @@ constexpr int kHighestElevation = 32767;
 constexpr int kGridAlign = 8;
 constexpr int kGridMargin = 2;
 constexpr int kSmallestAutomaticSide = kGridAlign + kGridMargin;
-// Spacings beyond this (a thousand kilometres between samples) are taken as a
-// broken geotransform; the landscape keeps its own.
-constexpr double kMaxSpacingMetres = 1.0e6;
+// Spacings outside what the landscape files store are taken as a broken
+// geotransform (or one a landscape cannot follow); the landscape keeps its own.
+constexpr double kMinSpacingMetres = 1.0;
+// The most GDAL may read at once for the import: a block of every band.
+constexpr long long kMaxBlockBytes = 512LL << 20;
+constexpr double kMaxSpacingMetres = kMaxSpacing;
 // A placement this close to whole metres counts as whole (our own exports
 // give the origin as a corner half a spacing away from the first sample).
 constexpr double kPlacementTolerance = 1e-6;
@@ -88,6 +94,59 @@ std::optional<std::string> checkedRasterPath(const std::string& path, std::strin
         return std::nullopt;
     }
     return absolute;
+}
+
+// Whether GDAL may read this file beside the raster: a regular file (a FIFO
+// or a device would block or never end) that the run may read.
+bool readableSibling(const std::filesystem::path& file)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(file, ec) && !ec && readProblem(file.string()).empty();
+}
+
+// The files beside the raster that GDAL may look at for its sidecars
+// (".aux.xml", ".hdr", ".prj", world files ...): those whose names start
+// with the raster's own stem. GDAL looks for no other file in the folder.
+struct SiblingList {
+    char** names = nullptr;
+    SiblingList() = default;
+    SiblingList(const SiblingList&) = delete;
+    SiblingList& operator=(const SiblingList&) = delete;
+    ~SiblingList() { CSLDestroy(names); }
+};
+
+void listSiblings(const std::string& raster, SiblingList& list)
+{
+    const std::filesystem::path path(raster);
+    const std::string stem = path.stem().string();
+    const auto folded = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return text;
+    };
+    const std::string prefix = folded(stem);
+    // GDAL takes an empty list as "look at the disk": the raster itself is always in it.
+    list.names = CSLAddString(list.names, path.filename().string().c_str());
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(path.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name == path.filename().string() || folded(name).rfind(prefix, 0) != 0) continue;
+        if (readableSibling(it->path())) list.names = CSLAddString(list.names, name.c_str());
+    }
+}
+
+// Every file the opened dataset reads must be one the run may read: a format
+// may name its data file inside the header ("../elsewhere/data.ige").
+std::optional<std::string> unreadableFileOf(GDALDatasetH ds)
+{
+    char** files = GDALGetFileList(ds);
+    std::optional<std::string> refused;
+    for (char** f = files; f != nullptr && *f != nullptr; ++f)
+        if (!readableSibling(*f)) {
+            refused = printable(*f);
+            break;
+        }
+    CSLDestroy(files);
+    return refused;
 }
 
 // ---- Import: what the raster says ----
@@ -169,6 +228,18 @@ std::optional<RasterInfo> describeRaster(GDALDatasetH ds, std::string& problem)
     info.band = GDALGetRasterBand(ds, 1);
     if (info.band == nullptr) {
         problem = "the file holds no raster band";
+        return std::nullopt;
+    }
+    // GDAL reads a block at a time, every band of it when the bands are
+    // interleaved: one strip of a hostile file could be gigabytes.
+    int blockWidth = 0, blockHeight = 0;
+    GDALGetBlockSize(info.band, &blockWidth, &blockHeight);
+    const long long blockBytes = static_cast<long long>(std::max(blockWidth, 0)) * std::max(blockHeight, 0) *
+                                 std::max(GDALGetDataTypeSizeBytes(GDALGetRasterDataType(info.band)), 1) *
+                                 std::max(GDALGetRasterCount(ds), 1);
+    if (blockBytes > kMaxBlockBytes) {
+        problem = "its blocks of " + std::to_string(blockWidth) + " x " + std::to_string(blockHeight) + " pixels in " +
+                  std::to_string(GDALGetRasterCount(ds)) + " bands are more than an import reads at once";
         return std::nullopt;
     }
     int has = 0;
@@ -318,7 +389,8 @@ double metresPerDegreeLongitude(double latitude)
            std::sqrt(1.0 - kEccentricitySquared * s * s);
 }
 
-bool validSpacing(double metres) { return metres > 0.0 && metres <= kMaxSpacingMetres; }
+// The spacings the landscape files store (their readers refuse others).
+bool validSpacing(double metres) { return metres >= kMinSpacingMetres && metres <= kMaxSpacingMetres; }
 
 bool fitsInt32(double v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
@@ -391,7 +463,9 @@ Placement placementOf(const RasterInfo& r, const FitPlan& p, const Orientation& 
         place.spacingX = static_cast<float>(stepX);
         place.spacingY = static_cast<float>(stepY);
     } else {
-        notes.emplace_back("The raster's pixel size is not a usable spacing: spacing kept.");
+        notes.push_back(formatted("The raster's pixel size (%g x %g m) is not a spacing a landscape holds (%g to "
+                                  "%g m): spacing kept.",
+                                  stepX, stepY, static_cast<double>(kMinSpacingMetres), kMaxSpacingMetres));
     }
     return place;
 }
@@ -598,9 +672,13 @@ int importElevations(Landscape& land, RandomStreams& random, const std::string& 
 
     registerDrivers();
     GdalMessages gdal;
+    SiblingList siblings;
+    listSiblings(*local, siblings);
     const Dataset ds(GDALOpenEx(local->c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR,
-                                kImportDrivers.data(), nullptr, nullptr));
+                                kImportDrivers.data(), nullptr, siblings.names));
     if (!ds) return failed(ui, kErrorOpeningFile, path, gdal.reason("not a raster format the import reads"));
+    if (const std::optional<std::string> other = unreadableFileOf(ds.get()))
+        return failed(ui, kErrorOpeningFile, path, "it reads " + *other + ", which this run may not read");
 
     // Everything is read and checked before the landscape is touched.
     const std::optional<RasterInfo> info = describeRaster(ds.get(), problem);
@@ -610,9 +688,22 @@ int importElevations(Landscape& land, RandomStreams& random, const std::string& 
     const Orientation orientation = orientationOf(*info);
     std::vector<std::string> notes;
     const Placement place = placementOf(*info, *plan, orientation, notes);
+    // A grid the landscape's memory budget cannot hold would be replaced by
+    // the fallback landscape: refused before anything changes.
+    const std::size_t cellCount = static_cast<std::size_t>(plan->gridWidth) * static_cast<std::size_t>(plan->gridHeight);
+    if (cellCount > land.mapBudgetBytes / (4 * sizeof(std::int16_t)))
+        return failed(ui, kErrorReadingFile, path,
+                      "a " + std::to_string(plan->gridWidth) + " x " + std::to_string(plan->gridHeight) +
+                          " grid is more than the landscape's memory allows");
     Tally tally;
+    gdal.startPhase();
     const std::optional<std::vector<std::int16_t>> cells = readCells(*info, *plan, orientation, tally, ui);
     if (!cells) return failed(ui, kErrorReadingFile, path, gdal.reason("the raster's data cannot be read"));
+    // GDAL reads some damaged files with no more than a warning, and what it
+    // then hands back is not the file's: taken as a failure.
+    if (gdal.problems() > 0) return failed(ui, kErrorReadingFile, path, gdal.reason("the raster is damaged"));
+    if (tally.noData >= static_cast<long long>(plan->dataWidth) * plan->dataHeight)
+        return failed(ui, kErrorReadingFile, path, "the raster holds no elevations (every cell is no-data)");
 
     if (plan->gridWidth != land.gridWidth || plan->gridHeight != land.gridHeight || !land.elevation.allocated()) {
         if (resizeLandscape(land, random, plan->gridWidth, plan->gridHeight) != 1)

@@ -43,7 +43,9 @@ inline std::string printable(const char* text)
 }
 
 // While it lives GDAL's errors and warnings on this thread come here instead
-// of stderr. The first failure is the reason a message gives.
+// of stderr. The first failure since the last startPhase() is the reason a
+// message gives; warnings are counted, since a damaged file may be read with
+// no more than a warning about it.
 class GdalMessages {
 public:
     GdalMessages() { CPLPushErrorHandlerEx(&GdalMessages::collect, this); }
@@ -51,18 +53,35 @@ public:
     GdalMessages(const GdalMessages&) = delete;
     GdalMessages& operator=(const GdalMessages&) = delete;
 
-    std::string reason(const std::string& fallback) const { return failure_.empty() ? fallback : failure_; }
+    // Forgets what earlier steps heard: a harmless complaint while opening is
+    // not the reason a later read failed.
+    void startPhase()
+    {
+        failure_.clear();
+        firstProblem_.clear();
+        problems_ = 0;
+    }
+    std::string reason(const std::string& fallback) const
+    {
+        return !failure_.empty() ? failure_ : !firstProblem_.empty() ? firstProblem_ : fallback;
+    }
     bool anyFailure() const { return !failure_.empty(); }
+    // Failures and warnings since the last startPhase().
+    int problems() const { return problems_; }
 
 private:
     static void CPL_STDCALL collect(CPLErr level, CPLErrorNum, const char* text)
     {
         auto* self = static_cast<GdalMessages*>(CPLGetErrorHandlerUserData());
-        if (self == nullptr || text == nullptr || level < CE_Failure || !self->failure_.empty()) return;
-        self->failure_ = printable(text);
+        if (self == nullptr || text == nullptr || level < CE_Warning) return;
+        ++self->problems_;
+        if (self->firstProblem_.empty()) self->firstProblem_ = printable(text);
+        if (level >= CE_Failure && self->failure_.empty()) self->failure_ = printable(text);
     }
 
     std::string failure_;
+    std::string firstProblem_;
+    int problems_ = 0;
 };
 
 struct DatasetCloser {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -656,6 +659,76 @@ TEST(ElevationImport, ThePathIsCheckedAsOurOwnReadersCheckIt)
     Landscape land = bystander();
     ScriptedFrontend ui;
     EXPECT_EQ(importFile(land, dir / "VALID.TIF", ui), 1) << ::testing::PrintToString(ui.messages);
+}
+
+// GDAL reads files beside the raster on its own (sidecars, headers, data a
+// header names): a FIFO there must not hang the import, and a file the run
+// may not read must not be read.
+TEST(ElevationImport, FilesBesideTheRasterAreCheckedToo)
+{
+    TempDir dir;
+    TempDir outside;
+    const ValidFiles valid(dir);
+    fs::copy_file(valid.tif, dir / "piped.tif");
+    ASSERT_EQ(::mkfifo((dir / "piped.tif.aux.xml").c_str(), 0600), 0);
+    {
+        Landscape land = bystander();
+        ScriptedFrontend ui;
+        ::alarm(60); // a blocked open ends the test instead of the whole run
+        EXPECT_EQ(importFile(land, dir / "piped.tif", ui), 1) << ::testing::PrintToString(ui.messages);
+        ::alarm(0);
+    }
+    // Raw rows inside the confined folder, their header outside it behind a link.
+    writeEhdr(outside / "rows", 12, 10, 0.5, 9.5, 1.0, [](int i, int j) { return 100 + i + j; });
+    fs::copy_file(outside / "rows.bil", dir / "linked.bil");
+    fs::create_symlink(outside / "rows.hdr", dir / "linked.hdr");
+    const Confined confined(dir.path);
+    Landscape land = bystander();
+    const Snapshot before(land);
+    ScriptedFrontend ui;
+    EXPECT_EQ(importFile(land, dir / "linked.bil", ui), 0);
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(Snapshot(land) == before);
+}
+
+// What the import refuses, or keeps from the landscape, after GDAL has read
+// the file well: a grid beyond the memory budget, a raster of no-data cells
+// only, a pixel size no landscape file stores.
+TEST(ElevationImport, RastersALandscapeCannotTakeAreRefusedOrTheirSpacingKept)
+{
+    TempDir dir;
+    writeAsciiGrid(dir / "big.asc", 300, 300, 0, 0, 30, [](int i, int j) { return std::to_string(i - j); });
+    writeAsciiGrid(dir / "empty.asc", 20, 20, 0, 0, 30, [](int, int) { return std::string("-9999"); });
+    writeAsciiGrid(dir / "fine.asc", 20, 20, 0, 0, 0.001, [](int i, int j) { return std::to_string(i + j); });
+    {
+        Landscape land = bystander();
+        land.mapBudgetBytes = 4 * 2 * static_cast<std::size_t>(kSmallGrid) * kSmallGrid; // the grid it has, no more
+        const Snapshot before(land);
+        ScriptedFrontend ui;
+        EXPECT_EQ(importFile(land, dir / "big.asc", ui), 0);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_NE(ui.messages[0].find("more than the landscape's memory allows"), std::string::npos) << ui.messages[0];
+        EXPECT_TRUE(Snapshot(land) == before);
+    }
+    {
+        Landscape land = bystander();
+        const Snapshot before(land);
+        ScriptedFrontend ui;
+        EXPECT_EQ(importFile(land, dir / "empty.asc", ui), 0);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_NE(ui.messages[0].find("holds no elevations"), std::string::npos) << ui.messages[0];
+        EXPECT_TRUE(Snapshot(land) == before);
+    }
+    Landscape land = bystander();
+    ScriptedFrontend ui;
+    ElevationImportReport report;
+    EXPECT_EQ(importFile(land, dir / "fine.asc", ui, RasterFit::SizeRules, &report), 1);
+    EXPECT_EQ(land.spacingX, 17.0f);
+    EXPECT_EQ(land.spacingY, 19.0f);
+    EXPECT_EQ(land.elevation[0][0], 19); // the south-west sample: the last row's first value
+    EXPECT_TRUE(std::any_of(report.lines.begin(), report.lines.end(), [](const std::string& line) {
+        return line.find("is not a spacing a landscape holds") != std::string::npos;
+    })) << ::testing::PrintToString(report.lines);
 }
 
 // Many cut and damaged versions of a valid TIFF and PNG: each import either
