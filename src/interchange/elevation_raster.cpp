@@ -36,8 +36,10 @@ namespace {
 
 using namespace raster_gdal;
 
-// The formats an import may open: local files only, no format that names
-// other files or network resources (VRT, netCDF, WMS and the like).
+// The formats an import may open: local raster files, none that reads other
+// datasets or the network (VRT, netCDF, WMS and the like). Files a format
+// reads beside the raster (sidecars, the data file a header names) are
+// checked after the open like the raster itself.
 constexpr std::array<const char*, 15> kImportDrivers = {
     "GTiff", "PNG", "SRTMHGT", "AAIGrid", "GSAG",     "GSBG", "GS7BG", "ENVI",
     "EHdr",  "HFA", "USGSDEM", "BT",      "Terragen", "PNM",  nullptr, // GDALOpenEx's list ends with null

@@ -492,12 +492,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         if (batch && a == "--answer") {
             const std::string* v = value(a);
             if (!v) return std::nullopt;
-            PresetAnswer parsed;
-            if (!parsePresetAnswer(*v, parsed)) {
-                error = "--answer takes 'QUESTION=ANSWER'";
-                return std::nullopt;
-            }
-            cl.answers.push_back(*v);
+            if (!takeAnswer(*v, cl.answers, error)) return std::nullopt;
         } else if (batch && a == "--startup") {
             cl.startup = true;
         } else if (batch && a == "--landscape") {
@@ -698,6 +693,17 @@ bool takeThreadsOption(std::vector<std::string>& args, std::string& error)
         args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
         --i;
     }
+    return true;
+}
+
+bool takeAnswer(const std::string& value, std::vector<std::string>& answers, std::string& error)
+{
+    PresetAnswer parsed;
+    if (!parsePresetAnswer(value, parsed)) {
+        error = "--answer takes 'QUESTION=ANSWER'";
+        return false;
+    }
+    answers.push_back(value);
     return true;
 }
 

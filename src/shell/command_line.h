@@ -47,6 +47,10 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
 // error filled for a count that is not a whole number from 1 to kMaxThreads.
 bool takeThreadsOption(std::vector<std::string>& args, std::string& error);
 
+// The value of an --answer option: added to answers when it reads
+// 'QUESTION=ANSWER'; otherwise false with the usage error.
+bool takeAnswer(const std::string& value, std::vector<std::string>& answers, std::string& error);
+
 // Runs what the command line asks for and returns the process exit code.
 int runCommandLine(const std::vector<std::string>& args, const char* argv0);
 

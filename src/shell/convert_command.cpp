@@ -74,12 +74,7 @@ std::optional<ConvertCommandLine> parseConvertCommandLine(const std::vector<std:
             }
             cl.step = static_cast<int>(step);
         } else if (a == "--answer") {
-            PresetAnswer parsed;
-            if (!parsePresetAnswer(args[++i], parsed)) {
-                error = "--answer takes 'QUESTION=ANSWER'";
-                return std::nullopt;
-            }
-            cl.answers.push_back(args[i]);
+            if (!takeAnswer(args[++i], cl.answers, error)) return std::nullopt;
         } else if (a.size() > 1 && a[0] == '-') {
             error = "unknown option " + a;
             return std::nullopt;

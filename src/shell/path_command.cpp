@@ -28,12 +28,7 @@ std::optional<PathCommandLine> parsePathCommandLine(const std::vector<std::strin
         if (a == "-o") {
             cl.script = args[++i];
         } else if (a == "--answer") {
-            PresetAnswer parsed;
-            if (!parsePresetAnswer(args[++i], parsed)) {
-                error = "--answer takes 'QUESTION=ANSWER'";
-                return std::nullopt;
-            }
-            cl.answers.push_back(args[i]);
+            if (!takeAnswer(args[++i], cl.answers, error)) return std::nullopt;
         } else if (a.size() > 1 && a[0] == '-') {
             error = "unknown option " + a;
             return std::nullopt;

@@ -4,25 +4,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include "interchange/elevation_raster.h"
+#include "memory_file.h"
 #include "model/random_streams.h"
 #include "platform/scripted_frontend.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace kalvenor;
-    const int fd = memfd_create("kalvenor-fuzz", 0);
-    if (fd < 0) return 0;
-    std::size_t written = 0;
-    while (written < size) {
-        const ssize_t n = write(fd, data + written, size - written);
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
-    }
-    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const fuzzing::MemoryFile file(data, size);
+    if (!file.ok()) return 0;
+    const std::string& path = file.path();
 
     static Landscape* land = nullptr;
     static RandomStreams random;
@@ -32,6 +25,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ScriptedFrontend ui;
     const ElevationImportOptions options{static_cast<RasterFit>(size % 4)};
     (void)importElevations(*land, random, path, options, ui);
-    close(fd);
     return 0;
 }
