@@ -13,7 +13,6 @@
 #include "base/paths.h"
 #include "files/landscape_file.h"
 #include "interchange/mesh_export.h"
-#include "platform/headless_frontend.h"
 #include "shell/command_line.h"
 #include "shell/startup.h"
 

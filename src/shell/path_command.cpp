@@ -9,7 +9,6 @@
 #include "files/path_export.h"
 #include "model/path_layout.h"
 #include "path/path_generate.h"
-#include "platform/headless_frontend.h"
 #include "shell/command_line.h"
 #include "shell/startup.h"
 
