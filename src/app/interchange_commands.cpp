@@ -49,7 +49,9 @@ Outcome importElevationRaster(App& app, const std::string& path, RasterFit fit, 
 
 Outcome exportElevationRaster(App& app, const std::string& path, Frontend& ui)
 {
-    return exportElevations(app.landscape, path, ui) == 1 ? Outcome::Done : Outcome::Failed;
+    if (exportElevations(app.landscape, path, ui) != 1) return Outcome::Failed;
+    ui.status("Saved " + path);
+    return Outcome::Done;
 }
 
 Outcome exportLandscapeMesh(App& app, const std::string& path, int step, Frontend& ui)
@@ -66,7 +68,7 @@ Outcome exportLandscapeMesh(App& app, const std::string& path, int step, Fronten
     const TreeSettings& trees = app.scene.trees;
     options.treeSizes = {trees.palmSize, trees.oakSize, trees.cactusSize, trees.pineSize};
     switch (exportMesh(app.landscape, app.scene.render.box, app.scene.colourScheme, options, path, ui)) {
-    case 1: return Outcome::Done;
+    case 1: ui.status("Saved " + path); return Outcome::Done;
     case 0: return Outcome::Failed;
     default: return Outcome::Cancelled;
     }

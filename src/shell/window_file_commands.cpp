@@ -20,6 +20,7 @@
 #include "terrain/manipulations.h"
 #include "terrain/terrain_preparation.h"
 #include "panels/input.h"
+#include "shell/map_commands.h"
 #include "shell/window_commands.h"
 
 namespace kalvenor {
@@ -166,7 +167,13 @@ int runFileCommand(WindowContext& ctx, int id)
                                                     app.dirs.stereo));
     case 1710: return landscapeChanged(ctx, resultOf(importElevationsCommand(app, ui)));
     case 1711: return resultOf(exportElevationsCommand(app, ui));
-    case 1712: return resultOf(exportMeshCommand(app, ui));
+    case 1712: {
+        // The export marked the area on the map as it went, and may have worked out the ground colours.
+        const int result = resultOf(exportMeshCommand(app, ui));
+        refreshMap(ctx);
+        ctx.input.present();
+        return result;
+    }
     default: return 0;
     }
 }
