@@ -9,8 +9,9 @@
 
 namespace kalvenor {
 
-// One thread's own copies of what a frame's front end changes as it goes.
-struct HelperState {
+// One thread's own copies of what a frame's front end changes as it goes,
+// on cache lines of its own (see ThreadFrame).
+struct alignas(128) HelperState {
     SceneDrawState state;
     ViewState view;
     SurfaceLight light;
@@ -81,18 +82,25 @@ void startShare(FrameHelpers& helpers, SceneFrame& frame, const RowBands& bands,
     h.bandRaster.abortRequested = false;
 }
 
+// A thread's frame on cache lines of its own: the walk writes into its frame
+// at every cell, and two frames side by side would make the threads take
+// the line from each other all the time.
+struct alignas(128) ThreadFrame {
+    SceneFrame frame;
+};
+
 // Adds the frame as a thread sees it to frames (reserved: the terrain
 // parameters point into the frame itself, so it is made in place).
-void addHelperFrame(std::vector<SceneFrame>& frames, SceneFrame& frame, HelperState& h)
+void addHelperFrame(std::vector<ThreadFrame>& frames, SceneFrame& frame, HelperState& h)
 {
     h.view = frame.view;
     h.light = frame.light;
     h.state.textures.byClass = frame.state.textures.byClass;
     h.state.lines[0].index = h.state.lines[1].index = -1;
     h.raster.abortRequested = false;
-    frames.push_back(
-        SceneFrame{frame.land, frame.scene, frame.sun, frame.strata, h.view, h.light, h.raster, frame.target, h.ui, h.state});
-    prepareTerrainParams(frames.back());
+    frames.push_back(ThreadFrame{
+        SceneFrame{frame.land, frame.scene, frame.sun, frame.strata, h.view, h.light, h.raster, frame.target, h.ui, h.state}});
+    prepareTerrainParams(frames.back().frame);
 }
 
 } // namespace
@@ -103,7 +111,7 @@ int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::fun
     if (!frame.state.helpers) frame.state.helpers = std::make_shared<FrameHelpers>();
     FrameHelpers& helpers = *frame.state.helpers;
     while (static_cast<int>(helpers.threads.size()) < threads) helpers.threads.push_back(std::make_unique<HelperState>());
-    std::vector<SceneFrame> frames;
+    std::vector<ThreadFrame> frames;
     frames.reserve(static_cast<std::size_t>(threads));
     for (int i = 0; i < threads; ++i) addHelperFrame(frames, frame, *helpers.threads[static_cast<std::size_t>(i)]);
 
@@ -111,7 +119,7 @@ int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::fun
     const RowBands bands = splitIntoBands(*frame.target.geometry, threads);
     int lastPercent = -1;
     const auto record = [&](int thread, int k, PolygonBatch& batch) {
-        SceneFrame& f = frames[static_cast<std::size_t>(thread)];
+        SceneFrame& f = frames[static_cast<std::size_t>(thread)].frame;
         batch.bands = banded ? &bands : nullptr;
         f.record = &batch;
         piece(f, k);

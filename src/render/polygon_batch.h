@@ -34,7 +34,8 @@ struct BandPolygon {
     std::uint16_t spans = 0;
 };
 
-struct PolygonBatch {
+// On cache lines of its own: threads fill neighbouring batches at once.
+struct alignas(128) PolygonBatch {
     std::vector<PackedEntry> entries;
     std::vector<PackedCoords> coords;
     std::vector<TextureView> textures;
