@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/frontend.h"
+#include "base/worker_pool.h"
 #include "render/polygon_batch.h"
 #include "render/scene_frame.h"
 
@@ -28,6 +29,7 @@ struct alignas(128) HelperState {
 struct FrameHelpers {
     std::vector<std::unique_ptr<HelperState>> threads;
     std::vector<PolygonBatch> batches;
+    PolygonBatch single;   // drawRecordedTogether's
     BandShare mainShare;   // the calling thread's band
     RasterState mainRaster; // its rasteriser state: the frame's counts are added batch by batch
 };
@@ -156,6 +158,44 @@ int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::fun
     const bool done = recordAndDraw(count, threads, record, draw, helpers.batches, &inBands);
     if (started) settleDither(helpers.mainShare);
     return done ? 1 : -1;
+}
+
+int drawRecordedTogether(SceneFrame& frame, int threads, const std::function<int(SceneFrame&)>& draw)
+{
+    if (!frame.state.helpers) frame.state.helpers = std::make_shared<FrameHelpers>();
+    FrameHelpers& helpers = *frame.state.helpers;
+    while (static_cast<int>(helpers.threads.size()) < threads) helpers.threads.push_back(std::make_unique<HelperState>());
+    const bool banded = bandsPossible(frame.target, threads);
+    const RowBands bands = splitIntoBands(*frame.target.geometry, threads);
+    PolygonBatch& batch = helpers.single;
+    batch.clear();
+    batch.bands = banded ? &bands : nullptr;
+    frame.record = &batch;
+    int result = 1;
+    try {
+        result = draw(frame);
+    } catch (...) {
+        frame.record = nullptr;
+        throw;
+    }
+    frame.record = nullptr;
+    if (!banded || !ditherReady(frame.target)) {
+        drawBatch(batch, frame.raster, frame.target, frame.light);
+    } else {
+        for (int t = 0; t < threads; ++t) startShare(helpers, frame, bands, t);
+        runTogether(threads, [&](int thread) {
+            if (thread == 0) {
+                drawBatchBand(batch, helpers.mainShare, helpers.mainRaster, frame.light);
+                return;
+            }
+            HelperState& h = *helpers.threads[static_cast<std::size_t>(thread)];
+            drawBatchBand(batch, h.share, h.bandRaster, h.bandLight);
+        });
+        frame.raster.framePolygons += batch.drawable;
+        frame.raster.runningCount += static_cast<std::uint32_t>(batch.polygons.size());
+        settleDither(helpers.mainShare);
+    }
+    return result;
 }
 
 } // namespace kalvenor

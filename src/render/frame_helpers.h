@@ -18,4 +18,12 @@ struct SceneFrame;
 int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::function<void(SceneFrame&, int)>& piece,
                        const std::function<void(int, int&)>& progress);
 
+// Runs draw(frame) on the calling thread with its polygons recorded instead
+// of rasterised, then draws them with every thread, a band of the image each
+// (or whole, on the calling thread, while the dither tables are not built).
+// For a step that draws many pixels from few polygons, such as the sky:
+// the frame's own state changes as if draw had drawn directly. Returns what
+// draw returns.
+int drawRecordedTogether(SceneFrame& frame, int threads, const std::function<int(SceneFrame&)>& draw);
+
 } // namespace kalvenor

@@ -104,7 +104,7 @@ bool beginOversize(ImageBuffers& images, ImageGeometry& geometry)
     geometry.oversize = true;
     recomputeScroll(geometry);
     // From the last row and column backwards: each 2 x 2 block lies at or beyond its source.
-    for (int y = h - 1; y >= 0; --y) {
+    const auto enlargeRow = [&](int y) {
         const std::uint32_t* source = plane[y];
         std::uint32_t* top = plane[2 * y];
         std::uint32_t* bottom = plane[2 * y + 1];
@@ -113,7 +113,16 @@ bool beginOversize(ImageBuffers& images, ImageGeometry& geometry)
             top[2 * x] = top[2 * x + 1] = p;
             bottom[2 * x] = bottom[2 * x + 1] = p;
         }
+    };
+    // Rows (end + 1) / 2 .. end - 1 write rows from end + 1 down, none of
+    // them a row another of them reads: each such run is shared among the
+    // threads, the runs taken from the bottom up as the rows were.
+    for (int end = h; end > 1;) {
+        const int first = (end + 1) / 2;
+        parallelFor(end - first, [&](int i) { enlargeRow(end - 1 - i); });
+        end = first;
     }
+    if (h > 0) enlargeRow(0);
     return true;
 }
 

@@ -182,13 +182,15 @@ bool belowClouds(const SceneFrame& frame) { return frame.view.eyeZ < static_cast
 // terrain, and the ground ring.
 int drawBackground(SceneFrame& frame)
 {
-    if (drawSky(frame) != 1) return -1;
+    // The sky and the horizon are few polygons over much of the image: drawn in bands on every thread.
+    const int threads = threadCount();
+    if ((threads > 1 ? drawRecordedTogether(frame, threads, drawSky) : drawSky(frame)) != 1) return -1;
     if (frame.scene.sky.sunMoon.starsAndMoon != 0) drawStars(frame);
     drawSun(frame);
     drawMoon(frame);
     if (frameAborted(frame)) return -1;
     if (cloudsOn(frame) && belowClouds(frame) && drawCloudLayer(frame) != 1) return -1;
-    return drawHorizon(frame);
+    return threads > 1 ? drawRecordedTogether(frame, threads, drawHorizon) : drawHorizon(frame);
 }
 
 bool landscapeUsable(const Landscape& land)

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "base/worker_pool.h"
 #include "platform/scripted_frontend.h"
 #include "render/flare.h"
 #include "render/post_process.h"
@@ -47,6 +48,24 @@ TEST(Oversize, ExpandsInPlaceAndDoublesTheGeometry)
     Images small(2, 2, 2, 4);
     EXPECT_FALSE(beginOversize(small.images, small.geometry));
     EXPECT_EQ(small.geometry.width, 2);
+}
+
+// Every pixel of a picture of odd height lands on its 2 x 2 block, whatever
+// the number of threads sharing the rows.
+TEST(Oversize, EveryRowLandsOnItsBlockWithAnyNumberOfThreads)
+{
+    const int threadsBefore = threadCount();
+    for (const int threads : {1, 3}) {
+        setThreadCount(threads);
+        Images t(7, 13, 14, 26);
+        for (int y = 0; y < 13; ++y)
+            for (int x = 0; x < 7; ++x) t.at(x, y) = static_cast<std::uint32_t>(1000 * y + x + 1);
+        ASSERT_TRUE(beginOversize(t.images, t.geometry));
+        for (int y = 0; y < 26; ++y)
+            for (int x = 0; x < 14; ++x)
+                EXPECT_EQ(t.at(x, y), static_cast<std::uint32_t>(1000 * (y / 2) + x / 2 + 1)) << x << "," << y;
+    }
+    setThreadCount(threadsBefore);
 }
 
 TEST(Reduction, LinearRoundsTheBlockMean)
