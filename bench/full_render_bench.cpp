@@ -74,7 +74,7 @@ void BM_RenderWithTrees(benchmark::State& state)
     app->scene.render.antialias = 0;
     app->scene.texture.kind = 0;
     setImageSize(app->images, app->geometry, app->scene.render, ui, 640, 480);
-    for (const char* line : {"TreeOn", "TreeDensity 120", "TreeOakAll", "Tree2PineOn", "Tree4PineAll"})
+    for (const char* line : {"TreeOn", "TreeDensity 120", "TreeOakAll", "Tree2PineOn", "Tree4PineOn"})
         executeLine(*app, ui, line);
     executeLine(*app, ui, state.range(1) != 0 ? "Tree3D" : "Tree2D");
     if (renderImage(*app, ui) != Outcome::Done) state.SkipWithError("render failed");
