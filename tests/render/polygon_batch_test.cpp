@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -209,6 +210,48 @@ TEST(PolygonBatch, PiecesRecordedOnSeveralThreadsAreDrawnInOrder)
         }
         // The batches in use stay few whatever the number of pieces.
         EXPECT_LE(batches.size(), static_cast<std::size_t>(threads * 2 + 1));
+    }
+}
+
+// Once the bands start at a piece, every thread draws its share of every
+// later piece once and in order, the calling thread reports each after its
+// share; the pieces before are drawn whole.
+TEST(PolygonBatch, BandsStartWhenAcceptedAndEveryThreadDrawsEachLaterPieceInOrder)
+{
+    for (const int threads : {2, 3}) {
+        std::vector<PolygonBatch> batches;
+        std::mutex mutex;
+        std::vector<std::vector<int>> drawnBy(static_cast<std::size_t>(threads));
+        std::vector<int> whole, after, asked;
+        BandDrawing bands;
+        bands.start = [&](int piece) {
+            asked.push_back(piece);
+            return piece >= 5;
+        };
+        bands.draw = [&](int thread, int piece, const PolygonBatch& batch) {
+            EXPECT_EQ(batch.polygons.front().count, piece);
+            if (piece % 4 == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            std::lock_guard<std::mutex> lock(mutex);
+            drawnBy[static_cast<std::size_t>(thread)].push_back(piece);
+        };
+        bands.after = [&](int piece) {
+            after.push_back(piece);
+            return true;
+        };
+        const bool completed = recordAndDraw(
+            30, threads, [](int, int piece, PolygonBatch& batch) { recordIndex(piece, batch); },
+            [&](int piece, const PolygonBatch&) {
+                whole.push_back(piece);
+                return true;
+            },
+            batches, &bands);
+        EXPECT_TRUE(completed);
+        EXPECT_EQ(whole, (std::vector<int>{0, 1, 2, 3, 4}));
+        EXPECT_EQ(asked, (std::vector<int>{0, 1, 2, 3, 4, 5})); // asked until accepted, then no more
+        std::vector<int> later;
+        for (int k = 5; k < 30; ++k) later.push_back(k);
+        for (int t = 0; t < threads; ++t) EXPECT_EQ(drawnBy[static_cast<std::size_t>(t)], later) << "thread " << t;
+        EXPECT_EQ(after, later);
     }
 }
 
