@@ -33,6 +33,10 @@ std::FILE* openRegularStream(const std::string& path);
 // touched (a confined run).
 bool removeFile(const std::string& path);
 
+// The extension of the path's file name with its dot, in small letters
+// (".tif"); empty when the name has none (a dot in a directory name does not count).
+std::string lowerExtension(const std::string& path);
+
 // Why a file cannot be read, as the system says it ("No such file or
 // directory", "Permission denied"); empty when nothing stops it from being opened.
 std::string readProblem(const std::string& path);

@@ -42,9 +42,7 @@ constexpr std::array<ExportFormat, 4> kExportFormats = {{
 
 const ExportFormat* exportFormatOf(const std::string& path)
 {
-    std::string extension = std::filesystem::path(normaliseSeparators(path)).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    const std::string extension = lowerExtension(path);
     for (const ExportFormat& f : kExportFormats)
         if (f.extension == extension) return &f;
     return nullptr;

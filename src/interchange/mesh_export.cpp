@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/frontend.h"
+#include "base/paths.h"
 #include "files/ascii_z.h"
 #include "interchange/mesh_output.h"
 #include "render/terrain_lighting.h"
@@ -580,16 +581,6 @@ int fail(Frontend& ui, const std::string& path, const std::string& reason)
 {
     ui.message(fileMessage(kErrorWritingFile, path) + ": " + reason);
     return 0;
-}
-
-std::string lowerExtension(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string ext = path.substr(dot);
-    for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return ext;
 }
 
 const FormatEntry* formatEntryOf(const std::string& path)

@@ -84,6 +84,29 @@ void startShare(FrameHelpers& helpers, SceneFrame& frame, const RowBands& bands,
     h.bandRaster.abortRequested = false;
 }
 
+// Draws thread's band of the batch; the calling thread (0) also counts the
+// batch's polygons for the frame, as drawing it whole would have.
+void drawShare(FrameHelpers& helpers, SceneFrame& frame, int thread, const PolygonBatch& batch)
+{
+    if (thread == 0) {
+        drawBatchBand(batch, helpers.mainShare, helpers.mainRaster, frame.light);
+        frame.raster.framePolygons += batch.drawable;
+        frame.raster.runningCount += static_cast<std::uint32_t>(batch.polygons.size());
+        return;
+    }
+    HelperState& h = *helpers.threads[static_cast<std::size_t>(thread)];
+    drawBatchBand(batch, h.share, h.bandRaster, h.bandLight);
+}
+
+// The frame's helpers, with the state of at least threads threads.
+FrameHelpers& helpersOf(SceneFrame& frame, int threads)
+{
+    if (!frame.state.helpers) frame.state.helpers = std::make_shared<FrameHelpers>();
+    FrameHelpers& helpers = *frame.state.helpers;
+    while (static_cast<int>(helpers.threads.size()) < threads) helpers.threads.push_back(std::make_unique<HelperState>());
+    return helpers;
+}
+
 // A thread's frame on cache lines of its own: the walk writes into its frame
 // at every cell, and two frames side by side would make the threads take
 // the line from each other all the time.
@@ -110,9 +133,7 @@ void addHelperFrame(std::vector<ThreadFrame>& frames, SceneFrame& frame, HelperS
 int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::function<void(SceneFrame&, int)>& piece,
                        const std::function<void(int, int&)>& progress)
 {
-    if (!frame.state.helpers) frame.state.helpers = std::make_shared<FrameHelpers>();
-    FrameHelpers& helpers = *frame.state.helpers;
-    while (static_cast<int>(helpers.threads.size()) < threads) helpers.threads.push_back(std::make_unique<HelperState>());
+    FrameHelpers& helpers = helpersOf(frame, threads);
     std::vector<ThreadFrame> frames;
     frames.reserve(static_cast<std::size_t>(threads));
     for (int i = 0; i < threads; ++i) addHelperFrame(frames, frame, *helpers.threads[static_cast<std::size_t>(i)]);
@@ -140,16 +161,7 @@ int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::fun
         for (int t = 0; t < threads; ++t) startShare(helpers, frame, bands, t);
         return started = true;
     };
-    inBands.draw = [&](int thread, int, const PolygonBatch& batch) {
-        if (thread == 0) {
-            drawBatchBand(batch, helpers.mainShare, helpers.mainRaster, frame.light);
-            frame.raster.framePolygons += batch.drawable;
-            frame.raster.runningCount += static_cast<std::uint32_t>(batch.polygons.size());
-            return;
-        }
-        HelperState& h = *helpers.threads[static_cast<std::size_t>(thread)];
-        drawBatchBand(batch, h.share, h.bandRaster, h.bandLight);
-    };
+    inBands.draw = [&](int thread, int, const PolygonBatch& batch) { drawShare(helpers, frame, thread, batch); };
     inBands.after = [&](int k) {
         if (pollFrameAbort(frame)) return false;
         progress(k, lastPercent);
@@ -162,9 +174,7 @@ int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::fun
 
 int drawRecordedTogether(SceneFrame& frame, int threads, const std::function<int(SceneFrame&)>& draw)
 {
-    if (!frame.state.helpers) frame.state.helpers = std::make_shared<FrameHelpers>();
-    FrameHelpers& helpers = *frame.state.helpers;
-    while (static_cast<int>(helpers.threads.size()) < threads) helpers.threads.push_back(std::make_unique<HelperState>());
+    FrameHelpers& helpers = helpersOf(frame, threads);
     const bool banded = bandsPossible(frame.target, threads);
     const RowBands bands = splitIntoBands(*frame.target.geometry, threads);
     PolygonBatch& batch = helpers.single;
@@ -183,16 +193,7 @@ int drawRecordedTogether(SceneFrame& frame, int threads, const std::function<int
         drawBatch(batch, frame.raster, frame.target, frame.light);
     } else {
         for (int t = 0; t < threads; ++t) startShare(helpers, frame, bands, t);
-        runTogether(threads, [&](int thread) {
-            if (thread == 0) {
-                drawBatchBand(batch, helpers.mainShare, helpers.mainRaster, frame.light);
-                return;
-            }
-            HelperState& h = *helpers.threads[static_cast<std::size_t>(thread)];
-            drawBatchBand(batch, h.share, h.bandRaster, h.bandLight);
-        });
-        frame.raster.framePolygons += batch.drawable;
-        frame.raster.runningCount += static_cast<std::uint32_t>(batch.polygons.size());
+        runTogether(threads, [&](int thread) { drawShare(helpers, frame, thread, batch); });
         settleDither(helpers.mainShare);
     }
     return result;

@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 #include "app/app.h"
@@ -19,16 +17,6 @@
 namespace kalvenor {
 
 namespace {
-
-std::string lowerExtension(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string ext = path.substr(dot);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
 
 // Whether the file starts with the magic of either landscape format.
 bool startsLikeLandscape(const std::string& path)

@@ -10,6 +10,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+TEST(Paths, TheExtensionIsTheFileNamesInSmallLetters)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"out/island.TIF", ".tif"}, {"a.b/c", ""},          {"dem\\V1.2\\grid", ""}, {"x.tar.GZ", ".gz"},
+        {"noextension", ""},        {"dir/name.", "."},     {"C:\\DEM\\Mesh.Obj", ".obj"},
+    };
+    for (const auto& [path, extension] : cases) EXPECT_EQ(lowerExtension(path), extension) << path;
+}
+
 TEST(Paths, BackslashesWorkAndCaseIsIgnoredWhenTheExactNameIsMissing)
 {
     const fs::path root = fs::temp_directory_path() / ("kalvenor_paths_" + std::to_string(::getpid()));

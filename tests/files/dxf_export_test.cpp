@@ -18,6 +18,7 @@
 #include "files/dxf_export.h"
 #include "model/landscape.h"
 #include "platform/scripted_frontend.h"
+#include "support/command_output.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
@@ -720,16 +721,7 @@ std::optional<std::string> pythonWithEzdxf()
     return std::nullopt;
 }
 
-std::string runCommand(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-    ::pclose(pipe);
-    return out;
-}
+using kalvenor::testing::commandOutput;
 
 TEST(DxfEzdxf, ThirdPartyReaderSeesTheObjects)
 {
@@ -748,7 +740,7 @@ TEST(DxfEzdxf, ThirdPartyReaderSeesTheObjects)
     ASSERT_EQ(exportDxf(land, BoundingBox{}, dir / "land.dxf", {true, true, 32, 1}, ui), ExportResult::Ok);
 
     const std::string output =
-        runCommand(*python + " " KALVENOR_SOURCE_DIR "/tests/files/dxf_ezdxf_check.py " + (dir / "land.dxf"));
+        commandOutput(*python + " " KALVENOR_SOURCE_DIR "/tests/files/dxf_ezdxf_check.py " + (dir / "land.dxf"));
     // Columns 0..5 and 3..8, rows 0..2; offsets 1000, 2000, 5; the border 0.1
     // lower; the first face of a six-wide object (1, 2, -8).
     EXPECT_EQ(output, "entities 2\n"

@@ -21,6 +21,7 @@
 #include "platform/scripted_frontend.h"
 #include "render/scene_fixture.h"
 #include "render/terrain_lighting.h"
+#include "support/command_output.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 #include "terrain/water.h"
@@ -117,16 +118,7 @@ const aiMesh* meshNamed(const aiScene& scene, const std::string& name)
     return nullptr;
 }
 
-std::string runCommand(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-    ::pclose(pipe);
-    return out;
-}
+using kalvenor::testing::commandOutput;
 
 bool haveCommand(const std::string& name) { return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0; }
 
@@ -215,7 +207,7 @@ std::string objCheck(const std::string& path, const std::vector<std::pair<int, i
 {
     std::string command = "python3 " KALVENOR_SOURCE_DIR "/tests/interchange/obj_check.py '" + path + "' 30 30";
     for (const auto& [c, r] : points) command += " " + std::to_string(c) + "," + std::to_string(r);
-    return runCommand(command);
+    return commandOutput(command);
 }
 
 TEST(MeshExportObj, PythonReadsTheGridAndTheGroupsBack)
@@ -336,7 +328,7 @@ TEST(MeshExportGlb, AssimpInfoCountsAGeneratedIsland)
         options.step = step;
         options.trees = withTrees;
         ASSERT_EQ(exportMesh(land, BoundingBox{}, app->scene.colourScheme, options, dir / "island.glb", ui), 1);
-        const std::string info = runCommand("assimp info '" + (dir / "island.glb") + "' 2>&1");
+        const std::string info = commandOutput("assimp info '" + (dir / "island.glb") + "' 2>&1");
         long treeVertices = 0, treeFaces = 0, treeMeshes = 0;
         std::istringstream in(info);
         for (std::string line; std::getline(in, line);) {
