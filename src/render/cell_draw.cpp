@@ -44,30 +44,6 @@ int roughnessOffset(std::uint32_t seed, int range)
     return static_cast<int>(((static_cast<std::int64_t>(draw) * 2 * range) >> 15) - range);
 }
 
-// The quad's record beside its corners: normal from the diagonals, the cosine
-// toward the eye, the size term and the detail level.
-TerrainQuad makeQuad(const SceneFrame& frame, const TerrainVertex* corners[4], float edgeLength)
-{
-    TerrainQuad q;
-    for (int i = 0; i < 4; ++i) q.corner[i] = corners[i];
-    q.edgeLength = edgeLength;
-    const Vec3 p0 = worldOf(*corners[0]), p1 = worldOf(*corners[1]);
-    const Vec3 p2 = worldOf(*corners[2]), p3 = worldOf(*corners[3]);
-    const Vec3 n = normalised(cross(subtract(p3, p0), subtract(p2, p1)));
-    const Vec3 centre = {(p0.x + p1.x + p2.x + p3.x) * 0.25f, (p0.y + p1.y + p2.y + p3.y) * 0.25f,
-                         (p0.z + p1.z + p2.z + p3.z) * 0.25f};
-    const Vec3 toEye = normalised(subtract({frame.view.eyeX, frame.view.eyeY, frame.view.eyeZ}, centre));
-    const float c = dot(n, toEye);
-    const float flatness = 1.0f - std::fabs(n.z);
-    q.sizeTerm = (flatness * flatness + c + 0.5f) * edgeLength;
-    q.distance = corners[3]->distance;
-    const float size = quadScreenSize(frame, q);
-    q.screenSize = size;
-    const unsigned pixels = size >= 1.0f ? static_cast<unsigned>(std::min(size, 65535.0f)) : 0u;
-    q.detail = std::clamp(8 - static_cast<int>(std::bit_width(pixels)), 0, kMaxDetail);
-    return q;
-}
-
 void drawTriangles(SceneFrame& frame, const TerrainQuad& q)
 {
     shadeTriangle(frame, *q.corner[0], *q.corner[1], *q.corner[3], q.detail);
@@ -104,9 +80,13 @@ void subdivide(SceneFrame& frame, const TerrainQuad& q, int depth)
     }
 }
 
-void fillEntry(PolygonVertex& e, const TerrainVertex& v, std::uint32_t colour, int classCode, int intensity)
+// projected: the entry takes the point's image position (all corners in view).
+void fillEntry(PolygonVertex& e, const TerrainVertex& v, bool projected, std::uint32_t colour, int classCode,
+               int intensity)
 {
-    e.u = v.view.x, e.v = v.view.y, e.w = v.view.z;
+    e.u = projected ? v.imageX : v.view.x;
+    e.v = projected ? v.imageY : v.view.y;
+    e.w = v.view.z;
     e.seed = v.seed;
     e.red = static_cast<std::uint16_t>((colour & 0xFF) << 8);
     e.green = static_cast<std::uint16_t>(((colour >> 8) & 0xFF) << 8);
@@ -141,6 +121,41 @@ void setTextureCoordinates(Polygon& p, const SceneFrame& frame, const TextureVie
 }
 
 } // namespace
+
+TerrainQuad makeQuad(const SceneFrame& frame, const TerrainVertex* corners[4], float edgeLength)
+{
+    TerrainQuad q;
+    for (int i = 0; i < 4; ++i) q.corner[i] = corners[i];
+    q.edgeLength = edgeLength;
+    const Vec3 p0 = worldOf(*corners[0]), p1 = worldOf(*corners[1]);
+    const Vec3 p2 = worldOf(*corners[2]), p3 = worldOf(*corners[3]);
+    const Vec3 n = normalised(cross(subtract(p3, p0), subtract(p2, p1)));
+    const Vec3 centre = {(p0.x + p1.x + p2.x + p3.x) * 0.25f, (p0.y + p1.y + p2.y + p3.y) * 0.25f,
+                         (p0.z + p1.z + p2.z + p3.z) * 0.25f};
+    const Vec3 toEye = normalised(subtract({frame.view.eyeX, frame.view.eyeY, frame.view.eyeZ}, centre));
+    const float c = dot(n, toEye);
+    const float flatness = 1.0f - std::fabs(n.z);
+    q.sizeTerm = (flatness * flatness + c + 0.5f) * edgeLength;
+    q.distance = corners[3]->distance;
+    const float size = quadScreenSize(frame, q);
+    q.screenSize = size;
+    const unsigned pixels = size >= 1.0f ? static_cast<unsigned>(std::min(size, 65535.0f)) : 0u;
+    q.detail = std::clamp(8 - static_cast<int>(std::bit_width(pixels)), 0, kMaxDetail);
+    return q;
+}
+
+bool staysWhole(const SceneFrame& frame, const TerrainVertex* corners[4], float edgeLength)
+{
+    constexpr float kLargestSizeTerm = 2.6f;
+    const SubdivisionLimits& limits = frame.terrain.limits;
+    if (0 > limits.maxDepth) return true;
+    float sum = corners[0]->distance + corners[1]->distance + corners[2]->distance + corners[3]->distance;
+    if (sum == 0.0f) sum = 1.0f;
+    const float side = frame.terrain.imageSide, focal = frame.view.focalFactor;
+    if (!(sum > 0.0f && std::isfinite(sum) && side > 0.0f && focal > 0.0f && edgeLength > 0.0f)) return false;
+    const float largest = side * (kLargestSizeTerm * edgeLength) * 10.0f * focal / sum;
+    return largest < static_cast<float>(limits.maxPolygonSize);
+}
 
 std::uint8_t viewOutcode(Vec3 point, float marginU, float marginV)
 {
@@ -181,6 +196,12 @@ ChildOrder childOrder(float eyeX, float eyeY, float centreX, float centreY)
 void drawCell(SceneFrame& frame, const TerrainVertex* corners[4])
 {
     const float edge = (frame.land.spacingX + frame.land.spacingY) * static_cast<float>(frame.terrain.step) * 0.5f;
+    if (!frame.terrain.anyTexture && staysWhole(frame, corners, edge)) {
+        // No texture reads the detail level, and the cell is not split: the quad record is not needed.
+        shadeTriangle(frame, *corners[0], *corners[1], *corners[3]);
+        shadeTriangle(frame, *corners[0], *corners[2], *corners[3]);
+        return;
+    }
     drawQuad(frame, makeQuad(frame, corners, edge), 0);
 }
 
@@ -244,12 +265,15 @@ void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVerte
     p.count = 4;
     p.texture = nullptr;
     const std::uint32_t first = t.gouraud ? own(a) : shared;
-    fillEntry(p.vertices[0], a, first, classCode, intensity);
-    fillEntry(p.vertices[1], b, t.gouraud ? own(b) : shared, classCode, intensity);
-    fillEntry(p.vertices[2], c, t.gouraud ? own(c) : shared, classCode, intensity);
+    // A triangle whose corners all lie inside the view needs no clipping, and
+    // its corners were projected as their points were placed.
+    const bool projected = a.inView && b.inView && c.inView;
+    fillEntry(p.vertices[0], a, projected, first, classCode, intensity);
+    fillEntry(p.vertices[1], b, projected, t.gouraud ? own(b) : shared, classCode, intensity);
+    fillEntry(p.vertices[2], c, projected, t.gouraud ? own(c) : shared, classCode, intensity);
     // The closing entry is written like the others: copying the first one
     // back out of memory right after its field-by-field stores stalls.
-    fillEntry(p.vertices[3], a, first, classCode, intensity);
+    fillEntry(p.vertices[3], a, projected, first, classCode, intensity);
     if (const ClassTexture* texture = frame.state.textures.byClass[static_cast<std::size_t>(classCode & 0xFF)]) {
         const int level = std::clamp(detail, 0, kMaxDetail);
         TextureView& view = frame.state.terrainTexture;
@@ -260,7 +284,10 @@ void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVerte
         setTextureCoordinates(p, frame, view, level, corners);
         p.texture = &view;
     }
-    submitPolygon(frame, p, false);
+    if (projected)
+        submitProjected(frame, p);
+    else
+        submitPolygon(frame, p, false);
 }
 
 } // namespace kalvenor

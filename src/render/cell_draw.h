@@ -36,6 +36,19 @@ inline bool outcodesInView(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::
 float detailMarginU(const SceneFrame& frame);
 float detailMarginV(const SceneFrame& frame);
 
+// The quad's record beside its corners: normal from the diagonals, the cosine
+// toward the eye, the size term, the screen size and the detail level.
+TerrainQuad makeQuad(const SceneFrame& frame, const TerrainVertex* corners[4], float edgeLength);
+
+// True when drawQuad is sure to draw the cell's quad at depth 0 without
+// splitting it, found without the quad's normal: past the deepest level, or
+// too small on screen even with the largest size term a quad can have (the
+// flatness and the cosine toward the eye are each at most 1, a hair over
+// after rounding). Every step of the size is a product or quotient of
+// positive numbers, which rounding keeps in order, so a bound under the limit
+// puts the exact size under it too. False whenever that cannot be sure.
+bool staysWhole(const SceneFrame& frame, const TerrainVertex* corners[4], float edgeLength);
+
 // Draws the cell whose four corner records are built, from depth 0 of the
 // subdivision. The caller has found the cell in view (cellInView).
 void drawCell(SceneFrame& frame, const TerrainVertex* corners[4]);

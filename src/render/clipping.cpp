@@ -100,7 +100,7 @@ bool whollyInView(const Polygon& polygon)
     if (polygon.count < 1 || polygon.count > kMaxPolygonVertices) return false;
     for (int i = 0; i < polygon.count; ++i) {
         const PolygonVertex& p = polygon.vertices[static_cast<std::size_t>(i)];
-        if (!(p.w > 0.0f && -p.w < p.u && p.u < p.w && -p.w < p.v && p.v < p.w)) return false;
+        if (!strictlyInView(p.u, p.v, p.w)) return false;
     }
     return true;
 }

@@ -27,6 +27,9 @@ bool mayBeInView(const Polygon& polygon);
 // True when every vertex lies strictly inside the view volume, so clipping can be skipped.
 bool whollyInView(const Polygon& polygon);
 
+// One point strictly inside the view volume: w > 0, -w < u < w, -w < v < w.
+inline bool strictlyInView(float u, float v, float w) { return w > 0.0f && -w < u && u < w && -w < v && v < w; }
+
 // Trivial reject, then the five passes unless the polygon is wholly in view.
 // The result is left in polygon; false when nothing of it remains.
 bool clipToView(Polygon& polygon, Polygon& scratch);

@@ -34,14 +34,12 @@ void recomputeScroll(ImageGeometry& g)
 
 void projectPolygon(Polygon& polygon, const ImageGeometry& geometry)
 {
-    const float cx = static_cast<float>(geometry.projWidth / 2);
-    const float cy = static_cast<float>(geometry.projHeight / 2);
     const int count = std::clamp(polygon.count, 0, kMaxPolygonVertices);
     for (int i = 0; i < count; ++i) {
         PolygonVertex& p = polygon.vertices[static_cast<std::size_t>(i)];
-        const float w = p.w == 0.0f ? 1.0f : p.w;
-        p.u = cx + p.u * cx / w;
-        p.v = cy + p.v * cy / w;
+        const ImagePoint at = projectPoint(p.u, p.v, p.w, geometry);
+        p.u = at.x;
+        p.v = at.y;
     }
 }
 

@@ -47,4 +47,17 @@ inline int imageRowOffset(const ImageGeometry& g) { return (g.projHeight - g.hei
 // x = PW/2 + u (PW/2) / w, y = PH/2 + v (PH/2) / w, a w of exactly 0 counting as 1.
 void projectPolygon(Polygon& polygon, const ImageGeometry& geometry);
 
+// The same for one view-space point (u, v, w): where projectPolygon puts an
+// entry there, to the bit.
+struct ImagePoint {
+    float x = 0, y = 0;
+};
+inline ImagePoint projectPoint(float u, float v, float w, const ImageGeometry& g)
+{
+    const float cx = static_cast<float>(g.projWidth / 2);
+    const float cy = static_cast<float>(g.projHeight / 2);
+    if (w == 0.0f) w = 1.0f;
+    return {cx + u * cx / w, cy + v * cy / w};
+}
+
 } // namespace kalvenor

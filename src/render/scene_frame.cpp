@@ -67,6 +67,7 @@ void prepareTerrainParams(SceneFrame& frame)
     t.vertex.view = &frame.view;
     t.vertex.valley = valleyParams(land, scene.colouring);
     t.vertex.waves = t.waves.on ? &t.waves : nullptr;
+    t.vertex.geometry = frame.target.geometry;
     t.vertex.haze = scene.sky.haze;
     t.vertex.base = static_cast<float>(land.lowestElevation);
     t.vertex.landSeed = scene.generation.seed;
@@ -92,6 +93,8 @@ void prepareTerrainParams(SceneFrame& frame)
     t.exaggeration = scene.lighting.exaggeration != 0;
     t.backFaceCulling = scene.render.backFaceCulling != 0;
     t.exactCells = !t.vertex.deformation && scene.texture.kind != kAltitudeTexture;
+    const auto& byClass = frame.state.textures.byClass;
+    t.anyTexture = std::any_of(byClass.begin(), byClass.end(), [](const ClassTexture* map) { return map != nullptr; });
 }
 
 bool pollFrameAbort(SceneFrame& frame)
@@ -117,6 +120,11 @@ void submitPolygon(SceneFrame& frame, Polygon& polygon, bool cull)
     if (cull && facesAway(polygon)) return;
     if (!clipToView(polygon, frame.state.scratch)) return;
     projectPolygon(polygon, *frame.target.geometry);
+    submitProjected(frame, polygon);
+}
+
+void submitProjected(SceneFrame& frame, const Polygon& polygon)
+{
     if (frame.record != nullptr)
         frame.record->add(polygon, frame.light.hazeWeight);
     else

@@ -50,6 +50,7 @@ struct TerrainParams {
     bool backFaceCulling = true;
     bool detailMargin = true;         // cells near the image edge are kept for their detail
     bool exactCells = true;           // no deformation or detail can move a cell's corners
+    bool anyTexture = false;          // some class is drawn with a texture map
 };
 
 struct SceneFrame {
@@ -85,6 +86,10 @@ inline bool frameAborted(const SceneFrame& frame) { return frame.raster.abortReq
 // the eye is dropped; then trivial reject, clipping (skipped when wholly in
 // view), projection and rasterising. polygon is changed on the way.
 void submitPolygon(SceneFrame& frame, Polygon& polygon, bool cull);
+
+// The last step of that way, for a polygon already wholly in view and
+// projected: rasterised, or recorded when the frame records.
+void submitProjected(SceneFrame& frame, const Polygon& polygon);
 
 // True when the first three vertices p0, p1, p2 turn away from the eye:
 // ((p1 - p0) x (p2 - p1)) . p1 >= 0.

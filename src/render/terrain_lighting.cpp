@@ -1,6 +1,7 @@
 #include "render/terrain_lighting.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace kalvenor {
@@ -13,6 +14,21 @@ constexpr float kSheenExponent = 0.05f;
 
 
 float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// Below this s the hilite s^sharpness x 256 truncates to 0, and the power is
+// not worked out. The bound lies a relative 1e-4 under the root 256^(-1/p):
+// there s^p is at most (1 - 1e-4) / 256, far below what the float power's
+// error of about a unit in the last place could lift to 1/256.
+float zeroHiliteBelow(int sharpness)
+{
+    static const std::array<float, 256> bounds = [] {
+        std::array<float, 256> b{}; // sharpness 0: s^0 is 1, never 0
+        for (std::size_t p = 1; p < b.size(); ++p)
+            b[p] = static_cast<float>(std::pow(1.0 / 256.0, 1.0 / static_cast<double>(p)) * (1.0 - 1e-4));
+        return b;
+    }();
+    return sharpness > 0 && sharpness < 256 ? bounds[static_cast<std::size_t>(sharpness)] : 0.0f;
+}
 
 } // namespace
 
@@ -70,7 +86,9 @@ Hilite phongHilite(Vec3 n, Vec3 l, Vec3 v, const SurfaceAttributes& attributes, 
     const Vec3 r = {2.0f * nl * n.x - l.x, 2.0f * nl * n.y - l.y, 2.0f * nl * n.z - l.z};
     const float s = std::clamp(dot(r, v), kLeastHilite, 1.0f);
     Hilite h;
-    h.value = static_cast<int>(std::pow(s, static_cast<float>(attributes.phongSharpness)) * 256.0f);
+    h.value = s < zeroHiliteBelow(attributes.phongSharpness)
+                  ? 0
+                  : static_cast<int>(std::pow(s, static_cast<float>(attributes.phongSharpness)) * 256.0f);
     h.strength = attributes.phongIntensity;
     if (water) {
         // The sheen: the reflected view ray grazing the horizon lights the water.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/clipping.h"
 #include "render/terrain_lighting.h"
 #include "render/waves.h"
 #include "terrain/colouring_common.h"
@@ -82,6 +83,11 @@ void placeVertex(const VertexContext& ctx, TerrainVertex& v)
     v.haze = frameHazeWeight(ctx.view->hazeWeight, ctx.haze);
     v.drawZ = z;
     v.view = toViewSpace(*ctx.view, v.x, v.y, z);
+    v.inView = ctx.geometry != nullptr && strictlyInView(v.view.x, v.view.y, v.view.z);
+    if (v.inView) {
+        const ImagePoint at = projectPoint(v.view.x, v.view.y, v.view.z, *ctx.geometry);
+        v.imageX = at.x, v.imageY = at.y;
+    }
 }
 
 TerrainVertex buildVertex(const VertexContext& ctx, int col, int row)

@@ -8,6 +8,7 @@
 
 #include "model/landscape.h"
 #include "model/scene_settings.h"
+#include "render/projection.h"
 #include "render/view_transform.h"
 #include "render/waves.h"
 #include "terrain/cliffs.h"
@@ -40,6 +41,11 @@ struct TerrainVertex {
     int code = 0;                     // the point's ground code
     float drawZ = 0;                  // z with the waves of water points added
     Vec3 view;                        // view space of the drawn position (waves included)
+    // Strictly inside the view volume, and then where the point lands in the
+    // image, projected exactly as a polygon corner is (projectPolygon): the
+    // triangles of such points need neither clipping nor projection.
+    bool inView = false;
+    float imageX = 0, imageY = 0;
 };
 
 // What building a vertex reads besides the landscape, fixed for a frame.
@@ -49,6 +55,7 @@ struct VertexContext {
     ViewState* view = nullptr;
     ValleyParams valley;
     const WaveField* waves = nullptr; // null: no waves
+    const ImageGeometry* geometry = nullptr; // null: points are not projected (inView stays false)
     int haze = 0;          // the haze setting (0 = none)
     float base = 0;        // the lowest elevation, where the air is haziest
     std::uint32_t landSeed = 0;
