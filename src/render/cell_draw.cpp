@@ -12,7 +12,6 @@ namespace kalvenor {
 
 namespace {
 
-constexpr double kDegreesPerRadian = 57.29577951308232;
 constexpr int kShadowLimit = 8;  // averaged marks above this darken the triangle
 constexpr int kShadowDivisor = 8;
 constexpr int kMaxDetail = 7;
@@ -225,7 +224,7 @@ void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVerte
     // the corner order of the second one gives the downward normal, so it is turned.
     Vec3 n = normalised(cross(subtract(worldOf(b), worldOf(a)), subtract(worldOf(c), worldOf(b))));
     if (n.z < 0.0f) n = {-n.x, -n.y, -n.z};
-    const int slope = n.z > t.cosCliffThreshold ? 0 : static_cast<int>(std::acos(std::min(n.z, 1.0f)) * kDegreesPerRadian);
+    const int slope = n.z > t.cosCliffThreshold ? 0 : slopeDegrees(n.z);
 
     const int classCode = triangleClass(t.classes, a, b, c, slope);
     const Rgb classColour = schemeColour(scene.colourScheme, classCode);

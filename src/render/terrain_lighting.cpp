@@ -30,7 +30,55 @@ float zeroHiliteBelow(int sharpness)
     return sharpness > 0 && sharpness < 256 ? bounds[static_cast<std::size_t>(sharpness)] : 0.0f;
 }
 
+// The degrees of a slope come from tables of the true cosines of whole
+// degrees. The float arc cosine lies within a few units in its last place of
+// the true one, so only an upward part within a hair (1e-4 degree) of a
+// whole degree can come out on the other side of it; for those, and for
+// anything outside 0 ... 1, the arc cosine itself is asked.
+class SlopeTable {
+public:
+    SlopeTable()
+    {
+        constexpr double kHair = 1e-4;
+        for (std::size_t j = 0; j < edge_.size(); ++j) {
+            const double degrees = static_cast<double>(j);
+            edge_[j] = std::cos(degrees / kDegreesPerRadian);
+            above_[j] = std::cos((degrees + kHair) / kDegreesPerRadian);
+            below_[j] = std::cos((degrees - kHair) / kDegreesPerRadian);
+        }
+        for (std::size_t b = 0; b < first_.size(); ++b) {
+            const double top = static_cast<double>(b + 1) / kBuckets;
+            first_[b] = static_cast<std::uint8_t>(std::acos(std::min(top, 1.0)) * kDegreesPerRadian);
+        }
+    }
+
+    int degrees(float nz) const
+    {
+        if (!(nz >= 0.0f && nz < 1.0f)) return exact(nz);
+        const double z = nz;
+        int k = first_[static_cast<std::size_t>(z * kBuckets)]; // at most the slope: the bucket's top is less steep
+        while (z <= edge_[static_cast<std::size_t>(k) + 1]) ++k;
+        // Strictly between k + hair and k + 1 - hair degrees.
+        if (z < above_[static_cast<std::size_t>(k)] && z > below_[static_cast<std::size_t>(k) + 1]) return k;
+        return exact(nz);
+    }
+
+private:
+    static constexpr double kDegreesPerRadian = 57.29577951308232;
+    static constexpr int kBuckets = 4096;
+    static int exact(float nz) { return static_cast<int>(std::acos(std::min(nz, 1.0f)) * kDegreesPerRadian); }
+
+    std::array<double, 92> edge_{}, above_{}, below_{}; // a face is at most 90 degrees steep
+    std::array<std::uint8_t, kBuckets> first_{};
+};
+
 } // namespace
+
+int slopeDegrees(float nz)
+{
+    static const SlopeTable table;
+    return table.degrees(nz);
+}
 
 Rgb fullValue(Rgb c)
 {

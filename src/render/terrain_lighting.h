@@ -54,6 +54,10 @@ float frameHazeWeight(float weight, int haze);
 // or with exaggeration trunc((1 - acos(max(n . l, 0)) x 2/pi) x 256); negative gives 0.
 int diffuseIntensity(Vec3 n, Vec3 l, bool exaggeration);
 
+// The slope of a face whose unit normal has upward part nz (0 ... 1), in
+// whole degrees: acos(min(nz, 1)) in floats, times 180 / pi, truncated.
+int slopeDegrees(float nz);
+
 struct Hilite {
     int strength = 0; // S
     int value = 0;    // H

@@ -163,5 +163,29 @@ TEST(TerrainLighting, HiliteSkipsThePowerOnlyWhereItIsZero)
     }
 }
 
+TEST(TerrainLighting, SlopeDegreesAreTheFloatArcCosinesTruncated)
+{
+    const auto expected = [](float z) { return static_cast<int>(std::acos(std::min(z, 1.0f)) * 57.29577951308232); };
+    const auto check = [&](float z) { ASSERT_EQ(slopeDegrees(z), expected(z)) << z; };
+    // Every 509th float from 0 to just above 1 (about two million), then the floats around each whole degree,
+    // where the truncation turns.
+    for (std::uint32_t bits = 0; bits <= 0x3F800100u; bits += 509) {
+        float z;
+        std::memcpy(&z, &bits, sizeof z);
+        check(z);
+    }
+    for (int degree = 0; degree <= 90; ++degree) {
+        const auto edge = static_cast<float>(std::cos(degree / 57.29577951308232));
+        float down = edge, up = edge;
+        check(edge);
+        for (int i = 0; i < 3000; ++i) {
+            check(down = std::nextafter(down, -1.0f));
+            check(up = std::nextafter(up, 2.0f));
+        }
+    }
+    for (const float odd : {-0.0f, 1.0f, 1.0000001f, 0.99999994f, 1e-30f})
+        check(odd);
+}
+
 } // namespace
 } // namespace kalvenor
