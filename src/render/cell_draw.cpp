@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 
+#include "render/held_triangles.h"
 #include "render/lit_colour.h"
 #include "render/terrain_lighting.h"
 #include "terrain/colouring_common.h"
@@ -197,10 +198,17 @@ void drawCell(SceneFrame& frame, const TerrainVertex* corners[4])
     const float edge = (frame.land.spacingX + frame.land.spacingY) * static_cast<float>(frame.terrain.step) * 0.5f;
     if (!frame.terrain.anyTexture && staysWhole(frame, corners, edge)) {
         // No texture reads the detail level, and the cell is not split: the quad record is not needed.
+        if (frame.terrain.holdBack) {
+            holdTriangle(frame, *corners[0], *corners[1], *corners[3]);
+            holdTriangle(frame, *corners[0], *corners[2], *corners[3]);
+            return;
+        }
         shadeTriangle(frame, *corners[0], *corners[1], *corners[3]);
         shadeTriangle(frame, *corners[0], *corners[2], *corners[3]);
         return;
     }
+    // What is held is drawn before anything of this cell is worked out: shading changes the frame's light.
+    drawHeldTriangles(frame);
     drawQuad(frame, makeQuad(frame, corners, edge), 0);
 }
 

@@ -121,7 +121,7 @@ void addHelperFrame(std::vector<ThreadFrame>& frames, SceneFrame& frame, HelperS
     h.view = frame.view;
     h.light = frame.light;
     h.state.textures.byClass = frame.state.textures.byClass;
-    h.state.lines[0].index = h.state.lines[1].index = -1;
+    for (GridLine& slot : h.state.lines) slot.index = -1;
     h.raster.abortRequested = false;
     frames.push_back(ThreadFrame{
         SceneFrame{frame.land, frame.scene, frame.sun, frame.strata, h.view, h.light, h.raster, frame.target, h.ui, h.state}});

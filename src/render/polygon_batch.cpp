@@ -73,10 +73,28 @@ void PolygonBatch::add(const Polygon& polygon, float hazeWeight)
     }
 }
 
+void PolygonBatch::addHidden(int spans, float hazeWeight)
+{
+    RecordedPolygon record;
+    record.first = static_cast<int>(entries.size());
+    record.count = kMinPolygonEntries;
+    record.hazeWeight = hazeWeight;
+    record.hiddenSpans = spans;
+    polygons.push_back(record);
+    ++drawable;
+    // Its draws come before those of the polygons after it in every band; it
+    // is listed in none, as it draws nothing.
+    if (bands != nullptr) draws += static_cast<std::uint32_t>(spans);
+}
+
 namespace {
 
 void drawRecorded(const PolygonBatch& batch, const RecordedPolygon& p, RasterState& raster, const RasterTarget& target)
 {
+    if (p.hiddenSpans >= 0) {
+        skipHiddenPolygon(p.hiddenSpans, raster, target);
+        return;
+    }
     const bool textured = p.coords >= 0;
     rasterisePacked(batch.entries.data() + p.first, textured ? batch.coords.data() + p.coords : nullptr, p.count,
                     textured ? &batch.textures[static_cast<std::size_t>(p.texture)] : nullptr, raster, target);

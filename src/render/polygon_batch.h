@@ -24,6 +24,7 @@ struct RecordedPolygon {
     int coords = -1;  // into PolygonBatch::coords, -1 untextured
     int texture = -1; // into PolygonBatch::textures
     float hazeWeight = 0.0f;
+    int hiddenSpans = -1; // 0 or more: a polygon covered later, of that many spans, that is not drawn
 };
 
 // A polygon with spans in a band, and the dither draws the whole batch takes
@@ -54,6 +55,10 @@ struct alignas(128) PolygonBatch {
     // Empties the batch and keeps its storage (and the bands).
     void clear();
     void add(const Polygon& polygon, float hazeWeight);
+    // A polygon of 3 or more entries whose pixels later polygons all cover:
+    // counted, and its spans (image rows, so within the bands) taken from the
+    // dither stream, but not drawn.
+    void addHidden(int spans, float hazeWeight);
 };
 
 // Rasterises the batch in order, light's haze weight set for each polygon as

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/frontend.h"
+#include "model/random_streams.h"
 #include "render/line_stepper.h"
 
 namespace kalvenor {
@@ -352,6 +353,39 @@ void rasterisePacked(const PackedEntry* entries, const PackedCoords* coords, int
         ymax = std::max(ymax, r.y);
     }
     rasteriseConverted(count, texture, ymin, ymax, state, target);
+}
+
+void imageSpans(const PackedEntry* entries, int count, const ImageGeometry& g, int* left, int* right,
+                std::vector<ImageSpan>& out)
+{
+    if (count < kMinPolygonEntries || count > kMaxPolygonVertices) return;
+    const RowWindow image = imageWindow(g);
+    int ymin = entries[0].y, ymax = ymin;
+    for (int i = 1; i < count; ++i) ymin = std::min<int>(ymin, entries[i].y), ymax = std::max<int>(ymax, entries[i].y);
+    const int firstRow = std::max(ymin, image.first), lastRow = std::min(ymax, image.last);
+    if (firstRow > lastRow) return;
+    const auto add = [&](int y, int lo, int hi) {
+        const int x0 = std::max(lo, 0), x1 = std::min(hi, g.width - 1);
+        if (x0 <= x1) out.push_back({y, x0, x1});
+    };
+    if (ymin == ymax) { // one row: from the leftmost to the rightmost first end of the edges
+        int lo = g.width, hi = -1;
+        for (int i = 0; i + 1 < count; ++i) lo = std::min<int>(lo, entries[i].x), hi = std::max<int>(hi, entries[i].x);
+        add(ymin, lo, hi);
+        return;
+    }
+    walkExtents(entries, count, image, firstRow, lastRow, g.width, left, right);
+    for (int y = firstRow; y <= lastRow; ++y) add(y, left[y], right[y]);
+}
+
+void skipHiddenPolygon(int spans, RasterState& state, const RasterTarget& target)
+{
+    countPolygon(kMinPolygonEntries, state, target);
+    ++state.framePolygons;
+    PixelDither* dither = target.dither;
+    if (spans <= 0 || dither == nullptr || target.ditherAmount == 0) return;
+    prepareDither(*dither, target.ditherAmount);
+    if (target.ditherKind != kDitherOrdered) dither->seed = lcgSkip(dither->seed, static_cast<std::uint64_t>(spans));
 }
 
 RowBands splitIntoBands(const ImageGeometry& g, int count)

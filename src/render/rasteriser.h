@@ -82,6 +82,25 @@ bool packPolygon(const Polygon& polygon, PackedEntry* entries, PackedCoords* coo
 void rasterisePacked(const PackedEntry* entries, const PackedCoords* coords, int count, const TextureView* texture,
                      RasterState& state, const RasterTarget& target);
 
+// A row of pixels a polygon writes: projected row y, image columns x0 .. x1.
+struct ImageSpan {
+    int y = 0, x0 = 0, x1 = 0;
+};
+
+// Appends to out the spans the rasteriser fills for a polygon of count packed
+// entries (x and y alone are read), clipped to the image's rows and columns:
+// the pixels drawing it would write. left and right are scratch rows of
+// kRasterLimit entries.
+void imageSpans(const PackedEntry* entries, int count, const ImageGeometry& g, int* left, int* right,
+                std::vector<ImageSpan>& out);
+
+// What drawing a polygon of 3 .. kMaxPolygonVertices entries leaves besides
+// its pixels, for one whose pixels are all covered later: the running count
+// (and its abort poll), the frame's count, and for its spans (its number of
+// image rows) the dither stream's draws, the dither tables built first as at
+// the first span drawn.
+void skipHiddenPolygon(int spans, RasterState& state, const RasterTarget& target);
+
 // The image's projected rows cut into bands, so that threads can each draw
 // one band of the same polygons at once.
 constexpr int kMaxRowBands = 64;

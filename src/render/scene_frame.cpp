@@ -5,6 +5,7 @@
 
 #include "base/frontend.h"
 #include "render/clipping.h"
+#include "render/held_triangles.h"
 #include "render/projection.h"
 #include "terrain/colouring.h"
 #include "terrain/colouring_common.h"
@@ -95,6 +96,7 @@ void prepareTerrainParams(SceneFrame& frame)
     t.exactCells = !t.vertex.deformation && scene.texture.kind != kAltitudeTexture;
     const auto& byClass = frame.state.textures.byClass;
     t.anyTexture = std::any_of(byClass.begin(), byClass.end(), [](const ClassTexture* map) { return map != nullptr; });
+    t.holdBack = !t.anyTexture && mayHoldTriangles(frame);
 }
 
 bool pollFrameAbort(SceneFrame& frame)
@@ -117,6 +119,7 @@ bool facesAway(const Polygon& polygon)
 
 void submitPolygon(SceneFrame& frame, Polygon& polygon, bool cull)
 {
+    if (!frame.state.held.list.empty()) drawHeldTriangles(frame); // they come first
     if (cull && facesAway(polygon)) return;
     if (!clipToView(polygon, frame.state.scratch)) return;
     projectPolygon(polygon, *frame.target.geometry);
@@ -125,6 +128,7 @@ void submitPolygon(SceneFrame& frame, Polygon& polygon, bool cull)
 
 void submitProjected(SceneFrame& frame, const Polygon& polygon)
 {
+    if (!frame.state.held.list.empty()) drawHeldTriangles(frame);
     if (frame.record != nullptr)
         frame.record->add(polygon, frame.light.hazeWeight);
     else

@@ -51,6 +51,7 @@ struct TerrainParams {
     bool detailMargin = true;         // cells near the image edge are kept for their detail
     bool exactCells = true;           // no deformation or detail can move a cell's corners
     bool anyTexture = false;          // some class is drawn with a texture map
+    bool holdBack = false;            // triangles of whole cells are held a line (held_triangles.h)
 };
 
 struct SceneFrame {

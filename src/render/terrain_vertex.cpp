@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/clipping.h"
+#include "render/rasteriser.h"
 #include "render/terrain_lighting.h"
 #include "render/waves.h"
 #include "terrain/colouring_common.h"
@@ -87,6 +88,8 @@ void placeVertex(const VertexContext& ctx, TerrainVertex& v)
     if (v.inView) {
         const ImagePoint at = projectPoint(v.view.x, v.view.y, v.view.z, *ctx.geometry);
         v.imageX = at.x, v.imageY = at.y;
+        v.pixelX = static_cast<std::int16_t>(toRasterCoordinate(at.x));
+        v.pixelY = static_cast<std::int16_t>(toRasterCoordinate(at.y));
     }
 }
 

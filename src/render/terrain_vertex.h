@@ -46,6 +46,7 @@ struct TerrainVertex {
     // triangles of such points need neither clipping nor projection.
     bool inView = false;
     float imageX = 0, imageY = 0;
+    std::int16_t pixelX = 0, pixelY = 0; // imageX and imageY as the rasteriser truncates them
 };
 
 // What building a vertex reads besides the landscape, fixed for a frame.

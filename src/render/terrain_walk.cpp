@@ -8,6 +8,7 @@
 #include "base/frontend.h"
 #include "base/worker_pool.h"
 #include "render/cell_draw.h"
+#include "render/held_triangles.h"
 #include "render/clouds.h"
 #include "render/frame_helpers.h"
 #include "render/scene_frame.h"
@@ -146,24 +147,50 @@ int walkCell(SceneFrame& frame, const WalkAxes& axes, GridLine& near, GridLine& 
     return frameAborted(frame) ? -1 : 1;
 }
 
+// The slot holding grid line `line`, or -1.
+int slotOf(const GridLine* slots, int line)
+{
+    for (int s = 0; s < kWalkSlots; ++s)
+        if (slots[s].index == line) return s;
+    return -1;
+}
+
+// A slot for a grid line the walk needs next: one holding neither line of
+// the row of cells about to be walked nor a line that held triangles lie on.
+// With none free (the walk jumped), what is held is drawn first.
+int freeSlot(SceneFrame& frame, int line, int next)
+{
+    const GridLine* slots = frame.state.lines;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int s = 0; s < kWalkSlots; ++s) {
+            const int held = slots[s].index;
+            if (held != line && held != next && (held < 0 || !holdsGridLine(frame, held))) return s;
+        }
+        drawHeldTriangles(frame);
+    }
+    return -1; // not reached: three slots, at most two of them wanted
+}
+
 // The cells of one line (and the line one step on): from both ends toward the camera's position.
 int walkLine(SceneFrame& frame, const WalkAxes& axes, int line, int cameraPos)
 {
     GridLine* slots = frame.state.lines;
-    int a = slots[0].index == line ? 0 : slots[1].index == line ? 1 : -1;
-    int b = slots[0].index == line + axes.step ? 0 : slots[1].index == line + axes.step ? 1 : -1;
+    const int next = line + axes.step;
+    int a = slotOf(slots, line);
     if (a < 0) {
-        a = b == 0 ? 1 : 0;
+        a = freeSlot(frame, line, next);
         fillLine(frame, axes, slots[a], line);
     }
+    int b = slotOf(slots, next);
     if (b < 0) {
-        b = 1 - a;
-        fillLine(frame, axes, slots[b], line + axes.step);
+        b = freeSlot(frame, line, next);
+        fillLine(frame, axes, slots[b], next);
     }
     for (int pos = axes.posFirst; pos < cameraPos; pos += axes.step)
         if (walkCell(frame, axes, slots[a], slots[b], pos) != 1) return -1;
     for (int pos = axes.posLast - axes.step; pos >= cameraPos; pos -= axes.step)
         if (walkCell(frame, axes, slots[a], slots[b], pos) != 1) return -1;
+    finishHeldLine(frame, line, next);
     return 1;
 }
 
@@ -239,7 +266,13 @@ int walkTogether(SceneFrame& frame, const WalkAxes& axes, int cameraLine, int ca
 
     return drawPiecesTogether(frame, pieces, threads, [&](SceneFrame& f, int piece) {
         const int first = piece * perPiece, last = std::min(first + perPiece, total);
-        for (int k = first; k < last; ++k) walkLine(f, axes, lines[static_cast<std::size_t>(k)], cameraPos);
+        dropHeldTriangles(f);
+        for (int k = first; k < last; ++k)
+            if (walkLine(f, axes, lines[static_cast<std::size_t>(k)], cameraPos) != 1) {
+                dropHeldTriangles(f);
+                return;
+            }
+        drawHeldTriangles(f);
     }, [&](int piece, int& lastPercent) {
         reportProgress(frame, std::min((piece + 1) * perPiece, total), total, lastPercent);
     });
@@ -260,18 +293,24 @@ int walkTerrain(SceneFrame& frame, bool byRows)
     const int threads = threadCount();
     if (threads > 1) return walkTogether(frame, axes, cameraLine, cameraPos, threads);
 
-    frame.state.lines[0].index = frame.state.lines[1].index = -1;
+    for (GridLine& slot : frame.state.lines) slot.index = -1;
+    dropHeldTriangles(frame);
     const int total = std::max((axes.lineLast - axes.lineFirst) / axes.step, 1);
     int done = 0, lastPercent = -1;
-    for (int line = axes.lineFirst; line < cameraLine; line += axes.step) {
-        if (walkLine(frame, axes, line, cameraPos) != 1) return -1;
+    const auto walk = [&](int line) {
+        if (walkLine(frame, axes, line, cameraPos) != 1) {
+            dropHeldTriangles(frame);
+            return false;
+        }
         reportProgress(frame, ++done, total, lastPercent);
-    }
-    for (int line = axes.lineLast - axes.step; line >= cameraLine; line -= axes.step) {
-        if (walkLine(frame, axes, line, cameraPos) != 1) return -1;
-        reportProgress(frame, ++done, total, lastPercent);
-    }
-    return 1;
+        return true;
+    };
+    for (int line = axes.lineFirst; line < cameraLine; line += axes.step)
+        if (!walk(line)) return -1;
+    for (int line = axes.lineLast - axes.step; line >= cameraLine; line -= axes.step)
+        if (!walk(line)) return -1;
+    drawHeldTriangles(frame);
+    return frameAborted(frame) ? -1 : 1;
 }
 
 int drawScene(const SceneRecords& records, SceneDrawState& state, Frontend& ui, const RasterTarget& given)
