@@ -91,7 +91,7 @@ void drawShare(FrameHelpers& helpers, SceneFrame& frame, int thread, const Polyg
     if (thread == 0) {
         drawBatchBand(batch, helpers.mainShare, helpers.mainRaster, frame.light);
         frame.raster.framePolygons += batch.drawable;
-        frame.raster.runningCount += static_cast<std::uint32_t>(batch.polygons.size());
+        frame.raster.runningCount += batch.counted;
         return;
     }
     HelperState& h = *helpers.threads[static_cast<std::size_t>(thread)];

@@ -61,7 +61,7 @@ void drawFirst(SceneFrame& frame, std::size_t count)
         if (frame.record != nullptr)
             frame.record->addHidden(t.spans, frame.light.hazeWeight);
         else
-            skipHiddenPolygon(t.spans, frame.raster, frame.target);
+            skipHiddenPolygons(1, t.spans, frame.raster, frame.target);
     }
     held.drawing = false;
     if (count == held.list.size()) {

@@ -19,6 +19,7 @@ void PolygonBatch::clear()
     textures.clear();
     polygons.clear();
     drawable = 0;
+    counted = 0;
     for (std::vector<BandPolygon>& list : byBand) list.clear();
     draws = 0;
 }
@@ -41,6 +42,7 @@ void PolygonBatch::add(const Polygon& polygon, float hazeWeight)
     }
     const int index = static_cast<int>(polygons.size());
     polygons.push_back(record);
+    ++counted;
     if (polygon.count < kMinPolygonEntries || polygon.count > kMaxPolygonVertices) return; // it fills nothing
     ++drawable;
     if (bands == nullptr) return;
@@ -75,13 +77,19 @@ void PolygonBatch::add(const Polygon& polygon, float hazeWeight)
 
 void PolygonBatch::addHidden(int spans, float hazeWeight)
 {
-    RecordedPolygon record;
-    record.first = static_cast<int>(entries.size());
-    record.count = kMinPolygonEntries;
-    record.hazeWeight = hazeWeight;
-    record.hiddenSpans = spans;
-    polygons.push_back(record);
+    if (polygons.empty() || polygons.back().hiddenSpans < 0) {
+        RecordedPolygon record;
+        record.first = static_cast<int>(entries.size());
+        record.count = kMinPolygonEntries;
+        record.hiddenSpans = 0;
+        polygons.push_back(record);
+    }
+    RecordedPolygon& run = polygons.back();
+    ++run.hiddenPolygons;
+    run.hiddenSpans += spans;
+    run.hazeWeight = hazeWeight;
     ++drawable;
+    ++counted;
     // Its draws come before those of the polygons after it in every band; it
     // is listed in none, as it draws nothing.
     if (bands != nullptr) draws += static_cast<std::uint32_t>(spans);
@@ -92,7 +100,7 @@ namespace {
 void drawRecorded(const PolygonBatch& batch, const RecordedPolygon& p, RasterState& raster, const RasterTarget& target)
 {
     if (p.hiddenSpans >= 0) {
-        skipHiddenPolygon(p.hiddenSpans, raster, target);
+        skipHiddenPolygons(p.hiddenPolygons, p.hiddenSpans, raster, target);
         return;
     }
     const bool textured = p.coords >= 0;

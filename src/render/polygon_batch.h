@@ -24,7 +24,10 @@ struct RecordedPolygon {
     int coords = -1;  // into PolygonBatch::coords, -1 untextured
     int texture = -1; // into PolygonBatch::textures
     float hazeWeight = 0.0f;
-    int hiddenSpans = -1; // 0 or more: a polygon covered later, of that many spans, that is not drawn
+    // A run of polygons covered later, not drawn: how many, and their spans
+    // together (hiddenSpans -1: a polygon that is drawn).
+    int hiddenPolygons = 0;
+    int hiddenSpans = -1;
 };
 
 // A polygon with spans in a band, and the dither draws the whole batch takes
@@ -42,8 +45,9 @@ struct alignas(128) PolygonBatch {
     std::vector<TextureView> textures;
     std::vector<RecordedPolygon> polygons;
     // Polygons the rasteriser counts for the frame (those of 3 to
-    // kMaxPolygonVertices entries).
+    // kMaxPolygonVertices entries), and all the polygons the records stand for.
     int drawable = 0;
+    std::uint32_t counted = 0;
     // When bands are set, each polygon's spans are counted in them as it is
     // added: byBand[b] lists the polygons that fill spans in band b, and
     // draws is the spans of the whole batch (a random dither draw each).
@@ -57,7 +61,7 @@ struct alignas(128) PolygonBatch {
     void add(const Polygon& polygon, float hazeWeight);
     // A polygon of 3 or more entries whose pixels later polygons all cover:
     // counted, and its spans (image rows, so within the bands) taken from the
-    // dither stream, but not drawn.
+    // dither stream, but not drawn. Hidden polygons in a row share a record.
     void addHidden(int spans, float hazeWeight);
 };
 

@@ -202,6 +202,19 @@ void walkExtents(const Vertex* vertices, int count, RowWindow rows, int firstRow
         const Vertex& b = upward ? first : second;
         const int edgeLast = std::min<int>(b.y, rows.last);
         if (edgeLast < rows.first) continue;
+        const auto put = [&](int y, int at) {
+            if (y < rows.first || y > edgeLast) return;
+            if (at < left[y]) left[y] = at;
+            if (at > right[y]) right[y] = at;
+        };
+        if (b.y - a.y <= 2) {
+            // The stepper over at most two rows, without its divide: it starts at
+            // a.x, ends at b.x, and halfway has moved half the way, truncated.
+            put(a.y, a.x);
+            if (b.y - a.y == 2) put(a.y + 1, a.x + (b.x - a.x) / 2);
+            if (b.y > a.y) put(b.y, b.x);
+            continue;
+        }
         LineStepper x(a.x, b.x, b.y - a.y);
         int y = a.y;
         if (y < rows.first) {
@@ -378,10 +391,10 @@ void imageSpans(const PackedEntry* entries, int count, const ImageGeometry& g, i
     for (int y = firstRow; y <= lastRow; ++y) add(y, left[y], right[y]);
 }
 
-void skipHiddenPolygon(int spans, RasterState& state, const RasterTarget& target)
+void skipHiddenPolygons(int polygons, int spans, RasterState& state, const RasterTarget& target)
 {
-    countPolygon(kMinPolygonEntries, state, target);
-    ++state.framePolygons;
+    for (int i = 0; i < polygons; ++i) countPolygon(kMinPolygonEntries, state, target);
+    state.framePolygons += polygons;
     PixelDither* dither = target.dither;
     if (spans <= 0 || dither == nullptr || target.ditherAmount == 0) return;
     prepareDither(*dither, target.ditherAmount);

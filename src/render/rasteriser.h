@@ -94,12 +94,12 @@ struct ImageSpan {
 void imageSpans(const PackedEntry* entries, int count, const ImageGeometry& g, int* left, int* right,
                 std::vector<ImageSpan>& out);
 
-// What drawing a polygon of 3 .. kMaxPolygonVertices entries leaves besides
-// its pixels, for one whose pixels are all covered later: the running count
-// (and its abort poll), the frame's count, and for its spans (its number of
-// image rows) the dither stream's draws, the dither tables built first as at
-// the first span drawn.
-void skipHiddenPolygon(int spans, RasterState& state, const RasterTarget& target);
+// What drawing polygons of 3 .. kMaxPolygonVertices entries leaves besides
+// their pixels, for ones whose pixels are all covered later: the running
+// count (and its abort polls), the frame's count, and for their spans (image
+// rows) the dither stream's draws, the dither tables built first as at the
+// first span drawn.
+void skipHiddenPolygons(int polygons, int spans, RasterState& state, const RasterTarget& target);
 
 // The image's projected rows cut into bands, so that threads can each draw
 // one band of the same polygons at once.

@@ -257,11 +257,12 @@ int walkTogether(SceneFrame& frame, const WalkAxes& axes, int cameraLine, int ca
     const std::vector<int> lines = walkOrder(axes, cameraLine);
     if (lines.empty()) return 1;
     const int cellsPerLine = std::max((axes.posLast - axes.posFirst) / axes.step, 1);
-    // Pieces of about 16000 cells (the thread that takes a piece works its first
-    // line out again, so longer pieces waste less), and at least a dozen per
+    // Pieces of about 32000 cells (the thread that takes a piece works its first
+    // line out again, and its last line is drawn without the next one to hide
+    // its triangles, so longer pieces waste less), and at least a dozen per
     // thread to share out.
     const int total = static_cast<int>(lines.size());
-    const int perPiece = std::clamp(std::min(16384 / cellsPerLine, total / (threads * 12)), 1, total);
+    const int perPiece = std::clamp(std::min(32768 / cellsPerLine, total / (threads * 12)), 1, total);
     const int pieces = (total + perPiece - 1) / perPiece;
 
     return drawPiecesTogether(frame, pieces, threads, [&](SceneFrame& f, int piece) {

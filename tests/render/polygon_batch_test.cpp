@@ -2,11 +2,13 @@
 // once, and pieces recorded on several threads are drawn in their order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "render/polygon_batch.h"
@@ -124,6 +126,106 @@ TEST(PolygonBatch, BandsDrawnOneAfterAnotherMakeTheWholeBatchsPictureAndStream)
             EXPECT_EQ(batch.drawable, whole.raster.framePolygons);
             EXPECT_EQ(banded.light.hazeWeight, whole.light.hazeWeight);
             EXPECT_TRUE(banded.guardIntact());
+        }
+}
+
+// The spans imageSpans lists for a polygon.
+std::vector<ImageSpan> spansOf(const Polygon& polygon, const Canvas& c)
+{
+    PackedEntry entries[kMaxPolygonVertices];
+    PackedCoords coords[kMaxPolygonVertices];
+    std::vector<ImageSpan> spans;
+    if (polygon.count > kMaxPolygonVertices) return spans;
+    packPolygon(polygon, entries, coords);
+    std::vector<int> left(kRasterLimit), right(kRasterLimit);
+    imageSpans(entries, polygon.count, c.geometry, left.data(), right.data(), spans);
+    return spans;
+}
+
+TEST(PolygonBatch, ImageSpansAreThePixelsTheRasteriserWrites)
+{
+    // Opaque ones of the mixed list, some tiny ones, and an image whose rows start below the projection's top.
+    std::vector<Polygon> polygons;
+    const TextureView none;
+    for (auto [polygon, haze] : mixedPolygons(none))
+        if (polygon.texture == nullptr && polygon.vertices[0].alpha == kOpaque) polygons.push_back(polygon);
+    for (const auto& corners : std::vector<std::vector<std::pair<float, float>>>{
+             {{3, 3}, {4, 3}, {3.5f, 4}}, {{7, 2}, {9, 4}, {6, 5}}, {{10, 1}, {10, 1}, {10, 1}}, {{12, 0}, {15, 2}, {12, 2}},
+             {{20, -1}, {22, 1}, {19, 0}}, {{31, 30}, {33, 31}, {30, 34}}, {{5, 8}, {12, 9}, {2, 10}}})
+        polygons.push_back(pixelPolygon({{corners[0].first, corners[0].second}, {corners[1].first, corners[1].second},
+                                         {corners[2].first, corners[2].second}},
+                                        10, 20, 30, 6));
+    for (const int projHeight : {24, 40}) {
+        for (const Polygon& polygon : polygons) {
+            Canvas c(32, 24, 32, projHeight);
+            draw(c, polygon);
+            std::vector<std::pair<int, int>> written;
+            for (int y = 0; y < 24; ++y)
+                for (int x = 0; x < 32; ++x)
+                    if (c.at8(x, y) != 0) written.push_back({x, y});
+            std::vector<std::pair<int, int>> listed;
+            for (const ImageSpan& span : spansOf(polygon, c))
+                for (int x = span.x0; x <= span.x1; ++x) listed.push_back({x, span.y - imageRowOffset(c.geometry)});
+            std::sort(listed.begin(), listed.end(), [](auto a, auto b) { return std::tie(a.second, a.first) < std::tie(b.second, b.first); });
+            EXPECT_EQ(listed, written) << polygon.vertices[0].u << ", " << polygon.vertices[0].v << " in " << projHeight;
+        }
+    }
+}
+
+TEST(PolygonBatch, CoveredPolygonsLeftOutLeaveThePictureTheStreamAndTheCounts)
+{
+    // A background, two small polygons the last one covers, one beside them, and the cover.
+    const std::vector<Polygon> polygons = {
+        pixelPolygon({{0, 0}, {31, 0}, {31, 23}, {0, 23}}, 90, 90, 90, 2),
+        pixelPolygon({{5, 5}, {9, 5}, {7, 8}}, 200, 10, 10, 3),
+        pixelPolygon({{10, 6}, {12, 6}, {11, 6}}, 10, 200, 10, 4),
+        pixelPolygon({{20, 3}, {26, 4}, {22, 9}}, 10, 10, 200, 5),
+        pixelPolygon({{3, 3}, {15, 3}, {15, 12}, {3, 12}}, 120, 130, 140, 6),
+    };
+    const auto covered = [](std::size_t i) { return i == 1 || i == 2; };
+    for (const int kind : {kDitherRandom, kDitherOrdered})
+        for (const int bandCount : {0, 1, 2, 3}) { // 0: drawn directly, one polygon after another
+            Canvas all(32, 24), some(32, 24);
+            for (Canvas* c : {&all, &some}) {
+                c->target.ditherAmount = 50;
+                c->target.ditherKind = kind;
+                if (bandCount > 0) prepareDither(c->dither, 50);
+            }
+            for (const Polygon& p : polygons) draw(all, p);
+            const RowBands bands = splitIntoBands(some.geometry, std::max(bandCount, 1));
+            PolygonBatch batch;
+            batch.bands = bandCount > 0 ? &bands : nullptr;
+            for (std::size_t i = 0; i < polygons.size(); ++i) {
+                const int spans = static_cast<int>(spansOf(polygons[i], some).size());
+                if (bandCount == 0) {
+                    if (covered(i)) skipHiddenPolygons(1, spans, some.raster, some.target);
+                    else draw(some, polygons[i]);
+                } else if (covered(i)) {
+                    batch.addHidden(spans, 0.0f);
+                } else {
+                    batch.add(polygons[i], 0.0f);
+                }
+            }
+            if (bandCount > 0) {
+                ASSERT_EQ(batch.polygons.size(), polygons.size() - 1); // the two covered ones share a record
+                EXPECT_EQ(batch.counted, polygons.size());
+                std::vector<PixelDither> streams(static_cast<std::size_t>(bandCount), some.dither);
+                const bool random = kind == kDitherRandom;
+                BandShare first{0, bandTarget(some.target, bands, 0), random, 0};
+                for (int b = bandCount - 1; b >= 0; --b) {
+                    BandShare share{b, bandTarget(some.target, bands, b), random, 0};
+                    if (b != 0) share.target.dither = &streams[static_cast<std::size_t>(b)];
+                    RasterState raster;
+                    drawBatchBand(batch, b == 0 ? first : share, b == 0 ? some.raster : raster, some.light);
+                }
+                settleDither(first);
+                EXPECT_EQ(batch.drawable, all.raster.framePolygons);
+            } else {
+                EXPECT_EQ(some.raster.framePolygons, all.raster.framePolygons);
+                EXPECT_EQ(some.raster.runningCount, all.raster.runningCount);
+            }
+            EXPECT_EQ(pixels(some), pixels(all)) << kind << " in " << bandCount;
+            EXPECT_EQ(some.dither.seed, all.dither.seed) << kind << " in " << bandCount;
         }
 }
 
