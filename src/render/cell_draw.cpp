@@ -198,7 +198,7 @@ void drawCell(SceneFrame& frame, const TerrainVertex* corners[4])
     const float edge = (frame.land.spacingX + frame.land.spacingY) * static_cast<float>(frame.terrain.step) * 0.5f;
     if (!frame.terrain.anyTexture && staysWhole(frame, corners, edge)) {
         // No texture reads the detail level, and the cell is not split: the quad record is not needed.
-        if (frame.terrain.holdBack) {
+        if (holdingTriangles(frame)) {
             holdTriangle(frame, *corners[0], *corners[1], *corners[3]);
             holdTriangle(frame, *corners[0], *corners[2], *corners[3]);
             return;

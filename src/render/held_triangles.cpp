@@ -13,6 +13,10 @@ namespace {
 constexpr int kSmallRows = 2;
 constexpr int kSmallColumns = 4;
 
+// A line that hid fewer than one triangle in this many pauses holding for kPause lines.
+constexpr std::size_t kWorthHolding = 8;
+constexpr int kPause = 8;
+
 // True when the owner map fits the image and has marks left.
 bool ownersReady(const HeldTriangles& held, const ImageGeometry& g)
 {
@@ -49,20 +53,31 @@ void drawFirst(SceneFrame& frame, std::size_t count)
     HeldTriangles& held = frame.state.held;
     const int offset = imageRowOffset(*frame.target.geometry);
     held.drawing = true;
+    // Hidden triangles in a row are passed over together: what shading the
+    // last of them would have left in the light, and what drawing them all
+    // would have left in the counts and the dither stream.
+    int hidden = 0, hiddenSpans = 0;
+    const auto passOver = [&] {
+        if (hidden == 0) return;
+        if (frame.record != nullptr)
+            frame.record->addHidden(hidden, hiddenSpans, frame.light.hazeWeight);
+        else
+            skipHiddenPolygons(hidden, hiddenSpans, frame.raster, frame.target);
+        held.hiddenCount += static_cast<std::uint64_t>(hidden);
+        hidden = hiddenSpans = 0;
+    };
     for (std::size_t i = 0; i < count; ++i) {
         const HeldTriangle& t = held.list[i];
         if (stillSeen(held, t, offset)) {
+            passOver();
             shadeTriangle(frame, *t.corner[0], *t.corner[1], *t.corner[2]);
             continue;
         }
-        ++held.hiddenCount;
-        // As shading it would have left the light, and drawing it the counts and the stream.
         frame.light.hazeWeight = t.corner[0]->haze;
-        if (frame.record != nullptr)
-            frame.record->addHidden(t.spans, frame.light.hazeWeight);
-        else
-            skipHiddenPolygons(1, t.spans, frame.raster, frame.target);
+        ++hidden;
+        hiddenSpans += t.spans;
     }
+    passOver();
     held.drawing = false;
     if (count == held.list.size()) {
         dropHeldTriangles(frame);
@@ -133,10 +148,25 @@ void holdTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVertex
     }
 }
 
+bool holdingTriangles(const SceneFrame& frame) { return frame.terrain.holdBack && frame.state.held.pausedLines == 0; }
+
 void finishHeldLine(SceneFrame& frame, int lineA, int lineB)
 {
     HeldTriangles& held = frame.state.held;
-    if (held.older > 0) drawFirst(frame, held.older);
+    if (held.pausedLines > 0) {
+        --held.pausedLines;
+        return;
+    }
+    if (held.older > 0) {
+        const std::size_t older = held.older;
+        const std::uint64_t hiddenBefore = held.hiddenCount;
+        drawFirst(frame, older);
+        if ((held.hiddenCount - hiddenBefore) * kWorthHolding < older) {
+            drawHeldTriangles(frame); // this line's, without the next one
+            held.pausedLines = kPause;
+            return;
+        }
+    }
     held.older = held.list.size();
     held.olderLines[0] = lineA, held.olderLines[1] = lineB;
 }
@@ -155,6 +185,12 @@ void dropHeldTriangles(SceneFrame& frame)
     held.spans.clear();
     held.older = 0;
     held.olderLines[0] = held.olderLines[1] = -1;
+}
+
+void startHeldTriangles(SceneFrame& frame)
+{
+    dropHeldTriangles(frame);
+    frame.state.held.pausedLines = 0;
 }
 
 bool holdsGridLine(const SceneFrame& frame, int line)

@@ -26,6 +26,11 @@ bool mayHoldTriangles(const SceneFrame& frame);
 // tests and the benchmarks compare.
 void allowHeldTriangles(bool allowed);
 
+// True when the line being walked holds its triangles: the frame may, and
+// holding has not been paused. Near the eye, where triangles are large and
+// rarely hidden, holding pauses for some lines whenever a line hid few.
+bool holdingTriangles(const SceneFrame& frame);
+
 // Holds triangle (a, b, c) of the line being walked; its corners stay where
 // they are (in the walk's grid lines) until it is drawn.
 void holdTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVertex& b, const TerrainVertex& c);
@@ -39,8 +44,11 @@ void finishHeldLine(SceneFrame& frame, int lineA, int lineB);
 // end of a walk or a piece of it).
 void drawHeldTriangles(SceneFrame& frame);
 
-// Forgets what is held without drawing it (a new walk; an abandoned frame).
+// Forgets what is held without drawing it (an abandoned frame).
 void dropHeldTriangles(SceneFrame& frame);
+
+// A new walk, or a new piece of one: nothing held, holding not paused.
+void startHeldTriangles(SceneFrame& frame);
 
 // True when held triangles have corners on grid line `line`.
 bool holdsGridLine(const SceneFrame& frame, int line);

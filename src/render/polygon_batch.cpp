@@ -75,7 +75,7 @@ void PolygonBatch::add(const Polygon& polygon, float hazeWeight)
     }
 }
 
-void PolygonBatch::addHidden(int spans, float hazeWeight)
+void PolygonBatch::addHidden(int count, int spans, float hazeWeight)
 {
     if (polygons.empty() || polygons.back().hiddenSpans < 0) {
         RecordedPolygon record;
@@ -85,11 +85,11 @@ void PolygonBatch::addHidden(int spans, float hazeWeight)
         polygons.push_back(record);
     }
     RecordedPolygon& run = polygons.back();
-    ++run.hiddenPolygons;
+    run.hiddenPolygons += count;
     run.hiddenSpans += spans;
     run.hazeWeight = hazeWeight;
-    ++drawable;
-    ++counted;
+    drawable += count;
+    counted += static_cast<std::uint32_t>(count);
     // Its draws come before those of the polygons after it in every band; it
     // is listed in none, as it draws nothing.
     if (bands != nullptr) draws += static_cast<std::uint32_t>(spans);

@@ -59,10 +59,10 @@ struct alignas(128) PolygonBatch {
     // Empties the batch and keeps its storage (and the bands).
     void clear();
     void add(const Polygon& polygon, float hazeWeight);
-    // A polygon of 3 or more entries whose pixels later polygons all cover:
-    // counted, and its spans (image rows, so within the bands) taken from the
-    // dither stream, but not drawn. Hidden polygons in a row share a record.
-    void addHidden(int spans, float hazeWeight);
+    // Polygons of 3 or more entries whose pixels later polygons all cover:
+    // counted, and their spans (image rows, so within the bands) taken from
+    // the dither stream, but not drawn. Hidden polygons in a row share a record.
+    void addHidden(int count, int spans, float hazeWeight);
 };
 
 // Rasterises the batch in order, light's haze weight set for each polygon as

@@ -393,7 +393,14 @@ void imageSpans(const PackedEntry* entries, int count, const ImageGeometry& g, i
 
 void skipHiddenPolygons(int polygons, int spans, RasterState& state, const RasterTarget& target)
 {
-    for (int i = 0; i < polygons; ++i) countPolygon(kMinPolygonEntries, state, target);
+    // The running count passes a poll at every multiple of the interval, as one polygon after another would.
+    // (The count wraps at 2^32, a multiple of the interval, so the polls are counted unwrapped.)
+    const std::uint64_t before = state.runningCount;
+    const std::uint64_t polls = (before + static_cast<std::uint64_t>(polygons)) / kAbortPollInterval - before / kAbortPollInterval;
+    state.runningCount += static_cast<std::uint32_t>(polygons);
+    if (target.ui != nullptr)
+        for (std::uint64_t i = 0; i < polls; ++i)
+            if (target.ui->pollAbort()) state.abortRequested = true;
     state.framePolygons += polygons;
     PixelDither* dither = target.dither;
     if (spans <= 0 || dither == nullptr || target.ditherAmount == 0) return;

@@ -52,6 +52,7 @@ struct HeldTriangles {
     int ownerWidth = 0, ownerHeight = 0;
     std::vector<int> left, right; // scratch rows for a triangle's extents
     std::uint64_t hiddenCount = 0; // triangles left out so far (by this state's walks)
+    int pausedLines = 0;           // lines still to walk without holding (few were hidden lately)
 };
 
 // A disc texture: one texel of the body's colour until a texture map is loaded.

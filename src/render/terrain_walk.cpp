@@ -267,7 +267,7 @@ int walkTogether(SceneFrame& frame, const WalkAxes& axes, int cameraLine, int ca
 
     return drawPiecesTogether(frame, pieces, threads, [&](SceneFrame& f, int piece) {
         const int first = piece * perPiece, last = std::min(first + perPiece, total);
-        dropHeldTriangles(f);
+        startHeldTriangles(f);
         for (int k = first; k < last; ++k)
             if (walkLine(f, axes, lines[static_cast<std::size_t>(k)], cameraPos) != 1) {
                 dropHeldTriangles(f);
@@ -295,7 +295,7 @@ int walkTerrain(SceneFrame& frame, bool byRows)
     if (threads > 1) return walkTogether(frame, axes, cameraLine, cameraPos, threads);
 
     for (GridLine& slot : frame.state.lines) slot.index = -1;
-    dropHeldTriangles(frame);
+    startHeldTriangles(frame);
     const int total = std::max((axes.lineLast - axes.lineFirst) / axes.step, 1);
     int done = 0, lastPercent = -1;
     const auto walk = [&](int line) {

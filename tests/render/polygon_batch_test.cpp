@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/scripted_frontend.h"
 #include "render/polygon_batch.h"
 #include "support/test_drawing.h"
 
@@ -201,7 +202,7 @@ TEST(PolygonBatch, CoveredPolygonsLeftOutLeaveThePictureTheStreamAndTheCounts)
                     if (covered(i)) skipHiddenPolygons(1, spans, some.raster, some.target);
                     else draw(some, polygons[i]);
                 } else if (covered(i)) {
-                    batch.addHidden(spans, 0.0f);
+                    batch.addHidden(1, spans, 0.0f);
                 } else {
                     batch.add(polygons[i], 0.0f);
                 }
@@ -227,6 +228,34 @@ TEST(PolygonBatch, CoveredPolygonsLeftOutLeaveThePictureTheStreamAndTheCounts)
             EXPECT_EQ(pixels(some), pixels(all)) << kind << " in " << bandCount;
             EXPECT_EQ(some.dither.seed, all.dither.seed) << kind << " in " << bandCount;
         }
+}
+
+TEST(PolygonBatch, PolygonsPassedOverTogetherPollAsOneAfterAnother)
+{
+    struct Case {
+        std::uint32_t start;
+        int polygons;
+    };
+    const Case cases[] = {{0, 1}, {1023, 1}, {1000, 3000}, {5, 0}, {4294967290u, 20}, {4294966272u, 1024}};
+    for (const Case& c : cases) {
+        Canvas together(8, 8), singly(8, 8);
+        ScriptedFrontend uiTogether, uiSingly;
+        together.target.ui = &uiTogether, singly.target.ui = &uiSingly;
+        together.raster.runningCount = singly.raster.runningCount = c.start;
+        skipHiddenPolygons(c.polygons, 0, together.raster, together.target);
+        for (int i = 0; i < c.polygons; ++i) skipHiddenPolygons(1, 0, singly.raster, singly.target);
+        EXPECT_EQ(uiTogether.polls, uiSingly.polls) << c.start << " + " << c.polygons;
+        EXPECT_EQ(together.raster.runningCount, singly.raster.runningCount) << c.start;
+        EXPECT_EQ(together.raster.framePolygons, c.polygons);
+    }
+    // A poll that asks to stop is kept.
+    Canvas c(8, 8);
+    ScriptedFrontend ui;
+    ui.abortOnPoll = 1;
+    c.target.ui = &ui;
+    skipHiddenPolygons(2048, 0, c.raster, c.target);
+    EXPECT_EQ(ui.polls, 2);
+    EXPECT_TRUE(c.raster.abortRequested);
 }
 
 TEST(PolygonBatch, BandsCountTheSpansEachBandFills)
