@@ -60,6 +60,22 @@ std::vector<std::pair<Polygon, float>> mixedPolygons(const TextureView& texture)
     return list;
 }
 
+// Draws the batch into the canvas one band after another, the last first;
+// every band but the first with a stream of its own, as a helper thread does.
+void drawBandByBand(const PolygonBatch& batch, const RowBands& bands, int ditherKind, Canvas& c)
+{
+    std::vector<PixelDither> streams(static_cast<std::size_t>(bands.count), c.dither);
+    const bool random = ditherKind == kDitherRandom;
+    BandShare first{0, bandTarget(c.target, bands, 0), random, 0};
+    for (int b = bands.count - 1; b >= 0; --b) {
+        BandShare share{b, bandTarget(c.target, bands, b), random, 0};
+        if (b != 0) share.target.dither = &streams[static_cast<std::size_t>(b)];
+        RasterState raster;
+        drawBatchBand(batch, b == 0 ? first : share, b == 0 ? c.raster : raster, c.light);
+    }
+    settleDither(first);
+}
+
 TEST(PolygonBatch, ARecordedBatchDrawsWhatTheRasteriserDrew)
 {
     const std::uint32_t texels[4] = {0xFF2040C0u, 0x80C08020u, 0xFF10F010u, 0x00000000u};
@@ -111,17 +127,7 @@ TEST(PolygonBatch, BandsDrawnOneAfterAnotherMakeTheWholeBatchsPictureAndStream)
             for (auto [polygon, haze] : mixedPolygons(texture)) batch.add(polygon, haze);
             drawBatch(batch, whole.raster, whole.target, whole.light);
 
-            // Every band but the first draws with a stream of its own, as a helper thread does.
-            std::vector<PixelDither> streams(static_cast<std::size_t>(bandCount), banded.dither);
-            const bool random = kind == kDitherRandom;
-            BandShare first{0, bandTarget(banded.target, bands, 0), random, 0};
-            for (int b = bandCount - 1; b >= 0; --b) {
-                BandShare share{b, bandTarget(banded.target, bands, b), random, 0};
-                if (b != 0) share.target.dither = &streams[static_cast<std::size_t>(b)];
-                RasterState raster;
-                drawBatchBand(batch, b == 0 ? first : share, b == 0 ? banded.raster : raster, banded.light);
-            }
-            settleDither(first);
+            drawBandByBand(batch, bands, kind, banded);
             EXPECT_EQ(pixels(banded), pixels(whole)) << kind << " in " << bandCount;
             EXPECT_EQ(banded.dither.seed, whole.dither.seed) << kind << " in " << bandCount;
             EXPECT_EQ(batch.drawable, whole.raster.framePolygons);
@@ -210,16 +216,7 @@ TEST(PolygonBatch, CoveredPolygonsLeftOutLeaveThePictureTheStreamAndTheCounts)
             if (bandCount > 0) {
                 ASSERT_EQ(batch.polygons.size(), polygons.size() - 1); // the two covered ones share a record
                 EXPECT_EQ(batch.counted, polygons.size());
-                std::vector<PixelDither> streams(static_cast<std::size_t>(bandCount), some.dither);
-                const bool random = kind == kDitherRandom;
-                BandShare first{0, bandTarget(some.target, bands, 0), random, 0};
-                for (int b = bandCount - 1; b >= 0; --b) {
-                    BandShare share{b, bandTarget(some.target, bands, b), random, 0};
-                    if (b != 0) share.target.dither = &streams[static_cast<std::size_t>(b)];
-                    RasterState raster;
-                    drawBatchBand(batch, b == 0 ? first : share, b == 0 ? some.raster : raster, some.light);
-                }
-                settleDither(first);
+                drawBandByBand(batch, bands, kind, some);
                 EXPECT_EQ(batch.drawable, all.raster.framePolygons);
             } else {
                 EXPECT_EQ(some.raster.framePolygons, all.raster.framePolygons);
