@@ -97,6 +97,19 @@ void fillEntry(PolygonVertex& e, const TerrainVertex& v, bool projected, std::ui
     e.s = e.t = e.third = 0.0f;
 }
 
+// The packed entry fillEntry and packPolygon would make of an untextured
+// corner in view: its pixel position, the colour in 8.8, opaque.
+void packEntry(PackedEntry& e, const TerrainVertex& v, std::uint32_t colour, int classCode, int intensity)
+{
+    e.x = v.pixelX, e.y = v.pixelY;
+    e.red = static_cast<std::uint16_t>((colour & 0xFF) << 8);
+    e.green = static_cast<std::uint16_t>(((colour >> 8) & 0xFF) << 8);
+    e.blue = static_cast<std::uint16_t>(((colour >> 16) & 0xFF) << 8);
+    e.alpha = kOpaque;
+    e.classCode = static_cast<std::uint16_t>(classCode);
+    e.intensity = static_cast<std::uint16_t>(intensity << 8);
+}
+
 // Texture coordinates (texels x 256 of the level) from the grid position, a
 // quarter of the point's jitter, and the class's texels per cell, halved per
 // level. All three corners are moved by whole periods of the map so that the
@@ -268,20 +281,31 @@ void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVerte
         t.gouraud ? 0u
         : t.blend ? lit({(a.red + classColour.r) / 2, (a.green + classColour.g) / 2, (a.blue + classColour.b) / 2})
                 : lit(classColour);
-    Polygon& p = frame.state.work;
-    p.count = 4;
-    p.texture = nullptr;
     const std::uint32_t first = t.gouraud ? own(a) : shared;
     // A triangle whose corners all lie inside the view needs no clipping, and
     // its corners were projected as their points were placed.
     const bool projected = a.inView && b.inView && c.inView;
+    const ClassTexture* texture = frame.state.textures.byClass[static_cast<std::size_t>(classCode & 0xFF)];
+    if (projected && texture == nullptr) {
+        // Packed straight from the corners' pixel positions, as the rasteriser would pack the entries.
+        PackedEntry e[4];
+        packEntry(e[0], a, first, classCode, intensity);
+        packEntry(e[1], b, t.gouraud ? own(b) : shared, classCode, intensity);
+        packEntry(e[2], c, t.gouraud ? own(c) : shared, classCode, intensity);
+        packEntry(e[3], a, first, classCode, intensity);
+        submitPacked(frame, e, 4);
+        return;
+    }
+    Polygon& p = frame.state.work;
+    p.count = 4;
+    p.texture = nullptr;
     fillEntry(p.vertices[0], a, projected, first, classCode, intensity);
     fillEntry(p.vertices[1], b, projected, t.gouraud ? own(b) : shared, classCode, intensity);
     fillEntry(p.vertices[2], c, projected, t.gouraud ? own(c) : shared, classCode, intensity);
     // The closing entry is written like the others: copying the first one
     // back out of memory right after its field-by-field stores stalls.
     fillEntry(p.vertices[3], a, projected, first, classCode, intensity);
-    if (const ClassTexture* texture = frame.state.textures.byClass[static_cast<std::size_t>(classCode & 0xFF)]) {
+    if (texture != nullptr) {
         const int level = std::clamp(detail, 0, kMaxDetail);
         TextureView& view = frame.state.terrainTexture;
         view = detailLevel(*texture, level);

@@ -26,24 +26,33 @@ void PolygonBatch::clear()
 
 void PolygonBatch::add(const Polygon& polygon, float hazeWeight)
 {
+    PackedEntry packedEntries[kMaxPolygonVertices];
+    PackedCoords packedCoords[kMaxPolygonVertices];
+    const bool textured = packPolygon(polygon, packedEntries, packedCoords);
+    addPacked(packedEntries, polygon.count, textured ? packedCoords : nullptr, textured ? polygon.texture : nullptr,
+              hazeWeight);
+}
+
+void PolygonBatch::addPacked(const PackedEntry* given, int count, const PackedCoords* givenCoords,
+                             const TextureView* texture, float hazeWeight)
+{
     RecordedPolygon record;
     record.first = static_cast<int>(entries.size());
-    record.count = polygon.count;
+    record.count = count;
     record.hazeWeight = hazeWeight;
-    const int stored = std::clamp(polygon.count, 0, kMaxPolygonVertices);
-    entries.resize(entries.size() + static_cast<std::size_t>(stored));
-    PackedEntry* packed = entries.data() + record.first;
-    PackedCoords packedCoords[kMaxPolygonVertices];
-    if (packPolygon(polygon, packed, packedCoords)) {
+    const int stored = std::clamp(count, 0, kMaxPolygonVertices);
+    entries.insert(entries.end(), given, given + stored);
+    const PackedEntry* packed = entries.data() + record.first;
+    if (givenCoords != nullptr && texture != nullptr) {
         record.coords = static_cast<int>(coords.size());
         record.texture = static_cast<int>(textures.size());
-        coords.insert(coords.end(), packedCoords, packedCoords + stored);
-        textures.push_back(*polygon.texture);
+        coords.insert(coords.end(), givenCoords, givenCoords + stored);
+        textures.push_back(*texture);
     }
     const int index = static_cast<int>(polygons.size());
     polygons.push_back(record);
     ++counted;
-    if (polygon.count < kMinPolygonEntries || polygon.count > kMaxPolygonVertices) return; // it fills nothing
+    if (count < kMinPolygonEntries || count > kMaxPolygonVertices) return; // it fills nothing
     ++drawable;
     if (bands == nullptr) return;
 
@@ -67,7 +76,7 @@ void PolygonBatch::add(const Polygon& polygon, float hazeWeight)
     if (scratchLeft.empty()) scratchLeft.resize(kRasterLimit), scratchRight.resize(kRasterLimit);
     if (static_cast<int>(byBand.size()) < bands->count) byBand.resize(static_cast<std::size_t>(bands->count));
     std::uint16_t spans[kMaxRowBands];
-    countBandSpans(packed, polygon.count, *bands, scratchLeft.data(), scratchRight.data(), spans);
+    countBandSpans(packed, count, *bands, scratchLeft.data(), scratchRight.data(), spans);
     for (int b = 0; b < bands->count; ++b) {
         if (spans[b] == 0) continue;
         byBand[static_cast<std::size_t>(b)].push_back({index, draws, spans[b]});

@@ -59,6 +59,10 @@ struct alignas(128) PolygonBatch {
     // Empties the batch and keeps its storage (and the bands).
     void clear();
     void add(const Polygon& polygon, float hazeWeight);
+    // The same for a polygon already packed (count entries; coords and
+    // texture null for an untextured one).
+    void addPacked(const PackedEntry* packed, int count, const PackedCoords* coords, const TextureView* texture,
+                   float hazeWeight);
     // Polygons of 3 or more entries whose pixels later polygons all cover:
     // counted, and their spans (image rows, so within the bands) taken from
     // the dither stream, but not drawn. Hidden polygons in a row share a record.

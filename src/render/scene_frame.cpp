@@ -126,6 +126,15 @@ void submitPolygon(SceneFrame& frame, Polygon& polygon, bool cull)
     submitProjected(frame, polygon);
 }
 
+void submitPacked(SceneFrame& frame, const PackedEntry* entries, int count)
+{
+    if (!frame.state.held.list.empty()) drawHeldTriangles(frame);
+    if (frame.record != nullptr)
+        frame.record->addPacked(entries, count, nullptr, nullptr, frame.light.hazeWeight);
+    else
+        rasterisePacked(entries, nullptr, count, nullptr, frame.raster, frame.target);
+}
+
 void submitProjected(SceneFrame& frame, const Polygon& polygon)
 {
     if (!frame.state.held.list.empty()) drawHeldTriangles(frame);

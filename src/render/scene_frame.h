@@ -92,6 +92,9 @@ void submitPolygon(SceneFrame& frame, Polygon& polygon, bool cull);
 // projected: rasterised, or recorded when the frame records.
 void submitProjected(SceneFrame& frame, const Polygon& polygon);
 
+// The same for an untextured polygon in view already packed for the rasteriser.
+void submitPacked(SceneFrame& frame, const PackedEntry* entries, int count);
+
 // True when the first three vertices p0, p1, p2 turn away from the eye:
 // ((p1 - p0) x (p2 - p1)) . p1 >= 0.
 bool facesAway(const Polygon& polygon);
