@@ -80,6 +80,19 @@ void subdivide(SceneFrame& frame, const TerrainQuad& q, int depth)
     }
 }
 
+// What a corner looks like, in a polygon entry or a packed one: the lit
+// colour in 8.8 fixed point, opaque, the class and the intensity.
+template <typename Entry>
+void setLook(Entry& e, std::uint32_t colour, int classCode, int intensity)
+{
+    e.red = static_cast<std::uint16_t>((colour & 0xFF) << 8);
+    e.green = static_cast<std::uint16_t>(((colour >> 8) & 0xFF) << 8);
+    e.blue = static_cast<std::uint16_t>(((colour >> 16) & 0xFF) << 8);
+    e.alpha = kOpaque;
+    e.classCode = static_cast<std::uint16_t>(classCode);
+    e.intensity = static_cast<std::uint16_t>(intensity << 8);
+}
+
 // projected: the entry takes the point's image position (all corners in view).
 void fillEntry(PolygonVertex& e, const TerrainVertex& v, bool projected, std::uint32_t colour, int classCode,
                int intensity)
@@ -88,12 +101,7 @@ void fillEntry(PolygonVertex& e, const TerrainVertex& v, bool projected, std::ui
     e.v = projected ? v.imageY : v.view.y;
     e.w = v.view.z;
     e.seed = v.seed;
-    e.red = static_cast<std::uint16_t>((colour & 0xFF) << 8);
-    e.green = static_cast<std::uint16_t>(((colour >> 8) & 0xFF) << 8);
-    e.blue = static_cast<std::uint16_t>(((colour >> 16) & 0xFF) << 8);
-    e.alpha = kOpaque;
-    e.classCode = static_cast<std::uint16_t>(classCode);
-    e.intensity = static_cast<std::uint16_t>(intensity << 8);
+    setLook(e, colour, classCode, intensity);
     e.s = e.t = e.third = 0.0f;
 }
 
@@ -102,12 +110,7 @@ void fillEntry(PolygonVertex& e, const TerrainVertex& v, bool projected, std::ui
 void packEntry(PackedEntry& e, const TerrainVertex& v, std::uint32_t colour, int classCode, int intensity)
 {
     e.x = v.pixelX, e.y = v.pixelY;
-    e.red = static_cast<std::uint16_t>((colour & 0xFF) << 8);
-    e.green = static_cast<std::uint16_t>(((colour >> 8) & 0xFF) << 8);
-    e.blue = static_cast<std::uint16_t>(((colour >> 16) & 0xFF) << 8);
-    e.alpha = kOpaque;
-    e.classCode = static_cast<std::uint16_t>(classCode);
-    e.intensity = static_cast<std::uint16_t>(intensity << 8);
+    setLook(e, colour, classCode, intensity);
 }
 
 // Texture coordinates (texels x 256 of the level) from the grid position, a
