@@ -143,6 +143,21 @@ std::optional<std::string> run(const std::string& command)
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
+// Imports the file into land expecting a refusal: 0, one message holding
+// `reason`, the landscape as it was. Returns the message.
+std::string expectRefused(Landscape& land, const std::string& path, const std::string& reason,
+                          RasterFit fit = RasterFit::SizeRules)
+{
+    const Snapshot before(land);
+    ScriptedFrontend ui;
+    EXPECT_EQ(importFile(land, path, ui, fit), 0);
+    EXPECT_EQ(ui.messages.size(), 1u);
+    const std::string message = ui.messages.empty() ? std::string() : ui.messages[0];
+    EXPECT_NE(message.find(reason), std::string::npos) << message;
+    EXPECT_TRUE(Snapshot(land) == before);
+    return message;
+}
+
 // ---- Import of rasters other programs made ----
 
 // A 13 x 9 raster with negative and large values, made three ways: an ASCII
@@ -337,13 +352,7 @@ TEST(ElevationImport, ARasterTooLargeForTheSizeRulesIsRefusedUnlessCroppedOrFitt
     const std::string plane = writePlane(dir);
     {
         Landscape land = landscapeOf(34, 18, SizeMode::Fixed, [](int c, int) { return c; });
-        const Snapshot before(land);
-        ScriptedFrontend ui;
-        EXPECT_EQ(importFile(land, plane, ui), 0);
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_NE(ui.messages[0].find(plane), std::string::npos);
-        EXPECT_NE(ui.messages[0].find("cropped or fitted"), std::string::npos);
-        EXPECT_TRUE(Snapshot(land) == before);
+        EXPECT_NE(expectRefused(land, plane, "cropped or fitted").find(plane), std::string::npos);
     }
     writeEhdr(dir / "long", 4100, 20, 0.5, 19.5, 1.0, [](int i, int j) { return i / 4 + j; });
     const std::vector<std::tuple<RasterFit, int, int, int>> cases = {
@@ -599,12 +608,7 @@ TEST(ElevationImport, AnOversizedRasterIsRefusedFromItsHeader)
         SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
         writeFile(dir / "big.tif", tiffHeader(width, height));
         Landscape land = bystander();
-        const Snapshot before(land);
-        ScriptedFrontend ui;
-        EXPECT_EQ(importFile(land, dir / "big.tif", ui, RasterFit::Bilinear), 0);
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_NE(ui.messages[0].find("is larger than an import takes"), std::string::npos) << ui.messages[0];
-        EXPECT_TRUE(Snapshot(land) == before);
+        expectRefused(land, dir / "big.tif", "is larger than an import takes", RasterFit::Bilinear);
     }
     Landscape land = bystander();
     ScriptedFrontend ui;
@@ -648,12 +652,7 @@ TEST(ElevationImport, ThePathIsCheckedAsOurOwnReadersCheckIt)
         std::optional<Confined> confined;
         if (k.confined) confined.emplace(dir.path);
         Landscape land = bystander();
-        const Snapshot before(land);
-        ScriptedFrontend ui;
-        EXPECT_EQ(importFile(land, k.path, ui), 0);
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_NE(ui.messages[0].find(k.reason), std::string::npos) << ui.messages[0];
-        EXPECT_TRUE(Snapshot(land) == before);
+        expectRefused(land, k.path, k.reason);
     }
     const Confined confined(dir.path);
     Landscape land = bystander();
@@ -703,21 +702,9 @@ TEST(ElevationImport, RastersALandscapeCannotTakeAreRefusedOrTheirSpacingKept)
     {
         Landscape land = bystander();
         land.mapBudgetBytes = 4 * 2 * static_cast<std::size_t>(kSmallGrid) * kSmallGrid; // the grid it has, no more
-        const Snapshot before(land);
-        ScriptedFrontend ui;
-        EXPECT_EQ(importFile(land, dir / "big.asc", ui), 0);
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_NE(ui.messages[0].find("more than the landscape's memory allows"), std::string::npos) << ui.messages[0];
-        EXPECT_TRUE(Snapshot(land) == before);
-    }
-    {
-        Landscape land = bystander();
-        const Snapshot before(land);
-        ScriptedFrontend ui;
-        EXPECT_EQ(importFile(land, dir / "empty.asc", ui), 0);
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_NE(ui.messages[0].find("holds no elevations"), std::string::npos) << ui.messages[0];
-        EXPECT_TRUE(Snapshot(land) == before);
+        expectRefused(land, dir / "big.asc", "more than the landscape's memory allows");
+        Landscape other = bystander();
+        expectRefused(other, dir / "empty.asc", "holds no elevations");
     }
     Landscape land = bystander();
     ScriptedFrontend ui;
