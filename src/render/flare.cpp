@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "base/frontend.h"
+#include "base/worker_pool.h"
 
 namespace kalvenor {
 
@@ -41,7 +43,28 @@ struct FalloffTable {
 struct Bloom {
     int red, green, blue; // the brightened source colour
     int divisor;          // d
+    int radius;
 };
+
+// The bloom of a pixel of the copy, if its class flares and it is bright enough.
+std::optional<Bloom> bloomOf(const std::array<std::uint8_t, 1280>& surfaces, std::uint32_t p)
+{
+    const std::size_t entry = static_cast<std::size_t>(p >> 24) * kSurfaceBytes;
+    int intensity = surfaces[entry + kFlareIntensityByte];
+    if (intensity == 0) return std::nullopt;
+    intensity = std::clamp(intensity, 1, 100);
+    Bloom b;
+    b.radius = std::clamp(static_cast<int>(surfaces[entry + kFlareRadiusByte]), 1, 100);
+    b.divisor = std::max((100 - intensity) * 512 / 100, 1);
+    // Each channel is brightened by the two others, using the values already brightened.
+    const int red = static_cast<int>(p & 255u), green = static_cast<int>((p >> 8) & 255u);
+    const int blue = static_cast<int>((p >> 16) & 255u);
+    b.red = red + ((green + blue) >> 4);
+    b.green = green + ((b.red + blue) >> 4);
+    b.blue = blue + ((b.red + b.green) >> 4);
+    if (b.red <= kBrightEnough && b.green <= kBrightEnough && b.blue <= kBrightEnough) return std::nullopt;
+    return b;
+}
 
 std::uint32_t brighten(std::uint32_t pixel, const Bloom& b, int q)
 {
@@ -80,7 +103,15 @@ int applyFlare(ImageBuffers& images, const ImageGeometry& geometry, const std::a
         ui.message(kNoScratch);
         return -1;
     }
-    for (int y = 0; y < h; ++y) std::memcpy(plane[h + y], plane[y], static_cast<std::size_t>(w) * sizeof(std::uint32_t));
+    // The copy, and the search for pixels that bloom, go row by row on every
+    // thread; the blooms overlap, so they are laid on in order on one.
+    std::vector<std::vector<int>> blooming(static_cast<std::size_t>(h));
+    parallelFor(h, [&](int y) {
+        std::memcpy(plane[h + y], plane[y], static_cast<std::size_t>(w) * sizeof(std::uint32_t));
+        const std::uint32_t* copy = plane[h + y];
+        for (int x = 0; x < w; ++x)
+            if (bloomOf(surfaces, copy[x])) blooming[static_cast<std::size_t>(y)].push_back(x);
+    });
 
     FalloffTable falloff;
     int shown = -1;
@@ -90,23 +121,9 @@ int applyFlare(ImageBuffers& images, const ImageGeometry& geometry, const std::a
         if (percent != shown) ui.progress(kFlareLabel, percent);
         shown = percent;
         const std::uint32_t* copy = plane[h + y];
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t p = copy[x];
-            const std::size_t entry = static_cast<std::size_t>(p >> 24) * kSurfaceBytes;
-            int intensity = surfaces[entry + kFlareIntensityByte];
-            if (intensity == 0) continue;
-            intensity = std::clamp(intensity, 1, 100);
-            const int radius = std::clamp(static_cast<int>(surfaces[entry + kFlareRadiusByte]), 1, 100);
-            Bloom b;
-            b.divisor = std::max((100 - intensity) * 512 / 100, 1);
-            // Each channel is brightened by the two others, using the values already brightened.
-            const int red = static_cast<int>(p & 255u), green = static_cast<int>((p >> 8) & 255u);
-            const int blue = static_cast<int>((p >> 16) & 255u);
-            b.red = red + ((green + blue) >> 4);
-            b.green = green + ((b.red + blue) >> 4);
-            b.blue = blue + ((b.red + b.green) >> 4);
-            if (b.red <= kBrightEnough && b.green <= kBrightEnough && b.blue <= kBrightEnough) continue;
-            falloff.prepare(radius);
+        for (const int x : blooming[static_cast<std::size_t>(y)]) {
+            const Bloom b = *bloomOf(surfaces, copy[x]);
+            falloff.prepare(b.radius);
             bloomAround(plane, geometry, x, y, b, falloff);
         }
     }
