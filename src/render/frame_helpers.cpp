@@ -1,5 +1,6 @@
 #include "render/frame_helpers.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -18,20 +19,25 @@ struct alignas(128) HelperState {
     SurfaceLight light;
     RasterState raster; // only its abort flag is read: helpers do not rasterise
     SilentFrontend ui; // helpers never talk to the user: the drawing thread polls and shows progress
-    // Drawing a band: the thread's own rasteriser state, light (for the haze
-    // weight) and dither stream.
+    // Drawing its bands: the thread's own rasteriser state and light (for the haze weight).
     RasterState bandRaster;
     SurfaceLight bandLight;
-    PixelDither bandDither;
+};
+
+// A band being drawn: its rows, and its own place in the dither stream (band
+// 0 moves the frame's own stream), on cache lines of its own.
+struct alignas(128) BandState {
     BandShare share;
+    PixelDither dither;
 };
 
 struct FrameHelpers {
     std::vector<std::unique_ptr<HelperState>> threads;
     std::vector<PolygonBatch> batches;
     PolygonBatch single;   // drawRecordedTogether's
-    BandShare mainShare;   // the calling thread's band
-    RasterState mainRaster; // its rasteriser state: the frame's counts are added batch by batch
+    std::vector<std::unique_ptr<BandState>> bands;
+    int bandThreads = 1;    // band b is drawn by thread b % bandThreads
+    RasterState mainRaster; // the calling thread's rasteriser state: the frame's counts are added batch by batch
 };
 
 namespace {
@@ -61,42 +67,61 @@ bool ditherReady(const RasterTarget& target)
     return target.dither->built && target.dither->builtAmount == target.ditherAmount;
 }
 
-// Starts thread's band share: the frame's target within the band, and for
-// the other threads copies of the light and the dither stream.
-void startShare(FrameHelpers& helpers, SceneFrame& frame, const RowBands& bands, int thread)
+// The bands of a frame drawn on `threads` threads. Work is far from even
+// down the image (the far land's many small polygons near the horizon, the
+// near land's large ones at the bottom, which come last), so each thread
+// draws several narrow bands spread down the image rather than one wide one.
+RowBands bandsFor(const ImageGeometry& g, int threads)
 {
-    const BandShare share{thread, bandTarget(frame.target, bands, thread), randomDither(frame.target), 0};
-    if (thread == 0) {
-        helpers.mainShare = share;
-        helpers.mainShare.target.ui = nullptr; // the frame polls between pieces
-        helpers.mainRaster.abortRequested = false;
-        return;
-    }
-    HelperState& h = *helpers.threads[static_cast<std::size_t>(thread)];
-    h.bandLight = frame.light;
-    h.share = share;
-    h.share.target.light = &h.bandLight;
-    h.share.target.ui = nullptr;
-    if (frame.target.dither != nullptr) {
-        h.bandDither = *frame.target.dither;
-        h.share.target.dither = &h.bandDither;
-    }
-    h.bandRaster.abortRequested = false;
+    constexpr int kBandsPerThread = 4;
+    return splitIntoBands(g, std::min({threads * kBandsPerThread, kMaxRowBands, std::max(g.height, 1)}));
 }
 
-// Draws thread's band of the batch; the calling thread (0) also counts the
+// Starts every band's share: the frame's target within the band, the light
+// of the thread that draws it, and for every band but the first a copy of
+// the dither stream.
+void startShares(FrameHelpers& helpers, SceneFrame& frame, const RowBands& bands, int threads)
+{
+    while (static_cast<int>(helpers.bands.size()) < bands.count) helpers.bands.push_back(std::make_unique<BandState>());
+    helpers.bandThreads = threads;
+    helpers.mainRaster.abortRequested = false;
+    for (int t = 1; t < threads; ++t) {
+        HelperState& h = *helpers.threads[static_cast<std::size_t>(t)];
+        h.bandLight = frame.light;
+        h.bandRaster.abortRequested = false;
+    }
+    for (int b = 0; b < bands.count; ++b) {
+        BandState& band = *helpers.bands[static_cast<std::size_t>(b)];
+        band.share = BandShare{b, bandTarget(frame.target, bands, b), randomDither(frame.target), 0};
+        band.share.target.ui = nullptr; // the frame polls between pieces
+        const int thread = b % threads;
+        if (thread != 0) band.share.target.light = &helpers.threads[static_cast<std::size_t>(thread)]->bandLight;
+        if (b != 0 && frame.target.dither != nullptr) {
+            band.dither = *frame.target.dither;
+            band.share.target.dither = &band.dither;
+        }
+    }
+}
+
+// Draws thread's bands of the batch; the calling thread (0) also counts the
 // batch's polygons for the frame, as drawing it whole would have.
 void drawShare(FrameHelpers& helpers, SceneFrame& frame, int thread, const PolygonBatch& batch)
 {
+    HelperState& h = *helpers.threads[static_cast<std::size_t>(thread)];
+    RasterState& raster = thread == 0 ? helpers.mainRaster : h.bandRaster;
+    SurfaceLight& light = thread == 0 ? frame.light : h.bandLight;
+    const int count = batch.bands != nullptr ? batch.bands->count : 0;
+    for (int b = thread; b < count; b += helpers.bandThreads)
+        drawBatchBand(batch, helpers.bands[static_cast<std::size_t>(b)]->share, raster, light);
     if (thread == 0) {
-        drawBatchBand(batch, helpers.mainShare, helpers.mainRaster, frame.light);
         frame.raster.framePolygons += batch.drawable;
         frame.raster.runningCount += batch.counted;
-        return;
     }
-    HelperState& h = *helpers.threads[static_cast<std::size_t>(thread)];
-    drawBatchBand(batch, h.share, h.bandRaster, h.bandLight);
 }
+
+// Every band's stream has passed every span: the frame's stands where one
+// thread drawing it all would have left it.
+void settleBands(FrameHelpers& helpers) { settleDither(helpers.bands[0]->share); }
 
 // The frame's helpers, with the state of at least threads threads.
 FrameHelpers& helpersOf(SceneFrame& frame, int threads)
@@ -139,7 +164,7 @@ int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::fun
     for (int i = 0; i < threads; ++i) addHelperFrame(frames, frame, *helpers.threads[static_cast<std::size_t>(i)]);
 
     const bool banded = bandsPossible(frame.target, threads);
-    const RowBands bands = splitIntoBands(*frame.target.geometry, threads);
+    const RowBands bands = bandsFor(*frame.target.geometry, threads);
     int lastPercent = -1;
     const auto record = [&](int thread, int k, PolygonBatch& batch) {
         SceneFrame& f = frames[static_cast<std::size_t>(thread)].frame;
@@ -158,7 +183,7 @@ int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::fun
     BandDrawing inBands;
     inBands.start = [&](int) {
         if (!banded || !ditherReady(frame.target)) return false;
-        for (int t = 0; t < threads; ++t) startShare(helpers, frame, bands, t);
+        startShares(helpers, frame, bands, threads);
         return started = true;
     };
     inBands.draw = [&](int thread, int, const PolygonBatch& batch) { drawShare(helpers, frame, thread, batch); };
@@ -168,7 +193,7 @@ int drawPiecesTogether(SceneFrame& frame, int count, int threads, const std::fun
         return true;
     };
     const bool done = recordAndDraw(count, threads, record, draw, helpers.batches, &inBands);
-    if (started) settleDither(helpers.mainShare);
+    if (started) settleBands(helpers);
     return done ? 1 : -1;
 }
 
@@ -176,7 +201,7 @@ int drawRecordedTogether(SceneFrame& frame, int threads, const std::function<int
 {
     FrameHelpers& helpers = helpersOf(frame, threads);
     const bool banded = bandsPossible(frame.target, threads);
-    const RowBands bands = splitIntoBands(*frame.target.geometry, threads);
+    const RowBands bands = bandsFor(*frame.target.geometry, threads);
     PolygonBatch& batch = helpers.single;
     batch.clear();
     batch.bands = banded ? &bands : nullptr;
@@ -192,9 +217,9 @@ int drawRecordedTogether(SceneFrame& frame, int threads, const std::function<int
     if (!banded || !ditherReady(frame.target)) {
         drawBatch(batch, frame.raster, frame.target, frame.light);
     } else {
-        for (int t = 0; t < threads; ++t) startShare(helpers, frame, bands, t);
+        startShares(helpers, frame, bands, threads);
         runTogether(threads, [&](int thread) { drawShare(helpers, frame, thread, batch); });
-        settleDither(helpers.mainShare);
+        settleBands(helpers);
     }
     return result;
 }
