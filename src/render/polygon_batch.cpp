@@ -41,8 +41,10 @@ void PolygonBatch::addPacked(const PackedEntry* given, int count, const PackedCo
     record.count = count;
     record.hazeWeight = hazeWeight;
     const int stored = std::clamp(count, 0, kMaxPolygonVertices);
-    entries.insert(entries.end(), given, given + stored);
-    const PackedEntry* packed = entries.data() + record.first;
+    // Appended one by one: a block copy of a few entries is a library call,
+    // and reading them back from the copy waits on its wide stores.
+    for (int i = 0; i < stored; ++i) entries.push_back(given[i]);
+    const PackedEntry* packed = given;
     if (givenCoords != nullptr && texture != nullptr) {
         record.coords = static_cast<int>(coords.size());
         record.texture = static_cast<int>(textures.size());
