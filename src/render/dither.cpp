@@ -27,6 +27,15 @@ void buildDitherTables(PixelDither& dither, int amount)
     dither.tableSeed = dither.seed;
     for (int& entry : dither.random)
         entry = holdEntry((static_cast<std::int64_t>(drawDither(dither)) * amount) >> 13); // floor
+    for (unsigned p = 0; p < 256; ++p) {
+        std::uint32_t rise = 0, fall = 0;
+        for (unsigned c = 0; c < 3; ++c) {
+            const int entry = dither.random[(p + 1 + c) & 255u];
+            rise |= static_cast<std::uint32_t>(std::clamp(entry, 0, 255)) << (8 * c);
+            fall |= static_cast<std::uint32_t>(std::clamp(-entry, 0, 255)) << (8 * c);
+        }
+        dither.rise[p] = rise, dither.fall[p] = fall;
+    }
     for (std::size_t i = 0; i < dither.ordered.size(); ++i)
         dither.ordered[i] = holdEntry(static_cast<std::int64_t>(kOrderedBase[i]) * amount / 1024); // toward zero
     dither.built = true;

@@ -25,6 +25,13 @@ struct PixelDither {
     std::uint32_t tableSeed = 1; // D as the last build of the tables began
     std::array<int, 256> random = {};
     std::array<int, 16> ordered = {};
+    // The random table as an opaque pixel takes it, three entries at a time
+    // (p + 1, p + 2, p + 3 for red, green and blue), in the bytes of a packed
+    // pixel: what each channel gains (rise) and loses (fall). Adding the rise
+    // and taking the fall, each held to 0..255, moves a channel's top byte
+    // exactly as adding the entry x 256 to the 16-bit channel, clamping and
+    // cutting it to 8 bits does.
+    std::array<std::uint32_t, 256> rise = {}, fall = {};
 };
 
 // One draw of stream D: ((D >> 16) & 255) - 128. Inline: spans take one each.

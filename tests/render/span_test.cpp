@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 #include "render/lit_colour.h"
@@ -110,6 +111,48 @@ TEST(Compositing, RandomDitherWalksTheTable)
     draw(canvas, strip(128, 128, 128, 1, 255));
     EXPECT_EQ(canvas.at24(0, 0), packPixel(128 - 81, 128 - 73, 128 + 46, 1));
     EXPECT_EQ(canvas.at24(1, 0), packPixel(128 - 27, 128 - 37, 128 + 90, 1));
+}
+
+// Random dithering of one-coloured opaque spans, pixel by pixel against the
+// rule: a span takes its start s from stream D, and its pixel i adds entries
+// s + 3i + 1, s + 3i + 2 and s + 3i + 3 (x 256) to red, green and blue, each
+// clamped to 0..65535 and cut to 8 bits. Spans of every length up to 9 (whole
+// groups of four pixels and what is left), colours at both ends of the range,
+// and an amount whose entries reach +-256.
+TEST(Compositing, RandomDitherOfOneColouredSpansFollowsTheTable)
+{
+    const int amounts[] = {8192, 100000};
+    const std::array<std::uint8_t, 3> colours[] = {{0, 128, 255}, {1, 254, 3}, {250, 5, 128}};
+    constexpr int kRows = 3;
+    for (const int amount : amounts)
+        for (const auto& colour : colours) {
+            Canvas canvas(12, kRows * 9);
+            canvas.target.ditherAmount = amount;
+            canvas.target.ditherKind = kDitherRandom;
+            for (int length = 1; length <= 9; ++length) {
+                const float top = static_cast<float>(kRows * (length - 1)), right = static_cast<float>(length - 1);
+                PixelDither expected = canvas.dither;
+                prepareDither(expected, amount);
+                draw(canvas, pixelPolygon({{0, top}, {right, top}, {right, top + kRows - 1}, {0, top + kRows - 1}},
+                                          colour[0], colour[1], colour[2], 7));
+                for (int y = kRows * (length - 1); y < kRows * length; ++y) {
+                    const unsigned start = static_cast<unsigned>(drawDither(expected)) & 255u;
+                    for (int x = 0; x < length; ++x) {
+                        std::uint8_t want[3];
+                        for (unsigned c = 0; c < 3; ++c) {
+                            const int entry = expected.random[(start + 3u * static_cast<unsigned>(x) + 1u + c) & 255u];
+                            want[c] = static_cast<std::uint8_t>(std::clamp((colour[c] + entry) * 256, 0, 65535) >> 8);
+                        }
+                        EXPECT_EQ(canvas.at24(x, y), packPixel(want[0], want[1], want[2], 7))
+                            << "amount " << amount << ", length " << length << ", row " << y << ", pixel " << x;
+                        EXPECT_EQ(canvas.at8(x, y), 7);
+                    }
+                    EXPECT_EQ(canvas.at24(length, y), 0u) << "beyond the span of length " << length;
+                }
+                EXPECT_EQ(canvas.dither.seed, expected.seed) << "one draw per row, length " << length;
+            }
+            EXPECT_TRUE(canvas.guardIntact());
+        }
 }
 
 TEST(Compositing, NoDitherLeavesColoursAlone)
