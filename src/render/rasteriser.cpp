@@ -229,6 +229,17 @@ void walkExtents(const Vertex* vertices, int count, RowWindow rows, int firstRow
     }
 }
 
+bool packedLookAlike(const PackedEntry* entries, int count)
+{
+    for (int i = 1; i < count; ++i) {
+        const PackedEntry& a = entries[0];
+        const PackedEntry& b = entries[i];
+        if (a.red != b.red || a.green != b.green || a.blue != b.blue || a.alpha != b.alpha || a.classCode != b.classCode)
+            return false;
+    }
+    return true;
+}
+
 bool allLookAlike(const std::array<RasterVertex, kMaxPolygonVertices>& vertices, int count)
 {
     for (int i = 0; i + 1 < count; ++i)
@@ -353,6 +364,25 @@ void rasterisePacked(const PackedEntry* entries, const PackedCoords* coords, int
 {
     if (!countPolygon(count, state, target)) return;
     if (coords == nullptr) texture = nullptr;
+    if (texture == nullptr && count >= kMinPolygonEntries && packedLookAlike(entries, count)) {
+        // One colour: drawn from the packed corners as rasteriseFlat draws the
+        // converted ones. (A polygon on one row too: its edges then put their
+        // first ends in that row, the span rasteriseOneRow makes.)
+        int ymin = entries[0].y, ymax = ymin;
+        for (int i = 1; i < count; ++i) ymin = std::min<int>(ymin, entries[i].y), ymax = std::max<int>(ymax, entries[i].y);
+        const RowWindow rows = rowWindow(target);
+        const int firstRow = std::max(ymin, rows.first), lastRow = std::min(ymax, rows.last);
+        int* left = state.flatLeft.data();
+        int* right = state.flatRight.data();
+        walkExtents(entries, count, rows, firstRow, lastRow, target.geometry->width, left, right);
+        EdgeRecord look;
+        look.x = entries[0].x;
+        look.red = entries[0].red, look.green = entries[0].green, look.blue = entries[0].blue;
+        look.alpha = entries[0].alpha, look.classCode = entries[0].classCode;
+        fillFlatSpans(target, firstRow, lastRow, left, right, look, state.span.data());
+        ++state.framePolygons;
+        return;
+    }
     std::array<RasterVertex, kMaxPolygonVertices>& vertices = state.vertices;
     int ymin = kRasterLimit, ymax = -1;
     for (int i = 0; i < count; ++i) {

@@ -29,7 +29,7 @@ std::vector<std::uint32_t> pixels(const Canvas& c)
     return out;
 }
 
-// Coordinates far outside the image (first: it covers everything), overlapping shades, a translucent one, a one-row one, a textured one lit
+// Coordinates far outside the image (first: it covers everything), overlapping shades, a translucent one, one-row ones, a textured one lit
 // by a haze weight of its own, and the malformed: too few and too many entries.
 std::vector<std::pair<Polygon, float>> mixedPolygons(const TextureView& texture)
 {
@@ -40,6 +40,9 @@ std::vector<std::pair<Polygon, float>> mixedPolygons(const TextureView& texture)
     list.push_back({a, 0.0f});
     list.push_back({pixelPolygon({{5, 5}, {25, 5}, {25, 20}, {5, 20}}, 20, 180, 60, 9, 120), 0.0f});
     list.push_back({pixelPolygon({{-4, 7}, {40, 7}, {18, 7}}, 250, 250, 0, 3), 0.0f});
+    // One row again: translucent, and wholly right of the image.
+    list.push_back({pixelPolygon({{2, 21}, {20, 21}, {9, 21}}, 10, 200, 10, 6, 90), 0.0f});
+    list.push_back({pixelPolygon({{33, 4}, {39, 4}, {35, 4}}, 10, 200, 10, 6), 0.0f});
     Polygon t = pixelPolygon({{2, 10}, {28, 12}, {20, 23}}, 90, 90, 90, 11);
     for (int i = 0; i < t.count; ++i) {
         t.vertices[static_cast<std::size_t>(i)].s = static_cast<float>(i * 700);
