@@ -15,6 +15,7 @@ namespace kalvenor {
 void PolygonBatch::clear()
 {
     entries.clear();
+    flats.clear();
     coords.clear();
     textures.clear();
     polygons.clear();
@@ -33,19 +34,44 @@ void PolygonBatch::add(const Polygon& polygon, float hazeWeight)
               hazeWeight);
 }
 
+namespace {
+
+bool sameLook(const PackedEntry& a, const PackedEntry& b)
+{
+    return a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha &&
+           a.classCode == b.classCode && a.intensity == b.intensity;
+}
+
+// Entries a, b, c, a of one look.
+bool isFlatTriangle(const PackedEntry* e, int count)
+{
+    return count == 4 && e[3].x == e[0].x && e[3].y == e[0].y && sameLook(e[0], e[1]) && sameLook(e[0], e[2]) &&
+           sameLook(e[0], e[3]);
+}
+
+} // namespace
+
 void PolygonBatch::addPacked(const PackedEntry* given, int count, const PackedCoords* givenCoords,
                              const TextureView* texture, float hazeWeight)
 {
     RecordedPolygon record;
-    record.first = static_cast<int>(entries.size());
     record.count = count;
     record.hazeWeight = hazeWeight;
     const int stored = std::clamp(count, 0, kMaxPolygonVertices);
-    // Appended one by one: a block copy of a few entries is a library call,
-    // and reading them back from the copy waits on its wide stores.
-    for (int i = 0; i < stored; ++i) entries.push_back(given[i]);
-    const PackedEntry* packed = given;
-    if (givenCoords != nullptr && texture != nullptr) {
+    const bool textured = givenCoords != nullptr && texture != nullptr;
+    if (!textured && isFlatTriangle(given, count)) {
+        record.first = static_cast<int>(flats.size());
+        record.coords = kFlatRecord;
+        const PackedEntry& look = given[0];
+        flats.push_back({{given[0].x, given[1].x, given[2].x}, {given[0].y, given[1].y, given[2].y}, look.red,
+                         look.green, look.blue, look.alpha, look.classCode, look.intensity});
+    } else {
+        record.first = static_cast<int>(entries.size());
+        // Appended one by one: a block copy of a few entries is a library call,
+        // and reading them back from the copy waits on its wide stores.
+        for (int i = 0; i < stored; ++i) entries.push_back(given[i]);
+    }
+    if (textured) {
         record.coords = static_cast<int>(coords.size());
         record.texture = static_cast<int>(textures.size());
         coords.insert(coords.end(), givenCoords, givenCoords + stored);
@@ -60,10 +86,10 @@ void PolygonBatch::addPacked(const PackedEntry* given, int count, const PackedCo
 
     // Most polygons lie within the image's columns and within one band: a
     // span on each of their rows.
-    int xmin = packed[0].x, xmax = xmin, ymin = packed[0].y, ymax = ymin;
+    int xmin = given[0].x, xmax = xmin, ymin = given[0].y, ymax = ymin;
     for (int i = 1; i < stored; ++i) {
-        xmin = std::min<int>(xmin, packed[i].x), xmax = std::max<int>(xmax, packed[i].x);
-        ymin = std::min<int>(ymin, packed[i].y), ymax = std::max<int>(ymax, packed[i].y);
+        xmin = std::min<int>(xmin, given[i].x), xmax = std::max<int>(xmax, given[i].x);
+        ymin = std::min<int>(ymin, given[i].y), ymax = std::max<int>(ymax, given[i].y);
     }
     if (xmin >= 0 && xmax < bands->width && ymin >= bands->starts[0] && ymax < bands->starts[static_cast<std::size_t>(bands->count)]) {
         const std::uint8_t band = bands->bandOfRow[static_cast<std::size_t>(ymin)];
@@ -78,7 +104,7 @@ void PolygonBatch::addPacked(const PackedEntry* given, int count, const PackedCo
     if (scratchLeft.empty()) scratchLeft.resize(kRasterLimit), scratchRight.resize(kRasterLimit);
     if (static_cast<int>(byBand.size()) < bands->count) byBand.resize(static_cast<std::size_t>(bands->count));
     std::uint16_t spans[kMaxRowBands];
-    countBandSpans(packed, count, *bands, scratchLeft.data(), scratchRight.data(), spans);
+    countBandSpans(given, count, *bands, scratchLeft.data(), scratchRight.data(), spans);
     for (int b = 0; b < bands->count; ++b) {
         if (spans[b] == 0) continue;
         byBand[static_cast<std::size_t>(b)].push_back({index, draws, spans[b]});
@@ -112,6 +138,14 @@ void drawRecorded(const PolygonBatch& batch, const RecordedPolygon& p, RasterSta
 {
     if (p.hiddenSpans >= 0) {
         skipHiddenPolygons(p.hiddenPolygons, p.hiddenSpans, raster, target);
+        return;
+    }
+    if (p.coords == kFlatRecord) {
+        const FlatTriangle& f = batch.flats[static_cast<std::size_t>(p.first)];
+        PackedEntry e[4];
+        for (int i = 0; i < 4; ++i)
+            e[i] = {f.x[i % 3], f.y[i % 3], f.red, f.green, f.blue, f.alpha, f.classCode, f.intensity};
+        rasterisePacked(e, nullptr, 4, nullptr, raster, target);
         return;
     }
     const bool textured = p.coords >= 0;
