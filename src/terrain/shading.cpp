@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/frontend.h"
+#include "base/worker_pool.h"
 #include "terrain/colouring_common.h"
 #include "terrain/displacement.h"
 #include "terrain/row_blocks.h"
@@ -280,23 +281,29 @@ std::int32_t flatGroundLightLevel(const Landscape& land, const LightingSettings&
 void markObjectShadows(Landscape& land, const SunLight& sun, bool treesOn)
 {
     if (land.polygonSize != 1) return;
-    for (int r = 0; r < land.sizeY; ++r) {
+    // Every frame, over the whole grid: rows on every thread (each row of
+    // objects marks one row of shadows, a different one for every row).
+    const int width = land.sizeX, height = land.sizeY;
+    // The marks reach row and column `size` (from the last cells), so that is how far they are cleared.
+    parallelFor(height + 1, [&](int r) {
         std::uint16_t* cells = land.shadow[r];
-        for (int c = 0; c < land.sizeX; ++c) cells[c] &= static_cast<std::uint16_t>(~kObjectShadowBit);
-    }
+        for (int c = 0; c <= width; ++c) cells[c] &= static_cast<std::uint16_t>(~kObjectShadowBit);
+    });
     if (!treesOn) return;
     // The shadow falls on the neighbour away from the sun, along each axis the sun leans to the negative side.
     const int dx = sun.integer[0] < 0 ? 1 : 0;
     const int dy = sun.integer[1] < 0 ? 1 : 0;
-    for (int r = 0; r < land.sizeY; ++r) {
+    parallelFor(height, [&](int r) {
+        const int tr = r + dy;
+        if (tr > height) return;
         const std::uint16_t* objects = land.terrain[r];
-        for (int c = 0; c < land.sizeX; ++c) {
+        std::uint16_t* shadows = land.shadow[tr];
+        for (int c = 0; c < width; ++c) {
             if (!castsShadow(ground::object(objects[c]))) continue;
             const int tc = c + dx;
-            const int tr = r + dy;
-            if (tc <= land.sizeX && tr <= land.sizeY) land.shadow[tr][tc] |= kObjectShadowBit;
+            if (tc <= width) shadows[tc] |= kObjectShadowBit;
         }
-    }
+    });
 }
 
 } // namespace kalvenor

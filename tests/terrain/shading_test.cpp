@@ -314,8 +314,15 @@ TEST(ObjectShadows, OnlyClearWithTreesOffAndDoNothingAtCoarserSizes)
     const SunLight sun = sunFor(sunAt(90.0f, 45.0f));
     land.terrain[3][3] = 35 << 8;
     land.shadow[10][10] = kObjectShadowBit;
+    // Marks the last cells left on the far row and column go as well.
+    land.shadow[16][16] = 7 | kObjectShadowBit;
+    land.shadow[16][2] = kObjectShadowBit;
+    land.shadow[5][16] = kObjectShadowBit;
     markObjectShadows(land, sun, false);
     EXPECT_EQ(land.shadow[10][10], 0);
+    EXPECT_EQ(land.shadow[16][16], 7);
+    EXPECT_EQ(land.shadow[16][2], 0);
+    EXPECT_EQ(land.shadow[5][16], 0);
     EXPECT_EQ(land.shadow[3][4], 0);
 
     land.shadow[10][10] = kObjectShadowBit;
