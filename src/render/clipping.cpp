@@ -83,16 +83,12 @@ void clipPolygon(const Polygon& in, Polygon& out, ClipPlane plane)
 bool mayBeInView(const Polygon& polygon)
 {
     if (polygon.count < 1 || polygon.count > kMaxPolygonVertices) return false;
-    bool front = false, right = false, left = false, below = false, above = false;
+    unsigned passed = 0;
     for (int i = 0; i < polygon.count; ++i) {
         const PolygonVertex& p = polygon.vertices[static_cast<std::size_t>(i)];
-        front |= p.w > 0.0f;
-        right |= p.u > -p.w;
-        left |= p.u < p.w;
-        below |= p.v > -p.w;
-        above |= p.v < p.w;
+        passed |= viewTestsPassed(p.u, p.v, p.w);
     }
-    return front && right && left && below && above;
+    return passed == kAllViewTests;
 }
 
 bool whollyInView(const Polygon& polygon)

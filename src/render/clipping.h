@@ -24,6 +24,15 @@ void clipPolygon(const Polygon& in, Polygon& out, ClipPlane plane);
 // w > 0, or one with u > -w, u < w, v > -w, v < w.
 bool mayBeInView(const Polygon& polygon);
 
+// Those five tests for one point, a bit each: a polygon may be in view when
+// its points together pass all of them (kAllViewTests).
+inline unsigned viewTestsPassed(float u, float v, float w)
+{
+    return static_cast<unsigned>(w > 0.0f) | static_cast<unsigned>(u > -w) << 1 | static_cast<unsigned>(u < w) << 2 |
+           static_cast<unsigned>(v > -w) << 3 | static_cast<unsigned>(v < w) << 4;
+}
+constexpr unsigned kAllViewTests = 31;
+
 // True when every vertex lies strictly inside the view volume, so clipping can be skipped.
 bool whollyInView(const Polygon& polygon);
 

@@ -6,6 +6,7 @@
 
 #include "base/frontend.h"
 #include "render/camera.h"
+#include "render/clipping.h"
 #include "render/scene_frame.h"
 #include "render/terrain_lighting.h"
 
@@ -185,18 +186,30 @@ int drawHorizon(SceneFrame& frame)
                 horizonColour(frame, radius, colour, attributes, (-180 + i * kHorizonSector) * kDegreesToRadians);
     };
     ringColours(0.0f, innerColour);
+    // Most sectors lie behind the eye or beside the view. A sector none of
+    // whose corners passes one of the clipper's reject tests gives two
+    // triangles the clipper drops whole, so it is passed over at once.
+    const auto testsPassed = [](const std::array<Vec3, kRingPoints>& ring, std::array<unsigned, kRingPoints>& passed) {
+        for (std::size_t i = 0; i < ring.size(); ++i) passed[i] = viewTestsPassed(ring[i].x, ring[i].y, ring[i].z);
+    };
+    std::array<unsigned, kRingPoints> innerPassed{}, outerPassed{};
+    testsPassed(inner, innerPassed);
     for (int k = 1; horizonRingStart(k) < kHorizonReach; ++k) {
         if (pollFrameAbort(frame)) return -1;
         const float radius = horizonRingStart(k + 1);
         horizonRing(frame, radius, outer);
+        testsPassed(outer, outerPassed);
         ringColours(radius, outerColour);
         for (int i = 0; i + 1 < kRingPoints; ++i) {
             const auto at = [](int j) { return static_cast<std::size_t>(j); };
+            if ((innerPassed[at(i)] | innerPassed[at(i + 1)] | outerPassed[at(i)] | outerPassed[at(i + 1)]) != kAllViewTests)
+                continue;
             drawSector(frame, inner[at(i)], inner[at(i + 1)], outer[at(i)], outer[at(i + 1)], innerColour[at(i)],
                        innerColour[at(i + 1)], outerColour[at(i)], outerColour[at(i + 1)], kEntryHorizon);
         }
         inner = outer;
         innerColour = outerColour;
+        innerPassed = outerPassed;
     }
     return frameAborted(frame) ? -1 : 1;
 }
