@@ -291,8 +291,13 @@ void fillFlatSpans(const RasterTarget& target, int firstRow, int lastRow, const 
         } else if (ordered) {
             writeOpaque(look, look, 0, count, OrderedOffsets{*dither, x0, row}, row24, row8);
         } else {
-            writeOpaque(look, look, 0, count, RandomOffsets{*dither, static_cast<unsigned>(drawDither(*dither)) & 255u},
-                        row24, row8);
+            const unsigned start = static_cast<unsigned>(drawDither(*dither)) & 255u;
+#if defined(__SSE2__)
+            writeFlatRandom(plain, *dither, start, count, row24);
+            if (row8 != nullptr) std::fill_n(row8, count, k);
+#else
+            writeOpaque(look, look, 0, count, RandomOffsets{*dither, start}, row24, row8);
+#endif
         }
         if (target.display != nullptr) target.display(target.displayContext, row, x0, x1);
     }
