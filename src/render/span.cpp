@@ -114,9 +114,12 @@ std::uint8_t opaqueChannel(std::int64_t value, int offset)
 #if defined(__SSE2__)
 // A one-coloured span randomly dithered: the colour's top bytes moved by the
 // table's rise and fall with saturation, all channels of a pixel at once (the
-// class byte neither rises nor falls), four pixels at a time.
-void writeFlatRandom(std::uint32_t colour, const PixelDither& dither, unsigned index, int count, std::uint32_t* out24)
+// class byte neither rises nor falls), four pixels at a time; the 8-bit
+// row, when there is one, takes the class.
+void writeFlatRandom(std::uint32_t colour, const PixelDither& dither, unsigned index, int count, std::uint32_t* out24,
+                     std::uint8_t* out8)
 {
+    if (out8 != nullptr) std::fill_n(out8, count, static_cast<std::uint8_t>(colour >> 24));
     const auto lanes = [&](const std::array<std::uint32_t, 256>& table, unsigned at) {
         return _mm_set_epi32(static_cast<int>(table[(at + 9) & 255u]), static_cast<int>(table[(at + 6) & 255u]),
                              static_cast<int>(table[(at + 3) & 255u]), static_cast<int>(table[at & 255u]));
@@ -145,8 +148,7 @@ void writeOpaque(const EdgeRecord& l, const EdgeRecord& r, int steps, int count,
 #if defined(__SSE2__)
         if constexpr (std::is_same_v<Offsets, RandomOffsets>) {
             writeFlatRandom(packPixel(opaqueChannel(l.red, 0), opaqueChannel(l.green, 0), opaqueChannel(l.blue, 0), k),
-                            offsets.dither, offsets.index, count, out24);
-            if (out8 != nullptr) std::fill_n(out8, count, k);
+                            offsets.dither, offsets.index, count, out24, out8);
             return;
         }
 #endif
@@ -293,8 +295,7 @@ void fillFlatSpans(const RasterTarget& target, int firstRow, int lastRow, const 
         } else {
             const unsigned start = static_cast<unsigned>(drawDither(*dither)) & 255u;
 #if defined(__SSE2__)
-            writeFlatRandom(plain, *dither, start, count, row24);
-            if (row8 != nullptr) std::fill_n(row8, count, k);
+            writeFlatRandom(plain, *dither, start, count, row24, row8);
 #else
             writeOpaque(look, look, 0, count, RandomOffsets{*dither, start}, row24, row8);
 #endif
