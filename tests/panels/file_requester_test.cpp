@@ -10,6 +10,7 @@
 #include "panels/key_codes.h"
 #include "panels/scripted_input.h"
 #include "panels/toolkit.h"
+#include "support/temp_dir.h"
 
 namespace kalvenor {
 namespace {
@@ -33,6 +34,8 @@ TEST(FileRequester, FilterPatterns)
 
 class FileRequesterFlow : public ::testing::Test {
 protected:
+    // A directory of its own: ctest runs the tests of this fixture side by side.
+    kalvenor::testing::TempDir temp{"file-requester"};
     fs::path dir;
     Surface s;
     ScriptedInput input;
@@ -42,12 +45,10 @@ protected:
 
     void SetUp() override
     {
-        dir = fs::path(::testing::TempDir()) / "file-requester";
-        fs::remove_all(dir);
+        dir = temp.path;
         for (const char* sub : {"Zeta", "alpha", ".hidden"}) fs::create_directories(dir / sub);
         for (const char* name : {"b.DEM", "a.k4s", "c.txt"}) std::ofstream(dir / name) << "x";
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     void clickFile(int row) { input.click(kLeft + 288 + 20, kTop + 70 + 2 + row * 16 + 8); }
     void clickDirectory(int row) { input.click(kLeft + 8 + 20, kTop + 70 + 2 + row * 16 + 8); }
