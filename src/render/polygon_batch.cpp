@@ -36,17 +36,11 @@ void PolygonBatch::add(const Polygon& polygon, float hazeWeight)
 
 namespace {
 
-bool sameLook(const PackedEntry& a, const PackedEntry& b)
-{
-    return a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha &&
-           a.classCode == b.classCode && a.intensity == b.intensity;
-}
-
-// Entries a, b, c, a of one look.
+// Entries a, b, c, a of one look and one intensity (a flat triangle keeps one of each).
 bool isFlatTriangle(const PackedEntry* e, int count)
 {
-    return count == 4 && e[3].x == e[0].x && e[3].y == e[0].y && sameLook(e[0], e[1]) && sameLook(e[0], e[2]) &&
-           sameLook(e[0], e[3]);
+    if (count != 4 || e[3].x != e[0].x || e[3].y != e[0].y || !allLookAlike(e, 4)) return false;
+    return e[1].intensity == e[0].intensity && e[2].intensity == e[0].intensity && e[3].intensity == e[0].intensity;
 }
 
 } // namespace

@@ -22,11 +22,6 @@ std::int64_t truncateHeld(float value, std::int64_t lo, std::int64_t hi)
     return static_cast<std::int64_t>(value);
 }
 
-bool sameLook(const RasterVertex& a, const RasterVertex& b)
-{
-    return a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha && a.classCode == b.classCode;
-}
-
 // Walks one edge from its upper to its lower end, inclusive, and widens the
 // left and right edge tables with it row by row.
 class EdgeWalk {
@@ -229,35 +224,17 @@ void walkExtents(const Vertex* vertices, int count, RowWindow rows, int firstRow
     }
 }
 
-bool packedLookAlike(const PackedEntry* entries, int count)
-{
-    for (int i = 1; i < count; ++i) {
-        const PackedEntry& a = entries[0];
-        const PackedEntry& b = entries[i];
-        if (a.red != b.red || a.green != b.green || a.blue != b.blue || a.alpha != b.alpha || a.classCode != b.classCode)
-            return false;
-    }
-    return true;
-}
-
-bool allLookAlike(const std::array<RasterVertex, kMaxPolygonVertices>& vertices, int count)
-{
-    for (int i = 0; i + 1 < count; ++i)
-        if (!sameLook(vertices[static_cast<std::size_t>(i)], vertices[static_cast<std::size_t>(i + 1)])) return false;
-    return true;
-}
-
 // An untextured polygon whose corners all look alike: every edge copies the
 // same colour, alpha and class into the tables, so the walks keep x alone and
 // each span is made from the shared look. The same spans as the full walk.
-void rasteriseFlat(const std::array<RasterVertex, kMaxPolygonVertices>& vertices, int count, RowWindow rows,
-                   int firstRow, int lastRow, RasterState& state, const RasterTarget& target)
+// The corners are converted ones or packed ones; look is the first one's.
+template <typename Vertex>
+void rasteriseFlat(const Vertex* vertices, int count, const EdgeRecord& look, RowWindow rows, int firstRow,
+                   int lastRow, RasterState& state, const RasterTarget& target)
 {
     int* left = state.flatLeft.data();
     int* right = state.flatRight.data();
-    walkExtents(vertices.data(), count, rows, firstRow, lastRow, target.geometry->width, left, right);
-    EdgeRecord look;
-    storeFirstEnd(vertices[0], false, look);
+    walkExtents(vertices, count, rows, firstRow, lastRow, target.geometry->width, left, right);
     fillFlatSpans(target, firstRow, lastRow, left, right, look, state.span.data());
 }
 
@@ -290,8 +267,10 @@ void rasteriseConverted(int count, const TextureView* texture, int ymin, int yma
         return;
     }
     const int firstRow = std::max(ymin, rows.first), lastRow = std::min(ymax, rows.last);
-    if (texture == nullptr && count >= kMinPolygonEntries && allLookAlike(vertices, count)) {
-        rasteriseFlat(vertices, count, rows, firstRow, lastRow, state, target);
+    if (texture == nullptr && count >= kMinPolygonEntries && allLookAlike(vertices.data(), count)) {
+        EdgeRecord look;
+        storeFirstEnd(vertices[0], false, look);
+        rasteriseFlat(vertices.data(), count, look, rows, firstRow, lastRow, state, target);
         ++state.framePolygons;
         return;
     }
@@ -364,7 +343,7 @@ void rasterisePacked(const PackedEntry* entries, const PackedCoords* coords, int
 {
     if (!countPolygon(count, state, target)) return;
     if (coords == nullptr) texture = nullptr;
-    if (texture == nullptr && count >= kMinPolygonEntries && packedLookAlike(entries, count)) {
+    if (texture == nullptr && count >= kMinPolygonEntries && allLookAlike(entries, count)) {
         // One colour: drawn from the packed corners as rasteriseFlat draws the
         // converted ones. (A polygon on one row too: its edges then put their
         // first ends in that row, the span rasteriseOneRow makes.)
@@ -372,14 +351,11 @@ void rasterisePacked(const PackedEntry* entries, const PackedCoords* coords, int
         for (int i = 1; i < count; ++i) ymin = std::min<int>(ymin, entries[i].y), ymax = std::max<int>(ymax, entries[i].y);
         const RowWindow rows = rowWindow(target);
         const int firstRow = std::max(ymin, rows.first), lastRow = std::min(ymax, rows.last);
-        int* left = state.flatLeft.data();
-        int* right = state.flatRight.data();
-        walkExtents(entries, count, rows, firstRow, lastRow, target.geometry->width, left, right);
         EdgeRecord look;
         look.x = entries[0].x;
         look.red = entries[0].red, look.green = entries[0].green, look.blue = entries[0].blue;
         look.alpha = entries[0].alpha, look.classCode = entries[0].classCode;
-        fillFlatSpans(target, firstRow, lastRow, left, right, look, state.span.data());
+        rasteriseFlat(entries, count, look, rows, firstRow, lastRow, state, target);
         ++state.framePolygons;
         return;
     }

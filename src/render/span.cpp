@@ -16,11 +16,6 @@ namespace {
 constexpr int kCloudBlendClass = 192; // a cloud over a cloud takes the class only above this alpha
 constexpr int kClassBlend = 127;      // a translucent pixel takes its class above this alpha
 
-bool sameLook(const EdgeRecord& a, const EdgeRecord& b)
-{
-    return a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha && a.classCode == b.classCode;
-}
-
 SpanPixel spanPixel(std::int64_t r, std::int64_t g, std::int64_t b, std::int64_t a, std::int64_t k)
 {
     return {static_cast<std::uint16_t>(r), static_cast<std::uint16_t>(g), static_cast<std::uint16_t>(b),

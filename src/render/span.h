@@ -23,6 +23,23 @@ struct EdgeRecord {
     std::int64_t s = 0, t = 0, third = 0;
 };
 
+// Whether two corners or edge ends look alike to the spans: colour, alpha
+// and class (intensity and texture coordinates aside).
+template <typename Corner>
+bool sameLook(const Corner& a, const Corner& b)
+{
+    return a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha && a.classCode == b.classCode;
+}
+
+// Whether the first count corners all look alike.
+template <typename Corner>
+bool allLookAlike(const Corner* corners, int count)
+{
+    for (int i = 1; i < count; ++i)
+        if (!sameLook(corners[0], corners[i])) return false;
+    return true;
+}
+
 // Called after a span is written, so a window can show it as it is drawn:
 // image row and the columns written (x1 already within the image).
 using SpanDisplay = void (*)(void* context, int row, int x0, int x1);
