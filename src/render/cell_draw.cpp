@@ -257,7 +257,11 @@ void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVerte
     Hilite hilite;
     const bool black = classColour.r == 0 && classColour.g == 0 && classColour.b == 0;
     if (t.phong && !black && attributes.phongIntensity != 0) {
-        const Vec3 toEye = normalised(subtract({frame.view.eyeX, frame.view.eyeY, frame.view.eyeZ}, worldOf(b)));
+        // The length of the way to the eye is the point's distance, worked out
+        // from the same differences as it was placed: no second root.
+        const float length = b.distance == 0.0f ? 1.0f : b.distance;
+        const Vec3 way = subtract({frame.view.eyeX, frame.view.eyeY, frame.view.eyeZ}, worldOf(b));
+        const Vec3 toEye = {way.x / length, way.y / length, way.z / length};
         hilite = phongHilite(n, t.light, toEye, attributes, ground::isWater(classCode));
     }
 
