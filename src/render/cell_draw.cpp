@@ -203,6 +203,16 @@ float quadScreenSize(const SceneFrame& frame, const TerrainQuad& q)
     return frame.terrain.imageSide * q.sizeTerm * 10.0f * frame.view.focalFactor / sum;
 }
 
+Vec3 towardEye(const ViewState& view, const TerrainVertex& v)
+{
+    // The length of the way is the point's distance, the root of the same
+    // squares (a difference and its negation square alike) taken as the point
+    // was placed: the normalised way without a second root.
+    const float length = v.distance == 0.0f ? 1.0f : v.distance;
+    const Vec3 way = subtract({view.eyeX, view.eyeY, view.eyeZ}, worldOf(v));
+    return {way.x / length, way.y / length, way.z / length};
+}
+
 ChildOrder childOrder(float eyeX, float eyeY, float centreX, float centreY)
 {
     if (eyeY >= centreY) return eyeX >= centreX ? ChildOrder{{0, 1, 2, 3}} : ChildOrder{{1, 0, 3, 2}};
@@ -257,12 +267,7 @@ void shadeTriangle(SceneFrame& frame, const TerrainVertex& a, const TerrainVerte
     Hilite hilite;
     const bool black = classColour.r == 0 && classColour.g == 0 && classColour.b == 0;
     if (t.phong && !black && attributes.phongIntensity != 0) {
-        // The length of the way to the eye is the point's distance, worked out
-        // from the same differences as it was placed: no second root.
-        const float length = b.distance == 0.0f ? 1.0f : b.distance;
-        const Vec3 way = subtract({frame.view.eyeX, frame.view.eyeY, frame.view.eyeZ}, worldOf(b));
-        const Vec3 toEye = {way.x / length, way.y / length, way.z / length};
-        hilite = phongHilite(n, t.light, toEye, attributes, ground::isWater(classCode));
+        hilite = phongHilite(n, t.light, towardEye(frame.view, b), attributes, ground::isWater(classCode));
     }
 
     int intensity = diffuseIntensity(n, t.light, t.exaggeration);

@@ -62,6 +62,10 @@ void drawQuad(SceneFrame& frame, const TerrainQuad& quad, int depth);
 // Screen size estimate of drawQuad (a distance sum of 0 counts as 1).
 float quadScreenSize(const SceneFrame& frame, const TerrainQuad& quad);
 
+// The unit vector from placed point v (waves included) toward the eye: the
+// normalised difference, to the bit, taken from the distance placing left.
+Vec3 towardEye(const ViewState& view, const TerrainVertex& v);
+
 // The order of the four children, farthest from the eye first.
 struct ChildOrder {
     int index[4];

@@ -4,6 +4,7 @@
 // way gives, to the bit.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "model/camera_aim.h"
@@ -97,6 +98,35 @@ TEST(CellDraw, TrianglesInViewRecordWhatClippingAndProjectionWouldMake)
         }
     EXPECT_GT(shortCut, 20);
     EXPECT_GT(clipped, 20);
+}
+
+TEST(CellDraw, TheWayToTheEyeIsTheNormalisedDifferenceToTheBit)
+{
+    // Near and far, each point placed as land and again as water, whose waves lift the drawn point.
+    IslandFrame f(300.0f, 200.0f, 900.0f, 1400.0f, 1500.0f);
+    f.scene.app->scene.waves.amplitude = 300;
+    prepareTerrainParams(f.frame);
+    const VertexContext& ctx = f.frame.terrain.vertex;
+    ASSERT_NE(ctx.waves, nullptr);
+    const ViewState& view = f.frame.view;
+    int lifted = 0;
+    for (int row = 0; row <= 64; ++row)
+        for (int col = 0; col <= 64; ++col) {
+            TerrainVertex v = buildVertex(ctx, col, row);
+            for (int pass = 0; pass < 2; ++pass) {
+                const float dx = view.eyeX - v.x, dy = view.eyeY - v.y, dz = view.eyeZ - v.drawZ;
+                float length = std::sqrt(dx * dx + dy * dy + dz * dz);
+                if (length == 0.0f) length = 1.0f;
+                const float expected[3] = {dx / length, dy / length, dz / length};
+                const Vec3 got = towardEye(view, v);
+                const float actual[3] = {got.x, got.y, got.z};
+                ASSERT_EQ(std::memcmp(expected, actual, sizeof expected), 0) << col << ", " << row << " pass " << pass;
+                v.selector2 = kSelectorWaterBelow - 1;
+                placeVertex(ctx, v);
+                if (v.drawZ != v.z) ++lifted;
+            }
+        }
+    EXPECT_GT(lifted, 1000);
 }
 
 TEST(CellDraw, ACellStaysWholeOnlyWhenItsQuadWouldNotBeSplit)
