@@ -19,6 +19,8 @@ void PolygonBatch::clear()
     coords.clear();
     textures.clear();
     polygons.clear();
+    order.clear();
+    lastHazeWeight = 0.0f;
     drawable = 0;
     counted = 0;
     for (std::vector<BandPolygon>& list : byBand) list.clear();
@@ -48,31 +50,31 @@ bool isFlatTriangle(const PackedEntry* e, int count)
 void PolygonBatch::addPacked(const PackedEntry* given, int count, const PackedCoords* givenCoords,
                              const TextureView* texture, float hazeWeight)
 {
-    RecordedPolygon record;
-    record.count = count;
-    record.hazeWeight = hazeWeight;
+    const int index = static_cast<int>(order.size());
+    lastHazeWeight = hazeWeight;
     const int stored = std::clamp(count, 0, kMaxPolygonVertices);
     const bool textured = givenCoords != nullptr && texture != nullptr;
     if (!textured && isFlatTriangle(given, count)) {
-        record.first = static_cast<int>(flats.size());
-        record.coords = kFlatRecord;
+        order.push_back(kFlatTag | static_cast<std::uint32_t>(flats.size()));
         const PackedEntry& look = given[0];
         flats.push_back({{given[0].x, given[1].x, given[2].x}, {given[0].y, given[1].y, given[2].y}, look.red,
                          look.green, look.blue, look.alpha, look.classCode, look.intensity});
     } else {
+        order.push_back(static_cast<std::uint32_t>(polygons.size()));
+        RecordedPolygon& record = polygons.emplace_back();
         record.first = static_cast<int>(entries.size());
+        record.count = count;
+        record.hazeWeight = hazeWeight;
         // Appended one by one: a block copy of a few entries is a library call,
         // and reading them back from the copy waits on its wide stores.
         for (int i = 0; i < stored; ++i) entries.push_back(given[i]);
+        if (textured) {
+            record.coords = static_cast<int>(coords.size());
+            record.texture = static_cast<int>(textures.size());
+            coords.insert(coords.end(), givenCoords, givenCoords + stored);
+            textures.push_back(*texture);
+        }
     }
-    if (textured) {
-        record.coords = static_cast<int>(coords.size());
-        record.texture = static_cast<int>(textures.size());
-        coords.insert(coords.end(), givenCoords, givenCoords + stored);
-        textures.push_back(*texture);
-    }
-    const int index = static_cast<int>(polygons.size());
-    polygons.push_back(record);
     ++counted;
     if (count < kMinPolygonEntries || count > kMaxPolygonVertices) return; // it fills nothing
     ++drawable;
@@ -108,13 +110,15 @@ void PolygonBatch::addPacked(const PackedEntry* given, int count, const PackedCo
 
 void PolygonBatch::addHidden(int count, int spans, float hazeWeight)
 {
-    if (polygons.empty() || polygons.back().hiddenSpans < 0) {
-        RecordedPolygon record;
+    const bool runOpen = !order.empty() && (order.back() & kFlatTag) == 0 && polygons[order.back()].hiddenSpans >= 0;
+    if (!runOpen) {
+        order.push_back(static_cast<std::uint32_t>(polygons.size()));
+        RecordedPolygon& record = polygons.emplace_back();
         record.first = static_cast<int>(entries.size());
         record.count = kMinPolygonEntries;
         record.hiddenSpans = 0;
-        polygons.push_back(record);
     }
+    lastHazeWeight = hazeWeight;
     RecordedPolygon& run = polygons.back();
     run.hiddenPolygons += count;
     run.hiddenSpans += spans;
@@ -128,18 +132,23 @@ void PolygonBatch::addHidden(int count, int spans, float hazeWeight)
 
 namespace {
 
-void drawRecorded(const PolygonBatch& batch, const RecordedPolygon& p, RasterState& raster, const RasterTarget& target)
+// Draws record tag of the batch; light's haze weight is set for a polygon
+// whose textured spans it lights.
+void drawRecorded(const PolygonBatch& batch, std::uint32_t tag, RasterState& raster, const RasterTarget& target,
+                  SurfaceLight& light)
 {
-    if (p.hiddenSpans >= 0) {
-        skipHiddenPolygons(p.hiddenPolygons, p.hiddenSpans, raster, target);
-        return;
-    }
-    if (p.coords == kFlatRecord) {
-        const FlatTriangle& f = batch.flats[static_cast<std::size_t>(p.first)];
+    if ((tag & PolygonBatch::kFlatTag) != 0) {
+        const FlatTriangle& f = batch.flats[tag & ~PolygonBatch::kFlatTag];
         PackedEntry e[4];
         for (int i = 0; i < 4; ++i)
             e[i] = {f.x[i % 3], f.y[i % 3], f.red, f.green, f.blue, f.alpha, f.classCode, f.intensity};
         rasterisePacked(e, nullptr, 4, nullptr, raster, target);
+        return;
+    }
+    const RecordedPolygon& p = batch.polygons[tag];
+    light.hazeWeight = p.hazeWeight;
+    if (p.hiddenSpans >= 0) {
+        skipHiddenPolygons(p.hiddenPolygons, p.hiddenSpans, raster, target);
         return;
     }
     const bool textured = p.coords >= 0;
@@ -147,15 +156,21 @@ void drawRecorded(const PolygonBatch& batch, const RecordedPolygon& p, RasterSta
                     textured ? &batch.textures[static_cast<std::size_t>(p.texture)] : nullptr, raster, target);
 }
 
+// Leaves light as the batch's last record set it.
+void finishLight(const PolygonBatch& batch, SurfaceLight& light)
+{
+    if (!batch.order.empty()) light.hazeWeight = batch.lastHazeWeight;
+}
+
 } // namespace
 
 void drawBatch(const PolygonBatch& batch, RasterState& raster, const RasterTarget& target, SurfaceLight& light)
 {
-    for (const RecordedPolygon& p : batch.polygons) {
+    for (const std::uint32_t tag : batch.order) {
         if (raster.abortRequested) return;
-        light.hazeWeight = p.hazeWeight;
-        drawRecorded(batch, p, raster, target);
+        drawRecorded(batch, tag, raster, target, light);
     }
+    finishLight(batch, light);
 }
 
 void drawBatchBand(const PolygonBatch& batch, BandShare& share, RasterState& raster, SurfaceLight& light)
@@ -164,22 +179,21 @@ void drawBatchBand(const PolygonBatch& batch, BandShare& share, RasterState& ras
     std::uint32_t drawn = 0; // the batch's draws this band has stepped past
     if (static_cast<std::size_t>(share.band) < batch.byBand.size()) {
         for (const BandPolygon& b : batch.byBand[static_cast<std::size_t>(share.band)]) {
-            const RecordedPolygon& p = batch.polygons[static_cast<std::size_t>(b.polygon)];
-            light.hazeWeight = p.hazeWeight;
+            const std::uint32_t tag = batch.order[static_cast<std::size_t>(b.polygon)];
             if (dither == nullptr) {
-                drawRecorded(batch, p, raster, share.target);
+                drawRecorded(batch, tag, raster, share.target, light);
                 continue;
             }
             dither->seed = lcgSkip(dither->seed, share.pendingDraws + (b.drawsBefore - drawn));
             share.pendingDraws = 0;
             [[maybe_unused]] const std::uint32_t before = dither->seed;
-            drawRecorded(batch, p, raster, share.target);
+            drawRecorded(batch, tag, raster, share.target, light);
             assert(dither->seed == lcgSkip(before, b.spans));
             drawn = b.drawsBefore + b.spans;
         }
     }
     if (dither != nullptr) share.pendingDraws += batch.draws - drawn;
-    if (!batch.polygons.empty()) light.hazeWeight = batch.polygons.back().hazeWeight;
+    finishLight(batch, light);
 }
 
 void settleDither(BandShare& share)

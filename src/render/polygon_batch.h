@@ -19,9 +19,9 @@ struct SurfaceLight;
 // the rasteriser: its entries, its texture coordinates and texture (when it
 // has a usable one) and the haze weight its textured spans are lit with.
 struct RecordedPolygon {
-    int first = 0;    // into PolygonBatch::entries (into flats for a flat triangle)
+    int first = 0;    // into PolygonBatch::entries
     int count = 0;    // the polygon's count, as given
-    int coords = -1;  // into PolygonBatch::coords; -1 untextured, kFlatRecord a flat triangle
+    int coords = -1;  // into PolygonBatch::coords; -1 untextured
     int texture = -1; // into PolygonBatch::textures
     float hazeWeight = 0.0f;
     // A run of polygons covered later, not drawn: how many, and their spans
@@ -32,16 +32,16 @@ struct RecordedPolygon {
 
 // A triangle of one look, untextured, closed on its first corner (entries
 // a, b, c, a), as most of a far landscape is: its corners and the look, in 24
-// bytes instead of the four entries' 64, since the recorded pieces are
-// written by one thread and read by all.
+// bytes instead of the four entries' 64 and the record's 28, since the
+// recorded pieces are written by one thread and read by all. Its haze weight
+// lights no span of it, so only the batch's last one is kept.
 struct FlatTriangle {
     std::int16_t x[3], y[3];
     std::uint16_t red, green, blue, alpha, classCode, intensity;
 };
-constexpr int kFlatRecord = -2;
 
-// A polygon with spans in a band, and the dither draws the whole batch takes
-// before its first span there.
+// A polygon with spans in a band (its place in PolygonBatch::order), and the
+// dither draws the whole batch takes before its first span there.
 struct BandPolygon {
     int polygon = 0;
     std::uint32_t drawsBefore = 0;
@@ -54,7 +54,11 @@ struct alignas(128) PolygonBatch {
     std::vector<FlatTriangle> flats;
     std::vector<PackedCoords> coords;
     std::vector<TextureView> textures;
-    std::vector<RecordedPolygon> polygons;
+    std::vector<RecordedPolygon> polygons; // those not flat triangles, and the runs of hidden ones
+    // Every record in the order added: kFlatTag and a place in flats, or a place in polygons.
+    std::vector<std::uint32_t> order;
+    static constexpr std::uint32_t kFlatTag = 0x80000000u;
+    float lastHazeWeight = 0.0f; // of the last record added
     // Polygons the rasteriser counts for the frame (those of 3 to
     // kMaxPolygonVertices entries), and all the polygons the records stand for.
     int drawable = 0;

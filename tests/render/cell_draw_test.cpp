@@ -49,15 +49,26 @@ struct IslandFrame {
 
 bool sameEntries(const PolygonBatch& a, const PolygonBatch& b)
 {
-    if (a.polygons.size() != b.polygons.size() || a.entries.size() != b.entries.size()) return false;
+    if (a.order != b.order || a.polygons.size() != b.polygons.size() || a.entries.size() != b.entries.size() ||
+        a.flats.size() != b.flats.size())
+        return false;
     for (std::size_t i = 0; i < a.polygons.size(); ++i)
         if (a.polygons[i].count != b.polygons[i].count || a.polygons[i].first != b.polygons[i].first) return false;
+    const auto sameLookAs = [](const auto& x, const auto& y) {
+        return x.red == y.red && x.green == y.green && x.blue == y.blue && x.alpha == y.alpha &&
+               x.classCode == y.classCode && x.intensity == y.intensity;
+    };
     for (std::size_t i = 0; i < a.entries.size(); ++i) {
         const PackedEntry& x = a.entries[i];
         const PackedEntry& y = b.entries[i];
-        if (x.x != y.x || x.y != y.y || x.red != y.red || x.green != y.green || x.blue != y.blue ||
-            x.alpha != y.alpha || x.classCode != y.classCode || x.intensity != y.intensity)
-            return false;
+        if (x.x != y.x || x.y != y.y || !sameLookAs(x, y)) return false;
+    }
+    for (std::size_t i = 0; i < a.flats.size(); ++i) {
+        const FlatTriangle& x = a.flats[i];
+        const FlatTriangle& y = b.flats[i];
+        for (int k = 0; k < 3; ++k)
+            if (x.x[k] != y.x[k] || x.y[k] != y.y[k]) return false;
+        if (!sameLookAs(x, y)) return false;
     }
     return true;
 }
