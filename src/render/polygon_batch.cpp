@@ -23,7 +23,7 @@ void PolygonBatch::clear()
     lastHazeWeight = 0.0f;
     drawable = 0;
     counted = 0;
-    for (std::vector<BandPolygon>& list : byBand) list.clear();
+    for (std::vector<BandRun>& list : byBand) list.clear();
     draws = 0;
 }
 
@@ -91,9 +91,7 @@ void PolygonBatch::addPacked(const PackedEntry* given, int count, const PackedCo
         const std::uint8_t band = bands->bandOfRow[static_cast<std::size_t>(ymin)];
         if (band == bands->bandOfRow[static_cast<std::size_t>(ymax)]) {
             if (static_cast<int>(byBand.size()) < bands->count) byBand.resize(static_cast<std::size_t>(bands->count));
-            const auto spans = static_cast<std::uint16_t>(ymax - ymin + 1);
-            byBand[band].push_back({index, draws, spans});
-            draws += spans;
+            listInBand(band, static_cast<std::uint32_t>(index), static_cast<std::uint32_t>(ymax - ymin + 1));
             return;
         }
     }
@@ -101,11 +99,24 @@ void PolygonBatch::addPacked(const PackedEntry* given, int count, const PackedCo
     if (static_cast<int>(byBand.size()) < bands->count) byBand.resize(static_cast<std::size_t>(bands->count));
     std::uint16_t spans[kMaxRowBands];
     countBandSpans(given, count, *bands, scratchLeft.data(), scratchRight.data(), spans);
-    for (int b = 0; b < bands->count; ++b) {
-        if (spans[b] == 0) continue;
-        byBand[static_cast<std::size_t>(b)].push_back({index, draws, spans[b]});
-        draws += spans[b];
+    for (int b = 0; b < bands->count; ++b)
+        if (spans[b] != 0) listInBand(b, static_cast<std::uint32_t>(index), spans[b]);
+}
+
+void PolygonBatch::listInBand(int b, std::uint32_t index, std::uint32_t spans)
+{
+    std::vector<BandRun>& list = byBand[static_cast<std::size_t>(b)];
+    if (!list.empty()) {
+        BandRun& last = list.back();
+        if (last.first + last.count == index && last.drawsBefore + last.spans == draws) {
+            ++last.count;
+            last.spans += spans;
+            draws += spans;
+            return;
+        }
     }
+    list.push_back({index, 1, draws, spans});
+    draws += spans;
 }
 
 void PolygonBatch::addHidden(int count, int spans, float hazeWeight)
@@ -178,18 +189,18 @@ void drawBatchBand(const PolygonBatch& batch, BandShare& share, RasterState& ras
     PixelDither* dither = share.randomDither ? share.target.dither : nullptr;
     std::uint32_t drawn = 0; // the batch's draws this band has stepped past
     if (static_cast<std::size_t>(share.band) < batch.byBand.size()) {
-        for (const BandPolygon& b : batch.byBand[static_cast<std::size_t>(share.band)]) {
-            const std::uint32_t tag = batch.order[static_cast<std::size_t>(b.polygon)];
+        for (const BandRun& run : batch.byBand[static_cast<std::size_t>(share.band)]) {
+            const std::uint32_t* tag = batch.order.data() + run.first;
             if (dither == nullptr) {
-                drawRecorded(batch, tag, raster, share.target, light);
+                for (std::uint32_t k = 0; k < run.count; ++k) drawRecorded(batch, tag[k], raster, share.target, light);
                 continue;
             }
-            dither->seed = lcgSkip(dither->seed, share.pendingDraws + (b.drawsBefore - drawn));
+            dither->seed = lcgSkip(dither->seed, share.pendingDraws + (run.drawsBefore - drawn));
             share.pendingDraws = 0;
             [[maybe_unused]] const std::uint32_t before = dither->seed;
-            drawRecorded(batch, tag, raster, share.target, light);
-            assert(dither->seed == lcgSkip(before, b.spans));
-            drawn = b.drawsBefore + b.spans;
+            for (std::uint32_t k = 0; k < run.count; ++k) drawRecorded(batch, tag[k], raster, share.target, light);
+            assert(dither->seed == lcgSkip(before, run.spans));
+            drawn = run.drawsBefore + run.spans;
         }
     }
     if (dither != nullptr) share.pendingDraws += batch.draws - drawn;

@@ -40,12 +40,15 @@ struct FlatTriangle {
     std::uint16_t red, green, blue, alpha, classCode, intensity;
 };
 
-// A polygon with spans in a band (its place in PolygonBatch::order), and the
-// dither draws the whole batch takes before its first span there.
-struct BandPolygon {
-    int polygon = 0;
-    std::uint32_t drawsBefore = 0;
-    std::uint16_t spans = 0;
+// Consecutive records with spans in a band (places first .. first + count - 1
+// in PolygonBatch::order) whose draws follow one another: no other band's
+// span and no hidden run comes between them. drawsBefore is the dither draws
+// the whole batch takes before the run's first span in the band, spans the
+// run's spans there. Far away, where most polygons are, long runs of the walk
+// fall in one band.
+struct BandRun {
+    std::uint32_t first = 0, count = 0;
+    std::uint32_t drawsBefore = 0, spans = 0;
 };
 
 // On cache lines of its own: threads fill neighbouring batches at once.
@@ -64,10 +67,10 @@ struct alignas(128) PolygonBatch {
     int drawable = 0;
     std::uint32_t counted = 0;
     // When bands are set, each polygon's spans are counted in them as it is
-    // added: byBand[b] lists the polygons that fill spans in band b, and
+    // added: byBand[b] lists the runs of polygons that fill spans in band b, and
     // draws is the spans of the whole batch (a random dither draw each).
     const RowBands* bands = nullptr;
-    std::vector<std::vector<BandPolygon>> byBand;
+    std::vector<std::vector<BandRun>> byBand;
     std::uint32_t draws = 0;
     std::vector<int> scratchLeft, scratchRight;
 
@@ -82,6 +85,10 @@ struct alignas(128) PolygonBatch {
     // counted, and their spans (image rows, so within the bands) taken from
     // the dither stream, but not drawn. Hidden polygons in a row share a record.
     void addHidden(int count, int spans, float hazeWeight);
+
+private:
+    // Record index fills spans in band b: it joins the band's last run when it follows it.
+    void listInBand(int b, std::uint32_t index, std::uint32_t spans);
 };
 
 // Rasterises the batch in order, light's haze weight set for each polygon as

@@ -139,6 +139,48 @@ TEST(PolygonBatch, BandsDrawnOneAfterAnotherMakeTheWholeBatchsPictureAndStream)
         }
 }
 
+// Small triangles drifting down and across the image as a walk's do: long
+// stretches in one band, some reaching over a band's edge or out of the
+// image, one now and then wholly beside it, and runs of hidden ones between them.
+TEST(PolygonBatch, RunsOfPolygonsInABandDrawWhatTheWholeBatchDraws)
+{
+    for (const int bandCount : {2, 3, 8}) {
+        Canvas whole(40, 30), banded(40, 30);
+        for (Canvas* c : {&whole, &banded}) {
+            c->target.ditherAmount = 60;
+            c->target.ditherKind = kDitherRandom;
+            prepareDither(c->dither, 60);
+        }
+        const RowBands bands = splitIntoBands(banded.geometry, bandCount);
+        PolygonBatch batch;
+        batch.bands = &bands;
+        std::uint32_t state = 12345;
+        const auto next = [&](int n) { return static_cast<int>((state = state * 1664525u + 1013904223u) >> 16) % n; };
+        float x = 0, y = -2;
+        for (int i = 0; i < 300; ++i) {
+            x += 1.5f, y += 0.12f;
+            if (x > 44) x = -4;
+            if (i % 37 == 5) batch.addHidden(1 + next(3), next(4), 0.0f);
+            if (i % 29 == 7) batch.addHidden(1, 0, 0.0f); // hidden ones of no span in the image
+            if (i % 23 == 11) batch.add(pixelPolygon({{x + 60, y}, {x + 62, y + 1}, {x + 61, y + 2}}, 9, 9, 9, 3), 0.0f);
+            const float h = static_cast<float>(next(4));
+            batch.add(pixelPolygon({{x, y}, {x + 2 + static_cast<float>(next(3)), y + h}, {x - 1, y + h / 2}},
+                                   40 + next(200), 60, 90 + next(100), 3),
+                      0.0f);
+        }
+        std::uint32_t longest = 0;
+        for (const std::vector<BandRun>& list : batch.byBand)
+            for (const BandRun& run : list) longest = std::max(longest, run.count);
+        EXPECT_GT(longest, 10u) << bandCount;
+
+        drawBatch(batch, whole.raster, whole.target, whole.light);
+        drawBandByBand(batch, bands, kDitherRandom, banded);
+        EXPECT_EQ(pixels(banded), pixels(whole)) << bandCount;
+        EXPECT_EQ(banded.dither.seed, whole.dither.seed) << bandCount;
+        EXPECT_TRUE(banded.guardIntact());
+    }
+}
+
 // The spans imageSpans lists for a polygon.
 std::vector<ImageSpan> spansOf(const Polygon& polygon, const Canvas& c)
 {
@@ -291,8 +333,8 @@ TEST(PolygonBatch, BandsCountTheSpansEachBandFills)
         ASSERT_EQ(batch.byBand.size(), 3u);
         int total = 0;
         for (int b = 0; b < 3; ++b) {
-            const std::vector<BandPolygon>& list = batch.byBand[static_cast<std::size_t>(b)];
-            const int spans = list.empty() ? 0 : list.front().spans;
+            const std::vector<BandRun>& list = batch.byBand[static_cast<std::size_t>(b)];
+            const int spans = list.empty() ? 0 : static_cast<int>(list.front().spans);
             EXPECT_EQ(list.size(), spans != 0 ? 1u : 0u);
             if (!list.empty()) {
                 EXPECT_EQ(list.front().drawsBefore, static_cast<std::uint32_t>(total));
