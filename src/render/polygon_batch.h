@@ -91,8 +91,9 @@ private:
     void listInBand(int b, std::uint32_t index, std::uint32_t spans);
 };
 
-// Rasterises the batch in order, light's haze weight set for each polygon as
-// it was when the polygon was recorded. Stops early once an abort is seen.
+// Rasterises the batch in order, light's haze weight set as it was recorded
+// for each polygon whose spans it can light, and left as the batch's last
+// record set it. Stops early once an abort is seen.
 void drawBatch(const PolygonBatch& batch, RasterState& raster, const RasterTarget& target, SurfaceLight& light);
 
 // One thread's share of drawing batches in bands: the rows of its band, and
